@@ -8,9 +8,10 @@
 #pragma once
 
 #include "host/win/Dialog.h"
+#include "host/win/HeadlessDriver.h"
 #include "host/win/Wnd.h"
 
-class CQXDateTime : public CWnd {
+class CQXDateTime : public CWnd, public win::TextUser {
 public:
     static constexpr const char* kDateMask = "####/##/##";
     static constexpr const char* kYearMonthMask = "####/##";
@@ -39,7 +40,7 @@ public:
     // The user replaces the entry: only digits count, as many as the mask takes, then
     // EN_CHANGE goes to the parent. Refused (false) while read-only or disabled.
     bool UserType(const CString& text);
-    bool UserSetText(const CString& text) { return UserType(text); }
+    bool UserSetText(const CString& text) override { return UserType(text); }
     // The user leaves the field: EN_KILLFOCUS.
     void UserLeave() { NotifyParent(EN_KILLFOCUS); }
 

@@ -1,0 +1,38 @@
+#include "frame/Kelmor.h"
+
+#include <new>
+
+#include "frame/ScreenTable.h"
+#include "host/qxcommon/BaseBase.h"
+#include "popup/PopWndThread.h"
+
+CKelmorApp::CKelmorApp() : CWinApp("Kelmor") { InitInstance(); }
+
+CKelmorApp::~CKelmorApp() { ExitInstance(); }
+
+BOOL CKelmorApp::InitInstance() {
+    AfxEnableControlContainer();
+    return CWinApp::InitInstance();
+}
+
+CKelmorApp theApp;
+
+extern "C" int Call_Kelmor_Dialog(int screenNumber, int /*reserved*/) {
+    int result = 0;
+    const kel::ScreenEntry* entry = kel::FindScreen(screenNumber);
+    if (!entry) return result;
+    if (entry->result == kel::ScreenResult::UserInfoCount) return kel::CountUserInfo();
+    auto screen = kel::CreateScreen(*entry);
+    if (screen) result = static_cast<int>(screen->DoModal());
+    return result;
+}
+
+extern "C" int PopWnd(const char* text, int width, int height, int textRight, int textBottom, int red1, int green1,
+                      int blue1, int red2, int green2, int blue2) {
+    COLORREF background = RGB(static_cast<unsigned>(red1), static_cast<unsigned>(green1), static_cast<unsigned>(blue1));
+    COLORREF textColour = RGB(static_cast<unsigned>(red2), static_cast<unsigned>(green2), static_cast<unsigned>(blue2));
+    auto* thread = new (std::nothrow)
+        CPopWndThread(text ? text : "", width, height, textRight, textBottom, background, textColour);
+    if (thread && !thread->CreateThread()) delete thread;  // never started: nobody else will free it
+    return 1;
+}

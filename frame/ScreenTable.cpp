@@ -1,0 +1,45 @@
+#include "frame/ScreenTable.h"
+
+#include <algorithm>
+
+#include "frame/PlaceholderScreen.h"
+
+namespace kel {
+namespace {
+
+constexpr ScreenEntry kScreens[] = {
+    {0, "CS0000SD", "提示信息定制", ScreenResult::ModalResult},
+    {1, "CS0000S5", "兑换率设置[检索]", ScreenResult::ModalResult},
+    {4, "CS0000S8", "区间范围设置[检索]", ScreenResult::ModalResult},
+    {5, "CS0000S9", "当前期间设置[检索]", ScreenResult::ModalResult},
+    {9, "CS0000SC", "险种组合设置[检索]", ScreenResult::ModalResult},
+    {11, "CS0000SV", "经纪公司设置---检索", ScreenResult::ModalResult},
+    {12, "CS0000SD", "提示信息定制", ScreenResult::ModalResult},
+    {13, "CS0000SE", "", ScreenResult::UserInfoCount},
+    {14, "CS0000SE", "详细信息", ScreenResult::ModalResult},
+    {25001, "CS0000S2", "合约代码设置[检索]", ScreenResult::ModalResult},
+    {25005, "CS0000S4", "再保公司设置[检索]", ScreenResult::ModalResult},
+    {25010, "CS0000S6", "合约次序设置[检索]", ScreenResult::ModalResult},
+    {25013, "CS0000S7", "合约资料设置[检索]", ScreenResult::ModalResult},
+};
+
+}  // namespace
+
+std::span<const ScreenEntry> ScreenTable() { return kScreens; }
+
+const ScreenEntry* FindScreen(int number) {
+    auto it = std::find_if(std::begin(kScreens), std::end(kScreens), [&](const ScreenEntry& e) { return e.number == number; });
+    return it == std::end(kScreens) ? nullptr : &*it;
+}
+
+std::unique_ptr<CBASEBASE> CreateScreen(const ScreenEntry& entry) {
+    // Screens join here as they are built, by class name.
+    return std::make_unique<CPlaceholderScreen>(entry.caption);
+}
+
+int CountUserInfo() {
+    // The detail information screen's count joins here with that screen.
+    return 0;
+}
+
+}  // namespace kel

@@ -1,0 +1,161 @@
+// The headless driver: the test harness of the window layer. A test scripts the
+// user for each dialog that opens (nested ones too, in the order they open),
+// answers message boxes from a queue, and afterwards asserts what was shown.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/win/Controls.h"
+#include "host/win/Dialog.h"
+#include "host/win/UiDriver.h"
+
+namespace win {
+
+// Grid models implement this so that scripts can click their rows and headers.
+class GridUser {
+public:
+    virtual ~GridUser() = default;
+    virtual LRESULT UserClickRow(int row) = 0;
+    virtual LRESULT UserDoubleClickRow(int row) = 0;
+    virtual void UserClickHeader(int column) = 0;
+};
+
+// Text controls other than the edit (e.g. date fields) implement this so that
+// scripts can type into them.
+class TextUser {
+public:
+    virtual ~TextUser() = default;
+    virtual bool UserSetText(const CString& text) = 0;
+};
+
+// What a script can do in one open dialog.
+class DialogActions {
+public:
+    explicit DialogActions(CDialog& dialog) : m_dialog(dialog) {}
+    CDialog& Dialog() { return m_dialog; }
+    CString Caption() const { return m_dialog.GetText(); }
+
+    // The user's actions; each fails the test's run (Problems) when the control is
+    // missing or of the wrong kind.
+    DialogActions& Type(int id, const CString& text);        // edit: replace the text
+    DialogActions& Leave(int id);                             // edit or combo loses the focus
+    DialogActions& Pick(int id, int index);                   // combo: choose an item
+    DialogActions& PickCode(int id, const CString& prefix);   // combo: the item beginning with the text
+    DialogActions& Click(int id);                             // button, check box, radio
+    DialogActions& ToggleItem(int id, int index);             // check list / report list check box
+    DialogActions& ClickItem(int id, int index);              // report list row
+    DialogActions& ClickRow(int gridId, int row);
+    DialogActions& DoubleClickRow(int gridId, int row);
+    DialogActions& ClickHeader(int gridId, int column);
+    DialogActions& Enter();
+    DialogActions& Escape();
+    DialogActions& CloseBox();
+
+    // Looking at the dialog.
+    CWnd* Item(int id) const { return m_dialog.GetDlgItem(id); }
+    CString Text(int id) const;
+    bool Enabled(int id) const;
+    bool Visible(int id) const;
+    int Checked(int id) const;
+    int FocusID() const { return m_dialog.GetFocusID(); }
+    bool Ended() const { return m_dialog.IsEnded(); }
+
+private:
+    template <class T>
+    T* Need(int id, const char* what);
+    CDialog& m_dialog;
+};
+
+struct MessageBoxRecord {
+    MessageBoxRequest request;
+    int answer = 0;
+    std::string dialog;  // caption of the innermost open dialog, "" when none
+};
+
+class HeadlessDriver : public UiDriver {
+public:
+    using Script = std::function<void(DialogActions&)>;
+
+    // The script for the next dialog that opens. With a caption, the dialog must
+    // carry it (else a problem is recorded).
+    HeadlessDriver& Then(Script script);
+    HeadlessDriver& Then(std::string caption, Script script);
+    // The answer for the next message box; without one, the default button answers.
+    HeadlessDriver& Answer(int button);
+
+    // What happened.
+    const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
+    std::vector<std::string> MessageTexts() const;
+    const std::vector<std::string>& DialogsOpened() const { return m_opened; }
+    int WaitCursorCount() const { return m_waitShown; }
+    int WaitCursorDepth() const { return m_waitDepth; }
+    // Anything that went against the script: unexpected dialogs, missing controls,
+    // dialogs still open after their script, unused scripts or answers.
+    std::vector<std::string> Problems() const;
+    void ClearRecords();
+
+    // Virtual clock for timers.
+    void AdvanceTime(unsigned ms);
+    unsigned Now() const { return m_now; }
+    bool TimerRunning(const CWnd& wnd, UINT_PTR id) const;
+    std::optional<UINT> TimerPeriod(const CWnd& wnd, UINT_PTR id) const;
+
+    // Top-level windows of "other programs" that FindWindow can see.
+    using WindowProcFn = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
+    WindowHandle AddTopLevelWindow(std::string title, WindowProcFn proc);
+    void RemoveTopLevelWindow(WindowHandle handle);
+
+    void AddProblem(std::string problem);
+
+    // UiDriver
+    void RunModalLoop(CDialog& dialog) override;
+    int ShowMessageBox(const MessageBoxRequest& request) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void StartTimer(CWnd& wnd, UINT_PTR id, UINT periodMs) override;
+    void StopTimer(CWnd& wnd, UINT_PTR id) override;
+    void WindowDestroyed(CWnd& wnd) override;
+    WindowHandle FindTopLevelWindow(const std::string& title) override;
+    LRESULT SendToWindow(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct Pending { std::optional<std::string> caption; Script script; };
+    struct Timer { UINT period; unsigned due; };
+    struct TopLevel { std::string title; WindowProcFn proc; };
+
+    mutable std::recursive_mutex m_mutex;
+    std::deque<Pending> m_scripts;
+    std::deque<int> m_answers;
+    std::vector<MessageBoxRecord> m_boxes;
+    std::vector<std::string> m_opened;
+    std::vector<std::string> m_problems;
+    std::vector<CDialog*> m_stack;
+    int m_waitShown = 0;
+    int m_waitDepth = 0;
+    unsigned m_now = 0;
+    std::map<std::pair<const CWnd*, UINT_PTR>, Timer> m_timers;
+    std::map<WindowHandle, TopLevel> m_windows;
+    WindowHandle m_nextHandle = 1;
+};
+
+// Installs a fresh headless driver for the scope of a test and restores the
+// previous driver afterwards.
+class ScopedHeadlessDriver {
+public:
+    ScopedHeadlessDriver();
+    ~ScopedHeadlessDriver();
+    HeadlessDriver& operator*() { return *m_driver; }
+    HeadlessDriver* operator->() { return m_driver.get(); }
+
+private:
+    std::shared_ptr<HeadlessDriver> m_driver;
+    std::shared_ptr<UiDriver> m_previous;
+};
+
+}  // namespace win

@@ -1,0 +1,55 @@
+#include "host/win/UiDriver.h"
+
+#include <mutex>
+
+#include "host/win/HeadlessDriver.h"
+
+namespace win {
+namespace {
+
+std::mutex& DriverMutex() {
+    static std::mutex m;
+    return m;
+}
+
+std::shared_ptr<UiDriver>& Slot() {
+    static std::shared_ptr<UiDriver> driver;
+    return driver;
+}
+
+}  // namespace
+
+int MessageBoxRequest::DefaultAnswer() const {
+    static const int answers[][3] = {
+        {IDOK, IDOK, IDOK},                 // MB_OK
+        {IDOK, IDCANCEL, IDCANCEL},         // MB_OKCANCEL
+        {IDABORT, IDRETRY, IDIGNORE},       // MB_ABORTRETRYIGNORE
+        {IDYES, IDNO, IDCANCEL},            // MB_YESNOCANCEL
+        {IDYES, IDNO, IDNO},                // MB_YESNO
+        {IDRETRY, IDCANCEL, IDCANCEL},      // MB_RETRYCANCEL
+    };
+    UINT buttons = Buttons();
+    if (buttons > 5) return IDOK;
+    int index = DefaultIndex();
+    if (index < 0 || index > 2) index = 0;
+    return answers[buttons][index];
+}
+
+UiDriver& Driver() {
+    std::lock_guard lock(DriverMutex());
+    auto& slot = Slot();
+    if (!slot) slot = std::make_shared<HeadlessDriver>();
+    return *slot;
+}
+
+void InstallDriver(std::shared_ptr<UiDriver> driver) {
+    std::lock_guard lock(DriverMutex());
+    Slot() = std::move(driver);
+}
+
+std::shared_ptr<UiDriver> InstalledDriver() {
+    std::lock_guard lock(DriverMutex());
+    return Slot();
+}
+
+}  // namespace win
