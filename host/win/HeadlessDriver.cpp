@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/win/KeyInput.h"
+
 namespace win {
 
 // ---- DialogActions
@@ -22,6 +24,24 @@ DialogActions& DialogActions::Type(int id, const CString& text) {
         text_user->UserSetText(text);
     else if (auto* edit = Need<CEdit>(id, "edit"))
         edit->UserSetText(text);
+    return *this;
+}
+
+DialogActions& DialogActions::Keys(int id, const CString& chars) {
+    if (auto* input = Need<KeyInput>(id, "key-by-key control")) {
+        if (auto* w = m_dialog.GetDlgItem(id)) w->SetFocus();
+        for (char c : chars.str()) input->OnChar(static_cast<unsigned char>(c));
+    }
+    return *this;
+}
+
+DialogActions& DialogActions::Key(int id, UINT virtualKey) {
+    if (auto* input = Need<KeyInput>(id, "key-by-key control")) input->OnKeyDown(virtualKey);
+    return *this;
+}
+
+DialogActions& DialogActions::Caret(int id, int selStart, int selEnd) {
+    if (auto* input = Need<KeyInput>(id, "key-by-key control")) input->SetCaret(selStart, selEnd);
     return *this;
 }
 

@@ -44,6 +44,9 @@ public:
     // The user's actions; each fails the test's run (Problems) when the control is
     // missing or of the wrong kind.
     DialogActions& Type(int id, const CString& text);        // edit: replace the text
+    DialogActions& Keys(int id, const CString& chars);       // key-by-key control: type each character
+    DialogActions& Key(int id, UINT virtualKey);              // key-by-key control: a key such as VK_DELETE
+    DialogActions& Caret(int id, int selStart, int selEnd);  // key-by-key control: move caret / select
     DialogActions& Leave(int id);                             // edit or combo loses the focus
     DialogActions& Pick(int id, int index);                   // combo: choose an item
     DialogActions& PickCode(int id, const CString& prefix);   // combo: the item beginning with the text

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "host/win/PopupSurface.h"
 #include "host/win/WinTypes.h"
 
 class CDialog;
@@ -47,6 +48,16 @@ public:
     // Top-level windows of other programs, by exact title; 0 when none.
     virtual WindowHandle FindTopLevelWindow(const std::string& title) = 0;
     virtual LRESULT SendToWindow(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+    // The desktop: screen and work area. Callable from any thread. Without a real
+    // desktop: a 1024 x 768 screen with a 40-pixel task bar at the bottom.
+    virtual DesktopMetrics GetDesktopMetrics() { return {{0, 0, 1024, 768}, {0, 0, 1024, 728}}; }
+    // Makes a notice window showing `look`, not yet placed; the person's clicks and
+    // hovering arrive through `input`. Callable from any thread. Null when the
+    // driver shows none (a headless run).
+    virtual std::unique_ptr<PopupSurface> CreatePopupSurface(const PopupLook& look, PopupInput input) {
+        return nullptr;
+    }
 };
 
 // The installed driver; a headless driver that answers every message box with its

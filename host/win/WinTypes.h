@@ -42,6 +42,11 @@ constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_MOUSEHOVER = 0x02A1;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 constexpr UINT WM_USER = 0x0400;
 
 // Command notifications.

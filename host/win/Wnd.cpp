@@ -182,6 +182,7 @@ void CWnd::InitControl(CWnd* parent, int id, win::ControlKind kind, const CStrin
     m_bVisible = (style & WS_INVISIBLE) == 0;
     m_layout = layout;
     m_bCreated = true;
+    OnControlCreated();
 }
 
 void CWnd::Detach() {

@@ -122,6 +122,8 @@ public:
     void InitControl(CWnd* parent, int id, win::ControlKind kind, const CString& text, DWORD style,
                      const win::Layout& layout);
     void Detach();
+    // Called once a control has been set up in its dialog (kinds adjust their style).
+    virtual void OnControlCreated() {}
 
 protected:
     void Notify(win::Aspect aspect);

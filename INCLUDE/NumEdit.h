@@ -1,0 +1,54 @@
+// CNumEdit: the single-line edit for signed decimal numbers. It shows the integer
+// part with grouping separators while the user types and keeps the number within a
+// width and a number of decimals. Every key goes through the control: digits,
+// separators, sign, backspace, delete, cut and paste; after each change the text is
+// normalised and the caret stays with its digits.
+#pragma once
+
+#include <string>
+
+#include "host/win/Controls.h"
+#include "host/win/KeyInput.h"
+
+class CNumEdit : public CEdit, public win::KeyInput {
+public:
+    CNumEdit();
+
+    // Width (number without its sign, decimal separator included; negative = no
+    // limits at all) and decimals (below 1 = no fraction). Takes effect at the next edit.
+    void SetLimits(int width, int decimals);
+    // The text without grouping separators; returns its length.
+    int GetPlainText(CString& text) const;
+
+    char GroupSeparator() const { return m_cGroup; }
+    char DecimalSeparator() const { return m_cDecimal; }
+    // For tests and hosts that want fixed separators.
+    void SetSeparators(char group, char decimal);
+
+    // win::KeyInput
+    void OnChar(unsigned ch) override;
+    void OnKeyDown(UINT virtualKey) override;
+    void SetCaret(int selStart, int selEnd) override { SetSel(selStart, selEnd); }
+
+    void OnControlCreated() override;
+
+private:
+    struct Parts {
+        std::string sign, integer, fraction;
+        bool point = false;
+    };
+    Parts Split(const std::string& plain) const;
+    std::string RemoveGroups(const std::string& text) const;
+    // Replaces the selection with `text` and normalises.
+    void InsertAtCaret(const std::string& text);
+    void DeleteRange(int start, int end);
+    void Paste();
+    // Normalises `text` (display form) with the caret/selection given in it, shows it.
+    void Normalise(const std::string& text, int selStart, int selEnd);
+    void Commit(const std::string& text, int selStart, int selEnd);
+
+    char m_cGroup = ',';
+    char m_cDecimal = '.';
+    int m_nWidth = -1;
+    int m_nDecimals = -1;
+};
