@@ -1,0 +1,102 @@
+// A channel for manager tests: records every request and answers from a script.
+// It can fail a send or a receive, or answer with a failed status, on demand.
+#pragma once
+
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "data/PacketHead.h"
+#include "host/qxcommon/Channel.h"
+
+namespace kel::testing {
+
+struct SentRequest {
+    _PacketHead head;
+    std::vector<char> body;
+};
+
+struct ScriptedAnswer {
+    int receiveResult = 0;  // non-zero: the receive fails with it
+    _PacketHead head{};
+    std::vector<char> body;
+};
+
+class RecordingChannel : public Channel {
+public:
+    int sendResult = 0;  // non-zero: every send fails with it (nothing recorded)
+    std::vector<SentRequest> requests;
+    std::deque<ScriptedAnswer> answers;  // without one: status 0, count 0, no body
+
+    int Send(const _PacketHead& head, const void* body, std::size_t length) override
+    {
+        if (sendResult) return sendResult;
+        const char* bytes = static_cast<const char*>(body);
+        requests.push_back({head, std::vector<char>(bytes, bytes + length)});
+        return 0;
+    }
+
+    int Receive(_PacketHead& head, std::vector<char>& body) override
+    {
+        ScriptedAnswer answer;
+        if (!answers.empty()) {
+            answer = std::move(answers.front());
+            answers.pop_front();
+        }
+        if (answer.receiveResult) return answer.receiveResult;
+        head = answer.head;
+        body = std::move(answer.body);
+        return 0;
+    }
+
+    // Script helpers.
+    void FailReceive(int result) { answers.push_back({result, {}, {}}); }
+    void AnswerStatus(int8_t status)
+    {
+        ScriptedAnswer a;
+        a.head.cStatus = status;
+        answers.push_back(std::move(a));
+    }
+    // An answer with head count `count` and these raw body bytes.
+    void AnswerRaw(int16_t count, std::vector<char> body)
+    {
+        ScriptedAnswer a;
+        a.head.nCount = count;
+        a.body = std::move(body);
+        answers.push_back(std::move(a));
+    }
+    template <class T>
+    void AnswerRecords(const std::vector<T>& records)
+    {
+        std::vector<char> body(records.size() * sizeof(T));
+        if (!records.empty()) std::memcpy(body.data(), records.data(), body.size());
+        AnswerRaw(static_cast<int16_t>(records.size()), std::move(body));
+    }
+
+    const SentRequest& Last() const { return requests.back(); }
+};
+
+// The bytes of a record, for byte-exact comparisons.
+template <class T>
+std::vector<char> BytesOf(const T& value)
+{
+    const char* p = reinterpret_cast<const char*>(&value);
+    return std::vector<char>(p, p + sizeof(T));
+}
+
+inline void Append(std::vector<char>& out, const std::vector<char>& more) { out.insert(out.end(), more.begin(), more.end()); }
+
+// The request head the module must send: zero but for these fields.
+inline _PacketHead ExpectedHead(int16_t code, int16_t count = 1, int32_t operation = 0)
+{
+    _PacketHead head;
+    std::memset(&head, 0, sizeof head);
+    head.nTransCode = code;
+    head.nCount = count;
+    head.nSubSystem = kSubSystemDefault;
+    head.nOperation = operation;
+    return head;
+}
+
+}  // namespace kel::testing
