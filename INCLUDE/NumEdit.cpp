@@ -241,10 +241,4 @@ void CNumEdit::Paste() {
     Normalise(text, caret, caret);
 }
 
-namespace {
-// Dialogs built from templates get a numeric edit for their number fields.
-const bool g_registered = [] {
-    win::RegisterControlFactory(win::ControlKind::NumEdit, [] { return std::make_unique<CNumEdit>(); });
-    return true;
-}();
-}  // namespace
+std::unique_ptr<CWnd> CNumEdit::CreateModel() { return std::make_unique<CNumEdit>(); }

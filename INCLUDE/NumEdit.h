@@ -31,6 +31,8 @@ public:
     void SetCaret(int selStart, int selEnd) override { SetSel(selStart, selEnd); }
 
     void OnControlCreated() override;
+    // The factory for number fields of dialog templates (registered by the library).
+    static std::unique_ptr<CWnd> CreateModel();
 
 private:
     struct Parts {

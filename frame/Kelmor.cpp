@@ -2,7 +2,9 @@
 
 #include <new>
 
+#include "INCLUDE/NumEdit.h"
 #include "frame/ScreenTable.h"
+#include "host/win/DialogTemplate.h"
 #include "host/qxcommon/BaseBase.h"
 #include "popup/PopWndThread.h"
 
@@ -12,7 +14,14 @@ CKelmorApp::~CKelmorApp() { ExitInstance(); }
 
 BOOL CKelmorApp::InitInstance() {
     AfxEnableControlContainer();
+    win::RegisterControlFactory(win::ControlKind::NumEdit, &CNumEdit::CreateModel);
     return CWinApp::InitInstance();
+}
+
+int CKelmorApp::ExitInstance() {
+    // The window layer outlives this library: take back what points into it.
+    win::UnregisterControlFactory(win::ControlKind::NumEdit, &CNumEdit::CreateModel);
+    return CWinApp::ExitInstance();
 }
 
 CKelmorApp theApp;

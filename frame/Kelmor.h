@@ -8,6 +8,7 @@ public:
     CKelmorApp();
     ~CKelmorApp() override;
     BOOL InitInstance() override;
+    int ExitInstance() override;
 };
 
 extern "C" {

@@ -37,11 +37,17 @@ const DialogTemplate* FindTemplate(int id) {
 
 void RegisterControlFactory(ControlKind kind, ControlFactory factory) {
     std::lock_guard lock(RegistryMutex());
-    Factories()[kind] = std::move(factory);
+    Factories()[kind] = factory;
+}
+
+void UnregisterControlFactory(ControlKind kind, ControlFactory factory) {
+    std::lock_guard lock(RegistryMutex());
+    auto it = Factories().find(kind);
+    if (it != Factories().end() && it->second == factory) Factories().erase(it);
 }
 
 std::unique_ptr<CWnd> CreateControlModel(ControlKind kind) {
-    ControlFactory factory;
+    ControlFactory factory = nullptr;
     {
         std::lock_guard lock(RegistryMutex());
         auto it = Factories().find(kind);

@@ -63,8 +63,11 @@ private:
 
 // Creates the model object for a control kind; kinds without a factory get a plain
 // CWnd of that kind. Control libraries register their kinds (grid, date, number).
-using ControlFactory = std::function<std::unique_ptr<CWnd>()>;
+// Plain function pointers: a library that registers one and is unloaded later must
+// leave nothing behind whose clean-up runs its code; it unregisters when it goes.
+using ControlFactory = std::unique_ptr<CWnd> (*)();
 void RegisterControlFactory(ControlKind kind, ControlFactory factory);
+void UnregisterControlFactory(ControlKind kind, ControlFactory factory);
 std::unique_ptr<CWnd> CreateControlModel(ControlKind kind);
 
 }  // namespace win
