@@ -1,8 +1,14 @@
 #include "frame/ScreenTable.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "frame/PlaceholderScreen.h"
+#include "screens/S0000S2.h"
+#include "screens/S0000S5.h"
+#include "screens/S0000S8.h"
+#include "screens/S0000S9.h"
+#include "screens/S0000SC.h"
 
 namespace kel {
 namespace {
@@ -32,8 +38,30 @@ const ScreenEntry* FindScreen(int number) {
     return it == std::end(kScreens) ? nullptr : &*it;
 }
 
+namespace {
+
+template <class Screen>
+std::unique_ptr<CBASEBASE> Make() { return std::make_unique<Screen>(nullptr); }
+
+struct ScreenClass {
+    const char* className;
+    std::unique_ptr<CBASEBASE> (*make)();
+};
+
+// The screen classes built so far, by class name.
+constexpr ScreenClass kClasses[] = {
+    {"CS0000S2", &Make<CS0000S2>},
+    {"CS0000S5", &Make<CS0000S5>},
+    {"CS0000S8", &Make<CS0000S8>},
+    {"CS0000S9", &Make<CS0000S9>},
+    {"CS0000SC", &Make<CS0000SC>},
+};
+
+}  // namespace
+
 std::unique_ptr<CBASEBASE> CreateScreen(const ScreenEntry& entry) {
-    // Screens join here as they are built, by class name.
+    for (const ScreenClass& c : kClasses)
+        if (entry.className && std::strcmp(c.className, entry.className) == 0) return c.make();
     return std::make_unique<CPlaceholderScreen>(entry.caption);
 }
 

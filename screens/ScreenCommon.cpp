@@ -1,0 +1,74 @@
+#include "screens/ScreenCommon.h"
+
+#include <string>
+
+#include "common/text/GbkText.h"
+
+namespace kel::screens {
+
+void SetUpListGrid(CQXGrid& grid, std::initializer_list<GridColumn> columns) {
+    grid.SetRowCount(1);
+    grid.SetColumnCount(static_cast<int>(columns.size()));
+    grid.SetFixedRowCount(1);
+    grid.SetRowHeight(0, kGridRowHeight);
+    int col = 0;
+    for (const GridColumn& c : columns) {
+        grid.SetColumnWidth(col, c.width);
+        grid.SetItemText(0, col, c.header ? c.header : "", 1);
+        if (c.centred) grid.SetFixedFormat(col, CQXGrid::kAlignCenter);
+        ++col;
+    }
+    // The cells are the records: nobody may change them in place.
+    grid.SetEditable(FALSE);
+    grid.SetSelectMultiRow(FALSE);
+    grid.SetListMode(TRUE);
+    grid.SetHeaderSort(TRUE);
+    grid.SetColumnSortType(0, CQXGrid::kSortText);
+}
+
+int AppendGridRow(CQXGrid& grid) {
+    int row = grid.InsertRow("", -1);
+    if (row >= 0) grid.SetRowHeight(row, kGridRowHeight);
+    return row;
+}
+
+CString LetterText(char letter) {
+    auto byte = static_cast<unsigned char>(letter);
+    if (byte == 0 || byte >= 0x80) return CString();
+    return CString(std::string(1, letter));
+}
+
+namespace {
+
+// The UTF-8 character at `at`, or "" when the bytes there are not one.
+std::string CharacterAt(const std::string& utf8, std::size_t at) {
+    if (at >= utf8.size()) return {};
+    auto lead = static_cast<unsigned char>(utf8[at]);
+    std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (len == 0 || at + len > utf8.size()) return {};
+    for (std::size_t i = 1; i < len; ++i)
+        if ((static_cast<unsigned char>(utf8[at + i]) & 0xC0) != 0x80) return {};
+    return utf8.substr(at, len);
+}
+
+}  // namespace
+
+bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field,
+                  std::size_t width) {
+    const std::string& utf8 = text.str();
+    if (kel::text::PutField(field, width, utf8) != kel::text::PutResult::NotGbk) return true;
+
+    std::string bad;
+    if (auto at = kel::text::FirstNonGbkOffset(utf8)) bad = CharacterAt(utf8, *at);
+    CString message;
+    if (bad.empty())
+        message.Format("%s中含有无法保存的字符，请修改!", fieldName);
+    else
+        message.Format("%s中的字符“%s”无法保存，请修改!", fieldName, bad.c_str());
+    dialog.MessageBox(message, "提示", MB_OK | MB_ICONEXCLAMATION);
+    if (nID != 0)
+        if (CWnd* item = dialog.GetDlgItem(nID)) item->SetFocus();
+    return false;
+}
+
+}  // namespace kel::screens

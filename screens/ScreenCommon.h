@@ -1,0 +1,49 @@
+// What the screens share: the list-grid set-up of the search screens, the mark
+// colour of highlighted rows, letters shown as text, and the checked copy of a
+// field's text into a record field.
+//
+// Template layout: controls sit in the cells of a grid of rows and columns; a group
+// box spans exactly the cells of the controls it encloses.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+
+#include "host/qxctlset/QXGrid.h"
+#include "host/win/Dialog.h"
+
+namespace kel::screens {
+
+// Rows the screens highlight (and total rows) are painted in this colour.
+inline constexpr COLORREF kMarkColour = RGB(248, 108, 24);
+inline constexpr int kGridRowHeight = 22;
+
+struct GridColumn {
+    const char* header;
+    int width;              // 0 hides the column; its cells still hold data
+    bool centred = true;    // header text centred (header format 1)
+};
+
+// One header row and these columns; read-only cells, one selected row at a time,
+// whole-row selection, sorting by a click on a header, column 0 sorted as text.
+// Data rows from before are dropped.
+void SetUpListGrid(CQXGrid& grid, std::initializer_list<GridColumn> columns);
+
+// Appends an empty data row of the standard height; returns its index.
+int AppendGridRow(CQXGrid& grid);
+
+// A one-letter record field as text: empty for NUL or a byte outside ASCII.
+CString LetterText(char letter);
+
+// Copies a field's text into a record field of `width` bytes (GBK). Text that GBK
+// cannot hold is refused before anything is sent: a message names the field and the
+// character, the focus goes to control `nID` (when not 0), and the result is false.
+bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field,
+                  std::size_t width);
+
+template <std::size_t N>
+bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char (&field)[N]) {
+    return PutFieldText(dialog, nID, fieldName, text, field, N);
+}
+
+}  // namespace kel::screens
