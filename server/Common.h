@@ -1,0 +1,35 @@
+// Small pieces several handlers share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/qxcommon/Database.h"
+
+namespace kel::server {
+
+// The treaty type text of a type letter ("" for an unknown letter).
+std::string_view TreatyTypeText(std::string_view letter);
+inline constexpr std::string_view kTreatyTypeLetters = "ACDEFGH";
+
+// Adds one to the revision of the data a treaty's details are generated from.
+void TouchTreatyData(kel::db::Connection& db, int32_t contId);
+
+// Refuses (kRefused) unless the treaty data record exists.
+void RequireTreatyData(kel::db::Connection& db, int32_t contId);
+
+// Texts removed of trailing blanks.
+std::string TrimRight(std::string s);
+
+// A decimal number held as text (the share texts); false when the text, blanks
+// around it allowed, is not a finite number.
+bool ParseNumber(std::string_view text, double& value);
+
+// Refuses (kRefused) unless the product exists in t_prd_prod.
+void RequireProduct(kel::db::Connection& db, const std::string& code);
+
+// Regenerates the treaty details of one treaty data record; returns the lines written.
+int GenerateDetails(kel::db::Connection& db, int32_t contId);
+
+}  // namespace kel::server

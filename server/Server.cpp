@@ -1,0 +1,185 @@
+#include "server/Server.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "host/qxcommon/Channel.h"
+#include "host/qxcommon/net/Logon.h"
+#include "server/CommandTable.h"
+#include "server/Password.h"
+#include "server/Sql.h"
+#include "server/Store.h"
+
+namespace kel::server {
+namespace {
+
+constexpr std::size_t kMaxAnswerBody = kel::kMaxFrameBytes - sizeof(_PacketHead);
+
+// Runs one command on a leased connection inside the transaction its entry asks for.
+void Run(const Command& cmd, Call& call, Store& store)
+{
+    if (cmd.tx == Tx::None) {
+        cmd.handler(call);
+        return;
+    }
+    std::unique_lock<std::mutex> writeLock;
+    try {
+        if (cmd.tx == Tx::Write)
+            store.BeginWrite(call.db, writeLock);
+        else
+            store.BeginRead(call.db);
+        cmd.handler(call);
+        store.Commit(call.db);
+    } catch (...) {
+        store.Rollback(call.db);  // also after a failed BEGIN: harmless
+        throw;
+    }
+}
+
+}  // namespace
+
+Server::Server(std::unique_ptr<Store> store, ServerOptions options)
+    : store_(std::move(store)), options_(std::move(options))
+{
+}
+
+Server::~Server() = default;
+
+std::unique_ptr<Server> Server::Open(const std::string& database, std::string* error, ServerOptions options)
+{
+    auto store = Store::Open(database, error);
+    if (!store) return nullptr;
+    return std::unique_ptr<Server>(new Server(std::move(store), std::move(options)));
+}
+
+void Server::Log(int code, Status status, std::string_view why) const
+{
+    if (options_.log) options_.log(code, status, why);
+}
+
+void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
+                    std::vector<char>& answerBody)
+{
+    answerHead = _PacketHead{};
+    answerHead.nTransCode = request.nTransCode;
+    answerHead.nSubSystem = request.nSubSystem;
+    answerHead.nOperation = request.nOperation;
+    answerBody.clear();
+    Status status = kOk;
+    std::size_t count = 0;
+    try {
+        if (request.nTransCode == kel::net::kLogonTransCode) {
+            if (body.size() != sizeof(_LogonBody)) BadRequest("log-on body is not 64 bytes");
+            const auto logon = wire::Load<_LogonBody>(body);
+            const std::string user = wire::Required(logon.szUserCode, "user code");
+            const std::string password = wire::Text(logon.szPassword, "password");
+            if (!CheckLogon(user, password)) Refuse("wrong user code or password for " + user);
+        } else {
+            const Command* cmd = FindCommand(request.nTransCode);
+            if (!cmd) throw Fault(kUnknownCode, "no such transaction");
+            CheckRequest(*cmd->rule, request, body);
+            auto lease = store_->Acquire();
+            wire::Answer answer(answerBody);
+            Call call{request, body, *lease, *store_, answer};
+            try {
+                Run(*cmd, call, *store_);
+            } catch (const Fault& f) {
+                if (f.status() == kServerFailure) lease.Discard();  // the connection may be broken
+                throw;
+            }
+            count = answer.Count();
+            if (count > static_cast<std::size_t>(INT16_MAX) || answerBody.size() > kMaxAnswerBody)
+                throw Fault(kAnswerTooLarge, "the answer does not fit one frame");
+        }
+    } catch (const Fault& f) {
+        status = f.status();
+        Log(request.nTransCode, status, f.what());
+    } catch (const std::exception& e) {
+        status = kServerFailure;
+        Log(request.nTransCode, status, e.what());
+    } catch (...) {
+        status = kServerFailure;
+        Log(request.nTransCode, status, "unknown failure");
+    }
+    if (status != kOk) {
+        answerBody.clear();
+        count = 0;
+    }
+    answerHead.cStatus = status;
+    answerHead.nCount = static_cast<int16_t>(count);
+}
+
+bool Server::CheckLogon(std::string_view userCode, std::string_view password)
+{
+    std::string hash;
+    try {
+        auto lease = store_->Acquire();
+        const auto rs = sql::Query(*lease, "SELECT c_pwd_hash FROM t_user WHERE c_user_cde = ?",
+                                   {sql::Text(std::string(userCode))});
+        if (!rs.rows.empty()) hash = sql::Str(rs.rows[0][0]);
+    } catch (const std::exception& e) {
+        Log(kel::net::kLogonTransCode, kServerFailure, e.what());
+        return false;
+    }
+    // An unknown user costs as much as a wrong password.
+    static const std::string dummy = HashPassword("kelmor").value_or("");
+    const bool ok = VerifyPassword(password, hash.empty() ? dummy : hash);
+    return ok && !hash.empty();
+}
+
+bool Server::SetUser(const std::string& userCode, const std::string& name, const std::string& password,
+                     std::string* error)
+{
+    auto fail = [error](std::string why) {
+        if (error) *error = std::move(why);
+        return false;
+    };
+    if (userCode.empty() || userCode.size() > 20) return fail("a user code has 1 to 20 characters");
+    const auto hash = HashPassword(password);
+    if (!hash) return fail("cannot hash the password");
+    try {
+        auto lease = store_->Acquire();
+        std::unique_lock<std::mutex> lock;
+        store_->BeginWrite(*lease, lock);
+        try {
+            sql::Execute(*lease, "DELETE FROM t_user WHERE c_user_cde = ?", {sql::Text(userCode)});
+            sql::Execute(*lease, "INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES (?, ?, ?)",
+                         {sql::Text(userCode), sql::Text(name), sql::Text(*hash)});
+            store_->Commit(*lease);
+        } catch (...) {
+            store_->Rollback(*lease);
+            throw;
+        }
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+    return true;
+}
+
+bool Server::IsEmpty()
+{
+    try {
+        auto lease = store_->Acquire();
+        for (const char* table : {"t_user", "t_cont_code", "t_ri_company", "t_cont_info"})
+            if (sql::Exists(*lease, std::string("SELECT 1 FROM ") + table)) return false;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::unique_ptr<Server> OpenEmbedded(const std::string& databasePath, std::string* error)
+{
+    ServerOptions options;
+    options.log = [](int code, Status status, std::string_view why) {
+        if (status == kServerFailure)
+            std::fprintf(stderr, "kelmor server: transaction %d failed: %.*s\n", code, static_cast<int>(why.size()),
+                         why.data());
+    };
+    auto server = Server::Open(databasePath, error, std::move(options));
+    if (!server) return nullptr;
+    if (server->IsEmpty() && !server->LoadDemoData(error)) return nullptr;
+    return server;
+}
+
+}  // namespace kel::server

@@ -1,0 +1,69 @@
+// The application server: answers every transaction of the module from its SQL
+// store. The same object serves the TCP listener (kelmor-server) and, in-process,
+// the host's embedded default. Handle is thread-safe: concurrent calls each use a
+// database connection of their own.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/PacketHead.h"
+#include "server/Status.h"
+
+namespace kel::server {
+
+class Store;
+
+struct ServerOptions {
+    // Called with each refused or failed request (status and why); nullptr: silent.
+    std::function<void(int code, Status status, std::string_view why)> log;
+};
+
+class Server {
+public:
+    // Opens the database (a SQLite file path or an ODBC connection string) and
+    // creates the schema where missing. nullptr on failure (`error` tells).
+    static std::unique_ptr<Server> Open(const std::string& database, std::string* error = nullptr,
+                                        ServerOptions options = {});
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Answers one request. The answer head repeats the request's code, subsystem
+    // and operation and carries the record count and the status; a request that
+    // fails leaves the answer body empty and the database unchanged. Never throws.
+    // Transaction 1 is the log-on check (body _LogonBody): status 0 or 1.
+    void Handle(const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
+                std::vector<char>& answerBody);
+
+    // True when the user exists and the password is right (UTF-8 texts).
+    bool CheckLogon(std::string_view userCode, std::string_view password);
+
+    // Adds a user or replaces the password of one; stores only a salted hash.
+    bool SetUser(const std::string& userCode, const std::string& name, const std::string& password,
+                 std::string* error = nullptr);
+
+    // True when the database holds no users, treaty codes, reinsurers or treaty data.
+    bool IsEmpty();
+
+    // Loads the demo data in one transaction (into an empty database only).
+    bool LoadDemoData(std::string* error = nullptr);
+
+    Store& GetStore() { return *store_; }
+
+private:
+    Server(std::unique_ptr<Store> store, ServerOptions options);
+    void Log(int code, Status status, std::string_view why) const;
+
+    std::unique_ptr<Store> store_;
+    ServerOptions options_;
+};
+
+// The host's embedded default: opens (creating) the SQLite file, and loads the
+// demo data when the database is empty. nullptr on failure (`error` tells).
+std::unique_ptr<Server> OpenEmbedded(const std::string& databasePath, std::string* error = nullptr);
+
+}  // namespace kel::server

@@ -1,0 +1,87 @@
+#include "server/Sql.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace kel::server::sql {
+
+ResultSet Query(Connection& db, const std::string& sql, const Params& params)
+{
+    auto rs = db.Query(sql, params);
+    if (!rs) throw Fault(kServerFailure, db.LastError() + " in: " + sql);
+    return std::move(*rs);
+}
+
+int64_t Execute(Connection& db, const std::string& sql, const Params& params)
+{
+    const int64_t n = db.Execute(sql, params);
+    if (n < 0) throw Fault(kServerFailure, db.LastError() + " in: " + sql);
+    return n;
+}
+
+bool Exists(Connection& db, const std::string& sql, const Params& params)
+{
+    return !Query(db, sql, params).rows.empty();
+}
+
+std::string Str(const Value& v)
+{
+    if (const auto* s = std::get_if<std::string>(&v.v)) return *s;
+    return v.ToText();
+}
+
+double Num(const Value& v)
+{
+    if (const auto* d = std::get_if<double>(&v.v)) return *d;
+    if (const auto* n = std::get_if<int64_t>(&v.v)) return static_cast<double>(*n);
+    if (const auto* s = std::get_if<std::string>(&v.v)) {
+        double d = 0;
+        std::from_chars(s->data(), s->data() + s->size(), d);
+        return d;
+    }
+    return 0;
+}
+
+int64_t Int(const Value& v)
+{
+    if (const auto* n = std::get_if<int64_t>(&v.v)) return *n;
+    if (const auto* d = std::get_if<double>(&v.v)) return static_cast<int64_t>(*d);
+    if (const auto* s = std::get_if<std::string>(&v.v)) {
+        int64_t n = 0;
+        std::from_chars(s->data(), s->data() + s->size(), n);
+        return n;
+    }
+    return 0;
+}
+
+std::string Placeholders(std::size_t n)
+{
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += i ? ", ?" : "?";
+    return s;
+}
+
+namespace {
+
+// Each name of a column list "a, b" wrapped as before + name + after, joined with ", ".
+std::string EachColumn(std::string_view columns, std::string_view before, std::string_view after)
+{
+    std::string out;
+    while (!columns.empty()) {
+        std::size_t end = columns.find(',');
+        std::string_view name = columns.substr(0, end);
+        columns = end == std::string_view::npos ? std::string_view() : columns.substr(end + 1);
+        name.remove_prefix(std::min(name.find_first_not_of(' '), name.size()));
+        if (!out.empty()) out += ", ";
+        out.append(before).append(name).append(after);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string Assignments(std::string_view columns) { return EachColumn(columns, "", " = ?"); }
+
+std::string Prefixed(std::string_view columns, std::string_view prefix) { return EachColumn(columns, prefix, ""); }
+
+}  // namespace kel::server::sql

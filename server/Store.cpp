@@ -1,0 +1,140 @@
+#include "server/Store.h"
+
+#include <algorithm>
+
+#include "host/qxcommon/CodeLists.h"
+#include "server/Sql.h"
+#include "server/Status.h"
+
+namespace kel::server {
+namespace {
+
+// Any fixed number: the advisory lock every writer of a PostgreSQL database takes.
+constexpr int64_t kWriteLockKey = 0x4B454C4D;  // "KELM"
+
+}  // namespace
+
+std::unique_ptr<Store> Store::Open(const std::string& target, std::string* error)
+{
+    std::unique_ptr<Store> store(new Store(target));
+    auto first = store->Connect(error);
+    if (!first) return nullptr;
+    store->sqlite_ = first->Dialect() == "sqlite";
+    if (store->sqlite_) {
+        // Readers do not block the writer and the writer does not block readers.
+        first->Query("PRAGMA journal_mode=WAL");
+    }
+    std::string why;
+    if (!kel::codelist::ApplyCodeListSchema(*first, &why) || !kel::db::ApplySchema(*first, ServerSchemaSql(), &why)) {
+        if (error) *error = "cannot create the schema: " + why;
+        return nullptr;
+    }
+    store->open_ = 1;
+    store->idle_.push_back(std::move(first));
+    return store;
+}
+
+Store::~Store() = default;
+
+std::unique_ptr<kel::db::Connection> Store::Connect(std::string* error)
+{
+    auto c = kel::db::Open(target_, error);
+    if (c && c->Dialect() == "sqlite") {
+        // Wait for a lock held by another process rather than fail at once.
+        c->Query("PRAGMA busy_timeout=10000");
+    }
+    return c;
+}
+
+Store::Lease::~Lease()
+{
+    if (store_) store_->Return(std::move(c_));
+}
+
+Store::Lease Store::Acquire()
+{
+    std::unique_lock lock(poolMutex_);
+    poolFree_.wait(lock, [this] { return !idle_.empty() || open_ < kMaxConnections; });
+    if (!idle_.empty()) {
+        auto c = std::move(idle_.back());
+        idle_.pop_back();
+        return Lease(*this, std::move(c));
+    }
+    ++open_;
+    lock.unlock();
+    std::string error;
+    auto c = Connect(&error);
+    if (!c) {
+        std::lock_guard again(poolMutex_);
+        --open_;
+        poolFree_.notify_one();
+        throw Fault(kServerFailure, "cannot open a database connection: " + error);
+    }
+    return Lease(*this, std::move(c));
+}
+
+void Store::Return(std::unique_ptr<kel::db::Connection> c)
+{
+    std::lock_guard lock(poolMutex_);
+    if (c)
+        idle_.push_back(std::move(c));
+    else
+        --open_;
+    poolFree_.notify_one();
+}
+
+void Store::BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& writeLock)
+{
+    writeLock = std::unique_lock(writeMutex_);
+    if (sqlite_) {
+        sql::Execute(db, "BEGIN IMMEDIATE");
+        return;
+    }
+    if (!db.Begin()) throw Fault(kServerFailure, "cannot begin a transaction: " + db.LastError());
+    sql::Query(db, "SELECT pg_advisory_xact_lock(?)", {sql::Value(kWriteLockKey)});
+}
+
+void Store::BeginRead(kel::db::Connection& db)
+{
+    if (sqlite_) {
+        sql::Execute(db, "BEGIN");
+        return;
+    }
+    if (!db.Begin()) throw Fault(kServerFailure, "cannot begin a transaction: " + db.LastError());
+    sql::Execute(db, "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+}
+
+void Store::Commit(kel::db::Connection& db)
+{
+    if (sqlite_) {
+        sql::Execute(db, "COMMIT");
+        return;
+    }
+    if (!db.Commit()) throw Fault(kServerFailure, "cannot commit: " + db.LastError());
+}
+
+void Store::Rollback(kel::db::Connection& db) noexcept
+{
+    if (sqlite_)
+        db.Execute("ROLLBACK");
+    else
+        db.Rollback();
+}
+
+int32_t Store::NextId(kel::db::Connection& db, const std::string& name, const std::string& table,
+                      const std::string& column)
+{
+    const auto counter = sql::Query(db, "SELECT n_next FROM t_id_counter WHERE c_name = ?", {sql::Text(name)});
+    const auto largest = sql::Query(db, "SELECT MAX(" + column + ") FROM " + table);
+    int64_t id = counter.rows.empty() ? 1 : sql::Int(counter.rows[0][0]);
+    if (!largest.rows.empty()) id = std::max(id, sql::Int(largest.rows[0][0]) + 1);
+    id = std::max<int64_t>(id, 1);
+    if (id >= INT32_MAX) throw Fault(kServerFailure, "no identifiers left for " + table);
+    if (counter.rows.empty())
+        sql::Execute(db, "INSERT INTO t_id_counter (c_name, n_next) VALUES (?, ?)", {sql::Text(name), sql::Value(id + 1)});
+    else
+        sql::Execute(db, "UPDATE t_id_counter SET n_next = ? WHERE c_name = ?", {sql::Value(id + 1), sql::Text(name)});
+    return static_cast<int32_t>(id);
+}
+
+}  // namespace kel::server

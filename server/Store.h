@@ -1,0 +1,87 @@
+// The server's store: a pool of database connections (one per request in flight,
+// so concurrent clients are served at once), the schema, transactions and the
+// identifiers the server hands out.
+//
+// Writes run one at a time: an in-process lock, plus on SQLite "BEGIN IMMEDIATE"
+// (the file's write lock, waiting up to the busy timeout) and on PostgreSQL a
+// transaction-scoped advisory lock, so that several server processes on one
+// database also take turns. Reads run in parallel.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/qxcommon/Database.h"
+
+namespace kel::server {
+
+class Store {
+public:
+    // Opens the first connection and creates the schema where missing. `target`
+    // is a SQLite file path or an ODBC connection string. nullptr on failure.
+    static std::unique_ptr<Store> Open(const std::string& target, std::string* error);
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    class Lease {
+    public:
+        Lease(Store& store, std::unique_ptr<kel::db::Connection> c) : store_(&store), c_(std::move(c)) {}
+        Lease(Lease&& o) noexcept = default;
+        ~Lease();
+        kel::db::Connection& operator*() const { return *c_; }
+        kel::db::Connection* operator->() const { return c_.get(); }
+        // The connection may be broken: close it instead of returning it to the pool.
+        void Discard() { c_.reset(); }
+
+    private:
+        Store* store_;
+        std::unique_ptr<kel::db::Connection> c_;
+    };
+
+    // A connection for one request; throws Fault(kServerFailure) when none can be opened.
+    Lease Acquire();
+
+    bool IsSqlite() const { return sqlite_; }
+    const std::string& Target() const { return target_; }
+
+    // Transactions on a leased connection. BeginWrite takes the write lock, which
+    // Commit and Rollback release; the lock guard lives in `writeLock`.
+    void BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& writeLock);
+    void BeginRead(kel::db::Connection& db);  // one snapshot for several statements
+    void Commit(kel::db::Connection& db);     // throws Fault(kServerFailure)
+    void Rollback(kel::db::Connection& db) noexcept;
+
+    // The next free identifier of `table`.`column`, remembered in t_id_counter
+    // under `name`; never below the largest identifier in the table. Inside a write.
+    int32_t NextId(kel::db::Connection& db, const std::string& name, const std::string& table,
+                   const std::string& column);
+
+    // Maximum connections open at once; a request beyond waits for one.
+    static constexpr std::size_t kMaxConnections = 64;
+
+private:
+    explicit Store(std::string target) : target_(std::move(target)) {}
+    std::unique_ptr<kel::db::Connection> Connect(std::string* error);
+    void Return(std::unique_ptr<kel::db::Connection> c);
+
+    std::string target_;
+    bool sqlite_ = false;
+    std::mutex poolMutex_;
+    std::condition_variable poolFree_;
+    std::vector<std::unique_ptr<kel::db::Connection>> idle_;
+    std::size_t open_ = 0;
+    std::mutex writeMutex_;
+};
+
+// The schema of the server's own tables (server/sql/server.sql, built in).
+const std::string& ServerSchemaSql();
+// The demo data (server/sql/demo.sql, built in).
+const std::string& DemoDataSql();
+
+}  // namespace kel::server

@@ -1,0 +1,129 @@
+// Treaty details: generation (200), commission adjustment (201), search (205),
+// line update and delete (206).
+#include "data/TransactionCodes.h"
+#include "server/Common.h"
+#include "server/Handlers.h"
+#include "server/Sql.h"
+
+namespace kel::server::handlers {
+namespace {
+
+using namespace sql;
+using wire::Load;
+
+}  // namespace
+
+void GenerateCont(Call& c)
+{
+    // Only the treaty code and the contract number name the treaty data record.
+    const auto r = Load<_ContInfoStruct>(c.body);
+    const std::string code = wire::Required(r.szContCode, "treaty code");
+    const std::string contNo = TrimRight(wire::Text(r.szContNo, "contract number", 10));
+    for (const char* f : {r.szStartDate, r.szEndDate, r.szCancelDate}) wire::Text(f, 9, "date", 8);
+    const auto rs = Query(c.db, "SELECT n_cont_id FROM t_cont_info WHERE c_cont_code = ? AND c_cont_no = ?",
+                          {Text(code), Text(contNo)});
+    if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
+    int64_t id = Int(rs.rows[0][0]);
+    if (rs.rows.size() > 1) {
+        // Several periods share the contract number: only the identifier can tell them apart.
+        id = 0;
+        for (const Row& row : rs.rows)
+            if (Int(row[0]) == r.nContId) id = r.nContId;
+        if (id == 0) Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
+    }
+    GenerateDetails(c.db, static_cast<int32_t>(id));
+}
+
+void AdjustDetail(Call& c)
+{
+    using namespace kel::records;
+    const auto b = Load<_CommAdjustBody>(c.body);
+    const double rate = wire::Real(b.dCommRate, "commission rate");
+    const std::string ri = wire::Text(b.szRICode, "reinsurer code");
+    const std::string sect = wire::Text(b.szSectCode, "section code");
+    const int32_t mode = c.head.nOperation;
+    const bool bySection = mode == kAdjustBySection || mode == kAdjustBySectionAndReinsurer;
+    const bool byReinsurer = mode == kAdjustByReinsurer || mode == kAdjustBySectionAndReinsurer;
+    if (bySection && sect.empty()) BadRequest("no section for an adjustment by section");
+    if (byReinsurer && ri.empty()) BadRequest("no reinsurer for an adjustment by reinsurer");
+    RequireTreatyData(c.db, b.nContId);
+
+    std::string sql = "UPDATE t_cont_detail SET n_comm_rate = ? WHERE n_cont_id = ?";
+    Params p{Value(rate), Value(b.nContId)};
+    if (bySection) {
+        if (!Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ?",
+                    {Value(b.nContId), Text(sect)}))
+            Refuse("no section " + sect);
+        sql += " AND c_prod_no IN (SELECT d.c_prod_no FROM t_sect_detail d JOIN t_cont_section s "
+               "ON s.n_sect_id = d.n_sect_id WHERE s.n_cont_id = ? AND s.c_sect_cde = ?)";
+        p.emplace_back(b.nContId);
+        p.emplace_back(sect);
+    }
+    if (byReinsurer) {
+        sql += " AND c_ri_cde = ?";
+        p.emplace_back(ri);
+    }
+    if (Execute(c.db, sql, p) == 0) Refuse("no treaty detail line to adjust");
+}
+
+void ContDetailList(Call& c)
+{
+    const auto f = Load<_ContDetailStruct>(c.body);
+    wire::Text(f.szRICode, "reinsurer code");
+    std::string sql =
+        "SELECT n_cont_id, n_quota_ratio, n_cont_limit, n_share, n_ri_limit, n_comm_rate, c_ri_cde, c_com_cde, "
+        "c_prod_no, c_risk_lvl FROM t_cont_detail WHERE n_cont_id = ?";
+    Params p{Value(f.nContId)};
+    const std::pair<std::string, const char*> filters[] = {
+        {wire::Text(f.szProdCode, "product code"), " AND c_prod_no = ?"},
+        {wire::Text(f.szCompCode, "insuring company"), " AND c_com_cde = ?"},
+        {wire::Text(f.szRiskLevel, "risk level"), " AND c_risk_lvl = ?"},
+    };
+    for (const auto& [value, clause] : filters) {
+        if (value.empty()) continue;
+        sql += clause;
+        p.emplace_back(value);
+    }
+    sql += " ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde";
+    const auto rs = Query(c.db, sql, p);
+    c.answer.Reserve(rs.rows.size() * sizeof(_ContDetailStruct));
+    for (const Row& row : rs.rows) {
+        auto& r = c.answer.Add<_ContDetailStruct>();
+        r.nContId = static_cast<int32_t>(Int(row[0]));
+        r.dQuotaRatio = Num(row[1]);
+        r.dContLimit = Num(row[2]);
+        r.dShare = Num(row[3]);
+        r.dRILimit = Num(row[4]);
+        r.dCommRate = Num(row[5]);
+        wire::Put(r.szRICode, Str(row[6]));
+        wire::Put(r.szCompCode, Str(row[7]));
+        wire::Put(r.szProdCode, Str(row[8]));
+        wire::Put(r.szRiskLevel, Str(row[9]));
+    }
+}
+
+void ContDetailStore(Call& c)
+{
+    const auto r = Load<_ContDetailStruct>(c.body);
+    const Params key{Value(r.nContId), Text(wire::Required(r.szProdCode, "product code")),
+                     Text(wire::Text(r.szRiskLevel, "risk level")),
+                     Text(wire::Required(r.szCompCode, "insuring company")),
+                     Text(wire::Required(r.szRICode, "reinsurer code"))};
+    const char* const where = " WHERE n_cont_id = ? AND c_prod_no = ? AND c_risk_lvl = ? AND c_com_cde = ? AND c_ri_cde = ?";
+    int64_t n = 0;
+    if (c.head.nOperation == kel::records::kOpUpdate) {
+        Params p{Value(wire::Real(r.dQuotaRatio, "quota share")), Value(wire::Real(r.dContLimit, "treaty limit")),
+                 Value(wire::Real(r.dShare, "reinsurer share")), Value(wire::Real(r.dRILimit, "reinsurer limit")),
+                 Value(wire::Real(r.dCommRate, "commission rate"))};
+        p.insert(p.end(), key.begin(), key.end());
+        n = Execute(c.db,
+                    std::string("UPDATE t_cont_detail SET n_quota_ratio = ?, n_cont_limit = ?, n_share = ?, "
+                                "n_ri_limit = ?, n_comm_rate = ?") + where,
+                    p);
+    } else {
+        n = Execute(c.db, std::string("DELETE FROM t_cont_detail") + where, key);
+    }
+    if (n == 0) Refuse("no such treaty detail line");
+}
+
+}  // namespace kel::server::handlers

@@ -1,0 +1,108 @@
+// Treaty order (134..138): each month's treaties with priorities 1..n, no gaps.
+#include "data/Records.h"
+#include "server/Common.h"
+#include "server/Handlers.h"
+#include "server/Sql.h"
+
+namespace kel::server::handlers {
+namespace {
+
+using namespace sql;
+using wire::Load;
+
+int64_t PriorityOf(Connection& db, const std::string& month, const std::string& code)
+{
+    const auto rs = Query(db, "SELECT n_priority FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
+                          {Text(month), Text(code)});
+    if (rs.rows.empty()) Refuse("treaty " + code + " is not in the order of " + month);
+    return Int(rs.rows[0][0]);
+}
+
+int64_t OrderSize(Connection& db, const std::string& month)
+{
+    return Int(Query(db, "SELECT COUNT(*) FROM t_cont_order WHERE c_year_month = ?", {Text(month)}).rows[0][0]);
+}
+
+}  // namespace
+
+void OrderLoad(Call& c)
+{
+    const auto body = Load<_OrderMonthBody>(c.body);
+    const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
+    const auto rs = Query(c.db,
+                          "SELECT o.n_priority, o.c_cont_code, k.c_name_cn, k.c_type FROM t_cont_order o "
+                          "LEFT JOIN t_cont_code k ON k.c_cont_code = o.c_cont_code "
+                          "WHERE o.c_year_month = ? ORDER BY o.n_priority",
+                          {Text(month)});
+    for (const Row& row : rs.rows) {
+        auto& r = c.answer.Add<_ContOrderStruct>();
+        r.nPriority = static_cast<int32_t>(Int(row[0]));
+        wire::Put(r.szContCode, Str(row[1]));
+        wire::Put(r.szContName, Str(row[2]));
+        wire::Put(r.szContTypeName, TreatyTypeText(Str(row[3])));
+    }
+}
+
+void OrderDelete(Call& c)
+{
+    const auto body = Load<_OrderDeleteBody>(c.body);
+    const std::string code = wire::Required(body.szContCode, "treaty code");
+    const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
+    const int64_t priority = PriorityOf(c.db, month, code);
+    Execute(c.db, "DELETE FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?", {Text(month), Text(code)});
+    Execute(c.db, "UPDATE t_cont_order SET n_priority = n_priority - 1 WHERE c_year_month = ? AND n_priority > ?",
+            {Text(month), Value(priority)});
+}
+
+void OrderMove(Call& c)
+{
+    const auto body = Load<_OrderMoveBody>(c.body);
+    const std::string code = wire::Required(body.szContCode, "treaty code");
+    const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
+    if (body.cDirection != kMoveUp && body.cDirection != kMoveDown) BadRequest("direction is neither 'U' nor 'D'");
+    const int64_t priority = PriorityOf(c.db, month, code);
+    const int64_t other = body.cDirection == kMoveUp ? priority - 1 : priority + 1;
+    const auto rs = Query(c.db, "SELECT c_cont_code FROM t_cont_order WHERE c_year_month = ? AND n_priority = ?",
+                          {Text(month), Value(other)});
+    if (rs.rows.empty()) Refuse(body.cDirection == kMoveUp ? "already the first treaty" : "already the last treaty");
+    Execute(c.db, "UPDATE t_cont_order SET n_priority = ? WHERE c_year_month = ? AND c_cont_code = ?",
+            {Value(priority), Text(month), Text(Str(rs.rows[0][0]))});
+    Execute(c.db, "UPDATE t_cont_order SET n_priority = ? WHERE c_year_month = ? AND c_cont_code = ?",
+            {Value(other), Text(month), Text(code)});
+}
+
+void OrderAdd(Call& c)
+{
+    const auto body = Load<_OrderAddBody>(c.body);
+    const std::string code = wire::Required(body.szContCode, "treaty code");
+    const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
+    if (body.nOrderNo < 0) BadRequest("negative order number");
+    if (!Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)})) Refuse("no treaty code " + code);
+    if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?", {Text(month), Text(code)}))
+        Refuse("treaty " + code + " is already in the order of " + month);
+    const int64_t size = OrderSize(c.db, month);
+    int64_t at = body.nOrderNo;
+    if (at == 0 || at > size) {
+        at = size + 1;
+    } else {
+        Execute(c.db, "UPDATE t_cont_order SET n_priority = n_priority + 1 WHERE c_year_month = ? AND n_priority >= ?",
+                {Text(month), Value(at)});
+    }
+    Execute(c.db, "INSERT INTO t_cont_order (c_year_month, c_cont_code, n_priority) VALUES (?, ?, ?)",
+            {Text(month), Text(code), Value(at)});
+}
+
+void OrderCopy(Call& c)
+{
+    const auto body = Load<_OrderCopyBody>(c.body);
+    const std::string from = wire::YearMonth(body.szSrcYearMonth, "source year-month");
+    const std::string to = wire::YearMonth(body.szNewYearMonth, "new year-month");
+    if (OrderSize(c.db, to) > 0) Refuse("the month " + to + " already has an order");
+    if (OrderSize(c.db, from) == 0) Refuse("the month " + from + " has no order to copy");
+    Execute(c.db,
+            "INSERT INTO t_cont_order (c_year_month, c_cont_code, n_priority) "
+            "SELECT ?, c_cont_code, n_priority FROM t_cont_order WHERE c_year_month = ?",
+            {Text(to), Text(from)});
+}
+
+}  // namespace kel::server::handlers

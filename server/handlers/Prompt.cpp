@@ -1,0 +1,92 @@
+// Prompt settings (163, 164) and the documents waiting for a user (165..167).
+#include <algorithm>
+
+#include "data/Records.h"
+#include "server/Handlers.h"
+#include "server/Sql.h"
+
+namespace kel::server::handlers {
+namespace {
+
+using namespace sql;
+using wire::Load;
+
+constexpr std::size_t kUserCodeMax = 20;
+
+// Waiting items of the user, of the prompt types the user has switched on.
+const char* const kWaiting =
+    " FROM t_detail_info d WHERE d.c_user_cde = ? AND d.c_processed = 'N' AND d.c_prompt_type IN "
+    "(SELECT s.c_prompt_type FROM t_prompt_set s WHERE s.c_user_cde = ?)";
+
+std::string UserOf(std::string_view body)
+{
+    const auto b = Load<_UserCodeBody>(body);
+    return wire::Required(b.szUserCode, "user code", kUserCodeMax);
+}
+
+}  // namespace
+
+void PromptLoad(Call& c)
+{
+    const std::string user = UserOf(c.body);
+    const auto rs = Query(c.db, "SELECT c_prompt_type FROM t_prompt_set WHERE c_user_cde = ? ORDER BY c_prompt_type",
+                          {Text(user)});
+    for (const Row& row : rs.rows) {
+        auto& r = c.answer.Add<_PromptSetStruct>();
+        wire::Put(r.szUserCode, user);
+        r.cPromptType = wire::LetterOf(Str(row[0]));
+        r.cAction = kPromptOn;
+    }
+}
+
+void PromptSet(Call& c)
+{
+    const auto b = Load<_PromptSetStruct>(c.body);
+    const std::string user = wire::Required(b.szUserCode, "user code", kUserCodeMax);
+    if (b.cPromptType < 'A' || b.cPromptType > 'E') BadRequest("prompt type is not A to E");
+    if (b.cAction != kPromptOn && b.cAction != kPromptOff) BadRequest("action is neither 'A' nor 'D'");
+    if (!Exists(c.db, "SELECT 1 FROM t_user WHERE c_user_cde = ?", {Text(user)})) Refuse("no user " + user);
+    const std::string type(1, b.cPromptType);
+    Execute(c.db, "DELETE FROM t_prompt_set WHERE c_user_cde = ? AND c_prompt_type = ?", {Text(user), Text(type)});
+    if (b.cAction == kPromptOn)
+        Execute(c.db, "INSERT INTO t_prompt_set (c_user_cde, c_prompt_type) VALUES (?, ?)", {Text(user), Text(type)});
+}
+
+void DetailInfoCount(Call& c)
+{
+    const std::string user = UserOf(c.body);
+    const auto rs = Query(c.db, std::string("SELECT COUNT(*)") + kWaiting, {Text(user), Text(user)});
+    // The count travels in the head's 16-bit field; more items than it holds read as its largest value.
+    c.answer.SetCount(static_cast<std::size_t>(std::min<int64_t>(Int(rs.rows[0][0]), INT16_MAX)));
+}
+
+void DetailInfoList(Call& c)
+{
+    const std::string user = UserOf(c.body);
+    const auto rs = Query(c.db,
+                          std::string("SELECT d.c_doc_no, d.c_doc_type, d.c_prompt_type, d.c_description, d.n_item_id") +
+                              kWaiting + " ORDER BY d.n_item_id",
+                          {Text(user), Text(user)});
+    for (const Row& row : rs.rows) {
+        auto& r = c.answer.Add<_DetailInfoStruct>();
+        wire::Put(r.szDocNo, Str(row[0]));
+        r.cDocType = wire::LetterOf(Str(row[1]));
+        r.cPromptType = wire::LetterOf(Str(row[2]));
+        wire::Put(r.szDescription, Str(row[3]));
+        kel::records::PutDecimalKey(r.szItemKey, static_cast<int32_t>(Int(row[4])));
+    }
+}
+
+void DetailInfoDone(Call& c)
+{
+    const auto b = Load<_DetailActBody>(c.body);
+    const int32_t item = wire::Key(b.szItemKey, "item key");
+    const std::string user = wire::Required(b.szUserCode, "user code", kUserCodeMax);
+    const int64_t n = Execute(c.db,
+                              "UPDATE t_detail_info SET c_processed = 'Y' "
+                              "WHERE n_item_id = ? AND c_user_cde = ? AND c_processed = 'N'",
+                              {Value(item), Text(user)});
+    if (n == 0) Refuse("no waiting item " + std::to_string(item) + " of user " + user);
+}
+
+}  // namespace kel::server::handlers

@@ -1,0 +1,175 @@
+// Treaty codes (180, 181), reinsurers with accounts (182, 183, 214, 215), the
+// reinsurer look-up (3019), broker entries (216, 217) and exchange rates (210).
+#include "server/tests/ServerTestSupport.h"
+
+namespace kel::server::test {
+namespace {
+
+using namespace kel::records;
+using ReferenceData = ServerTest;
+
+_ContCodeStruct Code(const char* code, const char* name, char type)
+{
+    _ContCodeStruct r{};
+    Set(r.szContCode, code);
+    Set(r.szChnName, name);
+    Set(r.szEngName, "Treaty");
+    r.cContType = type;
+    return r;
+}
+
+_RICompanyStruct Reinsurer(const char* code, const char* name)
+{
+    _RICompanyStruct r{};
+    Set(r.szRICode, code);
+    Set(r.szChnName, name);
+    Set(r.szEngName, "Sample Re");
+    Set(r.szSPRating, "A+");
+    Set(r.szReserveFund, "12.500000");
+    r.cCompKind = 'A';
+    r.cLapsed = 'N';
+    return r;
+}
+
+_RIAccountStruct Account(const char* currency, const char* bank)
+{
+    _RIAccountStruct a{};
+    Set(a.szCurrency, currency);
+    Set(a.szBank, bank);
+    Set(a.szAccountNo, "6222000011112222");
+    return a;
+}
+
+TEST_P(ReferenceData, TreatyCodesAreKeptAndMarkedWhileUnused)
+{
+    Seed();
+    EXPECT_EQ(SendRecord(181, Code("Q2", "工程险成数合约", 'A')).Status(), 0);
+    EXPECT_EQ(SendRecord(181, Code("Q2", "重复", 'A')).Status(), kRefused);
+    EXPECT_EQ(SendRecord(181, Code("Z9", "不存在", 'A'), kOpUpdate).Status(), kRefused);
+    EXPECT_EQ(SendRecord(181, Code("Q2", "工程险合约", 'C'), kOpUpdate).Status(), 0);
+
+    Treaty t = MakeTreaty("Q1", "20240101", "QS-1");
+    InsertTreaty(t);
+    const Reply list = Send(180);
+    ASSERT_EQ(list.Status(), 0);
+    const auto codes = list.Records<_ContCodeStruct>();
+    ASSERT_EQ(list.Count(), 4);
+    ASSERT_EQ(codes.size(), 4u);
+    EXPECT_EQ(Get(codes[0].szContCode), "Q1");  // in code order
+    EXPECT_EQ(codes[0].cMarkFlag, 'N');          // used by treaty data
+    EXPECT_EQ(Get(codes[1].szContCode), "Q2");
+    EXPECT_EQ(Get(codes[1].szChnName), "工程险合约");
+    EXPECT_EQ(codes[1].cContType, 'C');
+    EXPECT_EQ(codes[1].cMarkFlag, 'Y');
+
+    EXPECT_EQ(Send(181, "Q1", kOpDelete).Status(), kBadRequest);  // 3 bytes: "Q1" and its NUL
+    EXPECT_EQ(Send(181, std::string("Q1\0", 3), kOpDelete).Status(), kRefused);  // in use
+    EXPECT_EQ(Send(181, std::string("Q2\0", 3), kOpDelete).Status(), 0);
+    EXPECT_EQ(Send(181, std::string("Q2\0", 3), kOpDelete).Status(), kRefused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code"), 3);
+}
+
+TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList)
+{
+    Seed();
+    const _RICompanyStruct ri = Reinsurer("07", "泰晤桥再保险公司");
+    ASSERT_EQ(Send(183, Bytes(ri) + Bytes(Account("03", "北门银行")) + Bytes(Account("01", "汇川银行")), kOpInsert, 2)
+                  .Status(),
+              0);
+    EXPECT_EQ(Send(183, Bytes(ri), kOpInsert, 0).Status(), kRefused);
+    EXPECT_EQ(Send(183, Bytes(Reinsurer("88", "无")), kOpUpdate, 0).Status(), kRefused);
+
+    const Reply all = Send(182);
+    const auto list = all.Records<_RICompanyStruct>();
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(Get(list[3].szRICode), "07");
+    EXPECT_EQ(Get(list[3].szChnName), "泰晤桥再保险公司");
+    EXPECT_EQ(Get(list[3].szReserveFund), "12.500000");
+    EXPECT_EQ(list[3].cLapsed, 'N');
+
+    const auto accounts = Send(215, Bytes(ri.szRICode)).Records<_RIAccountStruct>();
+    ASSERT_EQ(accounts.size(), 2u);
+    EXPECT_EQ(Get(accounts[0].szBank), "北门银行");  // in the order sent
+    EXPECT_EQ(Get(accounts[1].szCurrency), "01");
+
+    // An update replaces the whole list; no accounts at all is allowed.
+    ASSERT_EQ(Send(183, Bytes(ri) + Bytes(Account("05", "莱茵银行")), kOpUpdate, 1).Status(), 0);
+    EXPECT_EQ(Send(215, Bytes(ri.szRICode)).Records<_RIAccountStruct>().size(), 1u);
+    ASSERT_EQ(Send(183, Bytes(ri), kOpUpdate, 0).Status(), 0);
+    EXPECT_EQ(Send(215, Bytes(ri.szRICode)).Count(), 0);
+
+    EXPECT_EQ(Send(214, Bytes(ri.szRICode), kOpDelete).Status(), 0);
+    EXPECT_EQ(Send(214, Bytes(ri.szRICode), kOpDelete).Status(), kRefused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '07'"), 0);
+}
+
+TEST_P(ReferenceData, AReinsurerTakingPartInTreatyDataStays)
+{
+    Seed();
+    Treaty t = MakeTreaty("Q1", "20240101", "QS-1");
+    t.reins = {Participant("01", 1.0)};
+    InsertTreaty(t);
+    EXPECT_EQ(Send(214, Bytes(Reinsurer("01", "").szRICode), kOpDelete).Status(), kRefused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '01'"), 1);
+}
+
+TEST_P(ReferenceData, TheLookUpAnswersTheFirstCodeThatBeginsWithTheTypedOne)
+{
+    Seed();
+    ASSERT_EQ(Send(183, Bytes(Reinsurer("0105", "后一家")), kOpInsert, 0).Status(), 0);
+    const Reply first = Send(3019, Bytes(Reinsurer("01", "")));
+    ASSERT_EQ(first.Status(), 0);
+    ASSERT_EQ(first.Count(), 1);
+    EXPECT_EQ(Get(first.Records<_RICompanyStruct>()[0].szChnName), "甲再保险");
+    EXPECT_EQ(Get(Send(3019, Bytes(Reinsurer("B", ""))).Records<_RICompanyStruct>()[0].szRICode), "B1");
+    const Reply none = Send(3019, Bytes(Reinsurer("ZZ", "")));
+    EXPECT_EQ(none.Status(), kRefused);
+    EXPECT_TRUE(none.body.empty());
+}
+
+TEST_P(ReferenceData, BrokerEntriesAreKeptPerBroker)
+{
+    Seed();
+    _RIAgentStruct a{};
+    Set(a.szBrokerCode, "B1");
+    Set(a.szRICode, "B101");
+    Set(a.szChnName, "甲再保险");
+    Set(a.szEngName, "Jia Re");
+    a.cKind = 'A';
+    ASSERT_EQ(SendRecord(217, a, kOpInsert).Status(), 0);
+    EXPECT_EQ(SendRecord(217, a, kOpInsert).Status(), kRefused);
+    _RIAgentStruct other = a;
+    Set(other.szBrokerCode, "Z9");  // no such broker
+    EXPECT_EQ(SendRecord(217, other, kOpInsert).Status(), kRefused);
+    Set(a.szCredit, "AA");
+    ASSERT_EQ(SendRecord(217, a, kOpUpdate).Status(), 0);
+    Set(other.szBrokerCode, "B1");
+    Set(other.szRICode, "B102");
+    EXPECT_EQ(SendRecord(217, other, kOpUpdate).Status(), kRefused);
+
+    const auto list = Send(216, Bytes(a.szBrokerCode)).Records<_RIAgentStruct>();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(Get(list[0].szCredit), "AA");
+    EXPECT_EQ(list[0].cKind, 'A');
+    EXPECT_EQ(Send(216, std::string(5, '\0')).Count(), 0);  // the empty broker code has none
+
+    EXPECT_EQ(SendRecord(217, a, kOpDelete).Status(), 0);
+    EXPECT_EQ(SendRecord(217, a, kOpDelete).Status(), kRefused);
+}
+
+TEST_P(ReferenceData, ExchangeRatesAreListedBySourceTargetAndDate)
+{
+    ASSERT_GE(Db().Execute("INSERT INTO t_exch_rate (c_src_cur, c_dst_cur, c_start_date, c_end_date, n_rate) VALUES "
+                           "('03', '01', '20240101', '20241231', 7.092), ('02', '01', '20240101', '20241231', 0.9062)"),
+              0);
+    const auto rates = Send(210).Records<_ExchRateStruct>();
+    ASSERT_EQ(rates.size(), 2u);
+    EXPECT_EQ(Get(rates[0].szSrcCurr), "02");
+    EXPECT_DOUBLE_EQ(rates[1].dExchRate, 7.092);
+    EXPECT_EQ(Get(rates[1].szEndDate), "20241231");
+}
+
+KELMOR_SERVER_BACKENDS(ReferenceData);
+
+}  // namespace
+}  // namespace kel::server::test
