@@ -1,0 +1,126 @@
+// The list grid: a table view over GridModel. Clicks and double clicks on a row go
+// to the grid model, which tells the screen (0xfffe / 0xfffd); a click on a heading
+// sorts when the grid allows it. Program changes arrive cell by cell and are shown
+// once the screen's action is over, so filling 10,000 rows costs one reset.
+#include <QHeaderView>
+#include <QTableView>
+#include <QPointer>
+#include <QTimer>
+
+#include "host/qt/ControlView.h"
+#include "host/qt/GridModel.h"
+#include "host/qxctlset/QXGrid.h"
+
+namespace kel::qt {
+namespace {
+
+class GridView : public ControlView {
+public:
+    GridView(CQXGrid& grid, DialogView& dialog, QWidget* parent) : ControlView(grid, dialog) {
+        m_table = new QTableView(parent);
+        m_data = new GridModel(grid, m_table);
+        m_table->setModel(m_data);
+        m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        m_table->setWordWrap(false);
+        m_table->setTextElideMode(Qt::ElideRight);
+        m_table->setMinimumSize(480, 220);
+        m_table->verticalHeader()->hide();
+        m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        QHeaderView* header = m_table->horizontalHeader();
+        header->setSectionsClickable(true);
+        header->setHighlightSections(false);
+        header->setStretchLastSection(false);
+        header->setDefaultAlignment(Qt::AlignCenter);
+        SetWidget(m_table);
+
+        connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& i) { Click(i, false); });
+        connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { Click(i, true); });
+        connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
+            User([column](CWnd& m) { static_cast<CQXGrid&>(m).UserClickHeader(column); });
+        });
+        connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) {
+                    // Keys move the current row; the screen reads it with GetRow.
+                    if (Updating() || !m_model || !current.isValid()) return;
+                    if (auto* grid = static_cast<CQXGrid*>(m_model)) {
+                        UpdateGuard guard(*this);
+                        grid->SelectRow(current.row() + m_data->FixedRows(), TRUE);
+                    }
+                });
+    }
+    ~GridView() override {
+        if (m_data) m_data->Forget();
+    }
+    bool Stretches() const override { return true; }
+    bool StretchesVertically() const override { return true; }
+
+protected:
+    void OnDetached() override {
+        if (m_data) m_data->Forget();
+    }
+    void Refresh(win::Aspect aspect) override {
+        using win::Aspect;
+        if (aspect == Aspect::All || aspect == Aspect::Structure) m_reshape = true;
+        if (m_pending) return;
+        m_pending = true;
+        QTimer::singleShot(0, m_table, [this] { Apply(); });
+        if (aspect == Aspect::All) Apply();  // the first look is there at once
+    }
+
+private:
+    void Click(const QModelIndex& index, bool twice) {
+        int row = index.isValid() ? index.row() + m_data->FixedRows() : -1;
+        int col = index.isValid() ? index.column() : -1;
+        User([=](CWnd& m) { static_cast<CQXGrid&>(m).UserClickCell(row, col, twice); });
+    }
+
+    void Apply() {
+        m_pending = false;
+        auto* grid = static_cast<CQXGrid*>(m_model);
+        if (!grid) return;
+        UpdateGuard guard(*this);
+        m_data->Sync(m_reshape);
+        m_reshape = false;
+        QHeaderView* header = m_table->horizontalHeader();
+        for (int c = 0; c < grid->GetColumnCount(); ++c) {
+            int width = grid->GetColumnWidth(c);
+            m_table->setColumnHidden(c, width == 0);
+            if (width > 0 && header->sectionSize(c) != width) m_table->setColumnWidth(c, width);
+        }
+        int fixed = m_data->FixedRows();
+        int height = grid->GetRowCount() > fixed ? grid->GetRowHeight(fixed) : CQXGrid::kDefaultRowHeight;
+        m_table->verticalHeader()->setDefaultSectionSize(height > 0 ? height : CQXGrid::kDefaultRowHeight);
+        m_table->setSelectionMode(grid->IsSelectionEnabled() ? QAbstractItemView::SingleSelection
+                                                             : QAbstractItemView::NoSelection);
+        header->setSortIndicatorShown(grid->IsHeaderSort() && grid->GetSortColumn() >= 0);
+        if (grid->GetSortColumn() >= 0)
+            header->setSortIndicator(grid->GetSortColumn(),
+                                     grid->IsSortAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+        int current = grid->GetRow();
+        QItemSelectionModel* selection = m_table->selectionModel();
+        if (current >= fixed && current - fixed < m_data->rowCount()) {
+            QModelIndex index = m_data->index(current - fixed, std::max(0, grid->GetFocusColumn()));
+            auto flags = grid->IsRowSelected(current) ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                                                      : QItemSelectionModel::Clear;
+            selection->setCurrentIndex(index, flags);
+        } else {
+            selection->clear();
+        }
+    }
+
+    QTableView* m_table;
+    QPointer<GridModel> m_data;
+    bool m_pending = false;
+    bool m_reshape = true;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlView> MakeGridView(CWnd& model, DialogView& dialog, QWidget* parent) {
+    auto* grid = dynamic_cast<CQXGrid*>(&model);
+    if (!grid) return nullptr;
+    return std::make_unique<GridView>(*grid, dialog, parent);
+}
+
+}  // namespace kel::qt
