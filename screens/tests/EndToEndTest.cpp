@@ -1,0 +1,118 @@
+// The screens against the application server in process, on a fresh SQLite file
+// holding the demo data: what the user does reaches the store and comes back.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "frame/Kelmor.h"
+#include "host/qxcommon/net/InProcessChannel.h"
+#include "screens/S0000S2.h"
+#include "screens/S0000S20.h"
+#include "screens/S0000S5.h"
+#include "screens/ScreenCommon.h"
+#include "screens/tests/ScreenTestSupport.h"
+#include "server/Server.h"
+
+namespace kel::testing {
+namespace {
+
+using List = CS0000S2;
+using Form = CS0000S20;
+constexpr const char* kListCaption = "合约代码设置[检索]";
+constexpr const char* kFormCaption = "合约代码-新增";
+
+int FindRow(const CQXGrid& grid, const char* code) {
+    for (int r = 1; r < grid.GetRowCount(); ++r)
+        if (grid.GetItemText(r, 0) == code) return r;
+    return -1;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("kelmor-screens-e2e-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::string error;
+        server = server::OpenEmbedded((dir / "kelmor.db").string(), &error);
+        ASSERT_TRUE(server) << error;
+        InstallChannel(std::make_shared<net::InProcessChannel>(
+            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
+                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+    }
+    void TearDown() override {
+        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
+        InstallChannel(nullptr);
+        server.reset();
+        std::filesystem::remove_all(dir);
+    }
+
+    std::filesystem::path dir;
+    std::unique_ptr<server::Server> server;
+    win::ScopedHeadlessDriver driver;
+};
+
+TEST_F(EndToEnd, TheExchangeRateListShowsTheDemoRates) {
+    driver->Then("兑换率设置[检索]", [](win::DialogActions& a) {
+        auto cells = Cells(GridOf(a, CS0000S5::IDC_GRID));
+        EXPECT_EQ(cells.size(), 11u);  // header and the ten demo rates
+        EXPECT_NE(std::find(cells.begin(), cells.end(),
+                            std::vector<std::string>{"03", "01", "7.092000", "20240101", "20241231"}),
+                  cells.end());
+        a.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Call_Kelmor_Dialog(1, 0), IDCANCEL);
+    EXPECT_TRUE(driver->MessageTexts().empty());
+}
+
+TEST_F(EndToEnd, ATreatyCodeIsAddedModifiedAndDeletedThroughTheList) {
+    driver->Answer(IDYES);
+    driver->Then(kListCaption, [](win::DialogActions& a) {
+        CQXGrid& grid = GridOf(a, List::IDC_GRID);
+        const int demoRows = grid.GetRowCount();
+        ASSERT_GT(demoRows, 1);
+
+        a.Click(List::IDC_BTN_ADD);
+        int row = FindRow(grid, "ZT");
+        ASSERT_GT(row, 0);
+        EXPECT_EQ(grid.GetItemText(row, 1), "测试合约");
+        EXPECT_EQ(grid.GetItemText(row, 4), "Y");  // no treaty data uses it yet: highlighted
+        EXPECT_EQ(grid.GetItemBkColour(row, 0), kel::screens::kMarkColour);
+
+        a.DoubleClickRow(List::IDC_GRID, row);
+        row = FindRow(grid, "ZT");
+        ASSERT_GT(row, 0);
+        EXPECT_EQ(grid.GetItemText(row, 1), "测试合约(改)");
+        EXPECT_EQ(grid.GetItemText(row, 3), "E");
+
+        a.ClickRow(List::IDC_GRID, row).Click(List::IDC_BTN_DELETE);
+        EXPECT_EQ(FindRow(grid, "ZT"), -1);
+        EXPECT_EQ(grid.GetRowCount(), demoRows);
+        a.Click(IDCANCEL);
+    });
+    driver->Then(kFormCaption, [](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_CODE, "zt").Type(Form::IDC_EDT_CHN_NAME, "测试合约");
+        a.Type(Form::IDC_EDT_ENG_NAME, "Test Treaty").PickCode(Form::IDC_CBX_TYPE, "E");
+        a.Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+    });
+    driver->Then(kFormCaption, [](win::DialogActions& a) {
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "ZT");
+        a.Type(Form::IDC_EDT_CHN_NAME, "测试合约(改)").Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+    });
+    Call_Kelmor_Dialog(25001, 0);
+    EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{"是否确定删除该纪录!", "处理成功!"}));
+
+    // Gone from the store too: a fresh list does not show it.
+    driver->Then(kListCaption, [](win::DialogActions& a) {
+        EXPECT_EQ(FindRow(GridOf(a, List::IDC_GRID), "ZT"), -1);
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25001, 0);
+}
+
+}  // namespace
+}  // namespace kel::testing
