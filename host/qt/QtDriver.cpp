@@ -75,7 +75,7 @@ void QtDriver::RunModalLoop(CDialog& dialog) {
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [this] { CheckEnded(); });
     watch.start(50);
-    if (m_shownHook) m_shownHook(dialog, *view);
+    if (ShownHook hook = m_shownHook) hook(dialog, *view);  // a copy: the hook may replace itself
     if (!dialog.IsEnded()) loop.exec(QEventLoop::DialogExec);
     watch.stop();
     m_modals.pop_back();
