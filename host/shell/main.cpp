@@ -46,7 +46,9 @@ int RunConsole(const Options& o) {
     const int screens[] = {0, 1, 4, 5, 9, 11, 12, 13, 14, 25001, 25005, 25010, 25013};
     for (int number : screens) {
         if (o.screen && *o.screen != number) continue;
-        std::cout << "screen " << number << " -> " << module.callDialog(number, 0) << "\n";
+        std::cout << "screen " << number << ":\n";
+        int result = module.callDialog(number, 0);
+        std::cout << "  -> " << result << "\n";
     }
     win::InstallDriver(nullptr);
     return 0;
