@@ -52,6 +52,7 @@ bool Server::LoadDemoData(std::string* error)
             for (const auto& row : sql::Query(*lease, "SELECT n_cont_id FROM t_cont_info ORDER BY n_cont_id").rows)
                 GenerateDetails(*lease, static_cast<int32_t>(sql::Int(row[0])));
             store_->Commit(*lease);
+            store_->Touch();
         } catch (...) {
             store_->Rollback(*lease);
             throw;

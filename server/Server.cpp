@@ -5,6 +5,7 @@
 
 #include "host/qxcommon/Channel.h"
 #include "host/qxcommon/net/Logon.h"
+#include "server/AnswerCache.h"
 #include "server/CommandTable.h"
 #include "server/Password.h"
 #include "server/Sql.h"
@@ -41,6 +42,7 @@ void Run(const Command& cmd, Call& call, Store& store)
 Server::Server(std::unique_ptr<Store> store, ServerOptions options)
     : store_(std::move(store)), options_(std::move(options))
 {
+    if (options_.cacheAnswers && store_->IsSqlite()) cache_ = std::make_unique<AnswerCache>();
 }
 
 Server::~Server() = default;
@@ -79,17 +81,36 @@ void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHe
             if (!cmd) throw Fault(kUnknownCode, "no such transaction");
             CheckRequest(*cmd->rule, request, body);
             auto lease = store_->Acquire();
+            const bool cacheable = cache_ && cmd->tx != Tx::Write;
+            std::string key;
+            uint64_t generation = 0;
+            _PacketHead kept{};
+            if (cacheable) {
+                store_->NoticeOutsideChanges(*lease);
+                generation = store_->Generation();  // before the query: a change meanwhile outdates it
+                key = AnswerCache::KeyOf(request, body);
+                if (cache_->Find(key, generation, kept, answerBody)) {
+                    answerHead.nCount = kept.nCount;
+                    return;
+                }
+            }
             wire::Answer answer(answerBody);
             Call call{request, body, *lease, *store_, answer};
             try {
                 Run(*cmd, call, *store_);
+                if (cmd->tx == Tx::Write) store_->Touch();
             } catch (const Fault& f) {
+                if (cmd->tx == Tx::Write) store_->Touch();
                 if (f.status() == kServerFailure) lease.Discard();  // the connection may be broken
                 throw;
             }
             count = answer.Count();
             if (count > static_cast<std::size_t>(INT16_MAX) || answerBody.size() > kMaxAnswerBody)
                 throw Fault(kAnswerTooLarge, "the answer does not fit one frame");
+            if (cacheable) {
+                kept.nCount = static_cast<int16_t>(count);
+                cache_->Keep(std::move(key), generation, kept, answerBody);
+            }
         }
     } catch (const Fault& f) {
         status = f.status();
@@ -146,6 +167,7 @@ bool Server::SetUser(const std::string& userCode, const std::string& name, const
             sql::Execute(*lease, "INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES (?, ?, ?)",
                          {sql::Text(userCode), sql::Text(name), sql::Text(*hash)});
             store_->Commit(*lease);
+            store_->Touch();
         } catch (...) {
             store_->Rollback(*lease);
             throw;

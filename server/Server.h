@@ -15,11 +15,15 @@
 
 namespace kel::server {
 
+class AnswerCache;
 class Store;
 
 struct ServerOptions {
     // Called with each refused or failed request (status and why); nullptr: silent.
     std::function<void(int code, Status status, std::string_view why)> log;
+    // Keep query answers while the store is unchanged (SQLite only, where every
+    // commit by another connection or process is noticed).
+    bool cacheAnswers = true;
 };
 
 class Server {
@@ -60,6 +64,7 @@ private:
 
     std::unique_ptr<Store> store_;
     ServerOptions options_;
+    std::unique_ptr<AnswerCache> cache_;  // null: answers are not kept
 };
 
 // The host's embedded default: opens (creating) the SQLite file, and loads the

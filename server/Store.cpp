@@ -46,6 +46,32 @@ std::unique_ptr<kel::db::Connection> Store::Connect(std::string* error)
     return c;
 }
 
+void Store::Lease::Discard()
+{
+    if (c_) {
+        std::lock_guard lock(store_->versionsMutex_);
+        store_->versions_.erase(c_.get());
+    }
+    c_.reset();
+}
+
+void Store::NoticeOutsideChanges(kel::db::Connection& db)
+{
+    if (!sqlite_) return;
+    const auto rs = db.Query("PRAGMA data_version");
+    if (!rs || rs->rows.empty()) {
+        Touch();
+        return;
+    }
+    const int64_t version = sql::Int(rs->rows[0][0]);
+    std::lock_guard lock(versionsMutex_);
+    const auto [it, added] = versions_.try_emplace(&db, version);
+    if (added || it->second != version) {
+        it->second = version;
+        Touch();
+    }
+}
+
 Store::Lease::~Lease()
 {
     if (store_) store_->Return(std::move(c_));

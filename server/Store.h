@@ -8,12 +8,14 @@
 // database also take turns. Reads run in parallel.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/qxcommon/Database.h"
@@ -37,7 +39,7 @@ public:
         kel::db::Connection& operator*() const { return *c_; }
         kel::db::Connection* operator->() const { return c_.get(); }
         // The connection may be broken: close it instead of returning it to the pool.
-        void Discard() { c_.reset(); }
+        void Discard();
 
     private:
         Store* store_;
@@ -62,6 +64,14 @@ public:
     int32_t NextId(kel::db::Connection& db, const std::string& name, const std::string& table,
                    const std::string& column);
 
+    // The generation of the stored data: moves on with every change the store
+    // knows of (Touch after each write; NoticeOutsideChanges for other writers).
+    uint64_t Generation() const { return generation_.load(); }
+    void Touch() { ++generation_; }
+    // On SQLite, moves the generation on when anyone else (another connection or
+    // process) has committed since this connection last looked. Elsewhere a no-op.
+    void NoticeOutsideChanges(kel::db::Connection& db);
+
     // Maximum connections open at once; a request beyond waits for one.
     static constexpr std::size_t kMaxConnections = 64;
 
@@ -77,6 +87,9 @@ private:
     std::vector<std::unique_ptr<kel::db::Connection>> idle_;
     std::size_t open_ = 0;
     std::mutex writeMutex_;
+    std::atomic<uint64_t> generation_{1};
+    std::mutex versionsMutex_;
+    std::unordered_map<const kel::db::Connection*, int64_t> versions_;  // SQLite data_version seen
 };
 
 // The schema of the server's own tables (server/sql/server.sql, built in).

@@ -69,6 +69,21 @@ TEST_P(ReferenceData, TreatyCodesAreKeptAndMarkedWhileUnused)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code"), 3);
 }
 
+TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore)
+{
+    Seed();
+    const Reply first = Send(180);
+    EXPECT_EQ(Send(180).body, first.body);  // the same answer while nothing changes
+    // A change by another connection (another process, or the host) ...
+    ASSERT_GE(Db().Execute("INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_type) VALUES ('G1', '剩余合约', 'G')"), 0);
+    EXPECT_EQ(Send(180).Count(), first.Count() + 1);
+    // ... and one through the server are both seen at once.
+    ASSERT_EQ(SendRecord(181, Code("F1", "临分合约", 'C')).Status(), 0);
+    EXPECT_EQ(Send(180).Count(), first.Count() + 2);
+    ASSERT_GE(Db().Execute("UPDATE t_cont_code SET c_name_cn = '改' WHERE c_cont_code = 'F1'"), 0);
+    EXPECT_EQ(Get(Send(180).Records<_ContCodeStruct>()[0].szChnName), "改");
+}
+
 TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList)
 {
     Seed();

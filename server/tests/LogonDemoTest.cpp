@@ -1,0 +1,89 @@
+// The log-on check with salted hashes, and the embedded default with its demo data.
+#include <set>
+
+#include "host/qxcommon/net/Logon.h"
+#include "server/tests/ServerTestSupport.h"
+
+namespace kel::server::test {
+namespace {
+
+Reply LogOn(Server& server, const char* user, const char* password, std::size_t size = sizeof(_LogonBody))
+{
+    _LogonBody body{};
+    Set(body.szUserCode, user);
+    Set(body.szPassword, password);
+    _PacketHead head{};
+    head.nTransCode = kel::net::kLogonTransCode;
+    head.nCount = 1;
+    head.nSubSystem = kSubSystemDefault;
+    Reply r;
+    server.Handle(head, std::string_view(reinterpret_cast<const char*>(&body), size), r.head, r.body);
+    return r;
+}
+
+Reply Query(Server& server, int code, std::string_view body = {})
+{
+    _PacketHead head{};
+    head.nTransCode = static_cast<int16_t>(code);
+    head.nCount = 1;
+    Reply r;
+    server.Handle(head, body, r.head, r.body);
+    return r;
+}
+
+TEST(EmbeddedServer, LoadsTheDemoDataOnceAndChecksLogOns)
+{
+    TempDir dir;
+    const std::string path = (dir.Path() / "kelmor.db").string();
+    std::string error;
+    auto server = OpenEmbedded(path, &error);
+    ASSERT_TRUE(server) << error;
+
+    EXPECT_EQ(LogOn(*server, "demo", "demo").Status(), 0);
+    EXPECT_EQ(LogOn(*server, "demo", "wrong").Status(), kRefused);
+    EXPECT_EQ(LogOn(*server, "nobody", "demo").Status(), kRefused);
+    EXPECT_EQ(LogOn(*server, "demo", "demo", 63).Status(), kBadRequest);
+    EXPECT_TRUE(server->SetUser("zhou", "周", "新密码"));
+    EXPECT_EQ(LogOn(*server, "zhou", "新密码").Status(), 0);
+
+    // Something for every screen: reinsurers and brokers, treaty codes of every
+    // type, treaty data for two years with generated details, rates, orders, prompts.
+    const auto reinsurers = Query(*server, 182).Records<_RICompanyStruct>();
+    EXPECT_GE(reinsurers.size(), 18u);
+    std::set<char> kinds, types;
+    for (const auto& r : reinsurers) kinds.insert(r.cCompKind);
+    EXPECT_EQ(kinds, (std::set<char>{'A', 'B'}));
+    for (const auto& c : Query(*server, 180).Records<_ContCodeStruct>()) types.insert(c.cContType);
+    EXPECT_EQ(types, (std::set<char>{'A', 'C', 'D', 'E', 'F', 'G', 'H'}));
+    for (const char* year : {"2023", "2024"}) {
+        _ContYearKey key{};
+        Set(key.szStartDate, year);
+        EXPECT_GE(Query(*server, 186, Bytes(key)).Count(), 5) << year;
+    }
+    EXPECT_GT(Query(*server, 210).Count(), 0);
+    _UserCodeBody demo{};
+    Set(demo.szUserCode, "demo");
+    EXPECT_GT(Query(*server, 166, Bytes(demo)).Count(), 0);
+
+    // Passwords are stored as salted hashes only.
+    auto db = kel::db::Open(path);
+    ASSERT_TRUE(db);
+    const auto rs = db->Query("SELECT c_pwd_hash FROM t_user WHERE c_user_cde = 'demo'");
+    ASSERT_TRUE(rs && rs->rows.size() == 1);
+    EXPECT_EQ(rs->rows[0][0].ToText().rfind("$y$", 0), 0u);
+    const auto details = db->Query("SELECT COUNT(*) FROM t_cont_detail");
+    ASSERT_TRUE(details);
+    const std::string lines = details->rows[0][0].ToText();
+    EXPECT_NE(lines, "0");
+
+    // A second start finds the data and loads nothing again.
+    server.reset();
+    server = OpenEmbedded(path, &error);
+    ASSERT_TRUE(server) << error;
+    EXPECT_EQ(Query(*server, 182).Count(), static_cast<int>(reinsurers.size()));
+    EXPECT_EQ(db->Query("SELECT COUNT(*) FROM t_cont_detail")->rows[0][0].ToText(), lines);
+    EXPECT_FALSE(server->LoadDemoData(&error));
+}
+
+}  // namespace
+}  // namespace kel::server::test
