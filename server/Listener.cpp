@@ -114,9 +114,18 @@ void Listener::Serve(Session& session)
     for (;;) {
         const int wait = loggedOn ? options_.idleTimeoutMs : options_.logonTimeoutMs;
         int r = WaitReadable(fd, DeadlineAfter(wait));
+        if (r == kChannelTimeout) {
+            Log(loggedOn ? "idle client: connection closed" : "no log-on in time: connection closed");
+            break;
+        }
         if (r == kChannelOk) r = ReadFrame(fd, head, body, DeadlineAfter(options_.frameTimeoutMs));
         if (r != kChannelOk) {
-            if (r != kChannelClosed) Log("connection dropped: " + std::string(DescribeChannelError(r)));
+            if (r == kChannelTimeout)
+                Log("a frame did not arrive whole in time: connection closed");
+            else if (r == kChannelFrameTooLarge)
+                Log("frame above the cap: connection closed");
+            else if (r != kChannelClosed)
+                Log("unreadable frame: connection closed");
             break;
         }
         if (!loggedOn && head.nTransCode != kLogonTransCode) {
