@@ -15,6 +15,8 @@
 #include "host/qt/QtDriver.h"
 #include "host/qxcommon/Channel.h"
 #include "host/qxcommon/net/InProcessChannel.h"
+#include "frame/Kelmor.h"
+#include "frame/ScreenTable.h"
 #include "screens/S0000S2.h"
 #include "screens/S0000S20.h"
 #include "server/Server.h"
@@ -83,6 +85,38 @@ private slots:
         QVERIFY(form.width() > 150 && form.height() > 80);
         QCOMPARE(formFields.size(), 4);  // three edits and the type combo are on the form
         QCOMPARE(formFields.last(), QStringLiteral("8"));  // the empty item and the seven types
+    }
+
+    // Every screen the host can open comes up in Qt with its caption and draws.
+    void everyScreenRenders() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        std::string error;
+        std::shared_ptr<kel::server::Server> server =
+            kel::server::OpenEmbedded((dir.path() + "/kelmor.db").toStdString(), &error);
+        QVERIFY2(server, error.c_str());
+        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
+            [server](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
+                     std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        kel::qt::ScopedQtDriver driver;
+        for (const auto& entry : kel::ScreenTable()) {
+            if (entry.result != kel::ScreenResult::ModalResult) continue;
+            QString caption;
+            QImage picture;
+            driver->SetDialogShownHook([&](CDialog& dialog, kel::qt::DialogView& view) {
+                QTimer::singleShot(50, &view, [&, d = &dialog, v = &view] {
+                    caption = v->windowTitle();
+                    picture = v->grab().toImage();
+                    d->EndDialog(IDCANCEL);
+                    driver->CheckEnded();
+                });
+            });
+            QCOMPARE(Call_Kelmor_Dialog(entry.number, 0), IDCANCEL);
+            QCOMPARE(caption, QString::fromUtf8(entry.caption));
+            QVERIFY2(!picture.isNull() && picture.width() > 50 && picture.height() > 20,
+                     qPrintable(QString::number(entry.number)));
+        }
+        kel::InstallChannel(nullptr);
     }
 };
 
