@@ -30,6 +30,22 @@ bool HasColour(const QImage& image, QColor colour) {
     return false;
 }
 
+// The application server in process on a fresh demo database in `dir`, as the
+// installed channel.
+bool ServeDemoData(const QTemporaryDir& dir) {
+    std::string error;
+    std::shared_ptr<kel::server::Server> server =
+        kel::server::OpenEmbedded((dir.path() + "/kelmor.db").toStdString(), &error);
+    if (!server) {
+        qWarning("%s", error.c_str());
+        return false;
+    }
+    kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
+        [server](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
+                 std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+    return true;
+}
+
 }  // namespace
 
 class QtScreenshotTest : public QObject {
@@ -39,13 +55,7 @@ private slots:
     void treatyCodeListAndFormRender() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        std::string error;
-        std::shared_ptr<kel::server::Server> server =
-            kel::server::OpenEmbedded((dir.path() + "/kelmor.db").toStdString(), &error);
-        QVERIFY2(server, error.c_str());
-        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-            [server](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                     std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        QVERIFY(ServeDemoData(dir));
 
         kel::qt::ScopedQtDriver driver;
         QImage list, form;
@@ -91,13 +101,7 @@ private slots:
     void everyScreenRenders() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        std::string error;
-        std::shared_ptr<kel::server::Server> server =
-            kel::server::OpenEmbedded((dir.path() + "/kelmor.db").toStdString(), &error);
-        QVERIFY2(server, error.c_str());
-        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-            [server](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                     std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        QVERIFY(ServeDemoData(dir));
         kel::qt::ScopedQtDriver driver;
         for (const auto& entry : kel::ScreenTable()) {
             if (entry.result != kel::ScreenResult::ModalResult) continue;
