@@ -48,7 +48,8 @@ TEST_F(Packets, SendHandsHeadAndBodyToTheInstalledChannel) {
     head.nTransCode = 186;
     head.nCount = 1;
     head.nSubSystem = 82;
-    EXPECT_EQ(dialog.SendPacket(&head, "2024", 9), 0);
+    const char key[9] = "2024";  // a 9-byte key, zero-padded
+    EXPECT_EQ(dialog.SendPacket(&head, key, sizeof key), 0);
     EXPECT_EQ(channel->sentHead.nTransCode, 186);
     ASSERT_EQ(channel->sentBody.size(), 9u);
     EXPECT_EQ(std::memcmp(channel->sentBody.data(), "2024", 5), 0);
