@@ -65,7 +65,9 @@ CTaskBarMsgWnd::~CTaskBarMsgWnd() {
 }
 
 bool CTaskBarMsgWnd::PopUp() {
-    win::UiDriver& driver = win::Driver();
+    // This runs on the popup's own thread: hold the driver while using it.
+    std::shared_ptr<win::UiDriver> keep = win::SharedDriver();
+    win::UiDriver& driver = *keep;
     win::DesktopMetrics desktop = driver.GetDesktopMetrics();
     m_nEdge = kel::popup::DecideEdge(desktop);
 
@@ -141,9 +143,9 @@ LRESULT CTaskBarMsgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CTaskBarMsgWnd::OnClick() {
-    win::UiDriver& driver = win::Driver();
-    if (win::WindowHandle main = driver.FindTopLevelWindow(kMainWindowTitle))
-        driver.SendToWindow(main, kClickMessage, 0, 0);
+    std::shared_ptr<win::UiDriver> driver = win::SharedDriver();  // on the popup's thread
+    if (win::WindowHandle main = driver->FindTopLevelWindow(kMainWindowTitle))
+        driver->SendToWindow(main, kClickMessage, 0, 0);
 }
 
 void CTaskBarMsgWnd::OnMouseHover() {

@@ -35,11 +35,13 @@ int MessageBoxRequest::DefaultAnswer() const {
     return answers[buttons][index];
 }
 
-UiDriver& Driver() {
+UiDriver& Driver() { return *SharedDriver(); }
+
+std::shared_ptr<UiDriver> SharedDriver() {
     std::lock_guard lock(DriverMutex());
     auto& slot = Slot();
     if (!slot) slot = std::make_shared<HeadlessDriver>();
-    return *slot;
+    return slot;
 }
 
 void InstallDriver(std::shared_ptr<UiDriver> driver) {

@@ -63,6 +63,9 @@ public:
 // The installed driver; a headless driver that answers every message box with its
 // default button is used until one is installed.
 UiDriver& Driver();
+// The same driver, kept alive for as long as the caller holds it: for threads other
+// than the user-interface thread, which may install another driver meanwhile.
+std::shared_ptr<UiDriver> SharedDriver();
 void InstallDriver(std::shared_ptr<UiDriver> driver);
 std::shared_ptr<UiDriver> InstalledDriver();
 
