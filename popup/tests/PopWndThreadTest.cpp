@@ -1,7 +1,11 @@
 // The popup through the module's entry point, on its own thread in real time.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "frame/Kelmor.h"
 #include "popup/PopWndThread.h"
@@ -27,4 +31,53 @@ TEST(PopWndThread, RunsItsOwnTimelineOnItsOwnThreadAndEnds) {
     for (auto id : log->threads) EXPECT_NE(id, std::this_thread::get_id());
     // 10 steps up and 11 down at no less than 10 ms each, plus the 5 s stay.
     EXPECT_GE(took, std::chrono::milliseconds(5000 + 21 * 10));
+}
+
+namespace {
+
+// A desktop whose popup window is made only when the test says so, and that notes
+// when it is destroyed.
+class GatedDesktop : public popuptest::FakeDesktopDriver {
+public:
+    std::mutex gate;
+    std::condition_variable opened;
+    bool entered = false;
+    bool mayGo = false;
+    std::shared_ptr<std::atomic<bool>> destroyed = std::make_shared<std::atomic<bool>>(false);
+    ~GatedDesktop() override { *destroyed = true; }
+    std::unique_ptr<win::PopupSurface> CreatePopupSurface(const win::PopupLook& look, win::PopupInput input) override {
+        std::unique_lock lock(gate);
+        entered = true;
+        opened.notify_all();
+        opened.wait(lock, [&] { return mayGo; });
+        lock.unlock();
+        EXPECT_FALSE(*destroyed);  // still alive while the popup's thread uses it
+        canShow = false;           // no window: the thread ends at once
+        return FakeDesktopDriver::CreatePopupSurface(look, std::move(input));
+    }
+};
+
+}  // namespace
+
+TEST(PopWndThread, KeepsItsDriverAliveWhenTheHostReplacesIt) {
+    auto gated = std::make_shared<GatedDesktop>();
+    auto destroyed = gated->destroyed;
+    auto previous = win::InstalledDriver();
+    win::InstallDriver(gated);
+    EXPECT_EQ(PopWnd("提示", 150, 21, 128, 93, 255, 255, 255, 0, 0, 0), 1);
+    {
+        std::unique_lock lock(gated->gate);
+        ASSERT_TRUE(gated->opened.wait_for(lock, std::chrono::seconds(5), [&] { return gated->entered; }));
+    }
+    win::InstallDriver(previous);  // the host moves on while the popup is being made
+    GatedDesktop* raw = gated.get();
+    gated.reset();
+    ASSERT_FALSE(*destroyed);
+    {
+        std::lock_guard lock(raw->gate);
+        raw->mayGo = true;
+    }
+    raw->opened.notify_all();
+    for (int i = 0; i < 500 && !*destroyed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(*destroyed);  // released once the popup's thread let go of it
 }
