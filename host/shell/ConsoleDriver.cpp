@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "host/qxctlset/QXGrid.h"
+
 namespace kel::shell {
 namespace {
 
@@ -34,8 +36,26 @@ void ConsoleDriver::RunModalLoop(CDialog& dialog) {
         if (!c->IsWindowEnabled()) m_out << " (disabled)";
         if (!c->IsWindowVisible()) m_out << " (hidden)";
         m_out << "\n";
+        if (auto* grid = dynamic_cast<CQXGrid*>(c)) PrintGrid(*grid, indent + "    ");
     }
     dialog.EndDialog(IDCANCEL);
+}
+
+// The grid's rows as the user sees them (hidden columns left out), the first ones only.
+void ConsoleDriver::PrintGrid(const CQXGrid& grid, const std::string& indent) {
+    constexpr int kMaxRows = 30;
+    int rows = grid.GetRowCount();
+    for (int r = 0; r < rows && r <= kMaxRows; ++r) {
+        m_out << indent;
+        bool first = true;
+        for (int col = 0; col < grid.GetColumnCount(); ++col) {
+            if (grid.IsColumnHidden(col)) continue;
+            m_out << (first ? "" : " | ") << grid.GetDisplayText(r, col).str();
+            first = false;
+        }
+        m_out << "\n";
+    }
+    if (rows > kMaxRows + 1) m_out << indent << "... " << rows - 1 << " rows\n";
 }
 
 int ConsoleDriver::ShowMessageBox(const win::MessageBoxRequest& request) {

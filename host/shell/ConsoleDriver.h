@@ -6,6 +6,8 @@
 
 #include "host/win/HeadlessDriver.h"
 
+class CQXGrid;
+
 namespace kel::shell {
 
 class ConsoleDriver : public win::HeadlessDriver {
@@ -15,6 +17,7 @@ public:
     int ShowMessageBox(const win::MessageBoxRequest& request) override;
 
 private:
+    void PrintGrid(const CQXGrid& grid, const std::string& indent);
     std::ostream& m_out;
     int m_depth = 0;
 };

@@ -92,10 +92,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.console) return RunConsole(o);
+    const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM");
     // One screen (and its screenshot) needs no display: draw off-screen without one.
-    if (o.screen && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
-        !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (o.screen && noDisplay) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The main window does: without one, say so and show the screens as text instead.
+    if (!o.screen && noDisplay) {
+        std::cerr << "kelmor: no display (DISPLAY is not set); showing the screens as text. "
+                     "Use --screen N --screenshot FILE.png for a picture.\n";
+        return RunConsole(o);
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelmor"));
