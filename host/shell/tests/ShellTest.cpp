@@ -36,11 +36,15 @@ struct Run {
     QString err;
 };
 
-Run RunProgram(const QStringList& args, const QString& dataHome) {
+Run RunProgram(const QStringList& args, const QString& dataHome, bool withDisplay = true) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (withDisplay) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QString::fromLatin1(name));
+    }
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(KELMOR_PROGRAM), args);
     if (!p.waitForFinished(60000)) {
@@ -113,6 +117,11 @@ private slots:
         QCOMPARE(shot.exitCode, 2);  // the screen's result: closed with IDCANCEL
         QImage image(png);
         QVERIFY2(!image.isNull() && image.width() > 100 && image.height() > 50, qPrintable(shot.err));
+
+        // Without any display the program shows the screens as text instead of aborting.
+        Run text = RunProgram({}, home.path(), false);
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY2(text.out.contains(QStringLiteral("[合约代码设置[检索]]")), qPrintable(text.out + text.err));
 
         Run none = RunProgram({QStringLiteral("--screen"), QStringLiteral("2")}, home.path());
         QCOMPARE(none.exitCode, 0);  // no such screen: 0, nothing opened
