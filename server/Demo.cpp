@@ -40,23 +40,14 @@ bool Server::LoadDemoData(std::string* error)
         hashes.push_back(*h);
     }
     try {
-        auto lease = store_->Acquire();
-        std::unique_lock<std::mutex> lock;
-        store_->BeginWrite(*lease, lock);
-        try {
-            for (const std::string& statement : kel::db::SplitSqlScript(DemoDataSql()))
-                sql::Execute(*lease, statement);
+        store_->Write([&](kel::db::Connection& db) {
+            for (const std::string& statement : kel::db::SplitSqlScript(DemoDataSql())) sql::Execute(db, statement);
             for (std::size_t i = 0; i < std::size(kDemoUsers); ++i)
-                sql::Execute(*lease, "INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES (?, ?, ?)",
+                sql::Execute(db, "INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES (?, ?, ?)",
                              {sql::Text(kDemoUsers[i].code), sql::Text(kDemoUsers[i].name), sql::Text(hashes[i])});
-            for (const auto& row : sql::Query(*lease, "SELECT n_cont_id FROM t_cont_info ORDER BY n_cont_id").rows)
-                GenerateDetails(*lease, static_cast<int32_t>(sql::Int(row[0])));
-            store_->Commit(*lease);
-            store_->Touch();
-        } catch (...) {
-            store_->Rollback(*lease);
-            throw;
-        }
+            for (const auto& row : sql::Query(db, "SELECT n_cont_id FROM t_cont_info ORDER BY n_cont_id").rows)
+                GenerateDetails(db, static_cast<int32_t>(sql::Int(row[0])));
+        });
     } catch (const std::exception& e) {
         return fail(e.what());
     }

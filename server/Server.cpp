@@ -159,19 +159,11 @@ bool Server::SetUser(const std::string& userCode, const std::string& name, const
     const auto hash = HashPassword(password);
     if (!hash) return fail("cannot hash the password");
     try {
-        auto lease = store_->Acquire();
-        std::unique_lock<std::mutex> lock;
-        store_->BeginWrite(*lease, lock);
-        try {
-            sql::Execute(*lease, "DELETE FROM t_user WHERE c_user_cde = ?", {sql::Text(userCode)});
-            sql::Execute(*lease, "INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES (?, ?, ?)",
+        store_->Write([&](kel::db::Connection& db) {
+            sql::Execute(db, "DELETE FROM t_user WHERE c_user_cde = ?", {sql::Text(userCode)});
+            sql::Execute(db, "INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES (?, ?, ?)",
                          {sql::Text(userCode), sql::Text(name), sql::Text(*hash)});
-            store_->Commit(*lease);
-            store_->Touch();
-        } catch (...) {
-            store_->Rollback(*lease);
-            throw;
-        }
+        });
     } catch (const std::exception& e) {
         return fail(e.what());
     }

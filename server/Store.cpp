@@ -147,6 +147,21 @@ void Store::Rollback(kel::db::Connection& db) noexcept
         db.Rollback();
 }
 
+void Store::Write(const std::function<void(kel::db::Connection&)>& work)
+{
+    auto lease = Acquire();
+    std::unique_lock<std::mutex> lock;
+    BeginWrite(*lease, lock);
+    try {
+        work(*lease);
+        Commit(*lease);
+        Touch();
+    } catch (...) {
+        Rollback(*lease);
+        throw;
+    }
+}
+
 int32_t Store::NextId(kel::db::Connection& db, const std::string& name, const std::string& table,
                       const std::string& column)
 {

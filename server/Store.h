@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -58,6 +59,9 @@ public:
     void BeginRead(kel::db::Connection& db);  // one snapshot for several statements
     void Commit(kel::db::Connection& db);     // throws Fault(kServerFailure)
     void Rollback(kel::db::Connection& db) noexcept;
+    // Runs `work` in one write transaction on a connection of its own: committed and
+    // counted as a change when it returns, rolled back when it throws (rethrown).
+    void Write(const std::function<void(kel::db::Connection&)>& work);
 
     // The next free identifier of `table`.`column`, remembered in t_id_counter
     // under `name`; never below the largest identifier in the table. Inside a write.
