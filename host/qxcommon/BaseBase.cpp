@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "common/text/GbkText.h"
 #include "host/qxcommon/Channel.h"
@@ -197,9 +198,8 @@ void CBASEBASE::SetComboContent(int nID, const CString& code, int) {
     combo->SetCurSel(CB_ERR);
 }
 
-void CBASEBASE::SetCbxCtrl(int nID, int mode) {
-    m_cbxModes.push_back(nID);
-    (void)mode;  // every code-list combo reads "code  name"
+void CBASEBASE::SetCbxCtrl(int nID, int) {
+    // Every code-list combo reads "code  name", whatever the mode.
     auto* combo = dynamic_cast<CComboBox*>(GetDlgItem(nID));
     if (combo && combo->GetCount() == 0 && IsCodeListCombo(nID)) LoadCodeListCombo(*combo, WM_CODELIST_CONDITION);
 }

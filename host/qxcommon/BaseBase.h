@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "data/PacketHead.h"
 #include "host/qxcommon/CodeListStruct.h"
@@ -112,7 +111,6 @@ private:
     bool IsCodeListCombo(int nID) const;
     void LoadCodeListCombo(CComboBox& combo, UINT conditionMessage);
     CString FieldName(int nID) const;
-    std::vector<int> m_cbxModes;
 };
 
 // The text of a code-list combo item: "code  name".

@@ -227,8 +227,6 @@ TEST_F(BaseDialog, CodeListTableReadsRowsAndFailsCleanly) {
 }
 
 TEST_F(BaseDialog, AFailingCodeListQueryGivesAnEmptyListAndAMessage) {
-    auto saved = GetStaticDatabase();
-    (void)saved;
     std::string error;
     std::shared_ptr<kel::db::Connection> empty = kel::db::Open((dir / "empty.db").string(), &error);
     ASSERT_TRUE(empty);
