@@ -266,21 +266,15 @@ int CBASEBASE::RecvPacket(_PacketHead* head, char** body, int* length) {
 }
 
 void CBASEBASE::DispErrBox(int errorCode) {
-    const char* text = nullptr;
-    switch (errorCode) {
-    case 0: text = "服务器处理失败!"; break;
-    case kel::kChannelNotConnected: text = "未连接到应用服务器!"; break;
-    case kel::kChannelSendFailed: text = "发送数据包失败!"; break;
-    case kel::kChannelReceiveFailed: text = "接收数据包失败"; break;
-    case kel::kChannelTimeout: text = "等待应用服务器应答超时!"; break;
-    case kel::kChannelFrameTooLarge: text = "数据包过大!"; break;
-    case kel::kChannelClosed: text = "与应用服务器的连接已断开!"; break;
-    case kel::kChannelNoMemory: text = "分配内存失败！"; break;
-    default: break;
-    }
     CString message;
-    if (text)
-        message = text;
+    if (errorCode == 0)  // the channel worked; the server refused
+        message = "服务器处理失败!";
+    else if (errorCode == kel::kChannelReceiveFailed)  // the screens' own wording for it
+        message = kel::ChannelErrorText(errorCode);
+    else if (errorCode == kel::kChannelNoMemory)
+        message = "分配内存失败！";
+    else if (const char* text = kel::ChannelErrorText(errorCode))
+        message = CString(text) + "!";
     else
         message.Format("通讯错误(错误代码 %d)!", errorCode);
     MessageBox(message, "错误", MB_OK | MB_ICONERROR);

@@ -22,6 +22,21 @@ enum ChannelError : int {
     kChannelNoMemory = 7,
 };
 
+// What a channel result means, in the user's words; null for a code no channel gives.
+inline const char* ChannelErrorText(int code) {
+    switch (code) {
+    case kChannelOk: return "成功";
+    case kChannelNotConnected: return "未连接到应用服务器";
+    case kChannelSendFailed: return "发送数据包失败";
+    case kChannelReceiveFailed: return "接收数据包失败";
+    case kChannelTimeout: return "等待应用服务器应答超时";
+    case kChannelFrameTooLarge: return "数据包过大";
+    case kChannelClosed: return "与应用服务器的连接已断开";
+    case kChannelNoMemory: return "分配内存失败";
+    default: return nullptr;
+    }
+}
+
 class Channel {
 public:
     virtual ~Channel() = default;
