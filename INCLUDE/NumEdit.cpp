@@ -2,10 +2,10 @@
 
 #include "host/win/DialogTemplate.h"
 
-#include <algorithm>
-#include <clocale>
 #include <langinfo.h>
 #include <locale.h>
+#include <algorithm>
+#include <clocale>
 
 namespace {
 

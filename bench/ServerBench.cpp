@@ -30,10 +30,10 @@
 #include <thread>
 #include <vector>
 
+#include "common/net/Frame.h"
+#include "common/net/TcpChannel.h"
 #include "common/text/GbkText.h"
 #include "data/TransactionCodes.h"
-#include "host/qxcommon/net/Frame.h"
-#include "host/qxcommon/net/TcpChannel.h"
 #include "server/Listener.h"
 #include "server/Server.h"
 #include "server/Store.h"
@@ -46,8 +46,7 @@ using kel::server::Server;
 // Listens on loopback and answers every frame with the bytes it was given.
 class EchoServer {
 public:
-    explicit EchoServer(std::vector<char> answerFrame) : answer_(std::move(answerFrame))
-    {
+    explicit EchoServer(std::vector<char> answerFrame) : answer_(std::move(answerFrame)) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -68,8 +67,7 @@ public:
             ::close(c);
         });
     }
-    ~EchoServer()
-    {
+    ~EchoServer() {
         ::shutdown(fd_, SHUT_RDWR);
         ::close(fd_);
         if (thread_.joinable()) thread_.join();
@@ -83,8 +81,7 @@ private:
     std::thread thread_;
 };
 
-_PacketHead Head(int code)
-{
+_PacketHead Head(int code) {
     _PacketHead h{};
     h.nTransCode = static_cast<int16_t>(code);
     h.nCount = 1;
@@ -92,8 +89,7 @@ _PacketHead Head(int code)
     return h;
 }
 
-std::string YearKey()
-{
+std::string YearKey() {
     _ContYearKey k{};
     std::strcpy(k.szStartDate, "2024");
     return std::string(reinterpret_cast<const char*>(&k), sizeof k);
@@ -107,8 +103,7 @@ struct World {
     std::unique_ptr<Server> uncachedServer;  // the same database, without kept answers
     std::unique_ptr<Listener> uncachedListener;
 
-    World()
-    {
+    World() {
         char pattern[] = "/tmp/kelmor-bench-XXXXXX";
         dir = mkdtemp(pattern);
         std::string error;
@@ -155,29 +150,25 @@ struct World {
         uncachedListener = std::make_unique<Listener>(*uncachedServer, kel::server::ListenerOptions{});
         if (!uncachedListener->Start(&error)) Die(error);
     }
-    ~World()
-    {
+    ~World() {
         uncachedListener.reset();
         uncachedServer.reset();
         listener.reset();
         server.reset();
         std::filesystem::remove_all(dir);
     }
-    [[noreturn]] static void Die(const std::string& why)
-    {
+    [[noreturn]] static void Die(const std::string& why) {
         std::fprintf(stderr, "server_bench: %s\n", why.c_str());
         std::exit(1);
     }
-    std::unique_ptr<kel::net::TcpChannel> Connect(bool cached = true) const
-    {
+    std::unique_ptr<kel::net::TcpChannel> Connect(bool cached = true) const {
         auto ch = std::make_unique<kel::net::TcpChannel>();
         const uint16_t port = (cached ? listener : uncachedListener)->Port();
         if (!ch->Connect("127.0.0.1", port, "bench", "bench").ok()) Die("cannot log on");
         return ch;
     }
     // The server's answer frame to a request, for the echo to send back.
-    std::vector<char> AnswerFrame(int code, const std::string& body) const
-    {
+    std::vector<char> AnswerFrame(int code, const std::string& body) const {
         _PacketHead answer;
         std::vector<char> answerBody, frame;
         server->Handle(Head(code), body, answer, answerBody);
@@ -186,21 +177,18 @@ struct World {
     }
 };
 
-World& TheWorld()
-{
+World& TheWorld() {
     static World world;
     return world;
 }
 
-bool Transact(kel::net::TcpChannel& ch, int code, const std::string& body, std::vector<char>& answer)
-{
+bool Transact(kel::net::TcpChannel& ch, int code, const std::string& body, std::vector<char>& answer) {
     _PacketHead h = Head(code);
     if (ch.Send(h, body.data(), body.size())) return false;
     return ch.Receive(h, answer) == 0 && h.cStatus == 0;
 }
 
-void Tcp180RoundTrip(benchmark::State& state)
-{
+void Tcp180RoundTrip(benchmark::State& state) {
     auto ch = TheWorld().Connect(state.range(0) != 0);
     std::vector<char> answer;
     for (auto _ : state)
@@ -208,8 +196,7 @@ void Tcp180RoundTrip(benchmark::State& state)
     state.counters["records"] = static_cast<double>(answer.size() / sizeof(_ContCodeStruct));
 }
 
-void InProcess180(benchmark::State& state)
-{
+void InProcess180(benchmark::State& state) {
     Server& server = *TheWorld().server;
     _PacketHead answer;
     std::vector<char> body;
@@ -219,8 +206,7 @@ void InProcess180(benchmark::State& state)
     }
 }
 
-void EchoOf180Bytes(benchmark::State& state)
-{
+void EchoOf180Bytes(benchmark::State& state) {
     // The echo answers the log-on, too, with the same bytes (status 0).
     EchoServer echo(TheWorld().AnswerFrame(180, ""));
     kel::net::TcpChannel ch;
@@ -230,8 +216,7 @@ void EchoOf180Bytes(benchmark::State& state)
         if (!Transact(ch, 180, "", answer)) state.SkipWithError("echo failed");
 }
 
-void Tcp186Of1000Records(benchmark::State& state)
-{
+void Tcp186Of1000Records(benchmark::State& state) {
     auto ch = TheWorld().Connect(state.range(0) != 0);
     const std::string key = YearKey();
     std::vector<char> answer;
@@ -240,8 +225,7 @@ void Tcp186Of1000Records(benchmark::State& state)
     state.counters["records"] = static_cast<double>(answer.size() / sizeof(_ContInfoStruct));
 }
 
-void SelectAndEchoOf186(benchmark::State& state)
-{
+void SelectAndEchoOf186(benchmark::State& state) {
     World& w = TheWorld();
     const std::string key = YearKey();
     EchoServer echo(w.AnswerFrame(186, key));
@@ -271,8 +255,7 @@ void SelectAndEchoOf186(benchmark::State& state)
 }
 
 // 16 clients at once, each on its own connection: requests per second of wall time.
-void Throughput16Clients(benchmark::State& state)
-{
+void Throughput16Clients(benchmark::State& state) {
     constexpr int kClients = 16;
     constexpr int kRequestsEach = 60;
     const bool cached = state.range(0) != 0;
@@ -303,8 +286,7 @@ BENCHMARK(Throughput16Clients)->ArgName("cached")->Arg(1)->Arg(0)->UseRealTime()
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     TheWorld();  // set up before any timing

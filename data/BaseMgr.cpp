@@ -3,9 +3,9 @@
 #include <atomic>
 #include <climits>
 
+#include "common/net/Channel.h"
 #include "data/TransactionCodes.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/qxcommon/Channel.h"
 
 namespace kel::mgr {
 namespace {
@@ -13,15 +13,11 @@ void* DefaultAllocate(std::size_t bytes) { return std::malloc(bytes == 0 ? 1 : b
 std::atomic<Allocator> g_allocator{&DefaultAllocate};
 }  // namespace
 
-Allocator SetAllocator(Allocator allocator)
-{
-    return g_allocator.exchange(allocator ? allocator : &DefaultAllocate);
-}
+Allocator SetAllocator(Allocator allocator) { return g_allocator.exchange(allocator ? allocator : &DefaultAllocate); }
 
 void* Allocate(std::size_t bytes) { return g_allocator.load()(bytes); }
 
-bool AnswerFits(int code, int count, const char* body, std::size_t length)
-{
+bool AnswerFits(int code, int count, const char* body, std::size_t length) {
     using records::AnswerRule;
     const records::TransactionInfo* info = records::FindTransaction(code);
     if (info && info->answerRule == AnswerRule::ContSubLists) {
@@ -29,8 +25,7 @@ bool AnswerFits(int code, int count, const char* body, std::size_t length)
         if (!body || length < sizeof(_ContSubListHead)) return false;
         _ContSubListHead block;
         std::memcpy(&block, body, sizeof block);
-        const auto size = records::ContSubListsSize(block.nReinsCount, block.nRiskCount,
-                                                    block.nExtraCount, false);
+        const auto size = records::ContSubListsSize(block.nReinsCount, block.nRiskCount, block.nExtraCount, false);
         return size && length >= *size;
     }
     if (count < 0) return false;
@@ -50,8 +45,7 @@ bool CBaseMgr::Select(char*, int*) { return true; }
 bool CBaseMgr::Delete() { return true; }
 bool CBaseMgr::Insert() { return true; }
 
-_PacketHead CBaseMgr::MakeHead(int16_t code, int32_t operation)
-{
+_PacketHead CBaseMgr::MakeHead(int16_t code, int32_t operation) {
     _PacketHead head;
     std::memset(&head, 0, sizeof head);
     head.nTransCode = code;
@@ -61,13 +55,11 @@ _PacketHead CBaseMgr::MakeHead(int16_t code, int32_t operation)
     return head;
 }
 
-void CBaseMgr::Notify(const char* text)
-{
+void CBaseMgr::Notify(const char* text) {
     if (m_pOwner) m_pOwner->MessageBox(text, nullptr, MB_OK);
 }
 
-bool CBaseMgr::ExecCommand(_PacketHead head, const char* body, int len)
-{
+bool CBaseMgr::ExecCommand(_PacketHead head, const char* body, int len) {
     if (!m_pOwner) return false;
     if (m_pOwner->SendPacket(&head, body, len) != 0) {
         Notify("发送数据包失败!");
@@ -77,8 +69,7 @@ bool CBaseMgr::ExecCommand(_PacketHead head, const char* body, int len)
     return head.cStatus == 0;
 }
 
-bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count)
-{
+bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count) {
     if (answer) *answer = nullptr;
     if (count) *count = 0;
     if (!m_pOwner || !answer || !count) return false;
@@ -108,8 +99,7 @@ bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** ans
     return true;
 }
 
-bool CBaseMgr::ExecCommandParts(_PacketHead head, std::initializer_list<BodyPart> parts)
-{
+bool CBaseMgr::ExecCommandParts(_PacketHead head, std::initializer_list<BodyPart> parts) {
     std::size_t total = 0;
     for (const BodyPart& part : parts) {
         if (part.size > 0 && !part.data) return false;
@@ -129,9 +119,8 @@ bool CBaseMgr::ExecCommandParts(_PacketHead head, std::initializer_list<BodyPart
     return ok;
 }
 
-bool CBaseMgr::ExecRecords(_PacketHead head, const void* fixed, std::size_t fixedSize, const void* records,
-                           int count, std::size_t recordSize)
-{
+bool CBaseMgr::ExecRecords(_PacketHead head, const void* fixed, std::size_t fixedSize, const void* records, int count,
+                           std::size_t recordSize) {
     if (count < 0) return false;
     if (count > INT16_MAX) {
         Notify("记录数过多，无法发送!");
@@ -141,8 +130,7 @@ bool CBaseMgr::ExecRecords(_PacketHead head, const void* fixed, std::size_t fixe
     return ExecCommandParts(head, {{fixed, fixedSize}, {records, static_cast<std::size_t>(count) * recordSize}});
 }
 
-bool CBaseMgr::MakeDecimalKey(char* key, std::size_t width, int32_t id)
-{
+bool CBaseMgr::MakeDecimalKey(char* key, std::size_t width, int32_t id) {
     if (kel::records::PutDecimalKey(key, width, id)) return true;
     Notify("数据编号超出范围，无法发送!");
     return false;

@@ -38,7 +38,10 @@ public:
     RecordArray(const RecordArray&) = delete;
     RecordArray& operator=(const RecordArray&) = delete;
     RecordArray(RecordArray&& other) noexcept { Swap(other); }
-    RecordArray& operator=(RecordArray&& other) noexcept { RecordArray(std::move(other)).Swap(*this); return *this; }
+    RecordArray& operator=(RecordArray&& other) noexcept {
+        RecordArray(std::move(other)).Swap(*this);
+        return *this;
+    }
 
     int Count() const { return m_nCount; }
     bool Empty() const { return m_nCount == 0; }
@@ -50,8 +53,7 @@ public:
 
     // Replaces the records by a copy of `count` records. On a bad count or when
     // memory cannot be had it returns false and keeps what it held.
-    bool Assign(const T* records, int count)
-    {
+    bool Assign(const T* records, int count) {
         if (count < 0 || (count > 0 && !records)) return false;
         RecordArray fresh;
         if (count > 0) {
@@ -64,8 +66,7 @@ public:
         return true;
     }
     void Clear() { RecordArray().Swap(*this); }
-    void Swap(RecordArray& other) noexcept
-    {
+    void Swap(RecordArray& other) noexcept {
         std::swap(m_pData, other.m_pData);
         std::swap(m_nCount, other.m_nCount);
     }
@@ -111,8 +112,8 @@ protected:
     bool ExecCommandParts(_PacketHead head, std::initializer_list<BodyPart> parts);
     // The multi-record command: the fixed part, then `count` records, count in
     // the head. More records than the head can carry are refused with a message.
-    bool ExecRecords(_PacketHead head, const void* fixed, std::size_t fixedSize, const void* records,
-                     int count, std::size_t recordSize);
+    bool ExecRecords(_PacketHead head, const void* fixed, std::size_t fixedSize, const void* records, int count,
+                     std::size_t recordSize);
     // A key of `width` bytes holding `id` as decimal text. An id that does not
     // fit is refused with a message; returns false then.
     bool MakeDecimalKey(char* key, std::size_t width, int32_t id);

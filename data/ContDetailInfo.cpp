@@ -6,29 +6,24 @@ using namespace kel::records;
 
 CContDetailInfo::CContDetailInfo(CBASEBASE* pOwner) : CBaseMgr(pOwner), m_stContDetail{} {}
 
-bool CContDetailInfo::GetContDetailList(char** answer, int* count)
-{
-    if (!ExecQuery(MakeHead(205), reinterpret_cast<const char*>(&m_stContDetail), sizeof m_stContDetail, answer,
-                   count))
+bool CContDetailInfo::GetContDetailList(char** answer, int* count) {
+    if (!ExecQuery(MakeHead(205), reinterpret_cast<const char*>(&m_stContDetail), sizeof m_stContDetail, answer, count))
         return false;
     return CBaseMgr::Select(*answer, count);
 }
 
-bool CContDetailInfo::Update()
-{
+bool CContDetailInfo::Update() {
     if (!ExecCommand(MakeHead(206, kOpUpdate), reinterpret_cast<const char*>(&m_stContDetail), sizeof m_stContDetail))
         return false;
     return CBaseMgr::Update();
 }
 
-bool CContDetailInfo::Delete()
-{
+bool CContDetailInfo::Delete() {
     if (!ExecCommand(MakeHead(206, kOpDelete), reinterpret_cast<const char*>(&m_stContDetail), sizeof m_stContDetail))
         return false;
     return CBaseMgr::Delete();
 }
 
-bool CContDetailInfo::AdjustDetail(const _CommAdjustBody& body, int32_t nOperation)
-{
+bool CContDetailInfo::AdjustDetail(const _CommAdjustBody& body, int32_t nOperation) {
     return ExecCommand(MakeHead(201, nOperation), reinterpret_cast<const char*>(&body), sizeof body);
 }

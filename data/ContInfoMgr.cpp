@@ -8,44 +8,37 @@ using namespace kel::records;
 
 CContCodeMgr::CContCodeMgr(CBASEBASE* pOwner) : CBaseMgr(pOwner), m_stContCode{} {}
 
-bool CContCodeMgr::GetContCodeList(char** answer, int* count)
-{
+bool CContCodeMgr::GetContCodeList(char** answer, int* count) {
     if (!ExecQuery(MakeHead(180), nullptr, 0, answer, count)) return false;
     return CBaseMgr::Select(*answer, count);
 }
 
-bool CContCodeMgr::Insert()
-{
+bool CContCodeMgr::Insert() {
     if (!ExecCommand(MakeHead(181, kOpInsert), reinterpret_cast<const char*>(&m_stContCode), sizeof m_stContCode))
         return false;
     return CBaseMgr::Insert();
 }
 
-bool CContCodeMgr::Update()
-{
+bool CContCodeMgr::Update() {
     if (!ExecCommand(MakeHead(181, kOpUpdate), reinterpret_cast<const char*>(&m_stContCode), sizeof m_stContCode))
         return false;
     return CBaseMgr::Update();
 }
 
-bool CContCodeMgr::Delete()
-{
-    if (!ExecCommand(MakeHead(181, kOpDelete), m_stContCode.szContCode, sizeof m_stContCode.szContCode))
-        return false;
+bool CContCodeMgr::Delete() {
+    if (!ExecCommand(MakeHead(181, kOpDelete), m_stContCode.szContCode, sizeof m_stContCode.szContCode)) return false;
     return CBaseMgr::Delete();
 }
 
 CContInfoMgr::CContInfoMgr(CBASEBASE* pOwner) : CBaseMgr(pOwner), m_stContInfo{} {}
 
-bool CContInfoMgr::GetContInfoList(char** answer, int* count)
-{
+bool CContInfoMgr::GetContInfoList(char** answer, int* count) {
     if (!ExecQuery(MakeHead(186), m_stContInfo.szStartDate, sizeof m_stContInfo.szStartDate, answer, count))
         return false;
     return CBaseMgr::Select(*answer, count);
 }
 
-bool CContInfoMgr::GetContSubList()
-{
+bool CContInfoMgr::GetContSubList() {
     _ContIdKey10 key;
     if (!MakeDecimalKey(key.szContId, sizeof key.szContId, m_stContInfo.nContId)) return false;
     char* answer = nullptr;
@@ -89,8 +82,7 @@ bool CContInfoMgr::GetContSubList()
     return true;
 }
 
-bool CContInfoMgr::SendWithLists(int16_t code, int32_t operation)
-{
+bool CContInfoMgr::SendWithLists(int16_t code, int32_t operation) {
     const ContSubCounts counts{m_arrReins.Count(), m_arrRisk.Count(), m_arrExtra.Count()};
     const _ContSubHead block = *MakeContSubHead(code, counts);
     const BodyPart reins{m_arrReins.Data(), m_arrReins.Bytes()};
@@ -103,40 +95,32 @@ bool CContInfoMgr::SendWithLists(int16_t code, int32_t operation)
     return ExecCommandParts(MakeHead(code, operation), {head, info, reins, risk, extra});
 }
 
-bool CContInfoMgr::Update()
-{
+bool CContInfoMgr::Update() {
     if (!SendWithLists(187, kOpUpdate)) return false;
     return CBaseMgr::Update();
 }
 
-bool CContInfoMgr::Insert()
-{
+bool CContInfoMgr::Insert() {
     if (!SendWithLists(189, kOpInsert)) return false;
     return CBaseMgr::Insert();
 }
 
-bool CContInfoMgr::Delete()
-{
+bool CContInfoMgr::Delete() {
     _ContIdKey32 key;
     if (!MakeDecimalKey(key.szContId, sizeof key.szContId, m_stContInfo.nContId)) return false;
     if (!ExecCommand(MakeHead(188, kOpDelete), key.szContId, sizeof key)) return false;
     return CBaseMgr::Delete();
 }
 
-bool CContInfoMgr::GenerateCont()
-{
+bool CContInfoMgr::GenerateCont() {
     return ExecCommand(MakeHead(200), reinterpret_cast<const char*>(&m_stContInfo), sizeof m_stContInfo);
 }
 
-bool CContInfoMgr::GetCheckResult(char** answer, int* count)
-{
+bool CContInfoMgr::GetCheckResult(char** answer, int* count) {
     _TextKey64 key;
     if (!MakeDecimalKey(key.szKey, sizeof key.szKey, m_stContInfo.nContId)) return false;
     if (!ExecQuery(MakeHead(207), key.szKey, sizeof key, answer, count)) return false;
     return CBaseMgr::Select(*answer, count);
 }
 
-std::string CContInfoMgr::CheckLineText(const _CheckResultStruct& line)
-{
-    return kel::text::GetField(line.szText);
-}
+std::string CContInfoMgr::CheckLineText(const _CheckResultStruct& line) { return kel::text::GetField(line.szText); }

@@ -2,8 +2,7 @@
 
 CExchRateMgr::CExchRateMgr(CBASEBASE* pOwner) : CBaseMgr(pOwner) {}
 
-bool CExchRateMgr::GetExchRateList(char** answer, int* count)
-{
+bool CExchRateMgr::GetExchRateList(char** answer, int* count) {
     if (!ExecQuery(MakeHead(210), nullptr, 0, answer, count)) return false;
     return CBaseMgr::Select(*answer, count);
 }

@@ -6,15 +6,15 @@
 
 #pragma pack(push, 1)
 struct _PacketHead {
-    int16_t nTransCode;      // 0: transaction code (request)
-    char szReserved1[6];     // 2
-    int16_t nCount;          // 8: records in the body
-    char szReserved2[2];     // 10
-    int16_t nReserved3;      // 12: always 0 in requests
-    int16_t nSubSystem;      // 14: 82, or 80 for the prompt transactions 163..167
-    int8_t cStatus;          // 16: answer status, 0 = success
-    char szReserved4[3];     // 17
-    int32_t nOperation;      // 20: 0 insert, 1 update, 2 delete
+    int16_t nTransCode;   // 0: transaction code (request)
+    char szReserved1[6];  // 2
+    int16_t nCount;       // 8: records in the body
+    char szReserved2[2];  // 10
+    int16_t nReserved3;   // 12: always 0 in requests
+    int16_t nSubSystem;   // 14: 82, or 80 for the prompt transactions 163..167
+    int8_t cStatus;       // 16: answer status, 0 = success
+    char szReserved4[3];  // 17
+    int32_t nOperation;   // 20: 0 insert, 1 update, 2 delete
 };
 #pragma pack(pop)
 

@@ -4,6 +4,6 @@
 #include "data/PacketHead.h"
 #include "data/records/ContRecords.h"
 #include "data/records/RefRecords.h"
-#include "data/records/SectionRecords.h"
-#include "data/records/ScreenPackets.h"
 #include "data/records/RequestKeys.h"
+#include "data/records/ScreenPackets.h"
+#include "data/records/SectionRecords.h"

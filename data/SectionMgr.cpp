@@ -9,28 +9,24 @@ CSectionMgr::CSectionMgr(CBASEBASE* pOwner) : CBaseMgr(pOwner), m_szKey{}, m_stS
 
 void CSectionMgr::SetKey(std::string_view text) { kel::text::PutRawField(m_szKey, sizeof m_szKey, text); }
 
-bool CSectionMgr::GetSectionList(char** answer, int* count)
-{
+bool CSectionMgr::GetSectionList(char** answer, int* count) {
     if (!ExecQuery(MakeHead(191), m_szKey, sizeof m_szKey, answer, count)) return false;
     return CBaseMgr::Select(*answer, count);
 }
 
-bool CSectionMgr::Insert()
-{
+bool CSectionMgr::Insert() {
     if (!ExecCommand(MakeHead(192, kOpInsert), reinterpret_cast<const char*>(&m_stSection), sizeof m_stSection))
         return false;
     return CBaseMgr::Insert();
 }
 
-bool CSectionMgr::Update()
-{
+bool CSectionMgr::Update() {
     if (!ExecCommand(MakeHead(192, kOpUpdate), reinterpret_cast<const char*>(&m_stSection), sizeof m_stSection))
         return false;
     return CBaseMgr::Update();
 }
 
-bool CSectionMgr::Delete()
-{
+bool CSectionMgr::Delete() {
     if (!ExecCommand(MakeHead(192, kOpDelete), reinterpret_cast<const char*>(&m_stSection), sizeof m_stSection))
         return false;
     return CBaseMgr::Delete();

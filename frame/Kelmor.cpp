@@ -4,8 +4,8 @@
 
 #include "INCLUDE/NumEdit.h"
 #include "frame/ScreenTable.h"
-#include "host/win/DialogTemplate.h"
 #include "host/qxcommon/BaseBase.h"
+#include "host/win/DialogTemplate.h"
 #include "popup/PopWndThread.h"
 
 CKelmorApp::CKelmorApp() : CWinApp("Kelmor") { InitInstance(); }

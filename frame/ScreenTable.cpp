@@ -34,14 +34,17 @@ constexpr ScreenEntry kScreens[] = {
 std::span<const ScreenEntry> ScreenTable() { return kScreens; }
 
 const ScreenEntry* FindScreen(int number) {
-    auto it = std::find_if(std::begin(kScreens), std::end(kScreens), [&](const ScreenEntry& e) { return e.number == number; });
+    auto it = std::find_if(std::begin(kScreens), std::end(kScreens),
+                           [&](const ScreenEntry& e) { return e.number == number; });
     return it == std::end(kScreens) ? nullptr : &*it;
 }
 
 namespace {
 
 template <class Screen>
-std::unique_ptr<CBASEBASE> Make() { return std::make_unique<Screen>(nullptr); }
+std::unique_ptr<CBASEBASE> Make() {
+    return std::make_unique<Screen>(nullptr);
+}
 
 struct ScreenClass {
     const char* className;
@@ -50,11 +53,8 @@ struct ScreenClass {
 
 // The screen classes built so far, by class name.
 constexpr ScreenClass kClasses[] = {
-    {"CS0000S2", &Make<CS0000S2>},
-    {"CS0000S5", &Make<CS0000S5>},
-    {"CS0000S8", &Make<CS0000S8>},
-    {"CS0000S9", &Make<CS0000S9>},
-    {"CS0000SC", &Make<CS0000SC>},
+    {"CS0000S2", &Make<CS0000S2>}, {"CS0000S5", &Make<CS0000S5>}, {"CS0000S8", &Make<CS0000S8>},
+    {"CS0000S9", &Make<CS0000S9>}, {"CS0000SC", &Make<CS0000SC>},
 };
 
 }  // namespace

@@ -32,8 +32,7 @@ BOOL CPopWndThread::InitInstance() {
 
     const PopupRequest& r = m_request;
     m_pWnd = std::make_unique<CTaskBarMsgWnd>(r.text, r.width, r.height, kStayTime, kStepPeriod,
-                                              win::Rect{1, 10, r.textRight, r.textBottom}, r.background,
-                                              r.textColour);
+                                              win::Rect{1, 10, r.textRight, r.textBottom}, r.background, r.textColour);
     // No window, nothing to run: the thread ends at once.
     return m_pWnd->PopUp() ? TRUE : FALSE;
 }

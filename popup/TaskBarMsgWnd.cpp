@@ -96,32 +96,32 @@ void CTaskBarMsgWnd::PlaceStep() {
 void CTaskBarMsgWnd::OnTimer(UINT_PTR nIDEvent) {
     if (m_bDestroyed) return;
     switch (nIDEvent) {
-    case kRiseTimer:
-        m_nShownHeight += kStep;
-        if (m_nShownHeight > m_nHeight) {
-            // The step past the height is never shown; sinking starts one step
-            // below it, so an odd height shows height - 1 at most.
-            KillTimer(kRiseTimer);
-            SetTimer(kStayTimer, m_nStayTime);
-        } else {
-            PlaceStep();
-        }
-        break;
-    case kStayTimer:
-        KillTimer(kStayTimer);
-        SetTimer(kSinkTimer, m_nStepPeriod);
-        break;
-    case kSinkTimer:
-        m_nShownHeight -= kStep;
-        if (m_nShownHeight <= 0) {
-            KillTimer(kSinkTimer);
-            m_nShownHeight = 0;
-            DestroyWindow();
-        } else {
-            PlaceStep();
-        }
-        break;
-    default: break;
+        case kRiseTimer:
+            m_nShownHeight += kStep;
+            if (m_nShownHeight > m_nHeight) {
+                // The step past the height is never shown; sinking starts one step
+                // below it, so an odd height shows height - 1 at most.
+                KillTimer(kRiseTimer);
+                SetTimer(kStayTimer, m_nStayTime);
+            } else {
+                PlaceStep();
+            }
+            break;
+        case kStayTimer:
+            KillTimer(kStayTimer);
+            SetTimer(kSinkTimer, m_nStepPeriod);
+            break;
+        case kSinkTimer:
+            m_nShownHeight -= kStep;
+            if (m_nShownHeight <= 0) {
+                KillTimer(kSinkTimer);
+                m_nShownHeight = 0;
+                DestroyWindow();
+            } else {
+                PlaceStep();
+            }
+            break;
+        default: break;
     }
 }
 
@@ -135,10 +135,10 @@ void CTaskBarMsgWnd::DestroyWindow() {
 LRESULT CTaskBarMsgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_bDestroyed && message != WM_TIMER) return 0;
     switch (message) {
-    case WM_LBUTTONUP: OnClick(); return 0;
-    case WM_MOUSEHOVER: OnMouseHover(); return 0;
-    case WM_MOUSELEAVE: OnMouseLeave(); return 0;
-    default: return CWnd::WindowProc(message, wParam, lParam);
+        case WM_LBUTTONUP: OnClick(); return 0;
+        case WM_MOUSEHOVER: OnMouseHover(); return 0;
+        case WM_MOUSELEAVE: OnMouseLeave(); return 0;
+        default: return CWnd::WindowProc(message, wParam, lParam);
     }
 }
 

@@ -10,15 +10,16 @@
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S2, CBASEBASE)
-    ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
-    ON_BN_CLICKED(IDC_BTN_MODIFY, OnBtnModify)
-    ON_BN_CLICKED(IDC_BTN_DELETE, OnBtnDelete)
-    ON_NOTIFY(GVN_DBLCLICK, IDC_GRID, OnDblClickGrid)
+ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
+ON_BN_CLICKED(IDC_BTN_MODIFY, OnBtnModify)
+ON_BN_CLICKED(IDC_BTN_DELETE, OnBtnDelete)
+ON_NOTIFY(GVN_DBLCLICK, IDC_GRID, OnDblClickGrid)
 END_MESSAGE_MAP()
 
 void CS0000S2::RegisterTemplate() {
     win::TemplateBuilder(IDD, "合约代码设置[检索]")
-        .Grid(IDC_GRID, 0, 0, 1, 4).Size(950, 420)
+        .Grid(IDC_GRID, 0, 0, 1, 4)
+        .Size(950, 420)
         .Button(IDC_BTN_ADD, "新增[&A]...", 1, 0)
         .Button(IDC_BTN_MODIFY, "修改[&M]...", 1, 1)
         .Button(IDC_BTN_DELETE, "删除[&D]", 1, 2)
@@ -50,9 +51,9 @@ bool CS0000S2::LoadContCodeList() {
     if (!ok) return false;  // the framework has told the user
 
     using kel::screens::GridColumn;
-    kel::screens::SetUpListGrid(m_Grid, {GridColumn{"代码", 53}, GridColumn{"中文名称", 400},
-                                         GridColumn{"英文名称", 400}, GridColumn{"类型", 73},
-                                         GridColumn{"", 0, false}});
+    kel::screens::SetUpListGrid(m_Grid,
+                                {GridColumn{"代码", 53}, GridColumn{"中文名称", 400}, GridColumn{"英文名称", 400},
+                                 GridColumn{"类型", 73}, GridColumn{"", 0, false}});
     InitGridCbx();
     FillGrid(reinterpret_cast<const _ContCodeStruct*>(answer), count);
     std::free(answer);

@@ -12,14 +12,7 @@ namespace {
 // The treaty types; the type stored is the item's first character. The blanks are
 // as the users know them: one after D and G, two after the others.
 constexpr const char* kTypeItems[] = {
-    "",
-    "A  成数合约",
-    "C  临分合约",
-    "D 自留合约",
-    "E  第一溢额合约",
-    "F  第二溢额合约",
-    "G 剩余合约",
-    "H  非比例合约",
+    "", "A  成数合约", "C  临分合约", "D 自留合约", "E  第一溢额合约", "F  第二溢额合约", "G 剩余合约", "H  非比例合约",
 };
 
 constexpr int kCodeChars = sizeof(_ContCodeStruct::szContCode) - 1;  // 2
@@ -35,9 +28,11 @@ void CS0000S20::RegisterTemplate() {
         .Label(-1, "代    码:", 0, 0)
         .Edit(IDC_EDT_CODE, 0, 1, 1, ES_UPPERCASE, kCodeChars)
         .Label(-1, "中文名称:", 1, 0)
-        .Edit(IDC_EDT_CHN_NAME, 1, 1, 2, 0, kNameBytes).Size(360, 0)
+        .Edit(IDC_EDT_CHN_NAME, 1, 1, 2, 0, kNameBytes)
+        .Size(360, 0)
         .Label(-1, "英文名称:", 2, 0)
-        .Edit(IDC_EDT_ENG_NAME, 2, 1, 2, 0, kNameBytes).Size(360, 0)
+        .Edit(IDC_EDT_ENG_NAME, 2, 1, 2, 0, kNameBytes)
+        .Size(360, 0)
         .Label(-1, "类    型:", 3, 0)
         .Combo(IDC_CBX_TYPE, 3, 1)
         .Button(IDOK, "确定[&O]", 4, 1, BS_DEFPUSHBUTTON)

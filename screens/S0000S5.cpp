@@ -9,14 +9,15 @@
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S5, CBASEBASE)
-    ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
-    ON_BN_CLICKED(IDC_BTN_MODIFY, OnBtnModify)
-    ON_BN_CLICKED(IDC_BTN_DELETE, OnBtnDelete)
+ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
+ON_BN_CLICKED(IDC_BTN_MODIFY, OnBtnModify)
+ON_BN_CLICKED(IDC_BTN_DELETE, OnBtnDelete)
 END_MESSAGE_MAP()
 
 void CS0000S5::RegisterTemplate() {
     win::TemplateBuilder(IDD, "兑换率设置[检索]")
-        .Grid(IDC_GRID, 0, 0, 1, 4).Size(720, 400)
+        .Grid(IDC_GRID, 0, 0, 1, 4)
+        .Size(720, 400)
         .Button(IDC_BTN_ADD, "新增[&A]...", 1, 0, WS_INVISIBLE)
         .Button(IDC_BTN_MODIFY, "修改[&M]...", 1, 1, WS_INVISIBLE)
         .Button(IDC_BTN_DELETE, "删除[&D]", 1, 2, WS_INVISIBLE)
@@ -45,9 +46,9 @@ BOOL CS0000S5::OnInitDialog() {
 
     for (int id : {IDC_BTN_ADD, IDC_BTN_MODIFY, IDC_BTN_DELETE}) GetDlgItem(id)->ShowWindow(SW_HIDE);
     using kel::screens::GridColumn;
-    kel::screens::SetUpListGrid(m_Grid, {GridColumn{"原币种", 175}, GridColumn{"兑换币种", 175},
-                                         GridColumn{"兑换率", 150}, GridColumn{"起始日期", 100},
-                                         GridColumn{"终止日期", 100}});
+    kel::screens::SetUpListGrid(m_Grid,
+                                {GridColumn{"原币种", 175}, GridColumn{"兑换币种", 175}, GridColumn{"兑换率", 150},
+                                 GridColumn{"起始日期", 100}, GridColumn{"终止日期", 100}});
     m_Grid.SetNonFixedFormat(COL_RATE, CQXGrid::kAlignRight);
     FillGrid(reinterpret_cast<const _ExchRateStruct*>(answer), count);
     std::free(answer);

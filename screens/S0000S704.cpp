@@ -10,7 +10,8 @@ void CS0000S704::RegisterTemplate() {
         .Label(-1, "源险种:", 0, 0)
         .Edit(IDC_EDT_SRC_PRODUCT, 0, 1, 2)
         .Label(-1, "目的险种:", 1, 0)
-        .Combo(IDC_CBX_DST_PRODUCT, 1, 1, 2).Size(240, 0)
+        .Combo(IDC_CBX_DST_PRODUCT, 1, 1, 2)
+        .Size(240, 0)
         .Button(IDOK, "确定(D)", 2, 1, BS_DEFPUSHBUTTON)
         .Button(IDCANCEL, "取消(&C)", 2, 2)
         .Register();

@@ -3,15 +3,15 @@
 // makes the copy.
 #pragma once
 
+#include "common/db/CodeLists.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/qxcommon/CodeLists.h"
 
 class CS0000S704 : public CBASEBASE {
 public:
     enum { IDD = 25003 };
     enum : int {
-        IDC_EDT_SRC_PRODUCT = 1001,                      // 源险种: (shown only)
-        IDC_CBX_DST_PRODUCT = kel::codelist::kProduct,   // 目的险种: the product code list
+        IDC_EDT_SRC_PRODUCT = 1001,                     // 源险种: (shown only)
+        IDC_CBX_DST_PRODUCT = kel::codelist::kProduct,  // 目的险种: the product code list
     };
 
     explicit CS0000S704(CWnd* pParent = nullptr);

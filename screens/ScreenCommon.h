@@ -20,8 +20,8 @@ inline constexpr int kGridRowHeight = 22;
 
 struct GridColumn {
     const char* header;
-    int width;              // 0 hides the column; its cells still hold data
-    bool centred = true;    // header text centred (header format 1)
+    int width;            // 0 hides the column; its cells still hold data
+    bool centred = true;  // header text centred (header format 1)
 };
 
 // One header row and these columns; read-only cells, one selected row at a time,
@@ -38,8 +38,7 @@ CString LetterText(char letter);
 // Copies a field's text into a record field of `width` bytes (GBK). Text that GBK
 // cannot hold is refused before anything is sent: a message names the field and the
 // character, the focus goes to control `nID` (when not 0), and the result is false.
-bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field,
-                  std::size_t width);
+bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field, std::size_t width);
 
 template <std::size_t N>
 bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char (&field)[N]) {

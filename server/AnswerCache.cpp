@@ -4,8 +4,7 @@
 
 namespace kel::server {
 
-std::string AnswerCache::KeyOf(const _PacketHead& request, std::string_view body)
-{
+std::string AnswerCache::KeyOf(const _PacketHead& request, std::string_view body) {
     std::string key(8, '\0');
     std::memcpy(key.data(), &request.nTransCode, 2);
     std::memcpy(key.data() + 2, &request.nCount, 2);
@@ -14,8 +13,7 @@ std::string AnswerCache::KeyOf(const _PacketHead& request, std::string_view body
     return key;
 }
 
-bool AnswerCache::Find(const std::string& key, uint64_t generation, _PacketHead& head, std::vector<char>& body)
-{
+bool AnswerCache::Find(const std::string& key, uint64_t generation, _PacketHead& head, std::vector<char>& body) {
     std::lock_guard lock(mutex_);
     if (generation != generation_) return false;
     const auto it = entries_.find(key);
@@ -25,8 +23,7 @@ bool AnswerCache::Find(const std::string& key, uint64_t generation, _PacketHead&
     return true;
 }
 
-void AnswerCache::Keep(std::string key, uint64_t generation, const _PacketHead& head, const std::vector<char>& body)
-{
+void AnswerCache::Keep(std::string key, uint64_t generation, const _PacketHead& head, const std::vector<char>& body) {
     if (body.size() > kMaxEntryBytes) return;
     std::lock_guard lock(mutex_);
     if (generation < generation_) return;  // read before a change the cache has already seen

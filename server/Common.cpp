@@ -8,40 +8,35 @@
 
 namespace kel::server {
 
-std::string_view TreatyTypeText(std::string_view letter)
-{
+std::string_view TreatyTypeText(std::string_view letter) {
     if (letter.size() != 1) return {};
     switch (letter[0]) {
-    case 'A': return "成数合约";
-    case 'C': return "临分合约";
-    case 'D': return "自留合约";
-    case 'E': return "第一溢额合约";
-    case 'F': return "第二溢额合约";
-    case 'G': return "剩余合约";
-    case 'H': return "非比例合约";
-    default: return {};
+        case 'A': return "成数合约";
+        case 'C': return "临分合约";
+        case 'D': return "自留合约";
+        case 'E': return "第一溢额合约";
+        case 'F': return "第二溢额合约";
+        case 'G': return "剩余合约";
+        case 'H': return "非比例合约";
+        default: return {};
     }
 }
 
-void TouchTreatyData(kel::db::Connection& db, int32_t contId)
-{
+void TouchTreatyData(kel::db::Connection& db, int32_t contId) {
     sql::Execute(db, "UPDATE t_cont_info SET n_data_rev = n_data_rev + 1 WHERE n_cont_id = ?", {sql::Value(contId)});
 }
 
-void RequireTreatyData(kel::db::Connection& db, int32_t contId)
-{
+void RequireTreatyData(kel::db::Connection& db, int32_t contId) {
     if (!sql::Exists(db, "SELECT 1 FROM t_cont_info WHERE n_cont_id = ?", {sql::Value(contId)}))
         Refuse("no treaty data record " + std::to_string(contId));
 }
 
-std::string TrimRight(std::string s)
-{
+std::string TrimRight(std::string s) {
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
 }
 
-bool ParseNumber(std::string_view text, double& value)
-{
+bool ParseNumber(std::string_view text, double& value) {
     const auto b = text.find_first_not_of(' ');
     if (b == std::string_view::npos) return false;
     text = text.substr(b, text.find_last_not_of(' ') - b + 1);
@@ -53,8 +48,7 @@ bool ParseNumber(std::string_view text, double& value)
     return true;
 }
 
-void RequireProduct(kel::db::Connection& db, const std::string& code)
-{
+void RequireProduct(kel::db::Connection& db, const std::string& code) {
     if (!sql::Exists(db, "SELECT 1 FROM t_prd_prod WHERE c_prod_no = ?", {sql::Text(code)}))
         Refuse("no product " + code);
 }

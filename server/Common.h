@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/qxcommon/Database.h"
+#include "common/db/Database.h"
 
 namespace kel::server {
 

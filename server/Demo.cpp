@@ -25,8 +25,7 @@ constexpr DemoUser kDemoUsers[] = {
 
 }  // namespace
 
-bool Server::LoadDemoData(std::string* error)
-{
+bool Server::LoadDemoData(std::string* error) {
     auto fail = [error](std::string why) {
         if (error) *error = "cannot load the demo data: " + why;
         return false;

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
+#include "common/db/Database.h"
 #include "data/PacketHead.h"
-#include "host/qxcommon/Database.h"
 #include "server/Wire.h"
 
 namespace kel::server {

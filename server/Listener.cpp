@@ -14,8 +14,8 @@
 #include <cstring>
 #include <vector>
 
-#include "host/qxcommon/net/Frame.h"
-#include "host/qxcommon/net/Logon.h"
+#include "common/net/Frame.h"
+#include "common/net/Logon.h"
 #include "server/Server.h"
 
 namespace kel::server {
@@ -24,13 +24,11 @@ Listener::Listener(Server& server, ListenerOptions options) : server_(server), o
 
 Listener::~Listener() { Stop(); }
 
-void Listener::Log(const std::string& text) const
-{
+void Listener::Log(const std::string& text) const {
     if (options_.log) options_.log(text);
 }
 
-bool Listener::Start(std::string* error)
-{
+bool Listener::Start(std::string* error) {
     auto fail = [&](std::string why) {
         if (error) *error = std::move(why);
         if (listenFd_ >= 0) ::close(listenFd_);
@@ -79,8 +77,7 @@ bool Listener::Start(std::string* error)
     return true;
 }
 
-void Listener::AcceptLoop()
-{
+void Listener::AcceptLoop() {
     while (!stopping_) {
         pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
         // Wakes now and then to join finished client threads.
@@ -104,8 +101,7 @@ void Listener::AcceptLoop()
     }
 }
 
-void Listener::Serve(Session& session)
-{
+void Listener::Serve(Session& session) {
     using namespace kel::net;
     const int fd = session.fd;
     _PacketHead head{}, answer{};
@@ -150,16 +146,14 @@ void Listener::Serve(Session& session)
     CloseSession(session);
 }
 
-void Listener::CloseSession(Session& session)
-{
+void Listener::CloseSession(Session& session) {
     std::lock_guard lock(sessionsMutex_);
     if (session.fd >= 0) ::close(session.fd);
     session.fd = -1;
     session.done = true;
 }
 
-void Listener::ReapFinished()
-{
+void Listener::ReapFinished() {
     std::list<Session> finished;
     {
         std::lock_guard lock(sessionsMutex_);
@@ -173,8 +167,7 @@ void Listener::ReapFinished()
         if (s.thread.joinable()) s.thread.join();
 }
 
-void Listener::Stop()
-{
+void Listener::Stop() {
     if (listenFd_ < 0) return;
     stopping_ = true;
     const char wake = 1;
@@ -201,8 +194,7 @@ void Listener::Stop()
     listenFd_ = wakeRead_ = wakeWrite_ = -1;
 }
 
-std::size_t Listener::ClientCount() const
-{
+std::size_t Listener::ClientCount() const {
     std::lock_guard lock(sessionsMutex_);
     std::size_t n = 0;
     for (const Session& s : sessions_)

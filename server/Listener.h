@@ -22,12 +22,12 @@ namespace kel::server {
 class Server;
 
 struct ListenerOptions {
-    std::string address = "127.0.0.1";  // loopback unless told otherwise
-    uint16_t port = 0;                   // 0: any free port (see Port())
-    int idleTimeoutMs = 30 * 60 * 1000;  // between requests
-    int frameTimeoutMs = 30 * 1000;      // for a frame once begun, and for sending an answer
-    int logonTimeoutMs = 30 * 1000;      // for the first frame
-    std::size_t maxClients = 256;        // more are closed at once
+    std::string address = "127.0.0.1";          // loopback unless told otherwise
+    uint16_t port = 0;                          // 0: any free port (see Port())
+    int idleTimeoutMs = 30 * 60 * 1000;         // between requests
+    int frameTimeoutMs = 30 * 1000;             // for a frame once begun, and for sending an answer
+    int logonTimeoutMs = 30 * 1000;             // for the first frame
+    std::size_t maxClients = 256;               // more are closed at once
     std::function<void(std::string_view)> log;  // connection events; nullptr: silent
 };
 

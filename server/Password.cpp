@@ -12,8 +12,7 @@ std::unique_ptr<crypt_data> WorkArea() { return std::make_unique<crypt_data>(); 
 
 }  // namespace
 
-std::optional<std::string> HashPassword(std::string_view password)
-{
+std::optional<std::string> HashPassword(std::string_view password) {
     if (password.find('\0') != std::string_view::npos) return std::nullopt;
     char setting[CRYPT_GENSALT_OUTPUT_SIZE];
     if (!crypt_gensalt_rn("$y$", 0, nullptr, 0, setting, sizeof setting)) return std::nullopt;
@@ -24,8 +23,7 @@ std::optional<std::string> HashPassword(std::string_view password)
     return std::string(hash);
 }
 
-bool VerifyPassword(std::string_view password, const std::string& hash)
-{
+bool VerifyPassword(std::string_view password, const std::string& hash) {
     if (hash.empty() || hash[0] != '$' || password.find('\0') != std::string_view::npos) return false;
     auto data = WorkArea();
     const std::string phrase(password);

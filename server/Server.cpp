@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "host/qxcommon/Channel.h"
-#include "host/qxcommon/net/Logon.h"
+#include "common/net/Channel.h"
+#include "common/net/Logon.h"
 #include "server/AnswerCache.h"
 #include "server/CommandTable.h"
 #include "server/Password.h"
@@ -17,8 +17,7 @@ namespace {
 constexpr std::size_t kMaxAnswerBody = kel::kMaxFrameBytes - sizeof(_PacketHead);
 
 // Runs one command on a leased connection inside the transaction its entry asks for.
-void Run(const Command& cmd, Call& call, Store& store)
-{
+void Run(const Command& cmd, Call& call, Store& store) {
     if (cmd.tx == Tx::None) {
         cmd.handler(call);
         return;
@@ -40,28 +39,24 @@ void Run(const Command& cmd, Call& call, Store& store)
 }  // namespace
 
 Server::Server(std::unique_ptr<Store> store, ServerOptions options)
-    : store_(std::move(store)), options_(std::move(options))
-{
+    : store_(std::move(store)), options_(std::move(options)) {
     if (options_.cacheAnswers && store_->IsSqlite()) cache_ = std::make_unique<AnswerCache>();
 }
 
 Server::~Server() = default;
 
-std::unique_ptr<Server> Server::Open(const std::string& database, std::string* error, ServerOptions options)
-{
+std::unique_ptr<Server> Server::Open(const std::string& database, std::string* error, ServerOptions options) {
     auto store = Store::Open(database, error);
     if (!store) return nullptr;
     return std::unique_ptr<Server>(new Server(std::move(store), std::move(options)));
 }
 
-void Server::Log(int code, Status status, std::string_view why) const
-{
+void Server::Log(int code, Status status, std::string_view why) const {
     if (options_.log) options_.log(code, status, why);
 }
 
 void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
-                    std::vector<char>& answerBody)
-{
+                    std::vector<char>& answerBody) {
     answerHead = _PacketHead{};
     answerHead.nTransCode = request.nTransCode;
     answerHead.nSubSystem = request.nSubSystem;
@@ -130,8 +125,7 @@ void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHe
     answerHead.nCount = static_cast<int16_t>(count);
 }
 
-bool Server::CheckLogon(std::string_view userCode, std::string_view password)
-{
+bool Server::CheckLogon(std::string_view userCode, std::string_view password) {
     std::string hash;
     try {
         auto lease = store_->Acquire();
@@ -149,8 +143,7 @@ bool Server::CheckLogon(std::string_view userCode, std::string_view password)
 }
 
 bool Server::SetUser(const std::string& userCode, const std::string& name, const std::string& password,
-                     std::string* error)
-{
+                     std::string* error) {
     auto fail = [error](std::string why) {
         if (error) *error = std::move(why);
         return false;
@@ -170,8 +163,7 @@ bool Server::SetUser(const std::string& userCode, const std::string& name, const
     return true;
 }
 
-bool Server::IsEmpty()
-{
+bool Server::IsEmpty() {
     try {
         auto lease = store_->Acquire();
         for (const char* table : {"t_user", "t_cont_code", "t_ri_company", "t_cont_info"})
@@ -182,8 +174,7 @@ bool Server::IsEmpty()
     }
 }
 
-std::unique_ptr<Server> OpenEmbedded(const std::string& databasePath, std::string* error)
-{
+std::unique_ptr<Server> OpenEmbedded(const std::string& databasePath, std::string* error) {
     ServerOptions options;
     options.log = [](int code, Status status, std::string_view why) {
         if (status == kServerFailure)

@@ -5,33 +5,28 @@
 
 namespace kel::server::sql {
 
-ResultSet Query(Connection& db, const std::string& sql, const Params& params)
-{
+ResultSet Query(Connection& db, const std::string& sql, const Params& params) {
     auto rs = db.Query(sql, params);
     if (!rs) throw Fault(kServerFailure, db.LastError() + " in: " + sql);
     return std::move(*rs);
 }
 
-int64_t Execute(Connection& db, const std::string& sql, const Params& params)
-{
+int64_t Execute(Connection& db, const std::string& sql, const Params& params) {
     const int64_t n = db.Execute(sql, params);
     if (n < 0) throw Fault(kServerFailure, db.LastError() + " in: " + sql);
     return n;
 }
 
-bool Exists(Connection& db, const std::string& sql, const Params& params)
-{
+bool Exists(Connection& db, const std::string& sql, const Params& params) {
     return !Query(db, sql, params).rows.empty();
 }
 
-std::string Str(const Value& v)
-{
+std::string Str(const Value& v) {
     if (const auto* s = std::get_if<std::string>(&v.v)) return *s;
     return v.ToText();
 }
 
-double Num(const Value& v)
-{
+double Num(const Value& v) {
     if (const auto* d = std::get_if<double>(&v.v)) return *d;
     if (const auto* n = std::get_if<int64_t>(&v.v)) return static_cast<double>(*n);
     if (const auto* s = std::get_if<std::string>(&v.v)) {
@@ -42,8 +37,7 @@ double Num(const Value& v)
     return 0;
 }
 
-int64_t Int(const Value& v)
-{
+int64_t Int(const Value& v) {
     if (const auto* n = std::get_if<int64_t>(&v.v)) return *n;
     if (const auto* d = std::get_if<double>(&v.v)) return static_cast<int64_t>(*d);
     if (const auto* s = std::get_if<std::string>(&v.v)) {
@@ -54,8 +48,7 @@ int64_t Int(const Value& v)
     return 0;
 }
 
-std::string Placeholders(std::size_t n)
-{
+std::string Placeholders(std::size_t n) {
     std::string s;
     for (std::size_t i = 0; i < n; ++i) s += i ? ", ?" : "?";
     return s;
@@ -64,8 +57,7 @@ std::string Placeholders(std::size_t n)
 namespace {
 
 // Each name of a column list "a, b" wrapped as before + name + after, joined with ", ".
-std::string EachColumn(std::string_view columns, std::string_view before, std::string_view after)
-{
+std::string EachColumn(std::string_view columns, std::string_view before, std::string_view after) {
     std::string out;
     while (!columns.empty()) {
         std::size_t end = columns.find(',');

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/qxcommon/Database.h"
+#include "common/db/Database.h"
 #include "server/Status.h"
 
 namespace kel::server::sql {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/qxcommon/CodeLists.h"
+#include "common/db/CodeLists.h"
 #include "server/Sql.h"
 #include "server/Status.h"
 
@@ -14,8 +14,7 @@ constexpr int64_t kWriteLockKey = 0x4B454C4D;  // "KELM"
 
 }  // namespace
 
-std::unique_ptr<Store> Store::Open(const std::string& target, std::string* error)
-{
+std::unique_ptr<Store> Store::Open(const std::string& target, std::string* error) {
     std::unique_ptr<Store> store(new Store(target));
     auto first = store->Connect(error);
     if (!first) return nullptr;
@@ -36,8 +35,7 @@ std::unique_ptr<Store> Store::Open(const std::string& target, std::string* error
 
 Store::~Store() = default;
 
-std::unique_ptr<kel::db::Connection> Store::Connect(std::string* error)
-{
+std::unique_ptr<kel::db::Connection> Store::Connect(std::string* error) {
     auto c = kel::db::Open(target_, error);
     if (c && c->Dialect() == "sqlite") {
         // Wait for a lock held by another process rather than fail at once.
@@ -46,8 +44,7 @@ std::unique_ptr<kel::db::Connection> Store::Connect(std::string* error)
     return c;
 }
 
-void Store::Lease::Discard()
-{
+void Store::Lease::Discard() {
     if (c_) {
         std::lock_guard lock(store_->versionsMutex_);
         store_->versions_.erase(c_.get());
@@ -55,8 +52,7 @@ void Store::Lease::Discard()
     c_.reset();
 }
 
-void Store::NoticeOutsideChanges(kel::db::Connection& db)
-{
+void Store::NoticeOutsideChanges(kel::db::Connection& db) {
     if (!sqlite_) return;
     const auto rs = db.Query("PRAGMA data_version");
     if (!rs || rs->rows.empty()) {
@@ -72,13 +68,11 @@ void Store::NoticeOutsideChanges(kel::db::Connection& db)
     }
 }
 
-Store::Lease::~Lease()
-{
+Store::Lease::~Lease() {
     if (store_) store_->Return(std::move(c_));
 }
 
-Store::Lease Store::Acquire()
-{
+Store::Lease Store::Acquire() {
     std::unique_lock lock(poolMutex_);
     poolFree_.wait(lock, [this] { return !idle_.empty() || open_ < kMaxConnections; });
     if (!idle_.empty()) {
@@ -99,8 +93,7 @@ Store::Lease Store::Acquire()
     return Lease(*this, std::move(c));
 }
 
-void Store::Return(std::unique_ptr<kel::db::Connection> c)
-{
+void Store::Return(std::unique_ptr<kel::db::Connection> c) {
     std::lock_guard lock(poolMutex_);
     if (c)
         idle_.push_back(std::move(c));
@@ -109,8 +102,7 @@ void Store::Return(std::unique_ptr<kel::db::Connection> c)
     poolFree_.notify_one();
 }
 
-void Store::BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& writeLock)
-{
+void Store::BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& writeLock) {
     writeLock = std::unique_lock(writeMutex_);
     if (sqlite_) {
         sql::Execute(db, "BEGIN IMMEDIATE");
@@ -120,8 +112,7 @@ void Store::BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& wr
     sql::Query(db, "SELECT pg_advisory_xact_lock(?)", {sql::Value(kWriteLockKey)});
 }
 
-void Store::BeginRead(kel::db::Connection& db)
-{
+void Store::BeginRead(kel::db::Connection& db) {
     if (sqlite_) {
         sql::Execute(db, "BEGIN");
         return;
@@ -130,8 +121,7 @@ void Store::BeginRead(kel::db::Connection& db)
     sql::Execute(db, "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
 }
 
-void Store::Commit(kel::db::Connection& db)
-{
+void Store::Commit(kel::db::Connection& db) {
     if (sqlite_) {
         sql::Execute(db, "COMMIT");
         return;
@@ -139,16 +129,14 @@ void Store::Commit(kel::db::Connection& db)
     if (!db.Commit()) throw Fault(kServerFailure, "cannot commit: " + db.LastError());
 }
 
-void Store::Rollback(kel::db::Connection& db) noexcept
-{
+void Store::Rollback(kel::db::Connection& db) noexcept {
     if (sqlite_)
         db.Execute("ROLLBACK");
     else
         db.Rollback();
 }
 
-void Store::Write(const std::function<void(kel::db::Connection&)>& work)
-{
+void Store::Write(const std::function<void(kel::db::Connection&)>& work) {
     auto lease = Acquire();
     std::unique_lock<std::mutex> lock;
     BeginWrite(*lease, lock);
@@ -163,8 +151,7 @@ void Store::Write(const std::function<void(kel::db::Connection&)>& work)
 }
 
 int32_t Store::NextId(kel::db::Connection& db, const std::string& name, const std::string& table,
-                      const std::string& column)
-{
+                      const std::string& column) {
     const auto counter = sql::Query(db, "SELECT n_next FROM t_id_counter WHERE c_name = ?", {sql::Text(name)});
     const auto largest = sql::Query(db, "SELECT MAX(" + column + ") FROM " + table);
     int64_t id = counter.rows.empty() ? 1 : sql::Int(counter.rows[0][0]);
@@ -172,7 +159,8 @@ int32_t Store::NextId(kel::db::Connection& db, const std::string& name, const st
     id = std::max<int64_t>(id, 1);
     if (id >= INT32_MAX) throw Fault(kServerFailure, "no identifiers left for " + table);
     if (counter.rows.empty())
-        sql::Execute(db, "INSERT INTO t_id_counter (c_name, n_next) VALUES (?, ?)", {sql::Text(name), sql::Value(id + 1)});
+        sql::Execute(db, "INSERT INTO t_id_counter (c_name, n_next) VALUES (?, ?)",
+                     {sql::Text(name), sql::Value(id + 1)});
     else
         sql::Execute(db, "UPDATE t_id_counter SET n_next = ? WHERE c_name = ?", {sql::Value(id + 1), sql::Text(name)});
     return static_cast<int32_t>(id);

@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/qxcommon/Database.h"
+#include "common/db/Database.h"
 
 namespace kel::server {
 

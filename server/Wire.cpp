@@ -8,15 +8,13 @@
 namespace kel::server::wire {
 namespace {
 
-bool IsAscii(std::string_view s)
-{
+bool IsAscii(std::string_view s) {
     for (unsigned char c : s)
         if (c >= 0x80) return false;
     return true;
 }
 
-bool AllDigits(std::string_view s)
-{
+bool AllDigits(std::string_view s) {
     for (char c : s)
         if (c < '0' || c > '9') return false;
     return true;
@@ -26,8 +24,7 @@ bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 }  // namespace
 
-std::string Text(const char* field, std::size_t width, const char* what, std::size_t maxBytes)
-{
+std::string Text(const char* field, std::size_t width, const char* what, std::size_t maxBytes) {
     const std::size_t len = strnlen(field, width);
     if (len == width) BadRequest(std::string(what) + ": no NUL inside the field");
     if (len > maxBytes) BadRequest(std::string(what) + ": longer than " + std::to_string(maxBytes) + " bytes");
@@ -38,22 +35,19 @@ std::string Text(const char* field, std::size_t width, const char* what, std::si
     return std::move(*utf8);
 }
 
-std::string Letter(char c, const char* what)
-{
+std::string Letter(char c, const char* what) {
     if (c == '\0') return {};
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || u > 0x7E) BadRequest(std::string(what) + ": not a letter");
     return std::string(1, c);
 }
 
-double Real(double v, const char* what)
-{
+double Real(double v, const char* what) {
     if (!std::isfinite(v)) BadRequest(std::string(what) + ": not a finite number");
     return v;
 }
 
-int32_t Key(const char* field, std::size_t width, const char* what)
-{
+int32_t Key(const char* field, std::size_t width, const char* what) {
     const std::size_t len = strnlen(field, width);
     if (len == width) BadRequest(std::string(what) + ": no NUL inside the key");
     int64_t v = 0;
@@ -70,8 +64,7 @@ int32_t Key(const char* field, std::size_t width, const char* what)
     return static_cast<int32_t>(v);
 }
 
-std::string Date(const char (&field)[9], const char* what, bool optional)
-{
+std::string Date(const char (&field)[9], const char* what, bool optional) {
     std::string s = Text(field, what);
     if (s.empty() && optional) return s;
     if (s.size() != 8 || !AllDigits(s)) BadRequest(std::string(what) + ": not a date YYYYMMDD");
@@ -82,8 +75,7 @@ std::string Date(const char (&field)[9], const char* what, bool optional)
     return s;
 }
 
-std::string YearMonth(const char (&field)[7], const char* what)
-{
+std::string YearMonth(const char (&field)[7], const char* what) {
     std::string s = Text(field, what);
     if (s.size() != 6 || !AllDigits(s)) BadRequest(std::string(what) + ": not a year and month YYYYMM");
     const int m = std::stoi(s.substr(4, 2));
@@ -91,8 +83,7 @@ std::string YearMonth(const char (&field)[7], const char* what)
     return s;
 }
 
-void Put(char* field, std::size_t width, std::string_view utf8)
-{
+void Put(char* field, std::size_t width, std::string_view utf8) {
     if (width == 0) return;
     if (IsAscii(utf8)) {
         const std::size_t nul = utf8.find('\0');
@@ -104,8 +95,7 @@ void Put(char* field, std::size_t width, std::string_view utf8)
     kel::text::PutField(field, width, utf8);
 }
 
-void Answer::Raw(const void* data, std::size_t size)
-{
+void Answer::Raw(const void* data, std::size_t size) {
     const std::size_t at = body_.size();
     body_.resize(at + size);
     std::memcpy(body_.data() + at, data, size);

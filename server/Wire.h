@@ -22,15 +22,13 @@ namespace kel::server::wire {
 std::string Text(const char* field, std::size_t width, const char* what, std::size_t maxBytes);
 
 template <std::size_t N>
-std::string Text(const char (&field)[N], const char* what, std::size_t maxBytes = N - 1)
-{
+std::string Text(const char (&field)[N], const char* what, std::size_t maxBytes = N - 1) {
     return Text(field, N, what, maxBytes);
 }
 
 // A text that must not be empty.
 template <std::size_t N>
-std::string Required(const char (&field)[N], const char* what, std::size_t maxBytes = N - 1)
-{
+std::string Required(const char (&field)[N], const char* what, std::size_t maxBytes = N - 1) {
     std::string s = Text(field, N, what, maxBytes);
     if (s.empty()) BadRequest(std::string(what) + " is empty");
     return s;
@@ -44,7 +42,9 @@ double Real(double v, const char* what);
 // A numeric key sent as decimal text.
 int32_t Key(const char* field, std::size_t width, const char* what);
 template <std::size_t N>
-int32_t Key(const char (&field)[N], const char* what) { return Key(field, N, what); }
+int32_t Key(const char (&field)[N], const char* what) {
+    return Key(field, N, what);
+}
 
 // A date "YYYYMMDD" that exists; "" passes when `optional`.
 std::string Date(const char (&field)[9], const char* what, bool optional);
@@ -53,8 +53,7 @@ std::string YearMonth(const char (&field)[7], const char* what);
 
 // A packed record copied out of the body at `offset` (the body may be unaligned).
 template <class R>
-R Load(std::string_view body, std::size_t offset = 0)
-{
+R Load(std::string_view body, std::size_t offset = 0) {
     R r;
     std::memcpy(&r, body.data() + offset, sizeof(R));
     return r;
@@ -64,7 +63,9 @@ R Load(std::string_view body, std::size_t offset = 0)
 // boundary, NUL-padded. Text GBK cannot hold leaves the field empty.
 void Put(char* field, std::size_t width, std::string_view utf8);
 template <std::size_t N>
-void Put(char (&field)[N], std::string_view utf8) { Put(field, N, utf8); }
+void Put(char (&field)[N], std::string_view utf8) {
+    Put(field, N, utf8);
+}
 
 inline char LetterOf(std::string_view s) { return s.empty() ? '\0' : s.front(); }
 
@@ -75,8 +76,7 @@ public:
 
     // Appends one zeroed record and counts it. The reference is valid until the next Add.
     template <class R>
-    R& Add()
-    {
+    R& Add() {
         const std::size_t at = body_.size();
         body_.resize(at + sizeof(R));
         ++count_;

@@ -20,8 +20,7 @@
 
 namespace {
 
-int Usage(const char* why)
-{
+int Usage(const char* why) {
     if (why) std::fprintf(stderr, "kelmor-server: %s\n", why);
     std::fprintf(stderr,
                  "usage: kelmor-server --listen [ADDR:]PORT --database CONN [--demo]\n"
@@ -30,8 +29,7 @@ int Usage(const char* why)
     return 2;
 }
 
-bool ParseListen(const std::string& text, std::string& address, uint16_t& port)
-{
+bool ParseListen(const std::string& text, std::string& address, uint16_t& port) {
     std::string portText = text;
     address = "127.0.0.1";
     if (!text.empty() && text.front() == '[') {
@@ -53,16 +51,14 @@ bool ParseListen(const std::string& text, std::string& address, uint16_t& port)
 
 std::mutex g_logMutex;
 
-void LogLine(std::string_view text)
-{
+void LogLine(std::string_view text) {
     std::lock_guard lock(g_logMutex);
     std::fprintf(stderr, "kelmor-server: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string listen, database, setUser, userName;
     bool demo = false, quiet = false;
     kel::server::ListenerOptions options;

@@ -75,14 +75,14 @@ TEST(NumEdit, OnlyOneDecimalSeparatorAndTheSignOnlyAtTheFront) {
 
 TEST(NumEdit, BackspaceAndDeleteRegroupAndKeepTheCaretWithItsDigits) {
     Field f;
-    f.Type("1234567");          // 1,234,567
-    f.Caret(5).Type("\b");      // deletes the 4: 123,567 with the caret before 5
+    f.Type("1234567");      // 1,234,567
+    f.Caret(5).Type("\b");  // deletes the 4: 123,567 with the caret before 5
     EXPECT_EQ(f.Text(), "123,567");
     EXPECT_EQ(f.Text().substr(0, static_cast<size_t>(f.CaretPos())), "123");
     f.Caret(0);
     f.edit.OnKeyDown(VK_DELETE);
     EXPECT_EQ(f.Text(), "23,567");
-    f.Caret(0, 3);              // select "23,"
+    f.Caret(0, 3);  // select "23,"
     f.edit.OnKeyDown(VK_DELETE);
     EXPECT_EQ(f.Text(), "567");
     f.edit.OnKeyDown(VK_INSERT);
@@ -103,7 +103,7 @@ TEST(NumEdit, PasteKeepsTheLeadingNumberAndItsSign) {
     win::Clipboard::SetText("7.8");  // the field has its separator: the paste stops there
     h.Type(std::string(1, static_cast<char>(kCtrlV)));
     EXPECT_EQ(h.Text(), "1.57");
-    win::Clipboard::SetText("9.");   // a separator at the end of the paste is dropped
+    win::Clipboard::SetText("9.");  // a separator at the end of the paste is dropped
     Field i;
     i.Type(std::string(1, static_cast<char>(kCtrlV)));
     EXPECT_EQ(i.Text(), "9");

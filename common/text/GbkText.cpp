@@ -157,9 +157,7 @@ PutResult PutField(char* field, std::size_t width, std::string_view utf8) {
     return (stored == gbk->size()) ? PutResult::Ok : PutResult::Truncated;
 }
 
-std::string GetRawField(const char* field, std::size_t width) {
-    return std::string(field, strnlen(field, width));
-}
+std::string GetRawField(const char* field, std::size_t width) { return std::string(field, strnlen(field, width)); }
 
 std::string GetField(const char* field, std::size_t width) {
     std::string out;

@@ -56,8 +56,12 @@ std::string GetField(const char* field, std::size_t width);
 std::string GetRawField(const char* field, std::size_t width);
 
 template <std::size_t N>
-PutResult PutField(char (&field)[N], std::string_view utf8) { return PutField(field, N, utf8); }
+PutResult PutField(char (&field)[N], std::string_view utf8) {
+    return PutField(field, N, utf8);
+}
 template <std::size_t N>
-std::string GetField(const char (&field)[N]) { return GetField(field, N); }
+std::string GetField(const char (&field)[N]) {
+    return GetField(field, N);
+}
 
 }  // namespace kel::text

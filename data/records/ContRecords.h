@@ -14,52 +14,52 @@
 
 // One treaty code (answer of 180, body of 181; a delete of 181 sends only szContCode).
 struct _ContCodeStruct {
-    char szContCode[3];   // 2 characters
-    char szChnName[61];   // Chinese name
-    char szEngName[61];   // English name
-    char cContType;       // treaty type letter
-    char cMarkFlag;       // set by the server, 'Y' marks the row
+    char szContCode[3];  // 2 characters
+    char szChnName[61];  // Chinese name
+    char szEngName[61];  // English name
+    char cContType;      // treaty type letter
+    char cMarkFlag;      // set by the server, 'Y' marks the row
 };
 
 // One treaty data record: a treaty for one period (answer of 186, body of 187, 189, 200).
 struct _ContInfoStruct {
-    int32_t nContId;            // assigned by the server; key of 188, 190, 207
-    int32_t nLines;             // 线数
-    int32_t nVipLines;          // VIP线数
-    int32_t nAcctPeriod;        // 核算周期
-    int32_t nLossCarry;         // 亏损滚转
-    double dUnexpRsvRatio;      // 未了责任准备金比例
-    double dUnearnedRatio;      // 未满期保费比例
-    double dQuotaRatio;         // 成数比例
-    double dLeadShare;          // 首席再保人份额
-    double dCommRate;           // 手续费率
-    double dTaxRate;            // 税率
-    double dPremRsvRatio;       // 保费准备金比例
-    double dLossRsvRatio;       // 赔款准备金比例
-    double dCashLossLimit;      // 现金赔款起点, an amount
-    double dProfitCommRate;     // 纯益手续费率
-    double dMgmtFeeRate;        // 管理费率
-    double dQuakeCommRate;      // 地震险手续费率
-    double dQuakePremRatio;     // 地震保费比例
-    double dActCommRate;        // 实际手续费率
-    double dCoinsLimitCoef;     // 共保限额系数, a coefficient, not a fraction
-    char cCommInclTax;          // 手续费含税
-    char szContCode[3];         // treaty code
-    char szStartDate[9];        // 起始日期, 8 digits; the key of 186 (year)
-    char szEndDate[9];          // 终止日期
-    char szLimitCurr[3];        // 合同限额币种
-    char szCancelDate[9];       // 合同注销时限
-    char szLeadRICode[5];       // 首席再保人
-    char cAttribute;            // set by the server
-    char szReserved1[18];       // unused by the client, zero in requests
-    char szUserCode[31];        // logged-in user, written on save
-    char szUserCode2[31];       // logged-in user again, written on save
-    char szContTypeName[20];    // 合约类型, filled by the server
-    char szContNo[12];          // 合同号, at most 10 characters
-    double dPlantRate;          // 电厂工程费率
-    char cNetPremFlag;          // 净费分保, '1' when on
-    char szReserved2[3];        // zero
-    double dNetPremTaxRate;     // 净费税率
+    int32_t nContId;          // assigned by the server; key of 188, 190, 207
+    int32_t nLines;           // 线数
+    int32_t nVipLines;        // VIP线数
+    int32_t nAcctPeriod;      // 核算周期
+    int32_t nLossCarry;       // 亏损滚转
+    double dUnexpRsvRatio;    // 未了责任准备金比例
+    double dUnearnedRatio;    // 未满期保费比例
+    double dQuotaRatio;       // 成数比例
+    double dLeadShare;        // 首席再保人份额
+    double dCommRate;         // 手续费率
+    double dTaxRate;          // 税率
+    double dPremRsvRatio;     // 保费准备金比例
+    double dLossRsvRatio;     // 赔款准备金比例
+    double dCashLossLimit;    // 现金赔款起点, an amount
+    double dProfitCommRate;   // 纯益手续费率
+    double dMgmtFeeRate;      // 管理费率
+    double dQuakeCommRate;    // 地震险手续费率
+    double dQuakePremRatio;   // 地震保费比例
+    double dActCommRate;      // 实际手续费率
+    double dCoinsLimitCoef;   // 共保限额系数, a coefficient, not a fraction
+    char cCommInclTax;        // 手续费含税
+    char szContCode[3];       // treaty code
+    char szStartDate[9];      // 起始日期, 8 digits; the key of 186 (year)
+    char szEndDate[9];        // 终止日期
+    char szLimitCurr[3];      // 合同限额币种
+    char szCancelDate[9];     // 合同注销时限
+    char szLeadRICode[5];     // 首席再保人
+    char cAttribute;          // set by the server
+    char szReserved1[18];     // unused by the client, zero in requests
+    char szUserCode[31];      // logged-in user, written on save
+    char szUserCode2[31];     // logged-in user again, written on save
+    char szContTypeName[20];  // 合约类型, filled by the server
+    char szContNo[12];        // 合同号, at most 10 characters
+    double dPlantRate;        // 电厂工程费率
+    char cNetPremFlag;        // 净费分保, '1' when on
+    char szReserved2[3];      // zero
+    double dNetPremTaxRate;   // 净费税率
 };
 
 // One reinsurer's participation in a treaty.
@@ -89,11 +89,11 @@ struct _ContRiskStruct {
 
 // A reinsurer placed through a broker participant.
 struct _ContExtraStruct {
-    char szBrokerCode[5];     // the participant's reinsurer code
-    char szSubRICode[5];      // sub-reinsurer code
-    char szSubShare[20];      // the sub-reinsurer's share, as text
-    char cStatus;             // 'A' added, 'D' to be deleted, otherwise as loaded
-    char szBrokerShare[20];   // the broker's share, as text
+    char szBrokerCode[5];    // the participant's reinsurer code
+    char szSubRICode[5];     // sub-reinsurer code
+    char szSubShare[20];     // the sub-reinsurer's share, as text
+    char cStatus;            // 'A' added, 'D' to be deleted, otherwise as loaded
+    char szBrokerShare[20];  // the broker's share, as text
 };
 
 inline constexpr char kExtraAdded = 'A';
@@ -113,8 +113,8 @@ struct _ContSubHead {
 // Head of the 189 (insert) body; followed by _ContInfoStruct, then the
 // _ContReinsStruct, _ContRiskStruct and _ContExtraStruct arrays.
 struct _ContInsertSubHead {
-    int32_t nOne1;         // 1
-    int32_t nOne2;         // 1
+    int32_t nOne1;  // 1
+    int32_t nOne2;  // 1
     int32_t nReinsCount;
     int32_t nRiskCount;
     int32_t nExtraCount;
@@ -124,8 +124,8 @@ struct _ContInsertSubHead {
 // Head of the 187 (update) body; followed by _ContInfoStruct, then the
 // _ContRiskStruct, _ContReinsStruct and _ContExtraStruct arrays.
 struct _ContUpdateSubHead {
-    int32_t nOne1;         // 1
-    int32_t nOne2;         // 1
+    int32_t nOne1;  // 1
+    int32_t nOne2;  // 1
     int32_t nRiskCount;
     int32_t nReinsCount;
     int32_t nExtraCount;
@@ -143,25 +143,25 @@ struct _ContSubListHead {
 
 // One treaty detail line (answer and filter of 205, body of 206).
 struct _ContDetailStruct {
-    int32_t nContId;       // treaty data identifier
-    double dQuotaRatio;    // 成数比例
-    double dContLimit;     // 合约限额
-    double dShare;         // 参与比例
-    double dRILimit;       // 再保公司限额
-    double dCommRate;      // 手续费率
-    char szRICode[5];      // reinsurer code
-    char szCompCode[12];   // 承保公司
-    char szProdCode[5];    // 险种
-    char szRiskLevel[7];   // 风险等级, at most 6 characters
-    char szReserved[91];   // unused by the client, zero in requests
+    int32_t nContId;      // treaty data identifier
+    double dQuotaRatio;   // 成数比例
+    double dContLimit;    // 合约限额
+    double dShare;        // 参与比例
+    double dRILimit;      // 再保公司限额
+    double dCommRate;     // 手续费率
+    char szRICode[5];     // reinsurer code
+    char szCompCode[12];  // 承保公司
+    char szProdCode[5];   // 险种
+    char szRiskLevel[7];  // 风险等级, at most 6 characters
+    char szReserved[91];  // unused by the client, zero in requests
 };
 
 // Commission adjustment (body of 201). The head's operation field carries the mode.
 struct _CommAdjustBody {
-    double dCommRate;      // the new commission rate
-    int32_t nContId;       // treaty data identifier
-    char szRICode[5];      // reinsurer (modes 1 and 2)
-    char szSectCode[3];    // section (modes 0 and 2)
+    double dCommRate;    // the new commission rate
+    int32_t nContId;     // treaty data identifier
+    char szRICode[5];    // reinsurer (modes 1 and 2)
+    char szSectCode[3];  // section (modes 0 and 2)
 };
 
 inline constexpr int32_t kAdjustBySection = 0;
@@ -170,7 +170,7 @@ inline constexpr int32_t kAdjustBySectionAndReinsurer = 2;
 
 // One line of the treaty check (answer of 207).
 struct _CheckResultStruct {
-    char szText[41];       // at most 40 bytes
+    char szText[41];  // at most 40 bytes
 };
 
 #pragma pack(pop)

@@ -13,38 +13,38 @@
 
 // One exchange rate (answer of 210).
 struct _ExchRateStruct {
-    double dExchRate;      // 兑换率
-    char szSrcCurr[3];     // 原币种
-    char szDstCurr[3];     // 兑换币种
-    char szStartDate[9];   // 起始日期, 8 characters
-    char szEndDate[9];     // 终止日期, 8 characters
+    double dExchRate;     // 兑换率
+    char szSrcCurr[3];    // 原币种
+    char szDstCurr[3];    // 兑换币种
+    char szStartDate[9];  // 起始日期, 8 characters
+    char szEndDate[9];    // 终止日期, 8 characters
 };
 
 // One reinsurer or broker (answer of 182; body of 183 ahead of its accounts;
 // request and answer of the 3019 look-up).
 struct _RICompanyStruct {
-    char szRICode[5];          // 代码, at most 4 characters; key of 214, 215
-    char szChnName[61];        // 再保公司中文名称
-    char szEngName[61];        // 再保公司英文名称
-    char szShortName[11];      // 再保公司缩写
-    char szAddress[501];       // 地址
-    char szPhone[31];          // 电话号码
-    char szFax[21];            // 传真
-    char cBusiType;            // 业务类型
-    char cCompProp;            // 公司属性, code of a code list
-    char cBillType;            // 账单类型
-    char cPayMode;             // 付款方式
-    char cCompKind;            // 业务来源性质: 'A' reinsurer, otherwise broker
-    char szContact[61];        // 联系人
-    char szCountry[31];        // 国家地区, code of a code list
-    char szCredit[111];        // 信用等级
-    char szSPRating[11];       // S&P评级
-    char szAMBestRating[11];   // A.M.Best评级
-    char szSolvency[101];      // 偿付能力
-    char cRelation;            // 关联方关系
-    char szReserveFund[15];    // 公积金
-    char szCapital[15];        // 资本金
-    char cLapsed;              // 失效标志: 'N' not lapsed, otherwise lapsed
+    char szRICode[5];         // 代码, at most 4 characters; key of 214, 215
+    char szChnName[61];       // 再保公司中文名称
+    char szEngName[61];       // 再保公司英文名称
+    char szShortName[11];     // 再保公司缩写
+    char szAddress[501];      // 地址
+    char szPhone[31];         // 电话号码
+    char szFax[21];           // 传真
+    char cBusiType;           // 业务类型
+    char cCompProp;           // 公司属性, code of a code list
+    char cBillType;           // 账单类型
+    char cPayMode;            // 付款方式
+    char cCompKind;           // 业务来源性质: 'A' reinsurer, otherwise broker
+    char szContact[61];       // 联系人
+    char szCountry[31];       // 国家地区, code of a code list
+    char szCredit[111];       // 信用等级
+    char szSPRating[11];      // S&P评级
+    char szAMBestRating[11];  // A.M.Best评级
+    char szSolvency[101];     // 偿付能力
+    char cRelation;           // 关联方关系
+    char szReserveFund[15];   // 公积金
+    char szCapital[15];       // 资本金
+    char cLapsed;             // 失效标志: 'N' not lapsed, otherwise lapsed
 };
 
 inline constexpr char kCompKindReinsurer = 'A';
@@ -73,7 +73,7 @@ struct _RIAgentStruct {
     char szAddress[501];
     char szPhone[31];
     char szFax[21];
-    char cKind;            // 'A' domestic 境内, 'B' foreign 境外
+    char cKind;  // 'A' domestic 境内, 'B' foreign 境外
     char szContact[61];
     char szCountry[31];
     char szCredit[31];
@@ -88,10 +88,10 @@ struct _InsrncSectStruct {
 
 // One product of a class (answer of 211, records of 212, start of the 211 filter).
 struct _InsrClassDtlStruct {
-    int32_t nContId;       // treaty data identifier
-    char szClassCode[3];   // class code
-    char szProdCode[5];    // 险种代码, at most 4 characters
-    char szProdName[52];   // 险种名称, filled by the server, ignored in requests
+    int32_t nContId;      // treaty data identifier
+    char szClassCode[3];  // class code
+    char szProdCode[5];   // 险种代码, at most 4 characters
+    char szProdName[52];  // 险种名称, filled by the server, ignored in requests
 };
 
 #pragma pack(pop)

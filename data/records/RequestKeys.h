@@ -72,8 +72,7 @@ namespace kel::records {
 // Writes `id` as decimal text (sign only when negative, no leading zeros),
 // NUL-terminated, into a zero-filled field of `width` bytes. A value whose
 // text does not fit leaves the field all zero and returns false.
-inline bool PutDecimalKey(char* field, std::size_t width, int32_t id)
-{
+inline bool PutDecimalKey(char* field, std::size_t width, int32_t id) {
     for (std::size_t i = 0; i < width; ++i) field[i] = 0;
     char digits[12];
     std::size_t n = 0;
@@ -94,8 +93,7 @@ inline bool PutDecimalKey(char* field, std::size_t width, int32_t id)
 // Reads a decimal key field: an optional '-' and 1..10 digits followed by a
 // NUL inside the field. Anything else (no terminator, other characters, a
 // value outside the 32-bit range) returns false and leaves `id` unchanged.
-inline bool GetDecimalKey(const char* field, std::size_t width, int32_t& id)
-{
+inline bool GetDecimalKey(const char* field, std::size_t width, int32_t& id) {
     std::size_t pos = 0;
     const bool negative = width > 0 && field[0] == '-';
     if (negative) ++pos;
@@ -114,8 +112,12 @@ inline bool GetDecimalKey(const char* field, std::size_t width, int32_t& id)
 }
 
 template <std::size_t N>
-bool PutDecimalKey(char (&field)[N], int32_t id) { return PutDecimalKey(field, N, id); }
+bool PutDecimalKey(char (&field)[N], int32_t id) {
+    return PutDecimalKey(field, N, id);
+}
 template <std::size_t N>
-bool GetDecimalKey(const char (&field)[N], int32_t& id) { return GetDecimalKey(field, N, id); }
+bool GetDecimalKey(const char (&field)[N], int32_t& id) {
+    return GetDecimalKey(field, N, id);
+}
 
 }  // namespace kel::records

@@ -15,15 +15,15 @@
 
 // One treaty of a month's order (answer of 134).
 struct _ContOrderStruct {
-    int32_t nPriority;         // 优先级
-    char szContCode[3];        // treaty code
-    char szContName[61];       // treaty name
-    char szContTypeName[64];   // treaty type text
+    int32_t nPriority;        // 优先级
+    char szContCode[3];       // treaty code
+    char szContName[61];      // treaty name
+    char szContTypeName[64];  // treaty type text
 };
 
 // 134: load a month's order.
 struct _OrderMonthBody {
-    char szYearMonth[7];       // at most 6 characters
+    char szYearMonth[7];  // at most 6 characters
 };
 
 // 135: delete one treaty from a month's order.
@@ -36,15 +36,15 @@ struct _OrderDeleteBody {
 struct _OrderMoveBody {
     char szContCode[3];
     char szYearMonth[7];
-    char cDirection;           // 'U' up, 'D' down
+    char cDirection;  // 'U' up, 'D' down
 };
 
 // 137: add one treaty to a month's order.
 struct _OrderAddBody {
     char szContCode[3];
     char szYearMonth[7];
-    char szReserved[2];        // zero
-    int32_t nOrderNo;          // order number, 0 when the user gave none
+    char szReserved[2];  // zero
+    int32_t nOrderNo;    // order number, 0 when the user gave none
 };
 
 // 138: copy a month's order to a new month.
@@ -67,8 +67,8 @@ struct _UserCodeBody {
 // 163 answer, where only cPromptType is read: a record means "switched on".
 struct _PromptSetStruct {
     char szUserCode[21];
-    char cPromptType;          // 'A'..'E'
-    char cAction;              // 'A' switch on, 'D' switch off
+    char cPromptType;  // 'A'..'E'
+    char cAction;      // 'A' switch on, 'D' switch off
 };
 
 inline constexpr char kPromptOn = 'A';
@@ -76,9 +76,9 @@ inline constexpr char kPromptOff = 'D';
 
 // One item waiting for the user (answer record of 166).
 struct _DetailInfoStruct {
-    char szDocNo[31];          // document number
-    char cDocType;             // document type letter
-    char cPromptType;          // prompt type letter, 'B' = facultative business
+    char szDocNo[31];  // document number
+    char cDocType;     // document type letter
+    char cPromptType;  // prompt type letter, 'B' = facultative business
     char szDescription[200];
     char szItemKey[11];
 };

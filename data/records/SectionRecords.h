@@ -22,9 +22,9 @@ struct _SectionStruct {
 
 // One product of a section (answer of 193, records of 194).
 struct _SectDetailStruct {
-    int32_t nSectId;       // section identifier
-    char szProdCode[5];    // 险种, at most 4 characters
-    char szProdName[51];   // 险种名称, filled by the server, zero in requests
+    int32_t nSectId;      // section identifier
+    char szProdCode[5];   // 险种, at most 4 characters
+    char szProdName[51];  // 险种名称, filled by the server, zero in requests
 };
 
 #pragma pack(pop)

@@ -9,8 +9,7 @@
 using kel::records::GetDecimalKey;
 using kel::records::PutDecimalKey;
 
-TEST(DecimalKey, WritesPlainDecimalZeroPadded)
-{
+TEST(DecimalKey, WritesPlainDecimalZeroPadded) {
     _TextKey64 key;
     std::memset(&key, 'x', sizeof key);
     ASSERT_TRUE(PutDecimalKey(key.szKey, 4711));
@@ -24,8 +23,7 @@ TEST(DecimalKey, WritesPlainDecimalZeroPadded)
     EXPECT_STREQ(id32.szContId, "-2147483648");
 }
 
-TEST(DecimalKey, RefusesWhatDoesNotFitWithItsTerminator)
-{
+TEST(DecimalKey, RefusesWhatDoesNotFitWithItsTerminator) {
     _ContIdKey10 key;
     ASSERT_TRUE(PutDecimalKey(key.szContId, 999999999));  // 9 digits and the NUL
     EXPECT_STREQ(key.szContId, "999999999");
@@ -33,8 +31,7 @@ TEST(DecimalKey, RefusesWhatDoesNotFitWithItsTerminator)
     for (char c : key.szContId) EXPECT_EQ(c, 0);
 }
 
-TEST(DecimalKey, ReadsBackAndRejectsMalformedKeys)
-{
+TEST(DecimalKey, ReadsBackAndRejectsMalformedKeys) {
     _ContIdKey10 key{};
     int32_t id = -7;
     ASSERT_TRUE(PutDecimalKey(key.szContId, 123456));

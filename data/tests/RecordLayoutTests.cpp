@@ -16,22 +16,19 @@ using kel::text::PutResult;
 namespace {
 
 template <class T>
-std::vector<unsigned char> Bytes(const T& record)
-{
+std::vector<unsigned char> Bytes(const T& record) {
     std::vector<unsigned char> out(sizeof(T));
     std::memcpy(out.data(), &record, sizeof(T));
     return out;
 }
 
-std::string At(const std::vector<unsigned char>& bytes, std::size_t offset, std::size_t len)
-{
+std::string At(const std::vector<unsigned char>& bytes, std::size_t offset, std::size_t len) {
     return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, len);
 }
 
 }  // namespace
 
-TEST(RecordLayout, TreatyDataFieldsLandAtTheirOffsets)
-{
+TEST(RecordLayout, TreatyDataFieldsLandAtTheirOffsets) {
     _ContInfoStruct rec{};
     rec.nContId = 0x01020304;
     rec.dCommRate = 0.25;
@@ -65,8 +62,7 @@ TEST(RecordLayout, TreatyDataFieldsLandAtTheirOffsets)
     EXPECT_EQ(back.nContId, 0x01020304);
 }
 
-TEST(RecordLayout, ReinsurerTextsFillTheirWidthsAndNoMore)
-{
+TEST(RecordLayout, ReinsurerTextsFillTheirWidthsAndNoMore) {
     _RICompanyStruct rec{};
     // 30 Chinese characters are 60 GBK bytes: exactly what the 61-byte name holds.
     std::string thirty;
@@ -77,8 +73,8 @@ TEST(RecordLayout, ReinsurerTextsFillTheirWidthsAndNoMore)
     rec.cLapsed = 'N';
 
     const auto b = Bytes(rec);
-    EXPECT_EQ(b[5 + 60], 0);        // terminator in the last byte of the name
-    EXPECT_EQ(b[66 + 60], 0);       // the cut name ends at a character boundary
+    EXPECT_EQ(b[5 + 60], 0);   // terminator in the last byte of the name
+    EXPECT_EQ(b[66 + 60], 0);  // the cut name ends at a character boundary
     EXPECT_EQ(b[695], 'A');
     EXPECT_EQ(b[1053], 'N');
     EXPECT_EQ(GetField(rec.szChnName), thirty);
@@ -86,8 +82,7 @@ TEST(RecordLayout, ReinsurerTextsFillTheirWidthsAndNoMore)
     EXPECT_EQ(GetField(rec.szShortName), "");
 }
 
-TEST(RecordLayout, BrokerSubReinsurerAndProductLine)
-{
+TEST(RecordLayout, BrokerSubReinsurerAndProductLine) {
     _ContExtraStruct extra{};
     PutField(extra.szBrokerCode, "B1");
     PutField(extra.szSubRICode, "B107");
@@ -119,28 +114,36 @@ TEST(RecordLayout, BrokerSubReinsurerAndProductLine)
     EXPECT_EQ(GetField(risk.szVipLimit), "9999999999.99");
 }
 
-TEST(RecordLayout, ScreenBodiesAreByteExact)
-{
+TEST(RecordLayout, ScreenBodiesAreByteExact) {
     _OrderAddBody add{};
     PutField(add.szContCode, "Q1");
     PutField(add.szYearMonth, "202403");
     add.nOrderNo = 258;
-    EXPECT_EQ(At(Bytes(add), 0, sizeof add),
-              std::string("Q1\0" "202403\0" "\0\0" "\x02\x01\0\0", 16));
+    EXPECT_EQ(At(Bytes(add), 0, sizeof add), std::string("Q1\0"
+                                                         "202403\0"
+                                                         "\0\0"
+                                                         "\x02\x01\0\0",
+                                                         16));
 
     _OrderMoveBody move{};
     PutField(move.szContCode, "Q1");
     PutField(move.szYearMonth, "202403");
     move.cDirection = kMoveDown;
-    EXPECT_EQ(At(Bytes(move), 0, sizeof move), std::string("Q1\0" "202403\0" "D", 11));
+    EXPECT_EQ(At(Bytes(move), 0, sizeof move), std::string("Q1\0"
+                                                           "202403\0"
+                                                           "D",
+                                                           11));
 
     _CommAdjustBody adj{};
     adj.dCommRate = 1.0;
     adj.nContId = 42;
     PutField(adj.szRICode, "R07");
     PutField(adj.szSectCode, "S1");
-    EXPECT_EQ(At(Bytes(adj), 0, sizeof adj),
-              std::string("\0\0\0\0\0\0\xF0\x3F" "\x2A\0\0\0" "R07\0\0" "S1\0", 20));
+    EXPECT_EQ(At(Bytes(adj), 0, sizeof adj), std::string("\0\0\0\0\0\0\xF0\x3F"
+                                                         "\x2A\0\0\0"
+                                                         "R07\0\0"
+                                                         "S1\0",
+                                                         20));
 
     // A 20-character user code leaves its terminator in the last byte.
     _DetailActBody act{};
@@ -151,13 +154,14 @@ TEST(RecordLayout, ScreenBodiesAreByteExact)
     EXPECT_EQ(At(a, 11, 21), std::string("U1234567890123456789\0", 21));
 }
 
-TEST(RecordLayout, ClassFilterCarriesTheRecordThenZeros)
-{
+TEST(RecordLayout, ClassFilterCarriesTheRecordThenZeros) {
     _InsrClassDtlFilter filter{};
     filter.stFilter.nContId = 7;
     PutField(filter.stFilter.szClassCode, "01");
     const auto b = Bytes(filter);
     ASSERT_EQ(b.size(), 164u);
-    EXPECT_EQ(At(b, 0, 7), std::string("\x07\0\0\0" "01\0", 7));
+    EXPECT_EQ(At(b, 0, 7), std::string("\x07\0\0\0"
+                                       "01\0",
+                                       7));
     for (std::size_t i = 7; i < b.size(); ++i) ASSERT_EQ(b[i], 0) << i;
 }

@@ -10,8 +10,7 @@ using namespace kel::records;
 
 namespace {
 
-const TransactionInfo& Info(int code)
-{
+const TransactionInfo& Info(int code) {
     const TransactionInfo* t = FindTransaction(code);
     EXPECT_NE(t, nullptr) << code;
     static const TransactionInfo none{};
@@ -20,8 +19,7 @@ const TransactionInfo& Info(int code)
 
 }  // namespace
 
-TEST(TransactionTable, ListsEveryCodeExactlyOnce)
-{
+TEST(TransactionTable, ListsEveryCodeExactlyOnce) {
     const std::vector<int> expected{134, 135, 136, 137, 138, 163, 164, 165, 166, 167, 180, 181, 182,
                                     183, 186, 187, 188, 189, 190, 191, 192, 193, 194, 198, 199, 200,
                                     201, 205, 206, 207, 210, 211, 212, 214, 215, 216, 217, 3019};
@@ -35,8 +33,7 @@ TEST(TransactionTable, ListsEveryCodeExactlyOnce)
     EXPECT_EQ(FindTransaction(-1), nullptr);
 }
 
-TEST(TransactionTable, OnlyPromptAndDetailTransactionsUseSubsystem80)
-{
+TEST(TransactionTable, OnlyPromptAndDetailTransactionsUseSubsystem80) {
     for (const TransactionInfo& t : kTransactions) {
         const bool prompt = t.nCode >= 163 && t.nCode <= 167;
         EXPECT_EQ(t.nSubSystem, prompt ? 80 : 82) << t.nCode;
@@ -45,25 +42,22 @@ TEST(TransactionTable, OnlyPromptAndDetailTransactionsUseSubsystem80)
     }
 }
 
-TEST(TransactionTable, RequestSizesMatchTheRecords)
-{
-    struct Fixed { int code; std::size_t size; };
+TEST(TransactionTable, RequestSizesMatchTheRecords) {
+    struct Fixed {
+        int code;
+        std::size_t size;
+    };
     const Fixed fixed[] = {
-        {134, sizeof(_OrderMonthBody)},  {135, sizeof(_OrderDeleteBody)},
-        {136, sizeof(_OrderMoveBody)},   {137, sizeof(_OrderAddBody)},
-        {138, sizeof(_OrderCopyBody)},   {163, sizeof(_UserCodeBody)},
-        {164, sizeof(_PromptSetStruct)}, {165, sizeof(_UserCodeBody)},
-        {166, sizeof(_UserCodeBody)},    {167, sizeof(_DetailActBody)},
-        {186, sizeof(_ContYearKey)},     {188, sizeof(_ContIdKey32)},
-        {190, sizeof(_ContIdKey10)},     {191, sizeof(_TextKey64)},
-        {192, sizeof(_SectionStruct)},   {193, sizeof(_TextKey64)},
-        {198, sizeof(_TextKey64)},       {199, sizeof(_InsrncSectStruct)},
-        {200, sizeof(_ContInfoStruct)},  {201, sizeof(_CommAdjustBody)},
-        {205, sizeof(_ContDetailStruct)}, {206, sizeof(_ContDetailStruct)},
-        {207, sizeof(_TextKey64)},       {211, sizeof(_InsrClassDtlFilter)},
-        {214, sizeof(_RICodeKey)},       {215, sizeof(_RICodeKey)},
-        {216, sizeof(_RICodeKey)},       {217, sizeof(_RIAgentStruct)},
-        {3019, sizeof(_RILookupStruct)},
+        {134, sizeof(_OrderMonthBody)},   {135, sizeof(_OrderDeleteBody)}, {136, sizeof(_OrderMoveBody)},
+        {137, sizeof(_OrderAddBody)},     {138, sizeof(_OrderCopyBody)},   {163, sizeof(_UserCodeBody)},
+        {164, sizeof(_PromptSetStruct)},  {165, sizeof(_UserCodeBody)},    {166, sizeof(_UserCodeBody)},
+        {167, sizeof(_DetailActBody)},    {186, sizeof(_ContYearKey)},     {188, sizeof(_ContIdKey32)},
+        {190, sizeof(_ContIdKey10)},      {191, sizeof(_TextKey64)},       {192, sizeof(_SectionStruct)},
+        {193, sizeof(_TextKey64)},        {198, sizeof(_TextKey64)},       {199, sizeof(_InsrncSectStruct)},
+        {200, sizeof(_ContInfoStruct)},   {201, sizeof(_CommAdjustBody)},  {205, sizeof(_ContDetailStruct)},
+        {206, sizeof(_ContDetailStruct)}, {207, sizeof(_TextKey64)},       {211, sizeof(_InsrClassDtlFilter)},
+        {214, sizeof(_RICodeKey)},        {215, sizeof(_RICodeKey)},       {216, sizeof(_RICodeKey)},
+        {217, sizeof(_RIAgentStruct)},    {3019, sizeof(_RILookupStruct)},
     };
     for (const Fixed& f : fixed) {
         const TransactionInfo& t = Info(f.code);
@@ -92,18 +86,18 @@ TEST(TransactionTable, RequestSizesMatchTheRecords)
     EXPECT_FALSE(ContSubListsSize(0, -1, 0).has_value());
 }
 
-TEST(TransactionTable, AnswerRecordSizesMatchTheRecords)
-{
-    struct Answer { int code; std::size_t size; };
+TEST(TransactionTable, AnswerRecordSizesMatchTheRecords) {
+    struct Answer {
+        int code;
+        std::size_t size;
+    };
     const Answer answers[] = {
-        {134, sizeof(_ContOrderStruct)},   {163, sizeof(_PromptSetStruct)},
-        {166, sizeof(_DetailInfoStruct)},  {180, sizeof(_ContCodeStruct)},
-        {182, sizeof(_RICompanyStruct)},   {186, sizeof(_ContInfoStruct)},
-        {191, sizeof(_SectionStruct)},     {193, sizeof(_SectDetailStruct)},
-        {198, sizeof(_InsrncSectStruct)},  {205, sizeof(_ContDetailStruct)},
-        {207, sizeof(_CheckResultStruct)}, {210, sizeof(_ExchRateStruct)},
-        {211, sizeof(_InsrClassDtlStruct)}, {215, sizeof(_RIAccountStruct)},
-        {216, sizeof(_RIAgentStruct)},     {3019, sizeof(_RICompanyStruct)},
+        {134, sizeof(_ContOrderStruct)},    {163, sizeof(_PromptSetStruct)},   {166, sizeof(_DetailInfoStruct)},
+        {180, sizeof(_ContCodeStruct)},     {182, sizeof(_RICompanyStruct)},   {186, sizeof(_ContInfoStruct)},
+        {191, sizeof(_SectionStruct)},      {193, sizeof(_SectDetailStruct)},  {198, sizeof(_InsrncSectStruct)},
+        {205, sizeof(_ContDetailStruct)},   {207, sizeof(_CheckResultStruct)}, {210, sizeof(_ExchRateStruct)},
+        {211, sizeof(_InsrClassDtlStruct)}, {215, sizeof(_RIAccountStruct)},   {216, sizeof(_RIAgentStruct)},
+        {3019, sizeof(_RICompanyStruct)},
     };
     for (const Answer& a : answers) {
         EXPECT_EQ(Info(a.code).answerRule, AnswerRule::Records) << a.code;
@@ -113,8 +107,7 @@ TEST(TransactionTable, AnswerRecordSizesMatchTheRecords)
     EXPECT_EQ(Info(165).answerRule, AnswerRule::CountOnly);
 }
 
-TEST(TransactionTable, OperationsFollowTheCommands)
-{
+TEST(TransactionTable, OperationsFollowTheCommands) {
     EXPECT_TRUE(IsOperationAllowed(Info(189), kOpInsert));
     EXPECT_FALSE(IsOperationAllowed(Info(189), kOpUpdate));
     EXPECT_TRUE(IsOperationAllowed(Info(187), kOpUpdate));
@@ -130,8 +123,7 @@ TEST(TransactionTable, OperationsFollowTheCommands)
     EXPECT_FALSE(IsOperationAllowed(Info(217), -1));
 }
 
-TEST(TransactionTable, SubHeadOrdersTheCountsPerTransaction)
-{
+TEST(TransactionTable, SubHeadOrdersTheCountsPerTransaction) {
     const ContSubCounts counts{2, 3, 4};  // participants, product lines, sub-reinsurers
 
     const _ContSubHead insert = *MakeContSubHead(189, counts);

@@ -17,24 +17,24 @@ class ButtonView : public ControlView {
 public:
     ButtonView(CButton& model, DialogView& dialog, QWidget* parent) : ControlView(model, dialog) {
         switch (model.GetKind()) {
-        case win::ControlKind::GroupBox:
-            m_group = new QGroupBox(parent);
-            SetWidget(m_group);
-            m_group->setFocusPolicy(Qt::NoFocus);
-            return;
-        case win::ControlKind::CheckBox: m_button = new QCheckBox(parent); break;
-        case win::ControlKind::Radio: {
-            auto* radio = new QRadioButton(parent);
-            radio->setAutoExclusive(false);
-            m_button = radio;
-            break;
-        }
-        default: {
-            auto* push = new QPushButton(parent);
-            push->setAutoDefault(true);  // the focused button answers Enter
-            m_button = push;
-            break;
-        }
+            case win::ControlKind::GroupBox:
+                m_group = new QGroupBox(parent);
+                SetWidget(m_group);
+                m_group->setFocusPolicy(Qt::NoFocus);
+                return;
+            case win::ControlKind::CheckBox: m_button = new QCheckBox(parent); break;
+            case win::ControlKind::Radio: {
+                auto* radio = new QRadioButton(parent);
+                radio->setAutoExclusive(false);
+                m_button = radio;
+                break;
+            }
+            default: {
+                auto* push = new QPushButton(parent);
+                push->setAutoDefault(true);  // the focused button answers Enter
+                m_button = push;
+                break;
+            }
         }
         SetWidget(m_button);
         connect(m_button, &QAbstractButton::clicked, this,

@@ -32,9 +32,8 @@ private:
 class ComboView : public ControlView {
 public:
     ComboView(CComboBox& model, DialogView& dialog, QWidget* parent) : ControlView(model, dialog) {
-        m_combo = new DropComboBox(parent, [this] {
-            User([](CWnd& m) { static_cast<CComboBox&>(m).UserDropDown(); });
-        });
+        m_combo =
+            new DropComboBox(parent, [this] { User([](CWnd& m) { static_cast<CComboBox&>(m).UserDropDown(); }); });
         m_combo->setMaxVisibleItems(20);
         m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         m_combo->setMinimumContentsLength(8);
@@ -50,7 +49,8 @@ public:
                 User([&](CWnd& m) {
                     m.SetWindowText(C(text));
                     if (CWnd* parent = m.GetParent())
-                        parent->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(m.GetDlgCtrlID()), CBN_EDITCHANGE),
+                        parent->SendMessage(WM_COMMAND,
+                                            MAKEWPARAM(static_cast<unsigned>(m.GetDlgCtrlID()), CBN_EDITCHANGE),
                                             reinterpret_cast<LPARAM>(&m));
                 });
             });

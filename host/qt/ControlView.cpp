@@ -8,9 +8,7 @@
 
 namespace kel::qt {
 
-ControlView::ControlView(CWnd& model, DialogView& dialog) : m_model(&model), m_dialog(dialog) {
-    model.SetView(this);
-}
+ControlView::ControlView(CWnd& model, DialogView& dialog) : m_model(&model), m_dialog(dialog) { model.SetView(this); }
 
 ControlView::~ControlView() {
     if (m_model && m_model->GetView() == this) m_model->SetView(nullptr);
@@ -67,18 +65,18 @@ std::unique_ptr<ControlView> MakeControlView(CWnd& model, DialogView& dialog, QW
     using win::ControlKind;
     std::unique_ptr<ControlView> view;
     switch (model.GetKind()) {
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-    case ControlKind::Radio:
-    case ControlKind::GroupBox: view = MakeButtonView(model, dialog, parent); break;
-    case ControlKind::Edit: view = MakeEditView(model, dialog, parent); break;
-    case ControlKind::NumEdit: view = MakeNumEditView(model, dialog, parent); break;
-    case ControlKind::Combo: view = MakeComboView(model, dialog, parent); break;
-    case ControlKind::CheckList: view = MakeCheckListView(model, dialog, parent); break;
-    case ControlKind::ReportList: view = MakeReportListView(model, dialog, parent); break;
-    case ControlKind::Grid: view = MakeGridView(model, dialog, parent); break;
-    case ControlKind::DateTime: view = MakeDateView(model, dialog, parent); break;
-    default: break;
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+        case ControlKind::GroupBox: view = MakeButtonView(model, dialog, parent); break;
+        case ControlKind::Edit: view = MakeEditView(model, dialog, parent); break;
+        case ControlKind::NumEdit: view = MakeNumEditView(model, dialog, parent); break;
+        case ControlKind::Combo: view = MakeComboView(model, dialog, parent); break;
+        case ControlKind::CheckList: view = MakeCheckListView(model, dialog, parent); break;
+        case ControlKind::ReportList: view = MakeReportListView(model, dialog, parent); break;
+        case ControlKind::Grid: view = MakeGridView(model, dialog, parent); break;
+        case ControlKind::DateTime: view = MakeDateView(model, dialog, parent); break;
+        default: break;
     }
     // A model of another type than its kind promises (or a kind without a view)
     // shows its text.

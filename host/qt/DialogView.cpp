@@ -105,10 +105,10 @@ void DialogView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: User([](CDialog& d) { d.UserPressEnter(); }); break;
-    case Qt::Key_Escape: User([](CDialog& d) { d.UserPressEscape(); }); break;
-    default: QDialog::keyPressEvent(event); return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: User([](CDialog& d) { d.UserPressEnter(); }); break;
+        case Qt::Key_Escape: User([](CDialog& d) { d.UserPressEscape(); }); break;
+        default: QDialog::keyPressEvent(event); return;
     }
     event->accept();
 }

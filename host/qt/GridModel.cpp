@@ -10,9 +10,9 @@ namespace {
 
 Qt::Alignment AlignmentOf(int align) {
     switch (align) {
-    case CQXGrid::kAlignRight: return Qt::AlignRight | Qt::AlignVCenter;
-    case CQXGrid::kAlignCenter: return Qt::AlignCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+        case CQXGrid::kAlignRight: return Qt::AlignRight | Qt::AlignVCenter;
+        case CQXGrid::kAlignCenter: return Qt::AlignCenter;
+        default: return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 
@@ -53,22 +53,21 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     int col = index.column();
     if (row >= m_grid->GetRowCount() || col >= m_grid->GetColumnCount()) return {};  // changed, not yet synced
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: return Q(m_grid->GetDisplayText(row, col));
-    case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(m_grid->GetCellAlignment(row, col)));
-    case Qt::BackgroundRole: {
-        COLORREF c = m_grid->GetItemBkColour(row, col);
-        if (c == CQXGrid::kDefaultBkColour) return {};
-        return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-    }
-    default: return {};
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole: return Q(m_grid->GetDisplayText(row, col));
+        case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(m_grid->GetCellAlignment(row, col)));
+        case Qt::BackgroundRole: {
+            COLORREF c = m_grid->GetItemBkColour(row, col);
+            if (c == CQXGrid::kDefaultBkColour) return {};
+            return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+        }
+        default: return {};
     }
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (!m_grid || orientation != Qt::Horizontal || section >= m_grid->GetColumnCount()) return {};
-    if (role == Qt::DisplayRole)
-        return m_fixed > 0 ? Q(m_grid->GetDisplayText(0, section)) : QVariant(section + 1);
+    if (role == Qt::DisplayRole) return m_fixed > 0 ? Q(m_grid->GetDisplayText(0, section)) : QVariant(section + 1);
     if (role == Qt::TextAlignmentRole && m_fixed > 0)
         return QVariant::fromValue(AlignmentOf(m_grid->GetCellAlignment(0, section)));
     return {};

@@ -3,8 +3,8 @@
 // sorts when the grid allows it. Program changes arrive cell by cell and are shown
 // once the screen's action is over, so filling 10,000 rows costs one reset.
 #include <QHeaderView>
-#include <QTableView>
 #include <QPointer>
+#include <QTableView>
 #include <QTimer>
 
 #include "host/qt/ControlView.h"
@@ -36,9 +36,8 @@ public:
 
         connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& i) { Click(i, false); });
         connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { Click(i, true); });
-        connect(header, &QHeaderView::sectionClicked, this, [this](int column) {
-            User([column](CWnd& m) { static_cast<CQXGrid&>(m).UserClickHeader(column); });
-        });
+        connect(header, &QHeaderView::sectionClicked, this,
+                [this](int column) { User([column](CWnd& m) { static_cast<CQXGrid&>(m).UserClickHeader(column); }); });
         connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex& current) {
                     // Keys move the current row; the screen reads it with GetRow.

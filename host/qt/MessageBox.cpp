@@ -26,22 +26,22 @@ std::vector<BoxButton> ButtonsFor(UINT buttons) {
     const BoxButton retry{IDRETRY, "重试(&R)", QMessageBox::AcceptRole};
     const BoxButton ignore{IDIGNORE, "忽略(&I)", QMessageBox::AcceptRole};
     switch (buttons) {
-    case MB_OKCANCEL: return {ok, cancel};
-    case MB_ABORTRETRYIGNORE: return {abort, retry, ignore};
-    case MB_YESNOCANCEL: return {yes, no, cancel};
-    case MB_YESNO: return {yes, no};
-    case MB_RETRYCANCEL: return {retry, cancel};
-    default: return {ok};
+        case MB_OKCANCEL: return {ok, cancel};
+        case MB_ABORTRETRYIGNORE: return {abort, retry, ignore};
+        case MB_YESNOCANCEL: return {yes, no, cancel};
+        case MB_YESNO: return {yes, no};
+        case MB_RETRYCANCEL: return {retry, cancel};
+        default: return {ok};
     }
 }
 
 QMessageBox::Icon IconFor(UINT icon) {
     switch (icon) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONASTERISK: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+        case MB_ICONHAND: return QMessageBox::Critical;
+        case MB_ICONQUESTION: return QMessageBox::Question;
+        case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+        case MB_ICONASTERISK: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
     }
 }
 

@@ -117,10 +117,10 @@ private:
             return true;
         }
         switch (e->key()) {
-        case Qt::Key_Backspace: return forward([](win::KeyInput& in) { in.OnChar(VK_BACK); });
-        case Qt::Key_Delete: return forward([](win::KeyInput& in) { in.OnKeyDown(VK_DELETE); });
-        case Qt::Key_Insert: return forward([](win::KeyInput& in) { in.OnKeyDown(VK_INSERT); });
-        default: break;
+            case Qt::Key_Backspace: return forward([](win::KeyInput& in) { in.OnChar(VK_BACK); });
+            case Qt::Key_Delete: return forward([](win::KeyInput& in) { in.OnKeyDown(VK_DELETE); });
+            case Qt::Key_Insert: return forward([](win::KeyInput& in) { in.OnKeyDown(VK_INSERT); });
+            default: break;
         }
         const auto modifiers = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
         QString text = e->text();

@@ -96,9 +96,8 @@ class QtPopupSurface : public win::PopupSurface {
 public:
     QtPopupSurface(std::shared_ptr<GuiBridge> bridge, const win::PopupLook& look, win::PopupInput input)
         : m_bridge(std::move(bridge)), m_slot(std::make_shared<Slot>()) {
-        m_bridge->Post([slot = m_slot, look, input = std::move(input)] {
-            slot->window = new PopupWindow(look, input);
-        });
+        m_bridge->Post(
+            [slot = m_slot, look, input = std::move(input)] { slot->window = new PopupWindow(look, input); });
     }
     ~QtPopupSurface() override {
         m_bridge->Post([slot = m_slot] { delete slot->window.data(); });

@@ -1,13 +1,13 @@
 #include "host/qxcommon/BaseBase.h"
 
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "common/net/Channel.h"
 #include "common/text/GbkText.h"
-#include "host/qxcommon/Channel.h"
 #include "host/qxcommon/DateFormat.h"
 #include "host/qxcommon/NumericField.h"
 
@@ -52,9 +52,8 @@ void CBASEBASE::ApplyFieldRules() {
         if (!edit) continue;
         int width = m_cNumLen[i];
         int decimals = m_cNumDec[i];
-        edit->SetInputFilter([width, decimals](const CString& text) {
-            return CString(kel::FitNumber(text.str(), width, decimals));
-        });
+        edit->SetInputFilter(
+            [width, decimals](const CString& text) { return CString(kel::FitNumber(text.str(), width, decimals)); });
     }
 }
 
@@ -103,13 +102,9 @@ void CBASEBASE::GetItemValue(int nID, CString& value) {
     value.Empty();
     if (!item) return;
     switch (item->GetKind()) {
-    case win::ControlKind::CheckBox:
-    case win::ControlKind::Radio:
-        value = static_cast<CButton*>(item)->GetCheck() == BST_CHECKED ? "1" : "0";
-        break;
-    default:
-        item->GetWindowText(value);
-        break;
+        case win::ControlKind::CheckBox:
+        case win::ControlKind::Radio: value = static_cast<CButton*>(item)->GetCheck() == BST_CHECKED ? "1" : "0"; break;
+        default: item->GetWindowText(value); break;
     }
 }
 
@@ -128,16 +123,16 @@ void CBASEBASE::SetItemValue(int nID, const CString& value) {
     CWnd* item = GetDlgItem(nID);
     if (!item) return;
     switch (item->GetKind()) {
-    case win::ControlKind::Combo: SetComboContent(nID, value, 0); break;
-    case win::ControlKind::CheckBox:
-    case win::ControlKind::Radio: {
-        CString v = value;
-        v.Trim();
-        bool on = v == "1" || v == "Y" || v == "y";
-        static_cast<CButton*>(item)->SetCheck(on ? BST_CHECKED : BST_UNCHECKED);
-        break;
-    }
-    default: item->SetWindowText(value); break;
+        case win::ControlKind::Combo: SetComboContent(nID, value, 0); break;
+        case win::ControlKind::CheckBox:
+        case win::ControlKind::Radio: {
+            CString v = value;
+            v.Trim();
+            bool on = v == "1" || v == "Y" || v == "y";
+            static_cast<CButton*>(item)->SetCheck(on ? BST_CHECKED : BST_UNCHECKED);
+            break;
+        }
+        default: item->SetWindowText(value); break;
     }
 }
 

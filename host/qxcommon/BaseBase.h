@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "common/db/CodeListStruct.h"
 #include "data/PacketHead.h"
-#include "host/qxcommon/CodeListStruct.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 
@@ -14,7 +14,7 @@ class CQXGrid;
 
 // The logged-in user; the module reads only the user code.
 struct _LoginUserInfo {
-    char szUserCode[21];   // NUL-terminated, at most 20 characters
+    char szUserCode[21];  // NUL-terminated, at most 20 characters
     char szUserName[61];
     char szReserved[174];
 };
@@ -75,9 +75,9 @@ public:
     void SetItemValue(int nID, const char* value) { SetItemValue(nID, CString(value)); }
 
     // ---- combos
-    CString GetCbxCode(int nID);    // code of the selected item
-    CString GetCurrCode(int nID);   // code of the current item (plain combos too)
-    CString GetCbxValue(int nID);   // name part of the selected item
+    CString GetCbxCode(int nID);   // code of the selected item
+    CString GetCurrCode(int nID);  // code of the current item (plain combos too)
+    CString GetCbxValue(int nID);  // name part of the selected item
     void SetComboContent(int nID, const CString& code, int mode = 0);
     void SetCbxCtrl(int nID, int mode);
     void DropdownCombo(int nID);

@@ -2,8 +2,8 @@
 // code-list table read, all over the host's shared database connection.
 #include <map>
 
+#include "common/db/CodeLists.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/qxcommon/CodeLists.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/qxctlset/QXGrid.h"
 

@@ -1,6 +1,6 @@
 #include <mutex>
 
-#include "host/qxcommon/Channel.h"
+#include "common/net/Channel.h"
 
 namespace kel {
 namespace {

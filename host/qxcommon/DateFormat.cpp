@@ -45,8 +45,9 @@ std::string FormatDate(const std::string& text, int mode) {
     std::string d;
     if (!DigitsOf(text, d) || !Valid(d)) return "";
     if (mode == 0) return d;
-    if (mode == 1) return d.size() == 8 ? d.substr(0, 4) + "/" + d.substr(4, 2) + "/" + d.substr(6, 2)
-                                        : d.substr(0, 4) + "/" + d.substr(4, 2);
+    if (mode == 1)
+        return d.size() == 8 ? d.substr(0, 4) + "/" + d.substr(4, 2) + "/" + d.substr(6, 2)
+                             : d.substr(0, 4) + "/" + d.substr(4, 2);
     return "";
 }
 

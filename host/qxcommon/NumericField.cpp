@@ -22,7 +22,8 @@ std::string FitNumber(const std::string& text, int width, int decimals) {
         size_t maxInteger = decimals >= 1 ? static_cast<size_t>(width > decimals + 1 ? width - decimals - 1 : 0)
                                           : static_cast<size_t>(width);
         if (integer.size() > maxInteger) integer.resize(maxInteger);
-        if (decimals >= 1 && fraction.size() > static_cast<size_t>(decimals)) fraction.resize(static_cast<size_t>(decimals));
+        if (decimals >= 1 && fraction.size() > static_cast<size_t>(decimals))
+            fraction.resize(static_cast<size_t>(decimals));
     }
     return sign + integer + (point ? "." + fraction : "");
 }

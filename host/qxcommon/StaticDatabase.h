@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "host/qxcommon/Database.h"
+#include "common/db/Database.h"
 #include "host/win/CString.h"
 
 // The connection the host opened (null before that). Host and module share it.

@@ -10,8 +10,10 @@
 void RegisterQXControls() {
     static std::once_flag once;
     std::call_once(once, [] {
-        win::RegisterControlFactory(win::ControlKind::Grid, []() -> std::unique_ptr<CWnd> { return std::make_unique<CQXGrid>(); });
-        win::RegisterControlFactory(win::ControlKind::DateTime, []() -> std::unique_ptr<CWnd> { return std::make_unique<CQXDateTime>(); });
+        win::RegisterControlFactory(win::ControlKind::Grid,
+                                    []() -> std::unique_ptr<CWnd> { return std::make_unique<CQXGrid>(); });
+        win::RegisterControlFactory(win::ControlKind::DateTime,
+                                    []() -> std::unique_ptr<CWnd> { return std::make_unique<CQXDateTime>(); });
     });
 }
 

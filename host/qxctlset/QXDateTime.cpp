@@ -50,9 +50,7 @@ void CQXDateTime::SetTime(const CString& value) {
     Notify(win::Aspect::Text);
 }
 
-bool CQXDateTime::IsComplete() const {
-    return static_cast<int>(OnlyDigits(GetTime()).size()) == GetDigitCount();
-}
+bool CQXDateTime::IsComplete() const { return static_cast<int>(OnlyDigits(GetTime()).size()) == GetDigitCount(); }
 
 BOOL CQXDateTime::SetReadOnly(BOOL bReadOnly) {
     ModifyStyle(bReadOnly ? 0 : ES_READONLY, bReadOnly ? ES_READONLY : 0);

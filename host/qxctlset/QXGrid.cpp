@@ -102,7 +102,9 @@ BOOL CQXGrid::SetNonFixedFormat(int col, int format) {
     return TRUE;
 }
 
-int CQXGrid::GetFixedFormat(int col) const { return ValidCol(col) ? m_columns[static_cast<size_t>(col)].fixedFormat : 0; }
+int CQXGrid::GetFixedFormat(int col) const {
+    return ValidCol(col) ? m_columns[static_cast<size_t>(col)].fixedFormat : 0;
+}
 
 int CQXGrid::GetNonFixedFormat(int col) const {
     return ValidCol(col) ? m_columns[static_cast<size_t>(col)].nonFixedFormat : 0;

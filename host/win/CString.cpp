@@ -1,10 +1,10 @@
 #include "host/win/CString.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 namespace {
@@ -61,7 +61,10 @@ int CString::Replace(const char* from, const char* to) {
 int CString::Replace(char from, char to) {
     int count = 0;
     for (char& c : m_s)
-        if (c == from) { c = to; ++count; }
+        if (c == from) {
+            c = to;
+            ++count;
+        }
     return count;
 }
 
@@ -119,7 +122,10 @@ void CString::FormatV(const char* fmt, va_list args) {
     va_copy(copy, args);
     int n = std::vsnprintf(nullptr, 0, fmt, copy);
     va_end(copy);
-    if (n < 0) { m_s.clear(); return; }
+    if (n < 0) {
+        m_s.clear();
+        return;
+    }
     std::vector<char> buf(static_cast<size_t>(n) + 1);
     std::vsnprintf(buf.data(), buf.size(), fmt, args);
     m_s.assign(buf.data(), static_cast<size_t>(n));

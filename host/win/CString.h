@@ -26,7 +26,9 @@ public:
     bool IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }
     char GetAt(int i) const { return (i >= 0 && i < GetLength()) ? m_s[static_cast<size_t>(i)] : '\0'; }
-    void SetAt(int i, char c) { if (i >= 0 && i < GetLength()) m_s[static_cast<size_t>(i)] = c; }
+    void SetAt(int i, char c) {
+        if (i >= 0 && i < GetLength()) m_s[static_cast<size_t>(i)] = c;
+    }
     char operator[](int i) const { return GetAt(i); }
 
     CString Left(int n) const;
@@ -64,12 +66,30 @@ public:
     char* GetBuffer(int minLength);
     void ReleaseBuffer(int newLength = -1);
 
-    CString& operator=(const char* s) { m_s = s ? s : ""; return *this; }
-    CString& operator=(const std::string& s) { m_s = s; return *this; }
-    CString& operator=(char c) { m_s.assign(1, c); return *this; }
-    CString& operator+=(const CString& s) { m_s += s.m_s; return *this; }
-    CString& operator+=(const char* s) { m_s += (s ? s : ""); return *this; }
-    CString& operator+=(char c) { m_s += c; return *this; }
+    CString& operator=(const char* s) {
+        m_s = s ? s : "";
+        return *this;
+    }
+    CString& operator=(const std::string& s) {
+        m_s = s;
+        return *this;
+    }
+    CString& operator=(char c) {
+        m_s.assign(1, c);
+        return *this;
+    }
+    CString& operator+=(const CString& s) {
+        m_s += s.m_s;
+        return *this;
+    }
+    CString& operator+=(const char* s) {
+        m_s += (s ? s : "");
+        return *this;
+    }
+    CString& operator+=(char c) {
+        m_s += c;
+        return *this;
+    }
 
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_s + b.m_s); }
     friend CString operator+(const CString& a, const char* b) { return CString(a.m_s + (b ? b : "")); }

@@ -1,8 +1,8 @@
 #include "host/win/Controls.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 #include "common/text/GbkText.h"
 #include "host/win/Dialog.h"
@@ -78,7 +78,9 @@ BOOL CEdit::SetReadOnly(BOOL readOnly) {
 
 void CEdit::SetSel(int start, int end) {
     int len = GetWindowTextLength();
-    if (start < 0) { start = end = len; }
+    if (start < 0) {
+        start = end = len;
+    }
     if (end < 0 || end > len) end = len;
     m_nSelStart = std::clamp(start, 0, len);
     m_nSelEnd = std::clamp(end, m_nSelStart, len);
@@ -101,8 +103,10 @@ CString CEdit::Filter(const CString& text) const {
         up.MakeUpper();
         s = up.str();
     }
-    if (GetStyle() & ES_NUMBER) s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c < '0' || c > '9'; }), s.end());
-    if (!(GetStyle() & ES_MULTILINE)) s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }), s.end());
+    if (GetStyle() & ES_NUMBER)
+        s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c < '0' || c > '9'; }), s.end());
+    if (!(GetStyle() & ES_MULTILINE))
+        s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }), s.end());
     CString result(CutToLimit(s, m_nLimit));
     return m_inputFilter ? m_inputFilter(result) : result;
 }
@@ -277,7 +281,8 @@ DWORD CListCtrl::SetExtendedStyle(DWORD style) {
 
 int CListCtrl::InsertColumn(int index, LPCTSTR heading, int format, int width) {
     if (index < 0 || index > GetColumnCount()) index = GetColumnCount();
-    m_columns.insert(m_columns.begin() + index, Column{CString(heading ? heading : ""), format, width < 0 ? 80 : width});
+    m_columns.insert(m_columns.begin() + index,
+                     Column{CString(heading ? heading : ""), format, width < 0 ? 80 : width});
     for (auto& row : m_rows)
         if (static_cast<size_t>(index) <= row.cells.size()) row.cells.insert(row.cells.begin() + index, CString());
     Notify(win::Aspect::Structure);
@@ -322,8 +327,10 @@ CString CListCtrl::GetItemText(int item, int subItem) const {
 BOOL CListCtrl::DeleteItem(int item) {
     if (!InRange(item, m_rows.size())) return FALSE;
     m_rows.erase(m_rows.begin() + item);
-    if (m_nSelected == item) m_nSelected = -1;
-    else if (m_nSelected > item) --m_nSelected;
+    if (m_nSelected == item)
+        m_nSelected = -1;
+    else if (m_nSelected > item)
+        --m_nSelected;
     Notify(win::Aspect::Structure);
     return TRUE;
 }

@@ -43,7 +43,10 @@ public:
     BOOL SetReadOnly(BOOL readOnly = TRUE);
     bool IsReadOnly() const { return (GetStyle() & ES_READONLY) != 0; }
     void SetSel(int start, int end);
-    void GetSel(int& start, int& end) const { start = m_nSelStart; end = m_nSelEnd; }
+    void GetSel(int& start, int& end) const {
+        start = m_nSelStart;
+        end = m_nSelEnd;
+    }
     void ReplaceSel(LPCTSTR text);
 
     // What the control would hold if the user typed `text` as the whole content:
@@ -115,7 +118,10 @@ public:
     void UserToggle(int index);
 
 private:
-    struct Item { CString text; int check = 0; };
+    struct Item {
+        CString text;
+        int check = 0;
+    };
     std::vector<Item> m_items;
     int m_nCurSel = -1;
 };
@@ -137,7 +143,11 @@ struct NMLISTVIEW {
 // A report-style list with optional check boxes in front of the rows.
 class CListCtrl : public CWnd {
 public:
-    struct Column { CString heading; int format = LVCFMT_LEFT; int width = 0; };
+    struct Column {
+        CString heading;
+        int format = LVCFMT_LEFT;
+        int width = 0;
+    };
 
     CListCtrl() { SetKind(win::ControlKind::ReportList); }
     DWORD SetExtendedStyle(DWORD style);
@@ -162,7 +172,10 @@ public:
     LRESULT UserClick(int item);
 
 private:
-    struct Row { std::vector<CString> cells; bool checked = false; };
+    struct Row {
+        std::vector<CString> cells;
+        bool checked = false;
+    };
     std::vector<Column> m_columns;
     std::vector<Row> m_rows;
     DWORD m_exStyle = 0;

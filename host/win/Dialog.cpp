@@ -111,9 +111,9 @@ BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (CWnd::OnCommand(wParam, lParam)) return TRUE;
     if (HIWORD(wParam) != BN_CLICKED) return FALSE;
     switch (LOWORD(wParam)) {
-    case IDOK: OnOK(); return TRUE;
-    case IDCANCEL: OnCancel(); return TRUE;
-    default: return FALSE;
+        case IDOK: OnOK(); return TRUE;
+        case IDCANCEL: OnCancel(); return TRUE;
+        default: return FALSE;
     }
 }
 

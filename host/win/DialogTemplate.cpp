@@ -55,16 +55,16 @@ std::unique_ptr<CWnd> CreateControlModel(ControlKind kind) {
     }
     if (factory) return factory();  // outside the lock: a factory may register things itself
     switch (kind) {
-    case ControlKind::Label: return std::make_unique<CStatic>();
-    case ControlKind::GroupBox:
-    case ControlKind::CheckBox:
-    case ControlKind::Radio:
-    case ControlKind::Button: return std::make_unique<CButton>();
-    case ControlKind::Edit: return std::make_unique<CEdit>();
-    case ControlKind::Combo: return std::make_unique<CComboBox>();
-    case ControlKind::CheckList: return std::make_unique<CCheckListBox>();
-    case ControlKind::ReportList: return std::make_unique<CListCtrl>();
-    default: return std::make_unique<CWnd>();
+        case ControlKind::Label: return std::make_unique<CStatic>();
+        case ControlKind::GroupBox:
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+        case ControlKind::Button: return std::make_unique<CButton>();
+        case ControlKind::Edit: return std::make_unique<CEdit>();
+        case ControlKind::Combo: return std::make_unique<CComboBox>();
+        case ControlKind::CheckList: return std::make_unique<CCheckListBox>();
+        case ControlKind::ReportList: return std::make_unique<CListCtrl>();
+        default: return std::make_unique<CWnd>();
     }
 }
 

@@ -17,14 +17,14 @@ struct ControlTemplate {
     std::string text;  // label, button or group caption; initial text of an edit
     DWORD style = 0;   // WS_DISABLED, WS_INVISIBLE, WS_GROUP, ES_..., BS_DEFPUSHBUTTON, ...
     Layout layout;
-    int limit = 0;     // edits: maximum characters, 0 = none
+    int limit = 0;  // edits: maximum characters, 0 = none
 };
 
 struct DialogTemplate {
     int id = 0;
     std::string caption;
     std::vector<ControlTemplate> controls;
-    int minWidth = 0;   // pixels, 0 = natural
+    int minWidth = 0;  // pixels, 0 = natural
     int minHeight = 0;
 };
 

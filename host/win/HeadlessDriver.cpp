@@ -63,7 +63,7 @@ DialogActions& DialogActions::Pick(int id, int index) {
         combo->UserDropDown();
         if (!combo->UserSelect(index) && dynamic_cast<HeadlessDriver*>(&Driver()))
             static_cast<HeadlessDriver&>(Driver()).AddProblem("combo " + std::to_string(id) + ": cannot pick item " +
-                                                               std::to_string(index));
+                                                              std::to_string(index));
     }
     return *this;
 }

@@ -45,14 +45,14 @@ public:
     // missing or of the wrong kind.
     DialogActions& Type(int id, const CString& text);        // edit: replace the text
     DialogActions& Keys(int id, const CString& chars);       // key-by-key control: type each character
-    DialogActions& Key(int id, UINT virtualKey);              // key-by-key control: a key such as VK_DELETE
+    DialogActions& Key(int id, UINT virtualKey);             // key-by-key control: a key such as VK_DELETE
     DialogActions& Caret(int id, int selStart, int selEnd);  // key-by-key control: move caret / select
-    DialogActions& Leave(int id);                             // edit or combo loses the focus
-    DialogActions& Pick(int id, int index);                   // combo: choose an item
-    DialogActions& PickCode(int id, const CString& prefix);   // combo: the item beginning with the text
-    DialogActions& Click(int id);                             // button, check box, radio
-    DialogActions& ToggleItem(int id, int index);             // check list / report list check box
-    DialogActions& ClickItem(int id, int index);              // report list row
+    DialogActions& Leave(int id);                            // edit or combo loses the focus
+    DialogActions& Pick(int id, int index);                  // combo: choose an item
+    DialogActions& PickCode(int id, const CString& prefix);  // combo: the item beginning with the text
+    DialogActions& Click(int id);                            // button, check box, radio
+    DialogActions& ToggleItem(int id, int index);            // check list / report list check box
+    DialogActions& ClickItem(int id, int index);             // report list row
     DialogActions& ClickRow(int gridId, int row);
     DialogActions& DoubleClickRow(int gridId, int row);
     DialogActions& ClickHeader(int gridId, int column);
@@ -128,9 +128,18 @@ public:
     LRESULT SendToWindow(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct Pending { std::optional<std::string> caption; Script script; };
-    struct Timer { UINT period; unsigned due; };
-    struct TopLevel { std::string title; WindowProcFn proc; };
+    struct Pending {
+        std::optional<std::string> caption;
+        Script script;
+    };
+    struct Timer {
+        UINT period;
+        unsigned due;
+    };
+    struct TopLevel {
+        std::string title;
+        WindowProcFn proc;
+    };
 
     mutable std::recursive_mutex m_mutex;
     std::deque<Pending> m_scripts;

@@ -8,9 +8,9 @@
 class CWnd;
 
 struct MsgMapEntry {
-    UINT nMessage;   // WM_COMMAND, WM_NOTIFY or a message number
-    UINT nCode;      // notification code (WM_COMMAND / WM_NOTIFY)
-    UINT nID;        // control ID (WM_COMMAND / WM_NOTIFY)
+    UINT nMessage;                                             // WM_COMMAND, WM_NOTIFY or a message number
+    UINT nCode;                                                // notification code (WM_COMMAND / WM_NOTIFY)
+    UINT nID;                                                  // control ID (WM_COMMAND / WM_NOTIFY)
     LRESULT (*pfn)(CWnd* self, WPARAM wParam, LPARAM lParam);  // null ends the table
 };
 
@@ -19,30 +19,31 @@ struct MessageMap {
     const MsgMapEntry* lpEntries;
 };
 
-#define DECLARE_MESSAGE_MAP()                          \
-public:                                                \
-    static const MessageMap* GetThisMessageMap();      \
-    const MessageMap* GetMessageMap() const override;  \
+#define DECLARE_MESSAGE_MAP()                         \
+public:                                               \
+    static const MessageMap* GetThisMessageMap();     \
+    const MessageMap* GetMessageMap() const override; \
+                                                      \
 private:
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                         \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const MessageMap* theClass::GetThisMessageMap() {                                  \
-        using ThisClass [[maybe_unused]] = theClass;                                   \
-        using TheBaseClass = baseClass;                                                \
+    const MessageMap* theClass::GetThisMessageMap() {                                 \
+        using ThisClass [[maybe_unused]] = theClass;                                  \
+        using TheBaseClass = baseClass;                                               \
         static const MsgMapEntry entries[] = {
-
-#define END_MESSAGE_MAP()                                                        \
-    {0, 0, 0, nullptr}                                                           \
-    };                                                                           \
+#define END_MESSAGE_MAP()                                                      \
+    { 0, 0, 0, nullptr }                                                       \
+    }                                                                          \
+    ;                                                                          \
     static const MessageMap map = {&TheBaseClass::GetThisMessageMap, entries}; \
-    return &map;                                                                 \
+    return &map;                                                               \
     }
 
-#define ON_CONTROL(code, id, memberFxn)                                               \
+#define ON_CONTROL(code, id, memberFxn)                                             \
     {WM_COMMAND, (UINT)(code), (UINT)(id), [](CWnd* p, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(p)->memberFxn();                                     \
-         return 0;                                                                    \
+         static_cast<ThisClass*>(p)->memberFxn();                                   \
+         return 0;                                                                  \
      }},
 
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
@@ -59,15 +60,14 @@ private:
 #define ON_CLBN_CHKCHANGE(id, memberFxn) ON_CONTROL(CLBN_CHKCHANGE, id, memberFxn)
 
 // Handler: void memberFxn(NMHDR* pNotifyStruct, LRESULT* pResult)
-#define ON_NOTIFY(code, id, memberFxn)                                                  \
-    {WM_NOTIFY, (UINT)(code), (UINT)(id), [](CWnd* p, WPARAM, LPARAM l) -> LRESULT { \
-         LRESULT result = 0;                                                            \
-         static_cast<ThisClass*>(p)->memberFxn(reinterpret_cast<NMHDR*>(l), &result);   \
-         return result;                                                                 \
+#define ON_NOTIFY(code, id, memberFxn)                                                \
+    {WM_NOTIFY, (UINT)(code), (UINT)(id), [](CWnd* p, WPARAM, LPARAM l) -> LRESULT {  \
+         LRESULT result = 0;                                                          \
+         static_cast<ThisClass*>(p)->memberFxn(reinterpret_cast<NMHDR*>(l), &result); \
+         return result;                                                               \
      }},
 
 // Handler: LRESULT memberFxn(WPARAM, LPARAM)
-#define ON_MESSAGE(message, memberFxn)                                          \
-    {(UINT)(message), 0, 0, [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT {      \
-         return static_cast<ThisClass*>(p)->memberFxn(w, l);                    \
-     }},
+#define ON_MESSAGE(message, memberFxn) \
+    {(UINT)(message), 0, 0,            \
+     [](CWnd* p, WPARAM w, LPARAM l) -> LRESULT { return static_cast<ThisClass*>(p)->memberFxn(w, l); }},

@@ -40,8 +40,7 @@ void ThreadLoop::Forget(CWnd& wnd) {
     std::lock_guard lock(m_mutex);
     for (auto it = m_timers.begin(); it != m_timers.end();)
         it = it->first.first == &wnd ? m_timers.erase(it) : std::next(it);
-    for (auto it = m_queue.begin(); it != m_queue.end();)
-        it = it->target == &wnd ? m_queue.erase(it) : std::next(it);
+    for (auto it = m_queue.begin(); it != m_queue.end();) it = it->target == &wnd ? m_queue.erase(it) : std::next(it);
 }
 
 int ThreadLoop::Run() {

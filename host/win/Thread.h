@@ -33,8 +33,16 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    struct Message { CWnd* target; UINT message; WPARAM wParam; LPARAM lParam; };
-    struct Timer { std::chrono::milliseconds period; Clock::time_point due; };
+    struct Message {
+        CWnd* target;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    struct Timer {
+        std::chrono::milliseconds period;
+        Clock::time_point due;
+    };
 
     std::mutex m_mutex;
     std::condition_variable m_wake;

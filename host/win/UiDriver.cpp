@@ -21,12 +21,12 @@ std::shared_ptr<UiDriver>& Slot() {
 
 int MessageBoxRequest::DefaultAnswer() const {
     static const int answers[][3] = {
-        {IDOK, IDOK, IDOK},                 // MB_OK
-        {IDOK, IDCANCEL, IDCANCEL},         // MB_OKCANCEL
-        {IDABORT, IDRETRY, IDIGNORE},       // MB_ABORTRETRYIGNORE
-        {IDYES, IDNO, IDCANCEL},            // MB_YESNOCANCEL
-        {IDYES, IDNO, IDNO},                // MB_YESNO
-        {IDRETRY, IDCANCEL, IDCANCEL},      // MB_RETRYCANCEL
+        {IDOK, IDOK, IDOK},             // MB_OK
+        {IDOK, IDCANCEL, IDCANCEL},     // MB_OKCANCEL
+        {IDABORT, IDRETRY, IDIGNORE},   // MB_ABORTRETRYIGNORE
+        {IDYES, IDNO, IDCANCEL},        // MB_YESNOCANCEL
+        {IDYES, IDNO, IDNO},            // MB_YESNO
+        {IDRETRY, IDCANCEL, IDCANCEL},  // MB_RETRYCANCEL
     };
     UINT buttons = Buttons();
     if (buttons > 5) return IDOK;

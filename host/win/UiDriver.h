@@ -71,6 +71,8 @@ std::shared_ptr<UiDriver> InstalledDriver();
 
 // Timers run at no less than this period, as on the original platform.
 inline constexpr UINT kMinTimerPeriodMs = 10;
-inline UINT EffectiveTimerPeriod(UINT requested) { return requested < kMinTimerPeriodMs ? kMinTimerPeriodMs : requested; }
+inline UINT EffectiveTimerPeriod(UINT requested) {
+    return requested < kMinTimerPeriodMs ? kMinTimerPeriodMs : requested;
+}
 
 }  // namespace win

@@ -64,8 +64,8 @@ constexpr UINT LBN_SELCHANGE = 1;
 constexpr UINT CLBN_CHKCHANGE = 40;
 
 // WM_NOTIFY codes (as unsigned 32-bit values).
-constexpr UINT NM_CLICK = static_cast<UINT>(-2);      // 0xfffffffe
-constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);     // 0xfffffffd
+constexpr UINT NM_CLICK = static_cast<UINT>(-2);   // 0xfffffffe
+constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);  // 0xfffffffd
 constexpr UINT LVN_ITEMCHANGED = static_cast<UINT>(-101);
 // The grid's own click codes, as its notifications carry them.
 constexpr UINT GVN_DBLCLICK = 0xfffd;

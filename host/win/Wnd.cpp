@@ -75,14 +75,14 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) { return W
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND: return OnCommand(wParam, lParam);
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        OnNotify(wParam, lParam, &result);
-        return result;
-    }
-    case WM_TIMER: OnTimer(static_cast<UINT_PTR>(wParam)); return 0;
-    default: break;
+        case WM_COMMAND: return OnCommand(wParam, lParam);
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            OnNotify(wParam, lParam, &result);
+            return result;
+        }
+        case WM_TIMER: OnTimer(static_cast<UINT_PTR>(wParam)); return 0;
+        default: break;
     }
     const MsgMapEntry* entry = nullptr;
     if (FindHandler(message, 0, 0, &entry)) return entry->pfn(this, wParam, lParam);
@@ -197,8 +197,9 @@ void CWnd::Notify(win::Aspect aspect) {
 }
 
 void CWnd::NotifyParent(UINT code) {
-    if (m_pParent) m_pParent->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(m_nID), code),
-                                          reinterpret_cast<LPARAM>(this));
+    if (m_pParent)
+        m_pParent->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(m_nID), code),
+                               reinterpret_cast<LPARAM>(this));
 }
 
 LRESULT CWnd::NotifyParentNm(NMHDR& header) {

@@ -15,7 +15,7 @@
 namespace win {
 
 enum class ControlKind {
-    Window,     // a dialog, or a placeholder for a control nobody models yet
+    Window,  // a dialog, or a placeholder for a control nobody models yet
     Label,
     GroupBox,
     Edit,

@@ -24,11 +24,17 @@ struct EdgeCase {
 TEST(TaskBarPopup, EdgeAnchorAndFirstStepForEveryTaskBarPosition) {
     const win::Rect screen{0, 0, 1920, 1080};
     const EdgeCase cases[] = {
-        {"bottom", {screen, {0, 0, 1920, 1040}}, kel::popup::kEdgeBottom, {1770, 925, 1920, 1040},
+        {"bottom",
+         {screen, {0, 0, 1920, 1040}},
+         kel::popup::kEdgeBottom,
+         {1770, 925, 1920, 1040},
          {1770, 1038, 1910, 1040}},
         {"top", {screen, {0, 40, 1920, 1080}}, kel::popup::kEdgeTop, {1770, 40, 1920, 155}, {1770, 40, 1910, 42}},
         {"left", {screen, {60, 0, 1920, 1080}}, kel::popup::kEdgeLeft, {60, 965, 210, 1080}, {70, 1078, 210, 1080}},
-        {"right", {screen, {0, 0, 1860, 1080}}, kel::popup::kEdgeRight, {1710, 965, 1860, 1080},
+        {"right",
+         {screen, {0, 0, 1860, 1080}},
+         kel::popup::kEdgeRight,
+         {1710, 965, 1860, 1080},
          {1710, 1078, 1850, 1080}},
         {"auto-hidden", {screen, screen}, kel::popup::kEdgeRight, {1770, 965, 1920, 1080}, {1770, 1078, 1910, 1080}},
     };

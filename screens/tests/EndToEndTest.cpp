@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "common/net/InProcessChannel.h"
 #include "frame/Kelmor.h"
-#include "host/qxcommon/net/InProcessChannel.h"
 #include "screens/S0000S2.h"
 #include "screens/S0000S20.h"
 #include "screens/S0000S5.h"
@@ -30,9 +30,9 @@ int FindRow(const CQXGrid& grid, const char* code) {
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("kelmor-screens-e2e-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() / ("kelmor-screens-e2e-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         std::string error;

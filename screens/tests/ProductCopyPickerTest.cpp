@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "host/qxcommon/CodeLists.h"
+#include "common/db/CodeLists.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S704.h"
 #include "screens/tests/ScreenTestSupport.h"

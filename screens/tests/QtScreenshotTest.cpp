@@ -11,12 +11,12 @@
 
 #include <memory>
 
-#include "host/qt/DialogView.h"
-#include "host/qt/QtDriver.h"
-#include "host/qxcommon/Channel.h"
-#include "host/qxcommon/net/InProcessChannel.h"
+#include "common/net/Channel.h"
+#include "common/net/InProcessChannel.h"
 #include "frame/Kelmor.h"
 #include "frame/ScreenTable.h"
+#include "host/qt/DialogView.h"
+#include "host/qt/QtDriver.h"
 #include "screens/S0000S2.h"
 #include "screens/S0000S20.h"
 #include "server/Server.h"
@@ -65,8 +65,7 @@ private slots:
                 if (d->GetTemplateID() == CS0000S2::IDD) {
                     list = v->grab().toImage();
                     // Open the add form; it runs its own modal loop in here.
-                    if (form.isNull())
-                        static_cast<CButton*>(d->GetDlgItem(CS0000S2::IDC_BTN_ADD))->UserClick();
+                    if (form.isNull()) static_cast<CButton*>(d->GetDlgItem(CS0000S2::IDC_BTN_ADD))->UserClick();
                     d->EndDialog(IDCANCEL);
                 } else {
                     form = v->grab().toImage();
@@ -93,7 +92,7 @@ private slots:
         QVERIFY(form.save(keep + "/screen-25001-form.png", "PNG"));
         QVERIFY(!form.isNull());
         QVERIFY(form.width() > 150 && form.height() > 80);
-        QCOMPARE(formFields.size(), 4);  // three edits and the type combo are on the form
+        QCOMPARE(formFields.size(), 4);                    // three edits and the type combo are on the form
         QCOMPARE(formFields.last(), QStringLiteral("8"));  // the empty item and the seven types
     }
 

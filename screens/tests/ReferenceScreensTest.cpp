@@ -30,19 +30,22 @@ TEST_F(ReferenceScreens, ExchangeRatesAreListedAsSentWithTheRateToSixDecimals) {
     channel->AnswerRecords(std::vector{ExchRate(1, "01", "01", "20240101", "20241231"),
                                        ExchRate(7.12345678, "02", "01", "20240101", "20240630"),
                                        ExchRate(0.9125, "03", "02", "2024", "")});
-    EXPECT_EQ(Open(1, "兑换率设置[检索]", [](win::DialogActions& a) {
-        CQXGrid& grid = GridOf(a, Rates::IDC_GRID);
-        EXPECT_EQ(Cells(grid), (Grid{{"原币种", "兑换币种", "兑换率", "起始日期", "终止日期"},
-                                     {"01", "01", "1.000000", "20240101", "20241231"},
-                                     {"02", "01", "7.123457", "20240101", "20240630"},
-                                     {"03", "02", "0.912500", "2024", ""}}));
-        EXPECT_EQ(Widths(grid), (std::vector<int>{175, 175, 150, 100, 100}));
-        for (int col = 0; col < 5; ++col) EXPECT_EQ(grid.GetFixedFormat(col), CQXGrid::kAlignCenter);
-        EXPECT_EQ(grid.GetCellAlignment(1, Rates::COL_RATE), CQXGrid::kAlignRight);
-        EXPECT_EQ(grid.GetRow(), 1);
-        EXPECT_EQ(a.FocusID(), Rates::IDC_GRID);
-        for (int id : {Rates::IDC_BTN_ADD, Rates::IDC_BTN_MODIFY, Rates::IDC_BTN_DELETE}) EXPECT_FALSE(a.Visible(id));
-    }), IDCANCEL);
+    EXPECT_EQ(Open(1, "兑换率设置[检索]",
+                   [](win::DialogActions& a) {
+                       CQXGrid& grid = GridOf(a, Rates::IDC_GRID);
+                       EXPECT_EQ(Cells(grid), (Grid{{"原币种", "兑换币种", "兑换率", "起始日期", "终止日期"},
+                                                    {"01", "01", "1.000000", "20240101", "20241231"},
+                                                    {"02", "01", "7.123457", "20240101", "20240630"},
+                                                    {"03", "02", "0.912500", "2024", ""}}));
+                       EXPECT_EQ(Widths(grid), (std::vector<int>{175, 175, 150, 100, 100}));
+                       for (int col = 0; col < 5; ++col) EXPECT_EQ(grid.GetFixedFormat(col), CQXGrid::kAlignCenter);
+                       EXPECT_EQ(grid.GetCellAlignment(1, Rates::COL_RATE), CQXGrid::kAlignRight);
+                       EXPECT_EQ(grid.GetRow(), 1);
+                       EXPECT_EQ(a.FocusID(), Rates::IDC_GRID);
+                       for (int id : {Rates::IDC_BTN_ADD, Rates::IDC_BTN_MODIFY, Rates::IDC_BTN_DELETE})
+                           EXPECT_FALSE(a.Visible(id));
+                   }),
+              IDCANCEL);
     ASSERT_EQ(channel->requests.size(), 1u);
     ExpectRequest(0, ExpectedHead(210), {});
     EXPECT_TRUE(Messages().empty());
@@ -60,10 +63,12 @@ TEST_F(ReferenceScreens, NoExchangeRatesLeaveTheHeaderRowAndNoSelection) {
 
 TEST_F(ReferenceScreens, AFailedExchangeRateReadIsReportedAndTheScreenStillOpens) {
     channel->AnswerStatus(1);
-    EXPECT_EQ(Open(1, "兑换率设置[检索]", [](win::DialogActions& a) {
-        EXPECT_EQ(GridOf(a, Rates::IDC_GRID).GetColumnCount(), 0);
-        EXPECT_EQ(GridOf(a, Rates::IDC_GRID).GetRowCount(), 0);
-    }), IDCANCEL);
+    EXPECT_EQ(Open(1, "兑换率设置[检索]",
+                   [](win::DialogActions& a) {
+                       EXPECT_EQ(GridOf(a, Rates::IDC_GRID).GetColumnCount(), 0);
+                       EXPECT_EQ(GridOf(a, Rates::IDC_GRID).GetRowCount(), 0);
+                   }),
+              IDCANCEL);
     EXPECT_EQ(Messages(), (std::vector<std::string>{"服务器处理失败!"}));
 }
 

@@ -51,21 +51,22 @@ protected:
 TEST_F(TreatyCodes, OpeningListsEveryCodeAndHighlightsMarkedRowsInEveryCell) {
     channel->AnswerRecords(kCodes);
     EXPECT_EQ(OpenList([](win::DialogActions& a) {
-        CQXGrid& grid = GridOf(a, List::IDC_GRID);
-        EXPECT_EQ(Cells(grid), (std::vector<std::vector<std::string>>{
-                                   {"代码", "中文名称", "英文名称", "类型", ""},
-                                   {"QA", "成数合约一号", "Quota Share No.1", "A", ""},
-                                   {"S1", "第一溢额合约", "First Surplus", "E", "Y"},
-                                   {"XL", "非比例合约", "Excess of Loss", "H", "N"}}));
-        EXPECT_EQ(Widths(grid), (std::vector<int>{53, 400, 400, 73, 0}));
-        for (int col = 0; col < 4; ++col) EXPECT_EQ(grid.GetFixedFormat(col), CQXGrid::kAlignCenter);
-        EXPECT_EQ(grid.GetRow(), 1);
-        for (int col = 0; col < 5; ++col) {
-            EXPECT_EQ(grid.GetItemBkColour(2, col), kel::screens::kMarkColour) << col;
-            EXPECT_EQ(grid.GetItemBkColour(1, col), CQXGrid::kDefaultBkColour) << col;
-            EXPECT_EQ(grid.GetItemBkColour(3, col), CQXGrid::kDefaultBkColour) << col;
-        }
-    }), IDCANCEL);
+                  CQXGrid& grid = GridOf(a, List::IDC_GRID);
+                  EXPECT_EQ(Cells(grid),
+                            (std::vector<std::vector<std::string>>{{"代码", "中文名称", "英文名称", "类型", ""},
+                                                                   {"QA", "成数合约一号", "Quota Share No.1", "A", ""},
+                                                                   {"S1", "第一溢额合约", "First Surplus", "E", "Y"},
+                                                                   {"XL", "非比例合约", "Excess of Loss", "H", "N"}}));
+                  EXPECT_EQ(Widths(grid), (std::vector<int>{53, 400, 400, 73, 0}));
+                  for (int col = 0; col < 4; ++col) EXPECT_EQ(grid.GetFixedFormat(col), CQXGrid::kAlignCenter);
+                  EXPECT_EQ(grid.GetRow(), 1);
+                  for (int col = 0; col < 5; ++col) {
+                      EXPECT_EQ(grid.GetItemBkColour(2, col), kel::screens::kMarkColour) << col;
+                      EXPECT_EQ(grid.GetItemBkColour(1, col), CQXGrid::kDefaultBkColour) << col;
+                      EXPECT_EQ(grid.GetItemBkColour(3, col), CQXGrid::kDefaultBkColour) << col;
+                  }
+              }),
+              IDCANCEL);
     ASSERT_EQ(channel->requests.size(), 1u);
     ExpectRequest(0, ExpectedHead(180), {});
     EXPECT_TRUE(Messages().empty());
@@ -76,10 +77,11 @@ TEST_F(TreatyCodes, OpeningListsEveryCodeAndHighlightsMarkedRowsInEveryCell) {
 TEST_F(TreatyCodes, AFailedLoadIsReportedAndLeavesTheGridBareButTheListCanBeLeft) {
     channel->FailReceive(kChannelTimeout);
     EXPECT_EQ(OpenList([](win::DialogActions& a) {
-        CQXGrid& grid = GridOf(a, List::IDC_GRID);
-        EXPECT_EQ(grid.GetRowCount(), 0);
-        EXPECT_EQ(grid.GetColumnCount(), 0);
-    }), IDCANCEL);
+                  CQXGrid& grid = GridOf(a, List::IDC_GRID);
+                  EXPECT_EQ(grid.GetRowCount(), 0);
+                  EXPECT_EQ(grid.GetColumnCount(), 0);
+              }),
+              IDCANCEL);
     EXPECT_EQ(Messages(), (std::vector<std::string>{"等待应用服务器应答超时!"}));
 }
 
@@ -108,7 +110,7 @@ TEST_F(TreatyCodes, AddingSendsTheTypedCodeAndReadsTheListAgain) {
         std::vector<std::string> items;
         for (const CString& item : type->Items()) items.push_back(item.str());
         EXPECT_EQ(items, (std::vector<std::string>{"", "A  成数合约", "C  临分合约", "D 自留合约", "E  第一溢额合约",
-                                                    "F  第二溢额合约", "G 剩余合约", "H  非比例合约"}));
+                                                   "F  第二溢额合约", "G 剩余合约", "H  非比例合约"}));
         a.Type(Form::IDC_EDT_CODE, "fs");
         EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "FS");
         a.Type(Form::IDC_EDT_CHN_NAME, "火险溢额").Type(Form::IDC_EDT_ENG_NAME, "Fire Surplus");

@@ -8,8 +8,7 @@ namespace kel::server::handlers {
 using namespace sql;
 using wire::Load;
 
-void RIAgentList(Call& c)
-{
+void RIAgentList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
     const std::string broker = wire::Text(key.szRICode, "broker code");
     const auto rs = Query(c.db,
@@ -34,8 +33,7 @@ void RIAgentList(Call& c)
     }
 }
 
-void RIAgentStore(Call& c)
-{
+void RIAgentStore(Call& c) {
     using namespace kel::records;
     const auto r = Load<_RIAgentStruct>(c.body);
     const std::string broker = wire::Required(r.szBrokerCode, "broker code");
@@ -55,26 +53,27 @@ void RIAgentStore(Call& c)
     const bool exists =
         Exists(c.db, "SELECT 1 FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
     switch (c.head.nOperation) {
-    case kOpInsert:
-        if (exists) Refuse("broker " + broker + " already has reinsurer " + code);
-        if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(broker)}))
-            Refuse("no broker " + broker);
-        Execute(c.db,
-                "INSERT INTO t_ri_agent (c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_kind, c_contact, "
-                "c_country_cde, c_credit_lvl, c_broker_cde, c_ri_cde) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                data);
-        break;
-    case kOpUpdate:
-        if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
-        Execute(c.db,
-                "UPDATE t_ri_agent SET c_nme_cn = ?, c_nme_en = ?, c_abbr = ?, c_addr = ?, c_tel = ?, c_fax = ?, "
-                "c_kind = ?, c_contact = ?, c_country_cde = ?, c_credit_lvl = ? WHERE c_broker_cde = ? AND c_ri_cde = ?",
-                data);
-        break;
-    default:
-        if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
-        Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
-        break;
+        case kOpInsert:
+            if (exists) Refuse("broker " + broker + " already has reinsurer " + code);
+            if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(broker)}))
+                Refuse("no broker " + broker);
+            Execute(c.db,
+                    "INSERT INTO t_ri_agent (c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_kind, c_contact, "
+                    "c_country_cde, c_credit_lvl, c_broker_cde, c_ri_cde) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    data);
+            break;
+        case kOpUpdate:
+            if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
+            Execute(c.db,
+                    "UPDATE t_ri_agent SET c_nme_cn = ?, c_nme_en = ?, c_abbr = ?, c_addr = ?, c_tel = ?, c_fax = ?, "
+                    "c_kind = ?, c_contact = ?, c_country_cde = ?, c_credit_lvl = ? WHERE c_broker_cde = ? AND "
+                    "c_ri_cde = ?",
+                    data);
+            break;
+        default:
+            if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
+            Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
+            break;
     }
 }
 

@@ -15,8 +15,7 @@ namespace {
 using namespace sql;
 using wire::Load;
 
-std::string Fixed4(double v)
-{
+std::string Fixed4(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.4f", v);
     return buf;
@@ -27,8 +26,7 @@ constexpr double kUnsetLimit = 9999999999.99;
 
 }  // namespace
 
-void CheckCont(Call& c)
-{
+void CheckCont(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t id = wire::Key(key.szKey, "treaty data identifier");
     const Params p{Value(id)};
@@ -40,7 +38,8 @@ void CheckCont(Call& c)
     std::vector<std::string> out;
 
     // Participation.
-    const auto reins = Query(c.db, "SELECT c_ri_cde, n_share FROM t_cont_reins WHERE n_cont_id = ? ORDER BY c_ri_cde", p);
+    const auto reins =
+        Query(c.db, "SELECT c_ri_cde, n_share FROM t_cont_reins WHERE n_cont_id = ? ORDER BY c_ri_cde", p);
     double total = 0;
     for (const Row& r : reins.rows) total += Num(r[1]);
     if (reins.rows.empty())
@@ -64,8 +63,9 @@ void CheckCont(Call& c)
 
     // Product shares.
     const auto risk =
-        Query(c.db, "SELECT c_prod_no, c_risk_lvl, c_set_type, n_cont_limit FROM t_cont_risk WHERE n_cont_id = ? "
-                    "ORDER BY n_seq",
+        Query(c.db,
+              "SELECT c_prod_no, c_risk_lvl, c_set_type, n_cont_limit FROM t_cont_risk WHERE n_cont_id = ? "
+              "ORDER BY n_seq",
               p);
     const auto sect = Query(c.db,
                             "SELECT d.c_prod_no, COUNT(*) FROM t_sect_detail d JOIN t_cont_section s "

@@ -9,8 +9,7 @@ namespace kel::server::handlers {
 using namespace sql;
 using wire::Load;
 
-void ContCodeList(Call& c)
-{
+void ContCodeList(Call& c) {
     // 'Y' marks a code that no treaty data record uses yet.
     const auto rs = Query(c.db,
                           "SELECT k.c_cont_code, k.c_name_cn, k.c_name_en, k.c_type, "
@@ -26,8 +25,7 @@ void ContCodeList(Call& c)
     }
 }
 
-void ContCodeStore(Call& c)
-{
+void ContCodeStore(Call& c) {
     using namespace kel::records;
     if (c.head.nOperation == kOpDelete) {
         const auto key = Load<_ContCodeKey>(c.body);

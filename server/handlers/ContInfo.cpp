@@ -34,8 +34,7 @@ struct ContData {
     std::string updateUser;
 };
 
-ContData Parse(const _ContInfoStruct& r)
-{
+ContData Parse(const _ContInfoStruct& r) {
     using wire::Real;
     ContData d;
     d.id = r.nContId;
@@ -97,8 +96,7 @@ struct Lists {
     std::vector<Extra> extra;
 };
 
-std::string ShareText(const char (&field)[20], const char* what)
-{
+std::string ShareText(const char (&field)[20], const char* what) {
     std::string s = wire::Text(field, what);
     double v = 0;
     if (!s.empty() && !ParseNumber(s, v)) BadRequest(std::string(what) + " is not a number");
@@ -106,8 +104,7 @@ std::string ShareText(const char (&field)[20], const char* what)
 }
 
 // The lists behind the main record; 189 carries participants first, 187 product shares first.
-Lists ParseLists(int code, std::string_view body)
-{
+Lists ParseLists(int code, std::string_view body) {
     _ContSubHead head;
     std::memcpy(&head, body.data(), sizeof head);
     const auto counts = *kel::records::ContSubCountsOf(code, head);
@@ -117,9 +114,8 @@ Lists ParseLists(int code, std::string_view body)
         riskAt = reinsAt;
         reinsAt = riskAt + counts.nRisk * sizeof(_ContRiskStruct);
     }
-    const std::size_t extraAt =
-        sizeof(_ContSubHead) + sizeof(_ContInfoStruct) + counts.nReins * sizeof(_ContReinsStruct) +
-        counts.nRisk * sizeof(_ContRiskStruct);
+    const std::size_t extraAt = sizeof(_ContSubHead) + sizeof(_ContInfoStruct) +
+                                counts.nReins * sizeof(_ContReinsStruct) + counts.nRisk * sizeof(_ContRiskStruct);
 
     Lists lists;
     std::set<std::string> seen;
@@ -132,36 +128,29 @@ Lists ParseLists(int code, std::string_view body)
     }
     for (int i = 0; i < counts.nRisk; ++i) {
         const auto r = Load<_ContRiskStruct>(body, riskAt + i * sizeof(_ContRiskStruct));
-        lists.risk.push_back({Text(wire::Required(r.szProdCode, "product code")),
-                              Text(wire::Text(r.szRiskLevel, "risk level")),
-                              Text(wire::Letter(r.cSetType, "setting type")),
-                              Text(wire::Letter(r.cCopyFlag, "copy flag")),
-                              Value(wire::Real(r.fCoinsCoef, "co-insurance coefficient")),
-                              Value(wire::Real(r.fQuotaRatio, "quota share")),
-                              Value(wire::Real(r.dRetention, "retention")),
-                              Value(wire::Real(r.dContLimit, "treaty limit")),
-                              Value(r.nLines),
-                              Value(r.nVipLines),
-                              Text(wire::Text(r.szVipLimit, "VIP limit"))});
+        lists.risk.push_back(
+            {Text(wire::Required(r.szProdCode, "product code")), Text(wire::Text(r.szRiskLevel, "risk level")),
+             Text(wire::Letter(r.cSetType, "setting type")), Text(wire::Letter(r.cCopyFlag, "copy flag")),
+             Value(wire::Real(r.fCoinsCoef, "co-insurance coefficient")),
+             Value(wire::Real(r.fQuotaRatio, "quota share")), Value(wire::Real(r.dRetention, "retention")),
+             Value(wire::Real(r.dContLimit, "treaty limit")), Value(r.nLines), Value(r.nVipLines),
+             Text(wire::Text(r.szVipLimit, "VIP limit"))});
     }
     for (int i = 0; i < counts.nExtra; ++i) {
         const auto r = Load<_ContExtraStruct>(body, extraAt + i * sizeof(_ContExtraStruct));
         wire::Letter(r.cStatus, "sub-reinsurer status");
-        lists.extra.push_back({wire::Required(r.szBrokerCode, "broker code"),
-                               wire::Required(r.szSubRICode, "sub-reinsurer code"),
-                               ShareText(r.szSubShare, "sub-reinsurer share"),
-                               ShareText(r.szBrokerShare, "broker share"), r.cStatus});
+        lists.extra.push_back(
+            {wire::Required(r.szBrokerCode, "broker code"), wire::Required(r.szSubRICode, "sub-reinsurer code"),
+             ShareText(r.szSubShare, "sub-reinsurer share"), ShareText(r.szBrokerShare, "broker share"), r.cStatus});
     }
     return lists;
 }
 
-void RequireTreatyCode(Connection& db, const std::string& code)
-{
+void RequireTreatyCode(Connection& db, const std::string& code) {
     if (!Exists(db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)})) Refuse("no treaty code " + code);
 }
 
-void RefuseSecondRecord(Connection& db, const ContData& d, int32_t exceptId)
-{
+void RefuseSecondRecord(Connection& db, const ContData& d, int32_t exceptId) {
     if (Exists(db, "SELECT 1 FROM t_cont_info WHERE c_cont_code = ? AND c_start_date = ? AND n_cont_id <> ?",
                {Text(d.code), Text(d.start), Value(exceptId)}))
         Refuse("treaty " + d.code + " already has treaty data starting " + d.start);
@@ -175,8 +164,7 @@ const char* const kInsertExtra =
 // sub-reinsurer statuses: 'D' removed, 'A' added (replacing one with the same
 // codes), others kept (added when missing). Sub-reinsurers of a broker that no
 // longer takes part go with it.
-void StoreLists(Connection& db, int32_t id, const Lists& lists)
-{
+void StoreLists(Connection& db, int32_t id, const Lists& lists) {
     for (const Participant& p : lists.reins)
         if (!Exists(db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(p.code)}))
             Refuse("no reinsurer " + p.code);
@@ -195,7 +183,8 @@ void StoreLists(Connection& db, int32_t id, const Lists& lists)
                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                 p);
     }
-    const char* const kDelete = "DELETE FROM t_cont_extra WHERE n_cont_id = ? AND c_broker_cde = ? AND c_sub_ri_cde = ?";
+    const char* const kDelete =
+        "DELETE FROM t_cont_extra WHERE n_cont_id = ? AND c_broker_cde = ? AND c_sub_ri_cde = ?";
     for (const Extra& e : lists.extra)
         if (e.status == kExtraDeleted) Execute(db, kDelete, {Value(id), Text(e.broker), Text(e.sub)});
     for (const Extra& e : lists.extra) {
@@ -216,8 +205,7 @@ void StoreLists(Connection& db, int32_t id, const Lists& lists)
 
 }  // namespace
 
-void ContInfoList(Call& c)
-{
+void ContInfoList(Call& c) {
     const auto key = Load<_ContYearKey>(c.body);
     const std::string prefix = wire::Text(key.szStartDate, "start date key");
     const auto rs = Query(c.db,
@@ -273,8 +261,7 @@ void ContInfoList(Call& c)
     }
 }
 
-void ContInfoInsert(Call& c)
-{
+void ContInfoInsert(Call& c) {
     const ContData d = Parse(Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
     const Lists lists = ParseLists(189, c.body);
     RequireTreatyCode(c.db, d.code);
@@ -291,8 +278,7 @@ void ContInfoInsert(Call& c)
     StoreLists(c.db, id, lists);
 }
 
-void ContInfoUpdate(Call& c)
-{
+void ContInfoUpdate(Call& c) {
     const ContData d = Parse(Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
     const Lists lists = ParseLists(187, c.body);
     RequireTreatyData(c.db, d.id);
@@ -302,26 +288,27 @@ void ContInfoUpdate(Call& c)
     p.emplace_back(d.updateUser);
     p.emplace_back(d.id);
     Execute(c.db,
-            "UPDATE t_cont_info SET " + Assignments(kColumns) + ", c_update_user = ?, n_data_rev = n_data_rev + 1 WHERE n_cont_id = ?", p);
+            "UPDATE t_cont_info SET " + Assignments(kColumns) +
+                ", c_update_user = ?, n_data_rev = n_data_rev + 1 WHERE n_cont_id = ?",
+            p);
     Execute(c.db, "UPDATE t_cont_section SET c_cont_code = ? WHERE n_cont_id = ?", {Text(d.code), Value(d.id)});
     StoreLists(c.db, d.id, lists);
 }
 
-void ContInfoDelete(Call& c)
-{
+void ContInfoDelete(Call& c) {
     const auto key = Load<_ContIdKey32>(c.body);
     const int32_t id = wire::Key(key.szContId, "treaty data identifier");
     RequireTreatyData(c.db, id);
     const Params p{Value(id)};
-    Execute(c.db, "DELETE FROM t_sect_detail WHERE n_sect_id IN (SELECT n_sect_id FROM t_cont_section WHERE n_cont_id = ?)",
+    Execute(c.db,
+            "DELETE FROM t_sect_detail WHERE n_sect_id IN (SELECT n_sect_id FROM t_cont_section WHERE n_cont_id = ?)",
             p);
     for (const char* table : {"t_cont_section", "t_class_detail", "t_insrnc_sect", "t_cont_detail", "t_cont_extra",
                               "t_cont_risk", "t_cont_reins", "t_cont_info"})
         Execute(c.db, std::string("DELETE FROM ") + table + " WHERE n_cont_id = ?", p);
 }
 
-void ContSubList(Call& c)
-{
+void ContSubList(Call& c) {
     const auto key = Load<_ContIdKey10>(c.body);
     const int32_t id = wire::Key(key.szContId, "treaty data identifier");
     RequireTreatyData(c.db, id);

@@ -13,8 +13,7 @@ using wire::Load;
 
 }  // namespace
 
-void GenerateCont(Call& c)
-{
+void GenerateCont(Call& c) {
     // Only the treaty code and the contract number name the treaty data record.
     const auto r = Load<_ContInfoStruct>(c.body);
     const std::string code = wire::Required(r.szContCode, "treaty code");
@@ -34,8 +33,7 @@ void GenerateCont(Call& c)
     GenerateDetails(c.db, static_cast<int32_t>(id));
 }
 
-void AdjustDetail(Call& c)
-{
+void AdjustDetail(Call& c) {
     using namespace kel::records;
     const auto b = Load<_CommAdjustBody>(c.body);
     const double rate = wire::Real(b.dCommRate, "commission rate");
@@ -54,8 +52,9 @@ void AdjustDetail(Call& c)
         if (!Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ?",
                     {Value(b.nContId), Text(sect)}))
             Refuse("no section " + sect);
-        sql += " AND c_prod_no IN (SELECT d.c_prod_no FROM t_sect_detail d JOIN t_cont_section s "
-               "ON s.n_sect_id = d.n_sect_id WHERE s.n_cont_id = ? AND s.c_sect_cde = ?)";
+        sql +=
+            " AND c_prod_no IN (SELECT d.c_prod_no FROM t_sect_detail d JOIN t_cont_section s "
+            "ON s.n_sect_id = d.n_sect_id WHERE s.n_cont_id = ? AND s.c_sect_cde = ?)";
         p.emplace_back(b.nContId);
         p.emplace_back(sect);
     }
@@ -66,8 +65,7 @@ void AdjustDetail(Call& c)
     if (Execute(c.db, sql, p) == 0) Refuse("no treaty detail line to adjust");
 }
 
-void ContDetailList(Call& c)
-{
+void ContDetailList(Call& c) {
     const auto f = Load<_ContDetailStruct>(c.body);
     wire::Text(f.szRICode, "reinsurer code");
     std::string sql =
@@ -102,14 +100,14 @@ void ContDetailList(Call& c)
     }
 }
 
-void ContDetailStore(Call& c)
-{
+void ContDetailStore(Call& c) {
     const auto r = Load<_ContDetailStruct>(c.body);
     const Params key{Value(r.nContId), Text(wire::Required(r.szProdCode, "product code")),
                      Text(wire::Text(r.szRiskLevel, "risk level")),
                      Text(wire::Required(r.szCompCode, "insuring company")),
                      Text(wire::Required(r.szRICode, "reinsurer code"))};
-    const char* const where = " WHERE n_cont_id = ? AND c_prod_no = ? AND c_risk_lvl = ? AND c_com_cde = ? AND c_ri_cde = ?";
+    const char* const where =
+        " WHERE n_cont_id = ? AND c_prod_no = ? AND c_risk_lvl = ? AND c_com_cde = ? AND c_ri_cde = ?";
     int64_t n = 0;
     if (c.head.nOperation == kel::records::kOpUpdate) {
         Params p{Value(wire::Real(r.dQuotaRatio, "quota share")), Value(wire::Real(r.dContLimit, "treaty limit")),
@@ -118,7 +116,8 @@ void ContDetailStore(Call& c)
         p.insert(p.end(), key.begin(), key.end());
         n = Execute(c.db,
                     std::string("UPDATE t_cont_detail SET n_quota_ratio = ?, n_cont_limit = ?, n_share = ?, "
-                                "n_ri_limit = ?, n_comm_rate = ?") + where,
+                                "n_ri_limit = ?, n_comm_rate = ?") +
+                        where,
                     p);
     } else {
         n = Execute(c.db, std::string("DELETE FROM t_cont_detail") + where, key);

@@ -40,8 +40,7 @@ struct Taker {
 
 }  // namespace
 
-int GenerateDetails(Connection& db, int32_t contId)
-{
+int GenerateDetails(Connection& db, int32_t contId) {
     const Params id{Value(contId)};
     const auto info = Query(db, "SELECT n_comm_rate FROM t_cont_info WHERE n_cont_id = ?", id);
     if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(contId));

@@ -11,8 +11,7 @@ namespace kel::server::handlers {
 using namespace sql;
 using wire::Load;
 
-void InsrncSectList(Call& c)
-{
+void InsrncSectList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t contId = wire::Key(key.szKey, "treaty data identifier");
     const auto rs = Query(c.db,
@@ -27,8 +26,7 @@ void InsrncSectList(Call& c)
     }
 }
 
-void InsrncSectStore(Call& c)
-{
+void InsrncSectStore(Call& c) {
     using namespace kel::records;
     const auto r = Load<_InsrncSectStruct>(c.body);
     const std::string code = wire::Required(r.szClassCode, "class code");
@@ -36,27 +34,26 @@ void InsrncSectStore(Call& c)
     const Params key{Value(r.nContId), Text(code)};
     const bool exists = Exists(c.db, "SELECT 1 FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key);
     switch (c.head.nOperation) {
-    case kOpInsert:
-        RequireTreatyData(c.db, r.nContId);
-        if (exists) Refuse("class " + code + " exists");
-        Execute(c.db, "INSERT INTO t_insrnc_sect (n_cont_id, c_class_cde, c_class_nme) VALUES (?, ?, ?)",
-                {Value(r.nContId), Text(code), Text(name)});
-        break;
-    case kOpUpdate:
-        if (!exists) Refuse("no class " + code);
-        Execute(c.db, "UPDATE t_insrnc_sect SET c_class_nme = ? WHERE n_cont_id = ? AND c_class_cde = ?",
-                {Text(name), Value(r.nContId), Text(code)});
-        break;
-    default:
-        if (!exists) Refuse("no class " + code);
-        Execute(c.db, "DELETE FROM t_class_detail WHERE n_cont_id = ? AND c_class_cde = ?", key);
-        Execute(c.db, "DELETE FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key);
-        break;
+        case kOpInsert:
+            RequireTreatyData(c.db, r.nContId);
+            if (exists) Refuse("class " + code + " exists");
+            Execute(c.db, "INSERT INTO t_insrnc_sect (n_cont_id, c_class_cde, c_class_nme) VALUES (?, ?, ?)",
+                    {Value(r.nContId), Text(code), Text(name)});
+            break;
+        case kOpUpdate:
+            if (!exists) Refuse("no class " + code);
+            Execute(c.db, "UPDATE t_insrnc_sect SET c_class_nme = ? WHERE n_cont_id = ? AND c_class_cde = ?",
+                    {Text(name), Value(r.nContId), Text(code)});
+            break;
+        default:
+            if (!exists) Refuse("no class " + code);
+            Execute(c.db, "DELETE FROM t_class_detail WHERE n_cont_id = ? AND c_class_cde = ?", key);
+            Execute(c.db, "DELETE FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key);
+            break;
     }
 }
 
-void InsrClassDtlList(Call& c)
-{
+void InsrClassDtlList(Call& c) {
     const auto f = Load<_InsrClassDtlFilter>(c.body).stFilter;
     const std::string code = wire::Text(f.szClassCode, "class code");
     wire::Text(f.szProdCode, "product code");
@@ -77,8 +74,7 @@ void InsrClassDtlList(Call& c)
     }
 }
 
-void InsrClassDtlStore(Call& c)
-{
+void InsrClassDtlStore(Call& c) {
     if (c.head.nCount < 1) BadRequest("no product records: the class is not named");
     std::set<std::string> products;
     int32_t contId = 0;

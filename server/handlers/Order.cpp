@@ -10,23 +10,20 @@ namespace {
 using namespace sql;
 using wire::Load;
 
-int64_t PriorityOf(Connection& db, const std::string& month, const std::string& code)
-{
+int64_t PriorityOf(Connection& db, const std::string& month, const std::string& code) {
     const auto rs = Query(db, "SELECT n_priority FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
                           {Text(month), Text(code)});
     if (rs.rows.empty()) Refuse("treaty " + code + " is not in the order of " + month);
     return Int(rs.rows[0][0]);
 }
 
-int64_t OrderSize(Connection& db, const std::string& month)
-{
+int64_t OrderSize(Connection& db, const std::string& month) {
     return Int(Query(db, "SELECT COUNT(*) FROM t_cont_order WHERE c_year_month = ?", {Text(month)}).rows[0][0]);
 }
 
 }  // namespace
 
-void OrderLoad(Call& c)
-{
+void OrderLoad(Call& c) {
     const auto body = Load<_OrderMonthBody>(c.body);
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
     const auto rs = Query(c.db,
@@ -43,8 +40,7 @@ void OrderLoad(Call& c)
     }
 }
 
-void OrderDelete(Call& c)
-{
+void OrderDelete(Call& c) {
     const auto body = Load<_OrderDeleteBody>(c.body);
     const std::string code = wire::Required(body.szContCode, "treaty code");
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
@@ -54,8 +50,7 @@ void OrderDelete(Call& c)
             {Text(month), Value(priority)});
 }
 
-void OrderMove(Call& c)
-{
+void OrderMove(Call& c) {
     const auto body = Load<_OrderMoveBody>(c.body);
     const std::string code = wire::Required(body.szContCode, "treaty code");
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
@@ -71,14 +66,15 @@ void OrderMove(Call& c)
             {Value(other), Text(month), Text(code)});
 }
 
-void OrderAdd(Call& c)
-{
+void OrderAdd(Call& c) {
     const auto body = Load<_OrderAddBody>(c.body);
     const std::string code = wire::Required(body.szContCode, "treaty code");
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
     if (body.nOrderNo < 0) BadRequest("negative order number");
-    if (!Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)})) Refuse("no treaty code " + code);
-    if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?", {Text(month), Text(code)}))
+    if (!Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
+        Refuse("no treaty code " + code);
+    if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
+               {Text(month), Text(code)}))
         Refuse("treaty " + code + " is already in the order of " + month);
     const int64_t size = OrderSize(c.db, month);
     int64_t at = body.nOrderNo;
@@ -92,8 +88,7 @@ void OrderAdd(Call& c)
             {Text(month), Text(code), Value(at)});
 }
 
-void OrderCopy(Call& c)
-{
+void OrderCopy(Call& c) {
     const auto body = Load<_OrderCopyBody>(c.body);
     const std::string from = wire::YearMonth(body.szSrcYearMonth, "source year-month");
     const std::string to = wire::YearMonth(body.szNewYearMonth, "new year-month");

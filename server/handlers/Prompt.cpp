@@ -18,19 +18,17 @@ const char* const kWaiting =
     " FROM t_detail_info d WHERE d.c_user_cde = ? AND d.c_processed = 'N' AND d.c_prompt_type IN "
     "(SELECT s.c_prompt_type FROM t_prompt_set s WHERE s.c_user_cde = ?)";
 
-std::string UserOf(std::string_view body)
-{
+std::string UserOf(std::string_view body) {
     const auto b = Load<_UserCodeBody>(body);
     return wire::Required(b.szUserCode, "user code", kUserCodeMax);
 }
 
 }  // namespace
 
-void PromptLoad(Call& c)
-{
+void PromptLoad(Call& c) {
     const std::string user = UserOf(c.body);
-    const auto rs = Query(c.db, "SELECT c_prompt_type FROM t_prompt_set WHERE c_user_cde = ? ORDER BY c_prompt_type",
-                          {Text(user)});
+    const auto rs =
+        Query(c.db, "SELECT c_prompt_type FROM t_prompt_set WHERE c_user_cde = ? ORDER BY c_prompt_type", {Text(user)});
     for (const Row& row : rs.rows) {
         auto& r = c.answer.Add<_PromptSetStruct>();
         wire::Put(r.szUserCode, user);
@@ -39,8 +37,7 @@ void PromptLoad(Call& c)
     }
 }
 
-void PromptSet(Call& c)
-{
+void PromptSet(Call& c) {
     const auto b = Load<_PromptSetStruct>(c.body);
     const std::string user = wire::Required(b.szUserCode, "user code", kUserCodeMax);
     if (b.cPromptType < 'A' || b.cPromptType > 'E') BadRequest("prompt type is not A to E");
@@ -52,21 +49,20 @@ void PromptSet(Call& c)
         Execute(c.db, "INSERT INTO t_prompt_set (c_user_cde, c_prompt_type) VALUES (?, ?)", {Text(user), Text(type)});
 }
 
-void DetailInfoCount(Call& c)
-{
+void DetailInfoCount(Call& c) {
     const std::string user = UserOf(c.body);
     const auto rs = Query(c.db, std::string("SELECT COUNT(*)") + kWaiting, {Text(user), Text(user)});
     // The count travels in the head's 16-bit field; more items than it holds read as its largest value.
     c.answer.SetCount(static_cast<std::size_t>(std::min<int64_t>(Int(rs.rows[0][0]), INT16_MAX)));
 }
 
-void DetailInfoList(Call& c)
-{
+void DetailInfoList(Call& c) {
     const std::string user = UserOf(c.body);
-    const auto rs = Query(c.db,
-                          std::string("SELECT d.c_doc_no, d.c_doc_type, d.c_prompt_type, d.c_description, d.n_item_id") +
-                              kWaiting + " ORDER BY d.n_item_id",
-                          {Text(user), Text(user)});
+    const auto rs =
+        Query(c.db,
+              std::string("SELECT d.c_doc_no, d.c_doc_type, d.c_prompt_type, d.c_description, d.n_item_id") + kWaiting +
+                  " ORDER BY d.n_item_id",
+              {Text(user), Text(user)});
     for (const Row& row : rs.rows) {
         auto& r = c.answer.Add<_DetailInfoStruct>();
         wire::Put(r.szDocNo, Str(row[0]));
@@ -77,8 +73,7 @@ void DetailInfoList(Call& c)
     }
 }
 
-void DetailInfoDone(Call& c)
-{
+void DetailInfoDone(Call& c) {
     const auto b = Load<_DetailActBody>(c.body);
     const int32_t item = wire::Key(b.szItemKey, "item key");
     const std::string user = wire::Required(b.szUserCode, "user code", kUserCodeMax);

@@ -7,8 +7,7 @@ namespace kel::server::handlers {
 
 using namespace sql;
 
-void ExchRateList(Call& c)
-{
+void ExchRateList(Call& c) {
     const auto rs = Query(c.db,
                           "SELECT n_rate, c_src_cur, c_dst_cur, c_start_date, c_end_date FROM t_exch_rate "
                           "ORDER BY c_src_cur, c_dst_cur, c_start_date");

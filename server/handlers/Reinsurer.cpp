@@ -17,8 +17,7 @@ const char* const kColumns =
     "c_related, c_reserve_fund, c_capital, c_lapsed";
 
 // The record's values in column order; checks every field.
-Params Values(const _RICompanyStruct& r)
-{
+Params Values(const _RICompanyStruct& r) {
     return {Text(wire::Required(r.szRICode, "reinsurer code")),
             Text(wire::Text(r.szChnName, "Chinese name")),
             Text(wire::Text(r.szEngName, "English name")),
@@ -43,8 +42,7 @@ Params Values(const _RICompanyStruct& r)
             Text(wire::Letter(r.cLapsed, "lapsed flag"))};
 }
 
-void Fill(_RICompanyStruct& r, const Row& row)
-{
+void Fill(_RICompanyStruct& r, const Row& row) {
     wire::Put(r.szRICode, Str(row[0]));
     wire::Put(r.szChnName, Str(row[1]));
     wire::Put(r.szEngName, Str(row[2]));
@@ -69,8 +67,7 @@ void Fill(_RICompanyStruct& r, const Row& row)
     r.cLapsed = wire::LetterOf(Str(row[21]));
 }
 
-Params AccountValues(const std::string& code, int seq, const _RIAccountStruct& a)
-{
+Params AccountValues(const std::string& code, int seq, const _RIAccountStruct& a) {
     return {Text(code),
             Value(seq),
             Text(wire::Text(a.szCurrency, "account currency")),
@@ -83,15 +80,13 @@ Params AccountValues(const std::string& code, int seq, const _RIAccountStruct& a
 
 }  // namespace
 
-void RICompanyList(Call& c)
-{
+void RICompanyList(Call& c) {
     const auto rs = Query(c.db, std::string("SELECT ") + kColumns + " FROM t_ri_company ORDER BY c_ri_cde");
     c.answer.Reserve(rs.rows.size() * sizeof(_RICompanyStruct));
     for (const Row& row : rs.rows) Fill(c.answer.Add<_RICompanyStruct>(), row);
 }
 
-void RICompanyStore(Call& c)
-{
+void RICompanyStore(Call& c) {
     const auto record = Load<_RICompanyStruct>(c.body);
     const Params values = Values(record);
     const std::string code = Str(values[0]);
@@ -127,8 +122,7 @@ void RICompanyStore(Call& c)
                 a);
 }
 
-void RICompanyDelete(Call& c)
-{
+void RICompanyDelete(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
     const std::string code = wire::Required(key.szRICode, "reinsurer code");
     const Params p{Text(code)};
@@ -136,7 +130,8 @@ void RICompanyDelete(Call& c)
     // Treaty data keeps its participants: a reinsurer in use stays.
     if (Exists(c.db, "SELECT 1 FROM t_cont_reins WHERE c_ri_cde = ?", p) ||
         Exists(c.db, "SELECT 1 FROM t_cont_info WHERE c_lead_ri_cde = ?", p) ||
-        Exists(c.db, "SELECT 1 FROM t_cont_extra WHERE c_broker_cde = ? OR c_sub_ri_cde = ?", {Text(code), Text(code)}) ||
+        Exists(c.db, "SELECT 1 FROM t_cont_extra WHERE c_broker_cde = ? OR c_sub_ri_cde = ?",
+               {Text(code), Text(code)}) ||
         Exists(c.db, "SELECT 1 FROM t_cont_detail WHERE c_ri_cde = ?", p))
         Refuse("reinsurer " + code + " takes part in treaty data");
     Execute(c.db, "DELETE FROM t_ri_account WHERE c_ri_cde = ?", p);
@@ -144,8 +139,7 @@ void RICompanyDelete(Call& c)
     Execute(c.db, "DELETE FROM t_ri_company WHERE c_ri_cde = ?", p);
 }
 
-void RIAccountList(Call& c)
-{
+void RIAccountList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
     const std::string code = wire::Text(key.szRICode, "reinsurer code");
     const auto rs = Query(c.db,
@@ -163,8 +157,7 @@ void RIAccountList(Call& c)
     }
 }
 
-void RICompanyLookup(Call& c)
-{
+void RICompanyLookup(Call& c) {
     const auto record = Load<_RILookupStruct>(c.body);
     const std::string typed = wire::Text(record.szRICode, "reinsurer code");
     const auto rs = Query(c.db,

@@ -13,8 +13,7 @@ namespace {
 using namespace sql;
 using wire::Load;
 
-int32_t TreatyOfSection(Connection& db, int32_t sectId)
-{
+int32_t TreatyOfSection(Connection& db, int32_t sectId) {
     const auto rs = Query(db, "SELECT n_cont_id FROM t_cont_section WHERE n_sect_id = ?", {Value(sectId)});
     if (rs.rows.empty()) Refuse("no section " + std::to_string(sectId));
     return static_cast<int32_t>(Int(rs.rows[0][0]));
@@ -22,8 +21,7 @@ int32_t TreatyOfSection(Connection& db, int32_t sectId)
 
 }  // namespace
 
-void SectionList(Call& c)
-{
+void SectionList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t contId = wire::Key(key.szKey, "treaty data identifier");
     const auto rs = Query(c.db,
@@ -41,8 +39,7 @@ void SectionList(Call& c)
     }
 }
 
-void SectionStore(Call& c)
-{
+void SectionStore(Call& c) {
     using namespace kel::records;
     const auto r = Load<_SectionStruct>(c.body);
     const double rate = wire::Real(r.dCommRate, "commission rate");
@@ -79,8 +76,7 @@ void SectionStore(Call& c)
     TouchTreatyData(c.db, contId);
 }
 
-void SectDetailList(Call& c)
-{
+void SectDetailList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t sectId = wire::Key(key.szKey, "section identifier");
     const auto rs = Query(c.db,
@@ -96,8 +92,7 @@ void SectDetailList(Call& c)
     }
 }
 
-void SectDetailStore(Call& c)
-{
+void SectDetailStore(Call& c) {
     if (c.head.nCount < 1) BadRequest("no product records: the section is not named");
     std::set<std::string> products;
     int32_t sectId = 0;

@@ -12,8 +12,7 @@ namespace {
 using namespace kel::records;
 using Concurrency = ServerTest;
 
-TEST_P(Concurrency, WritersOfTheSameRecordsTakeTurns)
-{
+TEST_P(Concurrency, WritersOfTheSameRecordsTakeTurns) {
     Seed();
     std::atomic<int> stored{0}, refused{0}, other{0};
     auto writer = [&](int who) {

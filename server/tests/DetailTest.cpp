@@ -14,8 +14,7 @@ protected:
     // Q1: reinsurer 01 takes half (limit 100), broker B1 the other half (limit 400)
     // through 02 (0.3) and 03 (0.2); products 0101 (limit 1000) and 0102 (limit 500);
     // section S1 holds 0101 at 25 %, the treaty's own rate is 30 %.
-    void SetUp() override
-    {
+    void SetUp() override {
         ServerTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         Seed();
@@ -28,8 +27,7 @@ protected:
         sectS1 = AddSection("S1", 0.25, "0101");
     }
 
-    int32_t AddSection(const char* code, double rate, const char* product)
-    {
+    int32_t AddSection(const char* code, double rate, const char* product) {
         _SectionStruct s{};
         s.nContId = id;
         s.dCommRate = rate;
@@ -43,16 +41,14 @@ protected:
         return sectId;
     }
 
-    int Generate(const char* code = "Q1", const char* contNo = "QS-2024")
-    {
+    int Generate(const char* code = "Q1", const char* contNo = "QS-2024") {
         _ContInfoStruct r{};
         Set(r.szContCode, code);
         Set(r.szContNo, contNo);
         return SendRecord(200, r).Status();
     }
 
-    std::vector<_ContDetailStruct> Search(const char* product = "", const char* company = "", const char* level = "")
-    {
+    std::vector<_ContDetailStruct> Search(const char* product = "", const char* company = "", const char* level = "") {
         _ContDetailStruct f{};
         f.nContId = id;
         Set(f.szProdCode, product);
@@ -63,8 +59,7 @@ protected:
         return r.Records<_ContDetailStruct>();
     }
 
-    std::vector<std::string> Check()
-    {
+    std::vector<std::string> Check() {
         std::vector<std::string> lines;
         for (const auto& l : Send(207, Key<64>(id)).Records<_CheckResultStruct>()) lines.push_back(Get(l.szText));
         return lines;
@@ -75,8 +70,7 @@ protected:
     int32_t sectS1 = 0;
 };
 
-TEST_P(Details, GenerationGivesALinePerProductRowCompanyAndReinsurer)
-{
+TEST_P(Details, GenerationGivesALinePerProductRowCompanyAndReinsurer) {
     ASSERT_EQ(Generate(), 0);
     EXPECT_EQ(Search().size(), 12u);  // 2 rows x 2 companies x 3 reinsurers
     const auto lines = Search("0101", "31000000", "01");
@@ -94,8 +88,8 @@ TEST_P(Details, GenerationGivesALinePerProductRowCompanyAndReinsurer)
     EXPECT_DOUBLE_EQ(lines[2].dRILimit, 160);
     const auto other = Search("0102", "11000000");
     ASSERT_EQ(other.size(), 3u);
-    EXPECT_DOUBLE_EQ(other[1].dRILimit, 150);    // 500 x 0.3, under the cap
-    EXPECT_DOUBLE_EQ(other[0].dCommRate, 0.3);   // in no section: the treaty's rate
+    EXPECT_DOUBLE_EQ(other[1].dRILimit, 150);   // 500 x 0.3, under the cap
+    EXPECT_DOUBLE_EQ(other[0].dCommRate, 0.3);  // in no section: the treaty's rate
     EXPECT_EQ(Get(other[0].szRiskLevel), "04");
 
     // Generating again replaces the lines.
@@ -110,8 +104,7 @@ TEST_P(Details, GenerationGivesALinePerProductRowCompanyAndReinsurer)
     EXPECT_EQ(Generate("X1", "QS-2024"), kRefused);
 }
 
-TEST_P(Details, LinesCanBeAdjustedOneByOneOrByCommissionGroup)
-{
+TEST_P(Details, LinesCanBeAdjustedOneByOneOrByCommissionGroup) {
     ASSERT_EQ(Generate(), 0);
     _ContDetailStruct line = Search("0102", "11000000", "04")[2];
     line.dShare = 0.15;
@@ -143,8 +136,7 @@ TEST_P(Details, LinesCanBeAdjustedOneByOneOrByCommissionGroup)
     EXPECT_EQ(adjust(kAdjustBySection, 0.2, "", "02"), kBadRequest);  // the section is missing
 }
 
-TEST_P(Details, TheCheckNamesEachFindingAndNothingWhenAllIsWell)
-{
+TEST_P(Details, TheCheckNamesEachFindingAndNothingWhenAllIsWell) {
     AddSection("S2", 0.3, "0102");
     EXPECT_EQ(Check(), std::vector<std::string>{"合约明细尚未生成"});
     ASSERT_EQ(Generate(), 0);
@@ -158,12 +150,9 @@ TEST_P(Details, TheCheckNamesEachFindingAndNothingWhenAllIsWell)
     treaty.extra = {SubReinsurer("B1", "03", "0.2", "0.5000", 'D')};  // 02 alone is left: 0.3 of 0.5
     ASSERT_EQ(Send(187, treaty.Body(187), kOpUpdate).Status(), 0);
     const std::vector<std::string> expected = {
-        "再保人份额合计0.9000，不等于1",
-        "经纪人B1下属再保人份额合计不等于其份额",
-        "险种0401风险等级02未设合约限额",
-        "险种0401不属于任何SECTION",
-        "险种0101风险等级01重复设置",
-        "合约明细早于合约资料，请重新生成",
+        "再保人份额合计0.9000，不等于1",  "经纪人B1下属再保人份额合计不等于其份额",
+        "险种0401风险等级02未设合约限额", "险种0401不属于任何SECTION",
+        "险种0101风险等级01重复设置",     "合约明细早于合约资料，请重新生成",
     };
     EXPECT_EQ(Check(), expected);
     for (const auto& line : Check()) EXPECT_LE(kel::text::Utf8ToGbk(line)->size(), 40u) << line;

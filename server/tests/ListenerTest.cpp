@@ -11,9 +11,9 @@
 #include <set>
 #include <thread>
 
-#include "host/qxcommon/net/Frame.h"
-#include "host/qxcommon/net/Logon.h"
-#include "host/qxcommon/net/TcpChannel.h"
+#include "common/net/Frame.h"
+#include "common/net/Logon.h"
+#include "common/net/TcpChannel.h"
 #include "server/Listener.h"
 #include "server/tests/ServerTestSupport.h"
 
@@ -25,8 +25,7 @@ using namespace kel::records;
 // A client that can send anything at all.
 class RawClient {
 public:
-    explicit RawClient(uint16_t port)
-    {
+    explicit RawClient(uint16_t port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -36,10 +35,11 @@ public:
     }
     ~RawClient() { ::close(fd_); }
 
-    void Raw(std::string_view bytes) { kel::net::WriteAll(fd_, bytes.data(), bytes.size(), kel::net::DeadlineAfter(2000)); }
+    void Raw(std::string_view bytes) {
+        kel::net::WriteAll(fd_, bytes.data(), bytes.size(), kel::net::DeadlineAfter(2000));
+    }
 
-    void Frame(int code, std::string_view body, int32_t op = 0, int16_t count = 1)
-    {
+    void Frame(int code, std::string_view body, int32_t op = 0, int16_t count = 1) {
         _PacketHead h{};
         h.nTransCode = static_cast<int16_t>(code);
         h.nCount = count;
@@ -49,21 +49,18 @@ public:
     }
 
     // The next answer, or nullopt when the server closed the connection.
-    std::optional<Reply> Read()
-    {
+    std::optional<Reply> Read() {
         Reply r;
         if (kel::net::ReadFrame(fd_, r.head, r.body, kel::net::DeadlineAfter(5000)) != kChannelOk) return std::nullopt;
         return r;
     }
 
-    std::optional<Reply> Call(int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1)
-    {
+    std::optional<Reply> Call(int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1) {
         Frame(code, body, op, count);
         return Read();
     }
 
-    bool LogOn(const char* user = "demo", const char* password = "demo")
-    {
+    bool LogOn(const char* user = "demo", const char* password = "demo") {
         _LogonBody b{};
         Set(b.szUserCode, user);
         Set(b.szPassword, password);
@@ -77,8 +74,7 @@ private:
 
 class TcpServer : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         path = (dir.Path() / "kelmor.db").string();
         std::string error;
         server = OpenEmbedded(path, &error);
@@ -94,11 +90,10 @@ protected:
     }
 
     // Row counts of the tables a malformed request could touch.
-    std::string Snapshot()
-    {
+    std::string Snapshot() {
         std::string s;
-        for (const char* t : {"t_cont_code", "t_ri_company", "t_ri_account", "t_ri_agent", "t_cont_info", "t_cont_reins",
-                              "t_cont_order", "t_cont_detail", "t_cont_section", "t_prompt_set"})
+        for (const char* t : {"t_cont_code", "t_ri_company", "t_ri_account", "t_ri_agent", "t_cont_info",
+                              "t_cont_reins", "t_cont_order", "t_cont_detail", "t_cont_section", "t_prompt_set"})
             s += db->Query(std::string("SELECT COUNT(*) FROM ") + t)->rows[0][0].ToText() + " ";
         return s;
     }
@@ -110,8 +105,7 @@ protected:
     std::unique_ptr<kel::db::Connection> db;
 };
 
-TEST_F(TcpServer, TheFirstFrameMustBeASuccessfulLogOn)
-{
+TEST_F(TcpServer, TheFirstFrameMustBeASuccessfulLogOn) {
     RawClient early(listener->Port());
     const auto refused = early.Call(180);
     ASSERT_TRUE(refused);
@@ -134,8 +128,7 @@ TEST_F(TcpServer, TheFirstFrameMustBeASuccessfulLogOn)
     EXPECT_TRUE(channel.Connect("127.0.0.1", listener->Port(), "demo", "nope").refused);
 }
 
-TEST_F(TcpServer, MalformedInputIsRefusedOrClosedAndWritesNothing)
-{
+TEST_F(TcpServer, MalformedInputIsRefusedOrClosedAndWritesNothing) {
     const std::string before = Snapshot();
     auto closes = [&](std::string_view bytes, bool logOnFirst) {
         RawClient c(listener->Port());
@@ -145,9 +138,9 @@ TEST_F(TcpServer, MalformedInputIsRefusedOrClosedAndWritesNothing)
         c.Raw(bytes);
         while (auto r = c.Read()) EXPECT_NE(r->Status(), 0);  // refusals only, then the close
     };
-    closes(std::string("\x0a\0\0\0", 4) + std::string(10, 'x'), false);     // shorter than a head
-    closes(std::string("\x01\0\0\x01", 4) + std::string(64, 'x'), true);    // 16 MiB + 1
-    closes(std::string("\x40\0\0\0", 4) + std::string(20, 'x'), true);     // a frame that never ends
+    closes(std::string("\x0a\0\0\0", 4) + std::string(10, 'x'), false);   // shorter than a head
+    closes(std::string("\x01\0\0\x01", 4) + std::string(64, 'x'), true);  // 16 MiB + 1
+    closes(std::string("\x40\0\0\0", 4) + std::string(20, 'x'), true);    // a frame that never ends
     std::mt19937 random(7);
     for (int round = 0; round < 5; ++round) {
         std::string garbage(600, '\0');
@@ -164,14 +157,14 @@ TEST_F(TcpServer, MalformedInputIsRefusedOrClosedAndWritesNothing)
     _RICompanyStruct ri{};
     Set(ri.szRICode, "77");
     EXPECT_EQ(status(4242, "abc"), kUnknownCode);
-    EXPECT_EQ(status(183, Bytes(ri), kOpInsert, 3), kBadRequest);                    // count against the body
-    EXPECT_EQ(status(217, std::string(100, '\0'), kOpInsert), kBadRequest);           // shorter than the record
+    EXPECT_EQ(status(183, Bytes(ri), kOpInsert, 3), kBadRequest);            // count against the body
+    EXPECT_EQ(status(217, std::string(100, '\0'), kOpInsert), kBadRequest);  // shorter than the record
     _ContCodeStruct code{};
-    std::memset(code.szContCode, 'K', sizeof code.szContCode);                        // no NUL
+    std::memset(code.szContCode, 'K', sizeof code.szContCode);  // no NUL
     code.cContType = 'A';
     EXPECT_EQ(status(181, Bytes(code), kOpInsert), kBadRequest);
     Set(ri.szChnName, "再保");
-    ri.szChnName[1] = '\x7f';                                                         // a trail byte GBK lacks
+    ri.szChnName[1] = '\x7f';  // a trail byte GBK lacks
     EXPECT_EQ(status(183, Bytes(ri), kOpInsert, 0), kBadRequest);
     _ContSubHead lying = *MakeContSubHead(189, {3, 0, 0});
     EXPECT_EQ(status(189, Bytes(lying) + std::string(sizeof(_ContInfoStruct), '\0'), kOpInsert), kBadRequest);
@@ -187,16 +180,14 @@ TEST_F(TcpServer, MalformedInputIsRefusedOrClosedAndWritesNothing)
     EXPECT_EQ(Snapshot(), before);
 }
 
-TEST_F(TcpServer, AnIdleClientIsDropped)
-{
+TEST_F(TcpServer, AnIdleClientIsDropped) {
     RawClient c(listener->Port());
     ASSERT_TRUE(c.LogOn());
     std::this_thread::sleep_for(std::chrono::milliseconds(1800));
     EXPECT_FALSE(c.Call(180));
 }
 
-TEST_F(TcpServer, TwoClientsWritingTheSameRecordsAtOnceLeaveThemWhole)
-{
+TEST_F(TcpServer, TwoClientsWritingTheSameRecordsAtOnceLeaveThemWhole) {
     auto client = [&](char who, std::vector<int>& statuses) {
         kel::net::TcpChannel ch;
         ASSERT_TRUE(ch.Connect("127.0.0.1", listener->Port(), "demo", "demo").ok());

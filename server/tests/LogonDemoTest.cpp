@@ -1,14 +1,13 @@
 // The log-on check with salted hashes, and the embedded default with its demo data.
 #include <set>
 
-#include "host/qxcommon/net/Logon.h"
+#include "common/net/Logon.h"
 #include "server/tests/ServerTestSupport.h"
 
 namespace kel::server::test {
 namespace {
 
-Reply LogOn(Server& server, const char* user, const char* password, std::size_t size = sizeof(_LogonBody))
-{
+Reply LogOn(Server& server, const char* user, const char* password, std::size_t size = sizeof(_LogonBody)) {
     _LogonBody body{};
     Set(body.szUserCode, user);
     Set(body.szPassword, password);
@@ -21,8 +20,7 @@ Reply LogOn(Server& server, const char* user, const char* password, std::size_t 
     return r;
 }
 
-Reply Query(Server& server, int code, std::string_view body = {})
-{
+Reply Query(Server& server, int code, std::string_view body = {}) {
     _PacketHead head{};
     head.nTransCode = static_cast<int16_t>(code);
     head.nCount = 1;
@@ -31,8 +29,7 @@ Reply Query(Server& server, int code, std::string_view body = {})
     return r;
 }
 
-TEST(EmbeddedServer, LoadsTheDemoDataOnceAndChecksLogOns)
-{
+TEST(EmbeddedServer, LoadsTheDemoDataOnceAndChecksLogOns) {
     TempDir dir;
     const std::string path = (dir.Path() / "kelmor.db").string();
     std::string error;

@@ -8,19 +8,18 @@ using namespace kel::records;
 using OrderAndPrompts = ServerTest;
 
 template <class B>
-B Body(const char* code, const char* month)
-{
+B Body(const char* code, const char* month) {
     B b{};
     Set(b.szContCode, code);
     Set(b.szYearMonth, month);
     return b;
 }
 
-TEST_P(OrderAndPrompts, EachMonthKeepsPrioritiesOneToNWithoutGaps)
-{
+TEST_P(OrderAndPrompts, EachMonthKeepsPrioritiesOneToNWithoutGaps) {
     Seed();
-    ASSERT_GE(Db().Execute("INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_type) VALUES ('Q2', '工程险成数合约', 'A')"),
-              0);
+    ASSERT_GE(
+        Db().Execute("INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_type) VALUES ('Q2', '工程险成数合约', 'A')"),
+        0);
     auto add = [&](const char* code, int32_t at) {
         auto b = Body<_OrderAddBody>(code, "202401");
         b.nOrderNo = at;
@@ -38,8 +37,8 @@ TEST_P(OrderAndPrompts, EachMonthKeepsPrioritiesOneToNWithoutGaps)
         return codes;
     };
     EXPECT_EQ(add("Q1", 0), 0);
-    EXPECT_EQ(add("S1", 7), 0);   // beyond the end appends
-    EXPECT_EQ(add("X1", 1), 0);   // inserted at the front
+    EXPECT_EQ(add("S1", 7), 0);  // beyond the end appends
+    EXPECT_EQ(add("X1", 1), 0);  // inserted at the front
     EXPECT_EQ(add("Q2", 3), 0);
     EXPECT_EQ(order(), "X1 Q1 Q2 S1 ");
     EXPECT_EQ(add("Q1", 0), kRefused);  // already in the order
@@ -81,8 +80,7 @@ TEST_P(OrderAndPrompts, EachMonthKeepsPrioritiesOneToNWithoutGaps)
     EXPECT_EQ(SendRecord(138, copy).Status(), kRefused);  // nothing to copy
 }
 
-TEST_P(OrderAndPrompts, TheUserSeesWaitingItemsOfTheTypesSwitchedOnUntilProcessed)
-{
+TEST_P(OrderAndPrompts, TheUserSeesWaitingItemsOfTheTypesSwitchedOnUntilProcessed) {
     ASSERT_GE(Db().Execute("INSERT INTO t_user (c_user_cde, c_user_nme, c_pwd_hash) VALUES ('li', '李', '$y$x'), "
                            "('wang', '王', '$y$x')"),
               0);

@@ -8,8 +8,7 @@ namespace {
 using namespace kel::records;
 using ReferenceData = ServerTest;
 
-_ContCodeStruct Code(const char* code, const char* name, char type)
-{
+_ContCodeStruct Code(const char* code, const char* name, char type) {
     _ContCodeStruct r{};
     Set(r.szContCode, code);
     Set(r.szChnName, name);
@@ -18,8 +17,7 @@ _ContCodeStruct Code(const char* code, const char* name, char type)
     return r;
 }
 
-_RICompanyStruct Reinsurer(const char* code, const char* name)
-{
+_RICompanyStruct Reinsurer(const char* code, const char* name) {
     _RICompanyStruct r{};
     Set(r.szRICode, code);
     Set(r.szChnName, name);
@@ -31,8 +29,7 @@ _RICompanyStruct Reinsurer(const char* code, const char* name)
     return r;
 }
 
-_RIAccountStruct Account(const char* currency, const char* bank)
-{
+_RIAccountStruct Account(const char* currency, const char* bank) {
     _RIAccountStruct a{};
     Set(a.szCurrency, currency);
     Set(a.szBank, bank);
@@ -40,8 +37,7 @@ _RIAccountStruct Account(const char* currency, const char* bank)
     return a;
 }
 
-TEST_P(ReferenceData, TreatyCodesAreKeptAndMarkedWhileUnused)
-{
+TEST_P(ReferenceData, TreatyCodesAreKeptAndMarkedWhileUnused) {
     Seed();
     EXPECT_EQ(SendRecord(181, Code("Q2", "工程险成数合约", 'A')).Status(), 0);
     EXPECT_EQ(SendRecord(181, Code("Q2", "重复", 'A')).Status(), kRefused);
@@ -56,26 +52,26 @@ TEST_P(ReferenceData, TreatyCodesAreKeptAndMarkedWhileUnused)
     ASSERT_EQ(list.Count(), 4);
     ASSERT_EQ(codes.size(), 4u);
     EXPECT_EQ(Get(codes[0].szContCode), "Q1");  // in code order
-    EXPECT_EQ(codes[0].cMarkFlag, 'N');          // used by treaty data
+    EXPECT_EQ(codes[0].cMarkFlag, 'N');         // used by treaty data
     EXPECT_EQ(Get(codes[1].szContCode), "Q2");
     EXPECT_EQ(Get(codes[1].szChnName), "工程险合约");
     EXPECT_EQ(codes[1].cContType, 'C');
     EXPECT_EQ(codes[1].cMarkFlag, 'Y');
 
-    EXPECT_EQ(Send(181, "Q1", kOpDelete).Status(), kBadRequest);  // 3 bytes: "Q1" and its NUL
+    EXPECT_EQ(Send(181, "Q1", kOpDelete).Status(), kBadRequest);                 // 3 bytes: "Q1" and its NUL
     EXPECT_EQ(Send(181, std::string("Q1\0", 3), kOpDelete).Status(), kRefused);  // in use
     EXPECT_EQ(Send(181, std::string("Q2\0", 3), kOpDelete).Status(), 0);
     EXPECT_EQ(Send(181, std::string("Q2\0", 3), kOpDelete).Status(), kRefused);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code"), 3);
 }
 
-TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore)
-{
+TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore) {
     Seed();
     const Reply first = Send(180);
     EXPECT_EQ(Send(180).body, first.body);  // the same answer while nothing changes
     // A change by another connection (another process, or the host) ...
-    ASSERT_GE(Db().Execute("INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_type) VALUES ('G1', '剩余合约', 'G')"), 0);
+    ASSERT_GE(Db().Execute("INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_type) VALUES ('G1', '剩余合约', 'G')"),
+              0);
     EXPECT_EQ(Send(180).Count(), first.Count() + 1);
     // ... and one through the server are both seen at once.
     ASSERT_EQ(SendRecord(181, Code("F1", "临分合约", 'C')).Status(), 0);
@@ -84,8 +80,7 @@ TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore)
     EXPECT_EQ(Get(Send(180).Records<_ContCodeStruct>()[0].szChnName), "改");
 }
 
-TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList)
-{
+TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList) {
     Seed();
     const _RICompanyStruct ri = Reinsurer("07", "泰晤桥再保险公司");
     ASSERT_EQ(Send(183, Bytes(ri) + Bytes(Account("03", "北门银行")) + Bytes(Account("01", "汇川银行")), kOpInsert, 2)
@@ -118,8 +113,7 @@ TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '07'"), 0);
 }
 
-TEST_P(ReferenceData, AReinsurerTakingPartInTreatyDataStays)
-{
+TEST_P(ReferenceData, AReinsurerTakingPartInTreatyDataStays) {
     Seed();
     Treaty t = MakeTreaty("Q1", "20240101", "QS-1");
     t.reins = {Participant("01", 1.0)};
@@ -128,8 +122,7 @@ TEST_P(ReferenceData, AReinsurerTakingPartInTreatyDataStays)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '01'"), 1);
 }
 
-TEST_P(ReferenceData, TheLookUpAnswersTheFirstCodeThatBeginsWithTheTypedOne)
-{
+TEST_P(ReferenceData, TheLookUpAnswersTheFirstCodeThatBeginsWithTheTypedOne) {
     Seed();
     ASSERT_EQ(Send(183, Bytes(Reinsurer("0105", "后一家")), kOpInsert, 0).Status(), 0);
     const Reply first = Send(3019, Bytes(Reinsurer("01", "")));
@@ -142,8 +135,7 @@ TEST_P(ReferenceData, TheLookUpAnswersTheFirstCodeThatBeginsWithTheTypedOne)
     EXPECT_TRUE(none.body.empty());
 }
 
-TEST_P(ReferenceData, BrokerEntriesAreKeptPerBroker)
-{
+TEST_P(ReferenceData, BrokerEntriesAreKeptPerBroker) {
     Seed();
     _RIAgentStruct a{};
     Set(a.szBrokerCode, "B1");
@@ -172,8 +164,7 @@ TEST_P(ReferenceData, BrokerEntriesAreKeptPerBroker)
     EXPECT_EQ(SendRecord(217, a, kOpDelete).Status(), kRefused);
 }
 
-TEST_P(ReferenceData, ExchangeRatesAreListedBySourceTargetAndDate)
-{
+TEST_P(ReferenceData, ExchangeRatesAreListedBySourceTargetAndDate) {
     ASSERT_GE(Db().Execute("INSERT INTO t_exch_rate (c_src_cur, c_dst_cur, c_start_date, c_end_date, n_rate) VALUES "
                            "('03', '01', '20240101', '20241231', 7.092), ('02', '01', '20240101', '20241231', 0.9062)"),
               0);

@@ -9,8 +9,7 @@ namespace {
 
 using RequestCheck = ServerTest;
 
-_ContCodeStruct Code(const char* code, const char* name, char type = 'A')
-{
+_ContCodeStruct Code(const char* code, const char* name, char type = 'A') {
     _ContCodeStruct r{};
     Set(r.szContCode, code);
     Set(r.szChnName, name);
@@ -18,23 +17,21 @@ _ContCodeStruct Code(const char* code, const char* name, char type = 'A')
     return r;
 }
 
-TEST_P(RequestCheck, UnknownCodesAndOperationsOutsideTheTableAreRefused)
-{
+TEST_P(RequestCheck, UnknownCodesAndOperationsOutsideTheTableAreRefused) {
     EXPECT_EQ(Send(999).Status(), kUnknownCode);
     EXPECT_EQ(Send(-5).Status(), kUnknownCode);
-    EXPECT_EQ(Send(180, {}, 1).Status(), kBadRequest);             // a query carries operation 0
+    EXPECT_EQ(Send(180, {}, 1).Status(), kBadRequest);  // a query carries operation 0
     EXPECT_EQ(Send(181, Bytes(Code("Q9", "名称")), 3).Status(), kBadRequest);
     const Reply ok = Send(180);
     EXPECT_EQ(ok.Status(), 0);
     EXPECT_EQ(ok.head.nTransCode, 180);
 }
 
-TEST_P(RequestCheck, BodySizesAndCountsMustMatchTheRule)
-{
+TEST_P(RequestCheck, BodySizesAndCountsMustMatchTheRule) {
     Seed();
     const std::string code = Bytes(Code("Q9", "名称"));
-    EXPECT_EQ(Send(181, code.substr(0, 126)).Status(), kBadRequest);        // shorter than the record
-    EXPECT_EQ(Send(181, code + "x").Status(), kBadRequest);                 // longer
+    EXPECT_EQ(Send(181, code.substr(0, 126)).Status(), kBadRequest);            // shorter than the record
+    EXPECT_EQ(Send(181, code + "x").Status(), kBadRequest);                     // longer
     EXPECT_EQ(Send(181, code, kel::records::kOpDelete).Status(), kBadRequest);  // a delete sends 3 bytes
     EXPECT_EQ(Send(180, "x").Status(), kBadRequest);
 
@@ -58,8 +55,7 @@ TEST_P(RequestCheck, BodySizesAndCountsMustMatchTheRule)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code WHERE c_cont_code = 'Q9'"), 0);
 }
 
-TEST_P(RequestCheck, TextsNeedTheirNulAndValidGbkAndRealsMustBeFinite)
-{
+TEST_P(RequestCheck, TextsNeedTheirNulAndValidGbkAndRealsMustBeFinite) {
     Seed();
     _ContCodeStruct r = Code("Q9", "名称");
     std::memset(r.szContCode, 'Q', sizeof r.szContCode);  // no NUL inside the field
@@ -87,8 +83,7 @@ TEST_P(RequestCheck, TextsNeedTheirNulAndValidGbkAndRealsMustBeFinite)
     EXPECT_EQ(SendRecord(181, Code("Q9", "名称")).Status(), 0);
 }
 
-TEST_P(RequestCheck, AFailureHalfwayLeavesNothingWritten)
-{
+TEST_P(RequestCheck, AFailureHalfwayLeavesNothingWritten) {
     Seed();
     // A reinsurer with two accounts, then an update whose second account is bad.
     _RICompanyStruct ri{};

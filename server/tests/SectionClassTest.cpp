@@ -8,8 +8,7 @@ namespace {
 using namespace kel::records;
 using SectionsAndClasses = ServerTest;
 
-_SectionStruct Section(int32_t contId, const char* code, double rate, int32_t id = 0)
-{
+_SectionStruct Section(int32_t contId, const char* code, double rate, int32_t id = 0) {
     _SectionStruct s{};
     s.nSectId = id;
     s.nContId = contId;
@@ -20,8 +19,7 @@ _SectionStruct Section(int32_t contId, const char* code, double rate, int32_t id
     return s;
 }
 
-std::string SectProducts(int32_t sectId, std::initializer_list<const char*> codes)
-{
+std::string SectProducts(int32_t sectId, std::initializer_list<const char*> codes) {
     std::vector<_SectDetailStruct> rs;
     for (const char* c : codes) {
         _SectDetailStruct d{};
@@ -32,8 +30,7 @@ std::string SectProducts(int32_t sectId, std::initializer_list<const char*> code
     return Bytes(rs);
 }
 
-std::string ClassProducts(int32_t contId, const char* cls, std::initializer_list<const char*> codes)
-{
+std::string ClassProducts(int32_t contId, const char* cls, std::initializer_list<const char*> codes) {
     std::vector<_InsrClassDtlStruct> rs;
     for (const char* c : codes) {
         _InsrClassDtlStruct d{};
@@ -45,8 +42,7 @@ std::string ClassProducts(int32_t contId, const char* cls, std::initializer_list
     return Bytes(rs);
 }
 
-TEST_P(SectionsAndClasses, SectionsGetIdentifiersFromTheServerAndKeepTheirProductSets)
-{
+TEST_P(SectionsAndClasses, SectionsGetIdentifiersFromTheServerAndKeepTheirProductSets) {
     Seed();
     const int32_t id = InsertTreaty(MakeTreaty("Q1", "20240101", "QS-1"));
     ASSERT_EQ(SendRecord(192, Section(id, "S2", 0.30), kOpInsert).Status(), 0);
@@ -90,8 +86,7 @@ TEST_P(SectionsAndClasses, SectionsGetIdentifiersFromTheServerAndKeepTheirProduc
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_sect_detail"), 0);
 }
 
-TEST_P(SectionsAndClasses, ClassesAreKeyedByTreatyAndCode)
-{
+TEST_P(SectionsAndClasses, ClassesAreKeyedByTreatyAndCode) {
     Seed();
     const int32_t id = InsertTreaty(MakeTreaty("Q1", "20240101", "QS-1"));
     _InsrncSectStruct cls{};

@@ -8,21 +8,18 @@
 
 namespace kel::server::test {
 
-TempDir::TempDir()
-{
+TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kelmor-server-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
 
-TempDir::~TempDir()
-{
+TempDir::~TempDir() {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
 }
 
-PgDatabase::PgDatabase()
-{
+PgDatabase::PgDatabase() {
     const char* conn = std::getenv("KELMOR_PG_CONN");
     if (!conn || !*conn) return;
     admin_ = conn;
@@ -49,19 +46,16 @@ PgDatabase::PgDatabase()
     }
 }
 
-PgDatabase::~PgDatabase()
-{
+PgDatabase::~PgDatabase() {
     if (name_.empty()) return;
     if (auto admin = kel::db::Open(admin_)) admin->Execute("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
 }
 
-std::string BackendName(const ::testing::TestParamInfo<Backend>& info)
-{
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
 }
 
-std::string Treaty::Body(int code) const
-{
+std::string Treaty::Body(int code) const {
     const kel::records::ContSubCounts counts{static_cast<int32_t>(reins.size()), static_cast<int32_t>(risk.size()),
                                              static_cast<int32_t>(extra.size())};
     std::string body = Bytes(*kel::records::MakeContSubHead(code, counts)) + Bytes(info);
@@ -72,8 +66,7 @@ std::string Treaty::Body(int code) const
     return body + Bytes(extra);
 }
 
-Treaty MakeTreaty(const char* code, const char* start, const char* contNo)
-{
+Treaty MakeTreaty(const char* code, const char* start, const char* contNo) {
     Treaty t;
     Set(t.info.szContCode, code);
     Set(t.info.szStartDate, start);
@@ -89,8 +82,7 @@ Treaty MakeTreaty(const char* code, const char* start, const char* contNo)
     return t;
 }
 
-_ContReinsStruct Participant(const char* code, double share, double limit)
-{
+_ContReinsStruct Participant(const char* code, double share, double limit) {
     _ContReinsStruct r{};
     Set(r.szRICode, code);
     r.dShare = share;
@@ -98,8 +90,7 @@ _ContReinsStruct Participant(const char* code, double share, double limit)
     return r;
 }
 
-_ContRiskStruct ProductRow(const char* product, const char* level, double limit, float quota)
-{
+_ContRiskStruct ProductRow(const char* product, const char* level, double limit, float quota) {
     _ContRiskStruct r{};
     Set(r.szProdCode, product);
     Set(r.szRiskLevel, level);
@@ -114,8 +105,7 @@ _ContRiskStruct ProductRow(const char* product, const char* level, double limit,
 }
 
 _ContExtraStruct SubReinsurer(const char* broker, const char* sub, const char* share, const char* brokerShare,
-                              char status)
-{
+                              char status) {
     _ContExtraStruct e{};
     Set(e.szBrokerCode, broker);
     Set(e.szSubRICode, sub);
@@ -125,8 +115,7 @@ _ContExtraStruct SubReinsurer(const char* broker, const char* sub, const char* s
     return e;
 }
 
-void ServerTest::SetUp()
-{
+void ServerTest::SetUp() {
     if (GetParam() == Backend::Postgres) {
         pg_ = std::make_unique<PgDatabase>();
         if (pg_->Conn().empty()) GTEST_SKIP() << "set KELMOR_PG_CONN to run against PostgreSQL";
@@ -147,16 +136,14 @@ void ServerTest::SetUp()
     ASSERT_TRUE(db_) << error;
 }
 
-void ServerTest::TearDown()
-{
+void ServerTest::TearDown() {
     db_.reset();
     server_.reset();
     pg_.reset();
     dir_.reset();
 }
 
-Reply ServerTest::Send(int code, std::string_view body, int32_t op, int16_t count)
-{
+Reply ServerTest::Send(int code, std::string_view body, int32_t op, int16_t count) {
     _PacketHead head{};
     head.nTransCode = static_cast<int16_t>(code);
     head.nCount = count;
@@ -167,8 +154,7 @@ Reply ServerTest::Send(int code, std::string_view body, int32_t op, int16_t coun
     return reply;
 }
 
-int64_t ServerTest::Count(const std::string& sql)
-{
+int64_t ServerTest::Count(const std::string& sql) {
     auto rs = db_->Query(sql);
     EXPECT_TRUE(rs) << sql << ": " << db_->LastError();
     if (!rs || rs->rows.empty()) return -1;
@@ -177,16 +163,14 @@ int64_t ServerTest::Count(const std::string& sql)
     return -1;
 }
 
-std::string ServerTest::Text(const std::string& sql)
-{
+std::string ServerTest::Text(const std::string& sql) {
     auto rs = db_->Query(sql);
     EXPECT_TRUE(rs) << sql << ": " << db_->LastError();
     if (!rs || rs->rows.empty()) return "<no row>";
     return rs->rows[0][0].ToText();
 }
 
-void ServerTest::Seed()
-{
+void ServerTest::Seed() {
     const char* statements[] = {
         "INSERT INTO t_prd_prod (c_prod_no, c_nme_cn) VALUES ('0101', '企业财产保险'), ('0102', '家庭财产保险'), "
         "('0401', '建筑工程一切险')",
@@ -200,8 +184,7 @@ void ServerTest::Seed()
     for (const char* s : statements) ASSERT_GE(db_->Execute(s), 0) << s << ": " << db_->LastError();
 }
 
-int32_t ServerTest::InsertTreaty(const Treaty& t)
-{
+int32_t ServerTest::InsertTreaty(const Treaty& t) {
     const Reply r = Send(189, t.Body(189));
     EXPECT_EQ(r.Status(), 0);
     return static_cast<int32_t>(Count("SELECT MAX(n_cont_id) FROM t_cont_info"));

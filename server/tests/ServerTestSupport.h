@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/db/Database.h"
 #include "common/text/GbkText.h"
 #include "data/TransactionCodes.h"
-#include "host/qxcommon/Database.h"
 #include "server/Server.h"
 
 namespace kel::server::test {
@@ -51,8 +51,7 @@ struct Reply {
     int Status() const { return head.cStatus; }
     int Count() const { return head.nCount; }
     template <class R>
-    std::vector<R> Records(std::size_t offset = 0) const
-    {
+    std::vector<R> Records(std::size_t offset = 0) const {
         std::vector<R> out((body.size() - offset) / sizeof(R));
         if (!out.empty()) std::memcpy(out.data(), body.data() + offset, out.size() * sizeof(R));
         return out;
@@ -61,30 +60,25 @@ struct Reply {
 
 // A text field from UTF-8 (GBK on the wire).
 template <std::size_t N>
-void Set(char (&field)[N], std::string_view utf8)
-{
+void Set(char (&field)[N], std::string_view utf8) {
     ASSERT_EQ(kel::text::PutField(field, N, utf8), kel::text::PutResult::Ok) << utf8;
 }
 template <std::size_t N>
-std::string Get(const char (&field)[N])
-{
+std::string Get(const char (&field)[N]) {
     return kel::text::GetField(field, N);
 }
 
 // The bytes of one or more records.
 template <class R>
-std::string Bytes(const R& r)
-{
+std::string Bytes(const R& r) {
     return std::string(reinterpret_cast<const char*>(&r), sizeof r);
 }
 template <class R>
-std::string Bytes(const std::vector<R>& rs)
-{
+std::string Bytes(const std::vector<R>& rs) {
     return std::string(reinterpret_cast<const char*>(rs.data()), rs.size() * sizeof(R));
 }
 template <std::size_t N>
-std::string Key(int32_t id)
-{
+std::string Key(int32_t id) {
     char field[N];
     kel::records::PutDecimalKey(field, N, id);
     return std::string(field, N);
@@ -111,8 +105,7 @@ protected:
 
     Reply Send(int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1);
     template <class R>
-    Reply SendRecord(int code, const R& r, int32_t op = 0)
-    {
+    Reply SendRecord(int code, const R& r, int32_t op = 0) {
         return Send(code, Bytes(r), op);
     }
 
@@ -133,10 +126,10 @@ protected:
 
 std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
 
-#define KELMOR_SERVER_BACKENDS(Suite)                                                                   \
-    INSTANTIATE_TEST_SUITE_P(Backends, Suite,                                                           \
-                             ::testing::Values(::kel::server::test::Backend::Sqlite,                  \
-                                               ::kel::server::test::Backend::Postgres),               \
-                             ::kel::server::test::BackendName)
+#define KELMOR_SERVER_BACKENDS(Suite)                                                                    \
+    INSTANTIATE_TEST_SUITE_P(                                                                            \
+        Backends, Suite,                                                                                 \
+        ::testing::Values(::kel::server::test::Backend::Sqlite, ::kel::server::test::Backend::Postgres), \
+        ::kel::server::test::BackendName)
 
 }  // namespace kel::server::test

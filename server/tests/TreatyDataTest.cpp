@@ -14,8 +14,7 @@ struct SubLists {
     std::vector<_ContExtraStruct> extra;
 };
 
-SubLists Load(const Reply& r)
-{
+SubLists Load(const Reply& r) {
     SubLists s;
     EXPECT_EQ(r.Status(), 0);
     if (r.body.size() < sizeof s.head) return s;
@@ -33,8 +32,7 @@ SubLists Load(const Reply& r)
     return s;
 }
 
-Treaty WithBroker()
-{
+Treaty WithBroker() {
     Treaty t = MakeTreaty("Q1", "20240101", "QS-2024");
     t.info.dQuotaRatio = 0.35;
     t.reins = {Participant("B1", 0.5, 2e8), Participant("01", 0.5)};
@@ -43,8 +41,7 @@ Treaty WithBroker()
     return t;
 }
 
-TEST_P(TreatyData, AnInsertGetsAnIdentifierAndComesBackWithItsLists)
-{
+TEST_P(TreatyData, AnInsertGetsAnIdentifierAndComesBackWithItsLists) {
     Seed();
     const int32_t id = InsertTreaty(WithBroker());
     ASSERT_GT(id, 0);
@@ -74,8 +71,7 @@ TEST_P(TreatyData, AnInsertGetsAnIdentifierAndComesBackWithItsLists)
     EXPECT_EQ(Send(190, std::string(10, '7')).Status(), kBadRequest);  // no NUL in the key
 }
 
-TEST_P(TreatyData, TheSearchAnswersEveryRecordWhoseStartDateBeginsWithTheKey)
-{
+TEST_P(TreatyData, TheSearchAnswersEveryRecordWhoseStartDateBeginsWithTheKey) {
     Seed();
     InsertTreaty(WithBroker());
     InsertTreaty(MakeTreaty("S1", "20230701", "S1-2023"));
@@ -101,8 +97,7 @@ TEST_P(TreatyData, TheSearchAnswersEveryRecordWhoseStartDateBeginsWithTheKey)
     EXPECT_EQ(Get(found[1].szContTypeName), "非比例合约");
 }
 
-TEST_P(TreatyData, ASecondRecordForTheSameTreatyAndStartDateIsRefused)
-{
+TEST_P(TreatyData, ASecondRecordForTheSameTreatyAndStartDateIsRefused) {
     Seed();
     InsertTreaty(WithBroker());
     Treaty again = MakeTreaty("Q1", "20240101", "QS-other");
@@ -114,8 +109,7 @@ TEST_P(TreatyData, ASecondRecordForTheSameTreatyAndStartDateIsRefused)
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_info"), 2);
 }
 
-TEST_P(TreatyData, AnUpdateReplacesTheListsAndAppliesTheSubReinsurerStatuses)
-{
+TEST_P(TreatyData, AnUpdateReplacesTheListsAndAppliesTheSubReinsurerStatuses) {
     Seed();
     Treaty t = WithBroker();
     const int32_t id = InsertTreaty(t);
@@ -149,8 +143,7 @@ TEST_P(TreatyData, AnUpdateReplacesTheListsAndAppliesTheSubReinsurerStatuses)
     EXPECT_EQ(Send(187, t.Body(187), kOpUpdate).Status(), kRefused);  // a reinsurer twice
 }
 
-TEST_P(TreatyData, ADeleteTakesTheListsSectionsClassesAndDetailsAlong)
-{
+TEST_P(TreatyData, ADeleteTakesTheListsSectionsClassesAndDetailsAlong) {
     Seed();
     const int32_t id = InsertTreaty(WithBroker());
     const int32_t keep = InsertTreaty(MakeTreaty("S1", "20240101", "S1-2024"));

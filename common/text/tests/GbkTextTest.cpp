@@ -28,15 +28,17 @@ TEST(GbkConversion, RoundTripsChineseAndAscii) {
 }
 
 TEST(GbkConversion, RefusesWhatGbkCannotHold) {
-    EXPECT_FALSE(Utf8ToGbk("abc😀"));           // outside GBK
-    EXPECT_FALSE(IsGbkEncodable("한국어"));       // Hangul syllables are not in GBK
-    EXPECT_FALSE(Utf8ToGbk("ab\xFF" "c"));      // invalid UTF-8
+    EXPECT_FALSE(Utf8ToGbk("abc😀"));         // outside GBK
+    EXPECT_FALSE(IsGbkEncodable("한국어"));  // Hangul syllables are not in GBK
+    EXPECT_FALSE(
+        Utf8ToGbk("ab\xFF"
+                  "c"));  // invalid UTF-8
     EXPECT_FALSE(GbkByteLength("x😀"));
     EXPECT_FALSE(CutToGbkBytes("😀", 10));
     EXPECT_TRUE(IsGbkEncodable("合约资料设置"));
     EXPECT_EQ(FirstNonGbkOffset("中a😀b"), 4u);
     EXPECT_FALSE(FirstNonGbkOffset("中ab"));
-    EXPECT_FALSE(GbkToUtf8("ab\xD6"));           // lead byte without its second byte
+    EXPECT_FALSE(GbkToUtf8("ab\xD6"));  // lead byte without its second byte
 }
 
 TEST(GbkCut, NeverSplitsATwoByteCharacter) {
@@ -95,7 +97,10 @@ TEST(GbkField, ReadStopsAtWidthWithoutNul) {
         char code[4];
         char next[4];
     } rec;
-    std::memcpy(rec.code, "AB" "\xD6\xD0", 4);  // full width, no terminator
+    std::memcpy(rec.code,
+                "AB"
+                "\xD6\xD0",
+                4);  // full width, no terminator
     std::memcpy(rec.next, "ZZZ", 4);
     EXPECT_EQ(GetField(rec.code), "AB中");
     EXPECT_EQ(GetRawField(rec.code, 4), "AB" + kZhong);

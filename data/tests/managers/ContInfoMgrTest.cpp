@@ -8,16 +8,14 @@ namespace {
 
 class ContInfo : public ManagerTest {
 protected:
-    ContInfo()
-    {
+    ContInfo() {
         mgr.m_stContInfo.nContId = 4711;
         std::strcpy(mgr.m_stContInfo.szStartDate, "2024");
         std::strcpy(mgr.m_stContInfo.szContCode, "QS");
         for (int i = 0; i < 3; ++i) risk[i].nLines = i + 1;
     }
     // The 190 answer block with these lists.
-    std::vector<char> SubListAnswer(int nReins, int nRisk, int nExtra)
-    {
+    std::vector<char> SubListAnswer(int nReins, int nRisk, int nExtra) {
         _ContSubListHead block{};
         block.nReinsCount = nReins;
         block.nRiskCount = nRisk;
@@ -155,7 +153,8 @@ TEST_F(ContInfo, SubListFailuresKeepOrEmptyTheLists) {
     channel->AnswerStatus(1);
     EXPECT_FALSE(mgr.GetContSubList());
     EXPECT_EQ(mgr.m_arrReins.Count(), 2);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"接收数据包失败", "接收数据包失败", "接收数据包失败", "服务器处理失败!"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"接收数据包失败", "接收数据包失败", "接收数据包失败", "服务器处理失败!"}));
 
     driver->ClearRecords();
     for (int allowed : {0, 1, 2}) {
@@ -164,7 +163,8 @@ TEST_F(ContInfo, SubListFailuresKeepOrEmptyTheLists) {
         EXPECT_FALSE(mgr.GetContSubList());
         EXPECT_TRUE(mgr.m_arrReins.Empty() && mgr.m_arrRisk.Empty() && mgr.m_arrExtra.Empty());
     }
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"分配责任内存失败！", "分配附加险内存失败！", "分配附加险内存失败！"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"分配责任内存失败！", "分配附加险内存失败！", "分配附加险内存失败！"}));
 }
 
 TEST_F(ContInfo, IdentifierTooLongForTheTenByteKeyIsNotSent) {

@@ -40,7 +40,8 @@ TEST_F(Framework, QueryFailuresGoThroughDispErrBox) {
     EXPECT_FALSE(mgr.GetExchRateList(&answer, &count));
     channel->AnswerStatus(3);
     EXPECT_FALSE(mgr.GetExchRateList(&answer, &count));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"未连接到应用服务器!", "等待应用服务器应答超时!", "服务器处理失败!"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"未连接到应用服务器!", "等待应用服务器应答超时!", "服务器处理失败!"}));
 }
 
 TEST_F(Framework, AnswerWithoutRecordsSucceedsWithABufferToFree) {

@@ -12,8 +12,7 @@ namespace {
 
 class RefData : public ManagerTest {
 protected:
-    RefData()
-    {
+    RefData() {
         std::strcpy(company.szRICode, "AB12");
         std::strcpy(company.szChnName, "示例再保");
         company.cCompKind = 'A';

@@ -35,16 +35,14 @@ protected:
 
     std::vector<std::string> Messages() { return driver->MessageTexts(); }
     // The last request, head and body, must be exactly these bytes.
-    void ExpectSent(const _PacketHead& head, const std::vector<char>& body)
-    {
+    void ExpectSent(const _PacketHead& head, const std::vector<char>& body) {
         ASSERT_FALSE(channel->requests.empty());
         EXPECT_EQ(BytesOf(channel->Last().head), BytesOf(head));
         EXPECT_EQ(channel->Last().body, body);
     }
     // Each operation (0 insert, 1 update, 2 delete), called through the base
     // class, sends this body with its operation value.
-    void ExpectCommands(CBaseMgr& mgr, int16_t code, const std::vector<char>& body, std::vector<int> ops = {0, 1, 2})
-    {
+    void ExpectCommands(CBaseMgr& mgr, int16_t code, const std::vector<char>& body, std::vector<int> ops = {0, 1, 2}) {
         for (int op : ops) {
             ASSERT_TRUE(op == 0 ? mgr.Insert() : op == 1 ? mgr.Update() : mgr.Delete());
             ExpectSent(ExpectedHead(code, 1, op), body);

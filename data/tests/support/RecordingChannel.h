@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/net/Channel.h"
 #include "data/PacketHead.h"
-#include "host/qxcommon/Channel.h"
 
 namespace kel::testing {
 
@@ -29,16 +29,14 @@ public:
     std::vector<SentRequest> requests;
     std::deque<ScriptedAnswer> answers;  // without one: status 0, count 0, no body
 
-    int Send(const _PacketHead& head, const void* body, std::size_t length) override
-    {
+    int Send(const _PacketHead& head, const void* body, std::size_t length) override {
         if (sendResult) return sendResult;
         const char* bytes = static_cast<const char*>(body);
         requests.push_back({head, std::vector<char>(bytes, bytes + length)});
         return 0;
     }
 
-    int Receive(_PacketHead& head, std::vector<char>& body) override
-    {
+    int Receive(_PacketHead& head, std::vector<char>& body) override {
         ScriptedAnswer answer;
         if (!answers.empty()) {
             answer = std::move(answers.front());
@@ -52,23 +50,20 @@ public:
 
     // Script helpers.
     void FailReceive(int result) { answers.push_back({result, {}, {}}); }
-    void AnswerStatus(int8_t status)
-    {
+    void AnswerStatus(int8_t status) {
         ScriptedAnswer a;
         a.head.cStatus = status;
         answers.push_back(std::move(a));
     }
     // An answer with head count `count` and these raw body bytes.
-    void AnswerRaw(int16_t count, std::vector<char> body)
-    {
+    void AnswerRaw(int16_t count, std::vector<char> body) {
         ScriptedAnswer a;
         a.head.nCount = count;
         a.body = std::move(body);
         answers.push_back(std::move(a));
     }
     template <class T>
-    void AnswerRecords(const std::vector<T>& records)
-    {
+    void AnswerRecords(const std::vector<T>& records) {
         std::vector<char> body(records.size() * sizeof(T));
         if (!records.empty()) std::memcpy(body.data(), records.data(), body.size());
         AnswerRaw(static_cast<int16_t>(records.size()), std::move(body));
@@ -79,17 +74,17 @@ public:
 
 // The bytes of a record, for byte-exact comparisons.
 template <class T>
-std::vector<char> BytesOf(const T& value)
-{
+std::vector<char> BytesOf(const T& value) {
     const char* p = reinterpret_cast<const char*>(&value);
     return std::vector<char>(p, p + sizeof(T));
 }
 
-inline void Append(std::vector<char>& out, const std::vector<char>& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void Append(std::vector<char>& out, const std::vector<char>& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 // The request head the module must send: zero but for these fields.
-inline _PacketHead ExpectedHead(int16_t code, int16_t count = 1, int32_t operation = 0)
-{
+inline _PacketHead ExpectedHead(int16_t code, int16_t count = 1, int32_t operation = 0) {
     _PacketHead head;
     std::memset(&head, 0, sizeof head);
     head.nTransCode = code;

@@ -92,9 +92,7 @@ public:
         static_cast<CButton*>(GetDlgItem(IDC_RADIO_A))->SetCheck(BST_CHECKED);
         return TRUE;
     }
-    void Log(std::string e) {
-        events.push_back(std::move(e));
-    }
+    void Log(std::string e) { events.push_back(std::move(e)); }
     void OnCodeChange() { Log("change:" + GetDlgItem(IDC_CODE)->GetText().str()); }
     void OnCodeLeave() { Log("leave"); }
     void OnKind() { Log("kind:" + std::to_string(static_cast<CComboBox*>(GetDlgItem(IDC_KIND))->GetCurSel())); }
@@ -113,17 +111,17 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(ControlsDialog, CDialog)
-    ON_EN_CHANGE(IDC_CODE, OnCodeChange)
-    ON_EN_KILLFOCUS(IDC_CODE, OnCodeLeave)
-    ON_CBN_SELCHANGE(IDC_KIND, OnKind)
-    ON_BN_CLICKED(IDC_LAPSED, OnLapsed)
-    ON_BN_CLICKED(IDC_RADIO_B, OnRadioB)
-    ON_CLBN_CHKCHANGE(IDC_TYPES, OnTypes)
-    ON_NOTIFY(LVN_ITEMCHANGED, IDC_DOCS, OnDocs)
-    ON_EN_CHANGE(IDC_DATE, OnDate)
-    ON_EN_CHANGE(IDC_AMOUNT, OnAmount)
-    ON_BN_CLICKED(IDC_AMP, OnAmp)
-    ON_BN_CLICKED(IDC_SAVE, OnSave)
+ON_EN_CHANGE(IDC_CODE, OnCodeChange)
+ON_EN_KILLFOCUS(IDC_CODE, OnCodeLeave)
+ON_CBN_SELCHANGE(IDC_KIND, OnKind)
+ON_BN_CLICKED(IDC_LAPSED, OnLapsed)
+ON_BN_CLICKED(IDC_RADIO_B, OnRadioB)
+ON_CLBN_CHKCHANGE(IDC_TYPES, OnTypes)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_DOCS, OnDocs)
+ON_EN_CHANGE(IDC_DATE, OnDate)
+ON_EN_CHANGE(IDC_AMOUNT, OnAmount)
+ON_BN_CLICKED(IDC_AMP, OnAmp)
+ON_BN_CLICKED(IDC_SAVE, OnSave)
 END_MESSAGE_MAP()
 
 template <class W>
@@ -236,9 +234,10 @@ private slots:
             QTest::mouseClick(Find<QPushButton>(v, IDC_SAVE), Qt::LeftButton);
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDOK));
-        const std::vector<std::string> expected = {
-            "change:X", "change:X1", "change:X1Y", "change:X1Y", "leave", "kind:1", "lapsed", "radioB", "types",
-            "docs:1",   "date:2",    "date:20",   "date:202",   "date:2025", "date:2025/0", "amp", "save"};
+        const std::vector<std::string> expected = {"change:X", "change:X1", "change:X1Y", "change:X1Y", "leave",
+                                                   "kind:1",   "lapsed",    "radioB",     "types",      "docs:1",
+                                                   "date:2",   "date:20",   "date:202",   "date:2025",  "date:2025/0",
+                                                   "amp",      "save"};
         QCOMPARE(dlg.events, expected);
     }
 

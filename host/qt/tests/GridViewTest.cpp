@@ -54,15 +54,17 @@ public:
             m_grid.SetItemText(row, 3, "0.2500");
         }
     }
-    void OnClick(NMHDR* nm, LRESULT*) { notes.emplace_back(nm->code & 0xFFFF, reinterpret_cast<NM_GRIDVIEW*>(nm)->iRow); }
+    void OnClick(NMHDR* nm, LRESULT*) {
+        notes.emplace_back(nm->code & 0xFFFF, reinterpret_cast<NM_GRIDVIEW*>(nm)->iRow);
+    }
     void OnRefill() { Fill(10000); }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(GridDialog, CDialog)
-    ON_NOTIFY(GVN_CLICK, IDC_GRID, OnClick)
-    ON_NOTIFY(GVN_DBLCLICK, IDC_GRID, OnClick)
-    ON_BN_CLICKED(IDC_FILL, OnRefill)
+ON_NOTIFY(GVN_CLICK, IDC_GRID, OnClick)
+ON_NOTIFY(GVN_DBLCLICK, IDC_GRID, OnClick)
+ON_BN_CLICKED(IDC_FILL, OnRefill)
 END_MESSAGE_MAP()
 
 QTableView* TableOf(kel::qt::DialogView& v) { return qobject_cast<QTableView*>(v.WidgetFor(IDC_GRID)); }

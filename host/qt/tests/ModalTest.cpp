@@ -24,7 +24,7 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(InnerDialog, CDialog)
-    ON_BN_CLICKED(IDC_ASK, OnAsk)
+ON_BN_CLICKED(IDC_ASK, OnAsk)
 END_MESSAGE_MAP()
 
 class OuterDialog : public CDialog {
@@ -49,9 +49,9 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(OuterDialog, CDialog)
-    ON_BN_CLICKED(IDC_OPEN, OnOpen)
-    ON_BN_CLICKED(IDOK, OnSave)
-    ON_BN_CLICKED(IDC_BUSY, OnBusy)
+ON_BN_CLICKED(IDC_OPEN, OnOpen)
+ON_BN_CLICKED(IDOK, OnSave)
+ON_BN_CLICKED(IDC_BUSY, OnBusy)
 END_MESSAGE_MAP()
 
 QPushButton* Button(kel::qt::DialogView& v, int id) { return qobject_cast<QPushButton*>(v.WidgetFor(id)); }
@@ -90,7 +90,7 @@ private slots:
             .Then([&](kel::qt::DialogView& inner) {
                 QVERIFY(inner.parentWidget() != nullptr);  // owned by the outer window
                 QTest::sendKeyEvent(QTest::Click, inner.WidgetFor(IDC_NAME), Qt::Key_unknown, QStringLiteral("再保"),
-                                   Qt::NoModifier);
+                                    Qt::NoModifier);
                 WhenMessageBox([&](QMessageBox& box) {
                     seenText = box.text();
                     question = box.icon() == QMessageBox::Question;

@@ -27,9 +27,7 @@ class Scripts {
 public:
     using Script = std::function<void(kel::qt::DialogView&)>;
     explicit Scripts(kel::qt::QtDriver& driver) {
-        driver.SetDialogShownHook([this](CDialog& dialog, kel::qt::DialogView& view) {
-            Run(dialog, view);
-        });
+        driver.SetDialogShownHook([this](CDialog& dialog, kel::qt::DialogView& view) { Run(dialog, view); });
     }
     Scripts& Then(Script script) {
         m_scripts.push_back(std::move(script));

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/db/CodeLists.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/qxcommon/CodeLists.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/HeadlessDriver.h"
@@ -26,13 +26,19 @@ enum : int {
 
 void RegisterForm() {
     win::TemplateBuilder(IDD_FORM, "基础表单")
-        .Label(-1, "代    码:", 0, 0).Edit(IDC_CODE, 0, 1)
-        .Label(-1, "中文名称:", 1, 0).Edit(IDC_NAME, 1, 1)
-        .Label(-1, "币    种:", 2, 0).Combo(IDC_CURRENCY, 2, 1)
-        .Label(-1, "险    种:", 3, 0).Combo(IDC_PRODUCT, 3, 1)
-        .Label(-1, "类    型:", 4, 0).Combo(IDC_TYPE, 4, 1)
+        .Label(-1, "代    码:", 0, 0)
+        .Edit(IDC_CODE, 0, 1)
+        .Label(-1, "中文名称:", 1, 0)
+        .Edit(IDC_NAME, 1, 1)
+        .Label(-1, "币    种:", 2, 0)
+        .Combo(IDC_CURRENCY, 2, 1)
+        .Label(-1, "险    种:", 3, 0)
+        .Combo(IDC_PRODUCT, 3, 1)
+        .Label(-1, "类    型:", 4, 0)
+        .Combo(IDC_TYPE, 4, 1)
         .Check(IDC_LAPSED, "是否失效", 5, 0)
-        .Label(-1, "金额:", 6, 0).Edit(IDC_AMOUNT, 6, 1)
+        .Label(-1, "金额:", 6, 0)
+        .Edit(IDC_AMOUNT, 6, 1)
         .Grid(IDC_GRID, 7, 0, 1, 2)
         .Button(IDOK, "确定[&O]", 8, 0, BS_DEFPUSHBUTTON)
         .Button(IDCANCEL, "返回", 8, 1)
@@ -83,8 +89,8 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(Form, CBASEBASE)
-    ON_MESSAGE(WM_CODELIST_CONDITION, OnCondition)
-    ON_MESSAGE(WM_CODELIST_CONDITION2, OnCondition)
+ON_MESSAGE(WM_CODELIST_CONDITION, OnCondition)
+ON_MESSAGE(WM_CODELIST_CONDITION2, OnCondition)
 END_MESSAGE_MAP()
 
 class BaseDialog : public ::testing::Test {
@@ -216,7 +222,8 @@ TEST_F(BaseDialog, GridCodeColumnsShowTheListsName) {
 TEST_F(BaseDialog, CodeListTableReadsRowsAndFailsCleanly) {
     Form form;
     int count = 2;
-    _CodeListStruct* rows = form.GetCodeListDataTable("SELECT C_PROD_NO,C_NME_CN FROM t_prd_prod ", &count, "t_prd_prod");
+    _CodeListStruct* rows =
+        form.GetCodeListDataTable("SELECT C_PROD_NO,C_NME_CN FROM t_prd_prod ", &count, "t_prd_prod");
     ASSERT_NE(rows, nullptr);
     EXPECT_EQ(count, 2);
     EXPECT_STREQ(rows[0].szCode, "0301");

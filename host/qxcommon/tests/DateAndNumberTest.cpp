@@ -22,8 +22,8 @@ TEST(FormatDate, TextThatIsNotADateGivesAnEmptyStoredForm) {
 TEST(FitNumber, KeepsTheShapeOfTheField) {
     EXPECT_EQ(kel::FitNumber("123.456", 5, 2), "12.45");  // 2 integer digits, 2 decimals
     EXPECT_EQ(kel::FitNumber("1.23456", 6, 4), "1.2345");
-    EXPECT_EQ(kel::FitNumber("-12a3", 3, 0), "-123");      // sign not counted, no fraction
-    EXPECT_EQ(kel::FitNumber("1.5", 3, 0), "1");           // no fraction: the point ends the number
+    EXPECT_EQ(kel::FitNumber("-12a3", 3, 0), "-123");  // sign not counted, no fraction
+    EXPECT_EQ(kel::FitNumber("1.5", 3, 0), "1");       // no fraction: the point ends the number
     EXPECT_EQ(kel::FitNumber("1..2.3", 10, 2), "1.23");
     EXPECT_EQ(kel::FitNumber("98765432.1", 0, 0), "98765432.1");  // no limits at all
     EXPECT_EQ(kel::FitNumber("--5", 4, 1), "-5");

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/net/Channel.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/qxcommon/Channel.h"
 #include "host/win/HeadlessDriver.h"
 
 namespace {

@@ -24,8 +24,8 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(DateDialog, CDialog)
-    ON_EN_CHANGE(IDC_START, OnStartChange)
-    ON_EN_KILLFOCUS(IDC_START, OnStartLeave)
+ON_EN_CHANGE(IDC_START, OnStartChange)
+ON_EN_KILLFOCUS(IDC_START, OnStartLeave)
 END_MESSAGE_MAP()
 
 CString Shown(CQXDateTime& field) {

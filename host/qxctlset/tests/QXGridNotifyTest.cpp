@@ -49,8 +49,8 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(ListDialog, CDialog)
-    ON_NOTIFY(0xfffe, IDC_GRID, OnClickGrid)
-    ON_NOTIFY(0xfffd, IDC_GRID, OnDblClickGrid)
+ON_NOTIFY(0xfffe, IDC_GRID, OnClickGrid)
+ON_NOTIFY(0xfffd, IDC_GRID, OnDblClickGrid)
 END_MESSAGE_MAP()
 
 class GridOnDialog : public ::testing::Test {

@@ -87,7 +87,7 @@ TEST(QXGrid, TextSortFollowsGbkOrderAndMovesWholeRowsWithTheCurrentRow) {
     grid.UserClickHeader(1);
     EXPECT_EQ(Column(grid, 1), (std::vector<std::string>{"阿里", "北京", "中国"}));
     EXPECT_EQ(Column(grid, 4), (std::vector<std::string>{"N", "Y", "N"}));  // hidden cells move too
-    EXPECT_EQ(grid.GetItemText(0, 1), "中文名称");                      // the header stays
+    EXPECT_EQ(grid.GetItemText(0, 1), "中文名称");                          // the header stays
     EXPECT_EQ(grid.GetItemBkColour(2, 4), kMarked);
     EXPECT_EQ(grid.GetItemBkColour(1, 0), CQXGrid::kDefaultBkColour);
     EXPECT_EQ(grid.GetRow(), 3);
@@ -143,9 +143,9 @@ TEST(QXGrid, CodeColumnsShowNamesButKeepTheirCodes) {
     AddRow(grid, {"R99", "R99"});
     EXPECT_EQ(grid.GetItemText(1, 1), "R02");
     EXPECT_EQ(grid.GetDisplayText(1, 1), "乙再保险");
-    EXPECT_EQ(grid.GetDisplayText(3, 1), "R99");      // no name: the code
+    EXPECT_EQ(grid.GetDisplayText(3, 1), "R99");       // no name: the code
     EXPECT_EQ(grid.GetDisplayText(0, 1), "中文名称");  // headers are not codes
-    EXPECT_EQ(grid.GetDisplayText(1, 0), "R02");      // a text column
+    EXPECT_EQ(grid.GetDisplayText(1, 0), "R02");       // a text column
 
     grid.UserClickHeader(1);  // sorts by what is shown: 甲 < 乙 < R99 (ASCII first)
     EXPECT_EQ(Column(grid, 1), (std::vector<std::string>{"R99", "R01", "R02"}));

@@ -6,14 +6,14 @@
 using namespace testdlg;
 
 BEGIN_MESSAGE_MAP(FormDialog, CDialog)
-    ON_BN_CLICKED(IDC_SAVE, OnSave)
-    ON_BN_CLICKED(IDC_CHILD, OnChild)
-    ON_EN_CHANGE(IDC_CODE, OnCodeChange)
-    ON_EN_KILLFOCUS(IDC_CODE, OnCodeKillFocus)
-    ON_CBN_SELCHANGE(IDC_KIND, OnKindChange)
-    ON_BN_CLICKED(IDC_LAPSED, OnLapsed)
-    ON_MESSAGE(0x465, OnCondition)
-    ON_MESSAGE(0x466, OnCondition)
+ON_BN_CLICKED(IDC_SAVE, OnSave)
+ON_BN_CLICKED(IDC_CHILD, OnChild)
+ON_EN_CHANGE(IDC_CODE, OnCodeChange)
+ON_EN_KILLFOCUS(IDC_CODE, OnCodeKillFocus)
+ON_CBN_SELCHANGE(IDC_KIND, OnKindChange)
+ON_BN_CLICKED(IDC_LAPSED, OnLapsed)
+ON_MESSAGE(0x465, OnCondition)
+ON_MESSAGE(0x466, OnCondition)
 END_MESSAGE_MAP()
 
 class DialogRuntime : public ::testing::Test {

@@ -1,0 +1,56 @@
+// The packet channel to the application server. The host opens it (and logs on)
+// before any screen runs and installs it; CBASEBASE::SendPacket/RecvPacket use it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "data/PacketHead.h"
+
+namespace kel {
+
+// Result codes of Send/Receive: 0 success, anything else a failure.
+enum ChannelError : int {
+    kChannelOk = 0,
+    kChannelNotConnected = 1,
+    kChannelSendFailed = 2,
+    kChannelReceiveFailed = 3,
+    kChannelTimeout = 4,
+    kChannelFrameTooLarge = 5,
+    kChannelClosed = 6,
+    kChannelNoMemory = 7,
+};
+
+// What a channel result means, in the user's words; null for a code no channel gives.
+inline const char* ChannelErrorText(int code) {
+    switch (code) {
+        case kChannelOk: return "成功";
+        case kChannelNotConnected: return "未连接到应用服务器";
+        case kChannelSendFailed: return "发送数据包失败";
+        case kChannelReceiveFailed: return "接收数据包失败";
+        case kChannelTimeout: return "等待应用服务器应答超时";
+        case kChannelFrameTooLarge: return "数据包过大";
+        case kChannelClosed: return "与应用服务器的连接已断开";
+        case kChannelNoMemory: return "分配内存失败";
+        default: return nullptr;
+    }
+}
+
+class Channel {
+public:
+    virtual ~Channel() = default;
+    // Sends one request: head and body.
+    virtual int Send(const _PacketHead& head, const void* body, std::size_t length) = 0;
+    // Receives one answer: head and body (empty for a head-only answer).
+    virtual int Receive(_PacketHead& head, std::vector<char>& body) = 0;
+};
+
+// The one channel of the process, shared by host and module.
+void InstallChannel(std::shared_ptr<Channel> channel);
+std::shared_ptr<Channel> InstalledChannel();
+
+// Largest frame either end accepts (length field: head + body).
+inline constexpr std::size_t kMaxFrameBytes = 16u * 1024u * 1024u;
+
+}  // namespace kel

@@ -1,0 +1,174 @@
+#include "common/net/Frame.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace kel::net {
+
+// The head travels as the packed struct's bytes; its fields are little-endian.
+static_assert(std::endian::native == std::endian::little,
+              "the packet head is copied byte for byte and must be little-endian");
+
+namespace {
+
+std::uint32_t LoadLength(const char* p) {
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return std::uint32_t{b[0]} | std::uint32_t{b[1]} << 8 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[3]} << 24;
+}
+
+void StoreLength(std::uint32_t n, char* p) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((n >> (8 * i)) & 0xFF);
+}
+
+// Milliseconds for poll(): -1 without a deadline, 0 once it has passed, rounded up
+// so that poll never wakes just before the deadline and spins.
+int PollTimeout(Deadline deadline) {
+    if (deadline == kNoDeadline) return -1;
+    const auto now = Clock::now();
+    if (now >= deadline) return 0;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+    return static_cast<int>(std::min<long long>(ms, INT_MAX));
+}
+
+// Waits for `events`. POLLERR/POLLHUP count as ready: the next recv/send reports them.
+int WaitFor(int fd, short events, Deadline deadline, int failure) {
+    for (;;) {
+        const int ms = PollTimeout(deadline);
+        if (ms == 0) return kChannelTimeout;
+        pollfd p{fd, events, 0};
+        const int n = ::poll(&p, 1, ms);
+        if (n > 0) return (p.revents & POLLNVAL) ? failure : kChannelOk;
+        if (n < 0 && errno != EINTR) return failure;
+        // Timed out or interrupted: the loop re-checks the clock.
+    }
+}
+
+bool IsPeerGone(int error) {
+    return error == ECONNRESET || error == EPIPE || error == ENOTCONN || error == ECONNABORTED;
+}
+
+}  // namespace
+
+int CheckFrameLength(std::uint64_t n) {
+    if (n > kMaxFrameBytes) return kChannelFrameTooLarge;
+    if (n < kFrameHeadBytes) return kChannelReceiveFailed;
+    return kChannelOk;
+}
+
+int EncodeFrame(const _PacketHead& head, const void* body, std::size_t length, std::vector<char>& out) {
+    if (length > kMaxBodyBytes) return kChannelFrameTooLarge;
+    if (length > 0 && body == nullptr) return kChannelSendFailed;
+    const std::size_t start = out.size();
+    try {
+        out.resize(start + kFramePrefixBytes + kFrameHeadBytes + length);
+    } catch (const std::bad_alloc&) {
+        return kChannelNoMemory;
+    }
+    char* p = out.data() + start;
+    StoreLength(static_cast<std::uint32_t>(kFrameHeadBytes + length), p);
+    std::memcpy(p + kFramePrefixBytes, &head, kFrameHeadBytes);
+    if (length > 0) std::memcpy(p + kFramePrefixBytes + kFrameHeadBytes, body, length);
+    return kChannelOk;
+}
+
+int DecodeFrame(std::string_view data, DecodedFrame& frame, std::size_t& consumed) {
+    consumed = 0;
+    if (data.size() < kFramePrefixBytes) return kChannelOk;
+    const std::uint32_t n = LoadLength(data.data());
+    if (int r = CheckFrameLength(n)) return r;
+    if (data.size() - kFramePrefixBytes < n) return kChannelOk;
+    const char* head = data.data() + kFramePrefixBytes;
+    try {
+        frame.body.assign(head + kFrameHeadBytes, head + n);
+    } catch (const std::bad_alloc&) {
+        return kChannelNoMemory;
+    }
+    std::memcpy(&frame.head, head, kFrameHeadBytes);
+    consumed = kFramePrefixBytes + n;
+    return kChannelOk;
+}
+
+Deadline DeadlineAfter(int ms) { return Clock::now() + std::chrono::milliseconds(std::max(ms, 0)); }
+
+int WaitReadable(int fd, Deadline deadline) { return WaitFor(fd, POLLIN, deadline, kChannelReceiveFailed); }
+
+int WaitWritable(int fd, Deadline deadline) { return WaitFor(fd, POLLOUT, deadline, kChannelSendFailed); }
+
+int WriteAll(int fd, const void* data, std::size_t length, Deadline deadline) {
+    const char* p = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::send(fd, p + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (int r = WaitFor(fd, POLLOUT, deadline, kChannelSendFailed)) return r;
+        } else {
+            return (n < 0 && IsPeerGone(errno)) ? kChannelClosed : kChannelSendFailed;
+        }
+    }
+    return kChannelOk;
+}
+
+int ReadExact(int fd, void* data, std::size_t length, Deadline deadline) {
+    char* p = static_cast<char*>(data);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::recv(fd, p + done, length - done, MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            return kChannelClosed;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (int r = WaitFor(fd, POLLIN, deadline, kChannelReceiveFailed)) return r;
+        } else {
+            return IsPeerGone(errno) ? kChannelClosed : kChannelReceiveFailed;
+        }
+    }
+    return kChannelOk;
+}
+
+int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t length, Deadline deadline) {
+    // One buffer, one send: a head and body sent apart would wait on Nagle's delay.
+    std::vector<char> frame;
+    if (int r = EncodeFrame(head, body, length, frame)) return r;
+    return WriteAll(fd, frame.data(), frame.size(), deadline);
+}
+
+int ReadFrame(int fd, _PacketHead& head, std::vector<char>& body, Deadline deadline) {
+    char prefix[kFramePrefixBytes];
+    if (int r = ReadExact(fd, prefix, sizeof prefix, deadline)) return r;
+    const std::uint32_t n = LoadLength(prefix);
+    // Checked before anything is allocated: a lying length costs nothing.
+    if (int r = CheckFrameLength(n)) return r;
+    _PacketHead answer{};
+    if (int r = ReadExact(fd, &answer, kFrameHeadBytes, deadline)) return r;
+    std::vector<char> data;
+    try {
+        data.resize(n - kFrameHeadBytes);
+    } catch (const std::bad_alloc&) {
+        return kChannelNoMemory;
+    }
+    if (int r = ReadExact(fd, data.data(), data.size(), deadline)) return r;
+    head = answer;
+    body.swap(data);
+    return kChannelOk;
+}
+
+std::string_view DescribeChannelError(int code) {
+    const char* text = ChannelErrorText(code);
+    return text ? text : "未知错误";
+}
+
+}  // namespace kel::net

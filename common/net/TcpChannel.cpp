@@ -1,0 +1,145 @@
+#include "common/net/TcpChannel.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <utility>
+
+#include "common/net/Frame.h"
+#include "common/net/TcpConnect.h"
+
+namespace kel::net {
+namespace {
+
+TcpOptions WithDefaults(TcpOptions options) {
+    const TcpOptions defaults;
+    if (options.connectTimeoutMs <= 0) options.connectTimeoutMs = defaults.connectTimeoutMs;
+    if (options.receiveTimeoutMs <= 0) options.receiveTimeoutMs = defaults.receiveTimeoutMs;
+    return options;
+}
+
+// Closes the socket when the log-on does not get through.
+struct FdGuard {
+    int fd;
+    ~FdGuard() {
+        if (fd >= 0) ::close(fd);
+    }
+    int release() { return std::exchange(fd, -1); }
+};
+
+}  // namespace
+
+TcpChannel::~TcpChannel() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+ConnectResult TcpChannel::Connect(const std::string& host, std::uint16_t port, std::string_view userCode,
+                                  std::string_view password, const TcpOptions& options) {
+    const TcpOptions effective = WithDefaults(options);
+    {
+        std::unique_lock lock(m_mutex);
+        DropLocked(State::NotConnected);
+    }
+
+    _PacketHead head;
+    _LogonBody body;
+    ConnectResult result = BuildLogonRequest(userCode, password, head, body);
+    if (!result.ok()) return result;
+
+    OpenResult open = OpenTcpConnection(host, port, DeadlineAfter(effective.connectTimeoutMs));
+    if (open.fd < 0) return ConnectResult{open.error, false, std::move(open.message)};
+    FdGuard socket{open.fd};
+
+    const Deadline deadline = DeadlineAfter(effective.receiveTimeoutMs);
+    int r = WriteFrame(socket.fd, head, &body, sizeof body, deadline);
+    std::memset(&body, 0, sizeof body);
+    _PacketHead answer{};
+    std::vector<char> answerBody;
+    if (r == kChannelOk) r = ReadFrame(socket.fd, answer, answerBody, deadline);
+    if (r != kChannelOk)
+        return ConnectResult{r, false, "登录时与应用服务器通讯失败：" + std::string(DescribeChannelError(r))};
+    result = CheckLogonAnswer(answer);
+    if (!result.ok()) return result;
+
+    std::unique_lock lock(m_mutex);
+    DropLocked(State::NotConnected);  // in case another thread connected meanwhile
+    m_fd = socket.release();
+    m_options = effective;
+    m_state = State::Connected;
+    return result;
+}
+
+void TcpChannel::Close() {
+    std::unique_lock lock(m_mutex);
+    DropLocked(State::NotConnected);
+}
+
+bool TcpChannel::IsConnected() const {
+    std::lock_guard lock(m_mutex);
+    return m_state == State::Connected;
+}
+
+int TcpChannel::Send(const _PacketHead& head, const void* body, std::size_t length) {
+    // Refusals that write nothing leave the connection as it is.
+    if (length > kMaxBodyBytes) return kChannelFrameTooLarge;
+    if (length > 0 && body == nullptr) return kChannelSendFailed;
+
+    std::unique_lock lock(m_mutex);
+    if (int r = AwaitTurnLocked(lock)) return r;
+    const int r = WriteFrame(m_fd, head, body, length, DeadlineAfter(m_options.receiveTimeoutMs));
+    if (r == kChannelNoMemory) return r;  // nothing was written
+    if (r != kChannelOk) {
+        DropLocked(State::Broken);
+        return r;
+    }
+    m_owner = std::this_thread::get_id();
+    ++m_pending;
+    return kChannelOk;
+}
+
+int TcpChannel::Receive(_PacketHead& head, std::vector<char>& body) {
+    std::unique_lock lock(m_mutex);
+    if (int r = AwaitTurnLocked(lock)) return r;
+    const int r = ReadFrame(m_fd, head, body, DeadlineAfter(m_options.receiveTimeoutMs));
+    if (r != kChannelOk) {
+        // Whatever part of the answer is still to come would be read as the next one.
+        DropLocked(State::Broken);
+        return r;
+    }
+    if (m_pending > 0 && m_owner == std::this_thread::get_id() && --m_pending == 0) ReleaseTurnLocked();
+    return kChannelOk;
+}
+
+int TcpChannel::StateErrorLocked() const {
+    switch (m_state) {
+        case State::Connected: return kChannelOk;
+        case State::Broken: return kChannelClosed;
+        case State::NotConnected: break;
+    }
+    return kChannelNotConnected;
+}
+
+int TcpChannel::AwaitTurnLocked(std::unique_lock<std::mutex>& lock) {
+    const auto me = std::this_thread::get_id();
+    const auto free = [&] { return m_state != State::Connected || m_pending == 0 || m_owner == me; };
+    // The owner's own receive is bounded by the receive time-out; twice that means
+    // it is not coming back for its answer.
+    const auto limit = std::chrono::milliseconds(2LL * m_options.receiveTimeoutMs);
+    if (!m_turnFree.wait_for(lock, limit, free)) return kChannelTimeout;
+    return StateErrorLocked();
+}
+
+void TcpChannel::ReleaseTurnLocked() {
+    m_owner = std::thread::id();
+    m_pending = 0;
+    m_turnFree.notify_all();
+}
+
+void TcpChannel::DropLocked(State next) {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    m_state = next;
+    ReleaseTurnLocked();
+}
+
+}  // namespace kel::net

@@ -1,0 +1,107 @@
+#include "shell/Options.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace kel::shell {
+namespace {
+
+std::optional<int> ParseInt(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || value < -2147483647L || value > 2147483647L) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+const char* Usage() {
+    return "usage: kelmor [--server HOST:PORT] [--database CONN] [--user CODE] [--password PASS]\n"
+           "              [--screen N [--screenshot FILE.png]] [--console]\n"
+           "  without --server: the embedded server on a SQLite file in the user's data folder\n"
+           "  --screen N       open screen N and exit with its result (13: print the count)\n"
+           "  --screenshot F   with --screen: save the screen as PNG once it is open, then close it\n"
+           "  --console        print what the screens show instead of showing them\n";
+}
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+    Options o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--console") {
+            o.console = true;
+        } else if (a == "--server") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            auto colon = v->rfind(':');
+            auto port = colon == std::string::npos ? std::nullopt : ParseInt(v->substr(colon + 1));
+            if (!port || *port <= 0 || *port > 65535 || colon == 0) {
+                error = "--server wants HOST:PORT, got \"" + *v + "\"";
+                return std::nullopt;
+            }
+            o.serverHost = v->substr(0, colon);
+            if (o.serverHost.size() > 2 && o.serverHost.front() == '[' && o.serverHost.back() == ']')
+                o.serverHost = o.serverHost.substr(1, o.serverHost.size() - 2);  // [::1]:7000
+            o.serverPort = *port;
+        } else if (a == "--database") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            o.database = *v;
+        } else if (a == "--user") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            o.user = *v;
+        } else if (a == "--password") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            o.password = *v;
+        } else if (a == "--screen") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            o.screen = ParseInt(*v);
+            if (!o.screen) {
+                error = "--screen wants a number, got \"" + *v + "\"";
+                return std::nullopt;
+            }
+        } else if (a == "--screenshot") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            o.screenshot = *v;
+        } else {
+            error = "unknown argument \"" + a + "\"";
+            return std::nullopt;
+        }
+    }
+    if (!o.screenshot.empty() && !o.screen) {
+        error = "--screenshot needs --screen";
+        return std::nullopt;
+    }
+    return o;
+}
+
+std::string DefaultDatabaseFile() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::filesystem::path(home) / ".local" / "share";
+    else
+        base = std::filesystem::temp_directory_path();
+    std::filesystem::path folder = base / "kelmor";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return (folder / "kelmor.db").string();
+}
+
+}  // namespace kel::shell

@@ -1,0 +1,32 @@
+// The command line of the host program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kel::shell {
+
+struct Options {
+    std::string serverHost;  // empty: the embedded default
+    int serverPort = 0;
+    std::string database;  // ODBC connection string or SQLite file; empty: the default file
+    std::optional<std::string> user;
+    std::optional<std::string> password;
+    std::optional<int> screen;
+    std::string screenshot;  // with `screen`: save the dialog as PNG and close it
+    bool console = false;    // print the screens instead of showing them
+    bool help = false;
+};
+
+// Parses the arguments (without the program name). nullopt with `error` set when
+// they make no sense.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+const char* Usage();
+
+// The embedded default's database file: $XDG_DATA_HOME/kelmor/kelmor.db, or
+// ~/.local/share/kelmor/kelmor.db. The folder is made when missing.
+std::string DefaultDatabaseFile();
+
+}  // namespace kel::shell

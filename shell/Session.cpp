@@ -1,0 +1,78 @@
+#include "shell/Session.h"
+
+#include "common/net/Channel.h"
+#include "common/net/InProcessChannel.h"
+#include "common/net/TcpChannel.h"
+#include "host/qxcommon/BaseBase.h"
+#include "host/qxcommon/StaticDatabase.h"
+#include "server/Server.h"
+
+namespace kel::shell {
+
+Session::~Session() { Close(); }
+
+bool Session::Prepare(const Options& options, std::string& error) {
+    m_options = options;
+    m_embedded = options.serverHost.empty();
+    m_databaseTarget = options.database;
+    if (!m_embedded) return true;
+    if (m_databaseTarget.empty()) m_databaseTarget = DefaultDatabaseFile();
+    std::string why;
+    std::unique_ptr<kel::server::Server> server = kel::server::OpenEmbedded(m_databaseTarget, &why);
+    if (!server) {
+        error = "无法打开数据库 " + m_databaseTarget + ": " + why;
+        return false;
+    }
+    m_server = std::move(server);
+    return true;
+}
+
+bool Session::LogOn(const std::string& user, const std::string& password, std::string& error, bool& refused) {
+    refused = false;
+    std::shared_ptr<kel::Channel> channel;
+    kel::net::ConnectResult result;
+    if (m_embedded) {
+        std::weak_ptr<kel::server::Server> server = m_server;
+        auto inProcess = std::make_shared<kel::net::InProcessChannel>(
+            [server](const _PacketHead& request, std::string_view body, _PacketHead& head, std::vector<char>& answer) {
+                if (auto s = server.lock()) s->Handle(request, body, head, answer);
+            });
+        result = inProcess->LogOn(user, password);
+        channel = inProcess;
+    } else {
+        auto tcp = std::make_shared<kel::net::TcpChannel>();
+        result = tcp->Connect(m_options.serverHost, static_cast<std::uint16_t>(m_options.serverPort), user, password);
+        channel = tcp;
+    }
+    if (!result.ok()) {
+        refused = result.refused;
+        error = refused ? "用户代码或密码错误" : result.message;
+        return false;
+    }
+
+    // The host's shared database: the embedded file, or what --database names.
+    std::shared_ptr<kel::db::Connection> database;
+    if (!m_databaseTarget.empty()) {
+        std::string why;
+        database = kel::db::Open(m_databaseTarget, &why);
+        if (!database) {
+            error = "无法打开数据库 " + m_databaseTarget + ": " + why;
+            return false;
+        }
+    }
+    m_channel = channel;
+    m_database = database;
+    SetStaticDatabase(m_database);
+    CBASEBASE::SetLoginUser(user.c_str());
+    kel::InstallChannel(m_channel);
+    return true;
+}
+
+void Session::Close() {
+    if (m_channel && kel::InstalledChannel() == m_channel) kel::InstallChannel(nullptr);
+    m_channel.reset();
+    SetStaticDatabase(nullptr);
+    m_database.reset();
+}
+
+}  // namespace kel::shell

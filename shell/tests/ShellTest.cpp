@@ -1,0 +1,148 @@
+// The host program: its main window with the module's entry points standing in,
+// and the program itself run as a process on the embedded default.
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "host/qt/QtDriver.h"
+#include "shell/MainWindow.h"
+#include "shell/Options.h"
+
+namespace {
+
+std::vector<int> g_calls;
+int g_count = 3;
+std::vector<std::string> g_popups;
+std::vector<int> g_popupColours;
+
+int FakeCall(int screen, int) {
+    g_calls.push_back(screen);
+    return screen == kel::shell::MainWindow::kCountScreen ? g_count : 2;
+}
+
+int FakePopWnd(const char* text, int width, int height, int, int, int r1, int g1, int b1, int r2, int g2, int b2) {
+    g_popups.emplace_back(text);
+    g_popupColours = {width, height, r1, g1, b1, r2, g2, b2};
+    return 1;
+}
+
+struct Run {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Run RunProgram(const QStringList& args, const QString& dataHome, bool withDisplay = true) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    if (withDisplay) {
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
+    }
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KELMOR_PROGRAM), args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return {-1, {}, QStringLiteral("timed out")};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void optionsAreCheckedBeforeAnythingRuns() {
+        std::string error;
+        auto o = kel::shell::ParseOptions({"--server", "db.example:7000", "--screen", "25013"}, error);
+        QVERIFY(o.has_value());
+        QCOMPARE(o->serverHost, std::string("db.example"));
+        QCOMPARE(o->serverPort, 7000);
+        QCOMPARE(*o->screen, 25013);
+        for (auto bad : std::vector<std::vector<std::string>>{{"--server", "nohost"},
+                                                              {"--server", "h:70000"},
+                                                              {"--screen", "x"},
+                                                              {"--screenshot", "a.png"},
+                                                              {"--bogus"}})
+            QVERIFY2(!kel::shell::ParseOptions(bad, error), bad.front().c_str());
+    }
+
+    void mainWindowCountsOpensAndAnswersThePopup() {
+        kel::qt::ScopedQtDriver driver;
+        kel::shell::MainWindow window({&FakeCall, &FakePopWnd}, QStringLiteral("demo"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.RefreshCount(true);
+        QCOMPARE(window.LastCount(), 3);
+        QVERIFY(window.statusBar()->findChildren<QLabel*>().size() >= 1);
+        QCOMPARE(g_popups.size(), size_t{1});
+        QVERIFY(QString::fromStdString(g_popups[0]).contains(u'3'));
+        QCOMPARE(g_popupColours, (std::vector<int>{150, 115, 255, 255, 225, 0, 0, 128}));
+
+        window.RefreshCount(false);  // nothing new: no popup
+        QCOMPARE(g_popups.size(), size_t{1});
+
+        // A click on a popup reaches the window by its title and opens screen 14.
+        g_calls.clear();
+        win::WindowHandle main = win::Driver().FindTopLevelWindow("Tessan保险业务系统");
+        QVERIFY(main != 0);
+        QCOMPARE(win::Driver().SendToWindow(main, 1124, 0, 0), LRESULT{0});
+        QTRY_VERIFY(!g_calls.empty());
+        QCOMPARE(g_calls.front(), 14);
+        QCOMPARE(g_calls.back(), 13);  // the count is asked again once it closed
+
+        g_count = 5;  // more items came: announced without asking
+        QVERIFY(window.OpenScreen(25001));
+        QCOMPARE(g_popups.size(), size_t{2});
+    }
+
+    void programRunsScreensOnTheEmbeddedDefault() {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        Run count = RunProgram({QStringLiteral("--screen"), QStringLiteral("13")}, home.path());
+        QCOMPARE(count.exitCode, 0);
+        bool isNumber = false;
+        count.out.trimmed().toInt(&isNumber);
+        QVERIFY2(isNumber, qPrintable(count.out + count.err));
+        QVERIFY(QFile::exists(home.path() + QStringLiteral("/kelmor/kelmor.db")));  // made on first start
+
+        const QString png = home.path() + QStringLiteral("/screen.png");
+        Run shot = RunProgram({QStringLiteral("--screen"), QStringLiteral("1"), QStringLiteral("--screenshot"), png},
+                              home.path());
+        QCOMPARE(shot.exitCode, 2);  // the screen's result: closed with IDCANCEL
+        QImage image(png);
+        QVERIFY2(!image.isNull() && image.width() > 100 && image.height() > 50, qPrintable(shot.err));
+
+        // Without any display the program shows the screens as text instead of aborting.
+        Run text = RunProgram({}, home.path(), false);
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY2(text.out.contains(QStringLiteral("[合约代码设置[检索]]")), qPrintable(text.out + text.err));
+
+        Run none = RunProgram({QStringLiteral("--screen"), QStringLiteral("2")}, home.path());
+        QCOMPARE(none.exitCode, 0);  // no such screen: 0, nothing opened
+
+        Run wrong = RunProgram({QStringLiteral("--user"), QStringLiteral("demo"), QStringLiteral("--password"),
+                                QStringLiteral("wrong"), QStringLiteral("--screen"), QStringLiteral("1")},
+                               home.path());
+        QCOMPARE(wrong.exitCode, 1);
+        QVERIFY(wrong.err.contains(QStringLiteral("密码")));
+    }
+};
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ShellTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ShellTest.moc"
