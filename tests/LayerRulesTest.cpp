@@ -1,0 +1,175 @@
+// The house rules of docs/ARCHITECTURE.md, checked on every include of every
+// shipped source file: a folder includes only its own layer and the layers below
+// it, the module and the server never include Qt, the server includes nothing of
+// the window layer or the screens, screens never reach a channel.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A layer and the path prefixes (relative to the repository root) that belong to it.
+struct Layer {
+    const char* name;
+    std::vector<std::string> paths;
+    std::set<std::string> mayInclude;  // other layers; a layer may always include itself
+    bool qtAllowed = false;
+};
+
+// Bottom to top. The record headers are the only part of data/ the server and
+// the channels share with the module.
+const std::vector<Layer>& Layers() {
+    static const std::vector<Layer> layers = {
+        {"text", {"common/text/"}, {}},
+        {"records", {"data/records/", "data/PacketHead.h", "data/Records.h", "data/TransactionCodes.h"}, {"text"}},
+        {"net", {"common/net/"}, {"text", "records"}},
+        {"db", {"common/db/"}, {"text"}},
+        {"win", {"host/win/"}, {"text"}},
+        {"qxctlset", {"host/qxctlset/"}, {"text", "win"}},
+        {"fac", {"host/fac/"}, {"text", "win"}},
+        {"qxcommon", {"host/qxcommon/"}, {"text", "records", "net", "db", "win", "qxctlset"}},
+        // The module, bottom to top: the numeric edit and the popup, the packet
+        // framework with its managers, the screens, the frame with the entry points.
+        {"numedit", {"INCLUDE/"}, {"text", "win"}},
+        {"popup", {"popup/"}, {"text", "win"}},
+        {"managers", {"data/"}, {"text", "records", "net", "win", "qxcommon"}},
+        {"screens",
+         {"screens/"},
+         {"text", "records", "db", "win", "qxctlset", "fac", "qxcommon", "numedit", "managers"}},
+        {"frame",
+         {"frame/"},
+         {"text", "records", "win", "qxctlset", "fac", "qxcommon", "numedit", "popup", "managers", "screens"}},
+        {"server", {"server/"}, {"text", "records", "net", "db"}},
+        // Above the module: the Qt driver renders its controls, the program links all.
+        {"qt", {"host/qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
+        {"bench", {"bench/"}, {"text", "records", "net", "db", "server"}},
+        {"shell",
+         {"shell/"},
+         {"text", "records", "net", "db", "win", "qxctlset", "fac", "qxcommon", "qt", "server"},
+         true},
+    };
+    return layers;
+}
+
+// The layer a repository path belongs to: the longest matching prefix wins, so
+// that data/records/ is the record headers and data/ the managers.
+const Layer* LayerOf(const std::string& path) {
+    const Layer* best = nullptr;
+    size_t bestLength = 0;
+    for (const Layer& layer : Layers()) {
+        for (const std::string& prefix : layer.paths) {
+            bool matches = prefix.back() == '/' ? path.rfind(prefix, 0) == 0 : path == prefix;
+            if (matches && prefix.size() > bestLength) {
+                best = &layer;
+                bestLength = prefix.size();
+            }
+        }
+    }
+    return best;
+}
+
+bool IsTestPath(const std::string& path) {
+    return path.find("/tests/") != std::string::npos || path.rfind("tests/", 0) == 0;
+}
+
+struct Include {
+    std::string target;
+    bool angled;
+    int line;
+};
+
+std::vector<Include> IncludesOf(const fs::path& file) {
+    static const std::regex pattern(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::vector<Include> includes;
+    std::ifstream in(file);
+    std::string text;
+    int line = 0;
+    while (std::getline(in, text)) {
+        ++line;
+        std::smatch m;
+        if (std::regex_search(text, m, pattern)) includes.push_back({m[2].str(), m[1].str() == "<", line});
+    }
+    return includes;
+}
+
+bool IsQtHeader(const std::string& header) {
+    return (header.size() > 1 && header[0] == 'Q' && std::isupper(static_cast<unsigned char>(header[1]))) ||
+           header.rfind("Qt", 0) == 0 || header.rfind("qt", 0) == 0;
+}
+
+// Every violation in the shipped sources of the tree at `root`.
+std::vector<std::string> Violations(const fs::path& root) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file()) continue;
+        std::string ext = entry.path().extension().string();
+        if (ext != ".cpp" && ext != ".h") continue;
+        std::string path = fs::relative(entry.path(), root).generic_string();
+        if (path.rfind("build", 0) == 0 || IsTestPath(path)) continue;
+        const Layer* from = LayerOf(path);
+        if (!from) {
+            found.push_back(path + ": in no layer (add its folder to the layer table)");
+            continue;
+        }
+        for (const Include& inc : IncludesOf(entry.path())) {
+            std::string where = path + ":" + std::to_string(inc.line) + ": ";
+            if (inc.angled) {
+                if (IsQtHeader(inc.target) && !from->qtAllowed)
+                    found.push_back(where + from->name + " includes Qt <" + inc.target + ">");
+                continue;
+            }
+            const Layer* to = LayerOf(inc.target);
+            if (!to) continue;  // generated or local headers
+            if (to == from || from->mayInclude.count(to->name)) continue;
+            found.push_back(where + from->name + " may not include " + to->name + " (\"" + inc.target + "\")");
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+TEST(LayerRules, EveryIncludeOfTheShippedSourcesKeepsTheLayers) {
+    std::vector<std::string> found = Violations(KELMOR_SOURCE_DIR);
+    std::string all;
+    for (const std::string& v : found) all += v + "\n";
+    EXPECT_TRUE(found.empty()) << all;
+}
+
+// The check itself: a tree with one file per kind of violation.
+TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtInTheModuleAndAFolderWithoutLayer) {
+    fs::path root = fs::temp_directory_path() / ("kelmor-layers-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    auto write = [&](const std::string& path, const std::string& text) {
+        fs::create_directories((root / path).parent_path());
+        std::ofstream(root / path) << text;
+    };
+    write("server/Handler.cpp", "#include \"host/win/Dialog.h\"\n#include \"data/records/ContRecords.h\"\n");
+    write("screens/S1.cpp", "#include <QWidget>\n#include \"common/net/Channel.h\"\n#include \"data/BaseMgr.h\"\n");
+    write("data/Mgr.cpp", "#include \"screens/S1.h\"\n");
+    write("stray/File.cpp", "\n");
+    write("server/tests/AnyTest.cpp", "#include \"host/win/Dialog.h\"\n");
+    std::vector<std::string> found = Violations(root);
+    fs::remove_all(root);
+    std::vector<std::string> expected = {
+        "data/Mgr.cpp:1: managers may not include screens (\"screens/S1.h\")",
+        "screens/S1.cpp:1: screens includes Qt <QWidget>",
+        "screens/S1.cpp:2: screens may not include net (\"common/net/Channel.h\")",
+        "server/Handler.cpp:1: server may not include win (\"host/win/Dialog.h\")",
+        "stray/File.cpp: in no layer (add its folder to the layer table)",
+    };
+    EXPECT_EQ(found, expected);
+}
+
+}  // namespace
