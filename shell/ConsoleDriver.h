@@ -4,13 +4,13 @@
 
 #include <ostream>
 
-#include "host/win/HeadlessDriver.h"
+#include "host/win/NoDisplayDriver.h"
 
 class CQXGrid;
 
 namespace kel::shell {
 
-class ConsoleDriver : public win::HeadlessDriver {
+class ConsoleDriver : public win::NoDisplayDriver {
 public:
     explicit ConsoleDriver(std::ostream& out) : m_out(out) {}
     void RunModalLoop(CDialog& dialog) override;

@@ -37,6 +37,8 @@ const std::vector<Layer>& Layers() {
         {"net", {"common/net/"}, {"text", "records"}},
         {"db", {"common/db/"}, {"text"}},
         {"win", {"host/win/"}, {"text"}},
+        // The test harness of the window layer: nothing shipped includes it.
+        {"wintesting", {"host/win/testing/"}, {"text", "win"}},
         {"qxctlset", {"host/qxctlset/"}, {"text", "win"}},
         {"fac", {"host/fac/"}, {"text", "win"}},
         {"qxcommon", {"host/qxcommon/"}, {"text", "records", "net", "db", "win", "qxctlset"}},

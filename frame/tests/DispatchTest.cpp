@@ -8,7 +8,7 @@
 
 #include "frame/Kelmor.h"
 #include "frame/ScreenTable.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 #include "popup/PopWndThread.h"
 
 TEST(Dispatch, EveryScreenNumberOpensItsCaptionAndReturnsTheModalResult) {

@@ -2,7 +2,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 TEST(LibraryLoad, HostLoadsTheLibraryAndCallsTheEntryPoint) {
     void* library = dlopen(KELMOR_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);

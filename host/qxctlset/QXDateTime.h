@@ -8,7 +8,7 @@
 #pragma once
 
 #include "host/win/Dialog.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/UserActions.h"
 #include "host/win/Wnd.h"
 
 class CQXDateTime : public CWnd, public win::TextUser {

@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "host/win/HeadlessDriver.h"
+#include "host/win/UserActions.h"
 #include "host/win/Wnd.h"
 
 // What a click notification carries: the standard header, then the clicked row.

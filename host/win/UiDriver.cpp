@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "host/win/HeadlessDriver.h"
+#include "host/win/NoDisplayDriver.h"
 
 namespace win {
 namespace {
@@ -40,7 +40,7 @@ UiDriver& Driver() { return *SharedDriver(); }
 std::shared_ptr<UiDriver> SharedDriver() {
     std::lock_guard lock(DriverMutex());
     auto& slot = Slot();
-    if (!slot) slot = std::make_shared<HeadlessDriver>();
+    if (!slot) slot = std::make_shared<NoDisplayDriver>();
     return slot;
 }
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace popuptest {
 

@@ -11,7 +11,7 @@
 #include "data/Records.h"
 #include "data/tests/support/RecordingChannel.h"
 #include "host/qxctlset/QXGrid.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace kel::testing {
 

@@ -11,7 +11,7 @@
 #include "data/BaseMgr.h"
 #include "data/tests/support/RecordingChannel.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace kel::testing {
 

@@ -7,7 +7,7 @@
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/qxctlset/QXGrid.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "common/net/Channel.h"
 #include "host/qxcommon/BaseBase.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "host/qxctlset/QXDateTime.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "host/qxctlset/QXControls.h"
 #include "host/qxctlset/QXDateTime.h"
 #include "host/qxctlset/QXGrid.h"
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace {
 

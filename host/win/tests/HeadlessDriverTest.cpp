@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/win/HeadlessDriver.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 TEST(HeadlessDriver, FindsTopLevelWindowsByExactTitleAndDeliversMessages) {
     win::ScopedHeadlessDriver driver;

@@ -1,133 +1,94 @@
-#include "host/win/HeadlessDriver.h"
-
-#include <algorithm>
-
-#include "host/win/KeyInput.h"
+#include "host/win/testing/HeadlessDriver.h"
 
 namespace win {
 
 // ---- DialogActions
 
-template <class T>
-T* DialogActions::Need(int id, const char* what) {
-    auto* item = dynamic_cast<T*>(m_dialog.GetDlgItem(id));
-    if (!item) {
-        if (auto* driver = dynamic_cast<HeadlessDriver*>(&Driver()))
-            driver->AddProblem("dialog \"" + std::string(m_dialog.GetText()) + "\": no " + what + " with ID " +
-                               std::to_string(id));
-    }
-    return item;
+DialogActions& DialogActions::Act(int id, const char* what, const std::function<UserResult(CWnd&)>& action) {
+    CWnd* item = m_dialog.GetDlgItem(id);
+    UserResult result = item ? action(*item) : UserResult::WrongKind("missing");
+    if (result.outcome == UserResult::Outcome::WrongKind)
+        m_driver.AddProblem("dialog \"" + m_dialog.GetText().str() + "\": no " + what + " with ID " +
+                            std::to_string(id));
+    return *this;
 }
 
 DialogActions& DialogActions::Type(int id, const CString& text) {
-    if (auto* text_user = dynamic_cast<TextUser*>(m_dialog.GetDlgItem(id)))
-        text_user->UserSetText(text);
-    else if (auto* edit = Need<CEdit>(id, "edit"))
-        edit->UserSetText(text);
-    return *this;
+    return Act(id, "edit", [&](CWnd& c) { return user::ReplaceText(c, text); });
 }
 
 DialogActions& DialogActions::Keys(int id, const CString& chars) {
-    if (auto* input = Need<KeyInput>(id, "key-by-key control")) {
-        if (auto* w = m_dialog.GetDlgItem(id)) w->SetFocus();
-        for (char c : chars.str()) input->OnChar(static_cast<unsigned char>(c));
-    }
-    return *this;
+    return Act(id, "key-by-key control", [&](CWnd& c) { return user::Keys(c, chars); });
 }
 
 DialogActions& DialogActions::Key(int id, UINT virtualKey) {
-    if (auto* input = Need<KeyInput>(id, "key-by-key control")) input->OnKeyDown(virtualKey);
-    return *this;
+    return Act(id, "key-by-key control", [&](CWnd& c) { return user::Key(c, virtualKey); });
 }
 
 DialogActions& DialogActions::Caret(int id, int selStart, int selEnd) {
-    if (auto* input = Need<KeyInput>(id, "key-by-key control")) input->SetCaret(selStart, selEnd);
-    return *this;
+    return Act(id, "key-by-key control", [&](CWnd& c) { return user::Caret(c, selStart, selEnd); });
 }
 
 DialogActions& DialogActions::Leave(int id) {
-    CWnd* item = m_dialog.GetDlgItem(id);
-    if (auto* edit = dynamic_cast<CEdit*>(item))
-        edit->UserLeave();
-    else if (auto* combo = dynamic_cast<CComboBox*>(item))
-        combo->UserLeave();
-    else if (item)
-        item->GetParent()->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(id), EN_KILLFOCUS));
-    else
-        Need<CWnd>(id, "control");
-    return *this;
+    return Act(id, "control", [](CWnd& c) { return user::Leave(c); });
 }
 
 DialogActions& DialogActions::Pick(int id, int index) {
-    if (auto* combo = Need<CComboBox>(id, "combo box")) {
-        combo->UserDropDown();
-        if (!combo->UserSelect(index) && dynamic_cast<HeadlessDriver*>(&Driver()))
-            static_cast<HeadlessDriver&>(Driver()).AddProblem("combo " + std::to_string(id) + ": cannot pick item " +
-                                                              std::to_string(index));
-    }
-    return *this;
+    return Act(id, "combo box", [&](CWnd& c) {
+        UserResult r = user::Pick(c, index);
+        if (r.outcome == UserResult::Outcome::Refused)
+            m_driver.AddProblem("combo " + std::to_string(id) + ": cannot pick item " + std::to_string(index));
+        return r;
+    });
 }
 
 DialogActions& DialogActions::PickCode(int id, const CString& prefix) {
-    if (auto* combo = Need<CComboBox>(id, "combo box")) {
-        combo->UserDropDown();
-        int index = combo->FindString(-1, prefix);
-        if (index == CB_ERR || !combo->UserSelect(index)) {
-            if (auto* driver = dynamic_cast<HeadlessDriver*>(&Driver()))
-                driver->AddProblem("combo " + std::to_string(id) + ": no item \"" + std::string(prefix) + "\"");
-        }
-    }
-    return *this;
+    return Act(id, "combo box", [&](CWnd& c) {
+        auto* combo = dynamic_cast<CComboBox*>(&c);
+        int index = combo ? combo->FindString(-1, prefix) : CB_ERR;
+        UserResult r = user::Pick(c, index);
+        if (r.outcome == UserResult::Outcome::Refused)
+            m_driver.AddProblem("combo " + std::to_string(id) + ": no item \"" + prefix.str() + "\"");
+        return r;
+    });
 }
 
 DialogActions& DialogActions::Click(int id) {
-    if (auto* button = Need<CButton>(id, "button")) button->UserClick();
-    return *this;
+    return Act(id, "button", [](CWnd& c) { return user::Click(c); });
 }
 
 DialogActions& DialogActions::ToggleItem(int id, int index) {
-    CWnd* item = m_dialog.GetDlgItem(id);
-    if (auto* list = dynamic_cast<CCheckListBox*>(item))
-        list->UserToggle(index);
-    else if (auto* report = dynamic_cast<CListCtrl*>(item))
-        report->UserToggleCheck(index);
-    else
-        Need<CCheckListBox>(id, "check list");
-    return *this;
+    return Act(id, "check list", [&](CWnd& c) { return user::ToggleItem(c, index); });
 }
 
 DialogActions& DialogActions::ClickItem(int id, int index) {
-    if (auto* report = Need<CListCtrl>(id, "report list")) report->UserClick(index);
-    return *this;
+    return Act(id, "report list", [&](CWnd& c) { return user::ClickItem(c, index); });
 }
 
 DialogActions& DialogActions::ClickRow(int gridId, int row) {
-    if (auto* grid = Need<GridUser>(gridId, "grid")) grid->UserClickRow(row);
-    return *this;
+    return Act(gridId, "grid", [&](CWnd& c) { return user::ClickRow(c, row); });
 }
 
 DialogActions& DialogActions::DoubleClickRow(int gridId, int row) {
-    if (auto* grid = Need<GridUser>(gridId, "grid")) grid->UserDoubleClickRow(row);
-    return *this;
+    return Act(gridId, "grid", [&](CWnd& c) { return user::DoubleClickRow(c, row); });
 }
 
 DialogActions& DialogActions::ClickHeader(int gridId, int column) {
-    if (auto* grid = Need<GridUser>(gridId, "grid")) grid->UserClickHeader(column);
-    return *this;
+    return Act(gridId, "grid", [&](CWnd& c) { return user::ClickHeader(c, column); });
 }
 
 DialogActions& DialogActions::Enter() {
-    m_dialog.UserPressEnter();
+    user::PressEnter(m_dialog);
     return *this;
 }
 
 DialogActions& DialogActions::Escape() {
-    m_dialog.UserPressEscape();
+    user::PressEscape(m_dialog);
     return *this;
 }
 
 DialogActions& DialogActions::CloseBox() {
-    m_dialog.UserCloseBox();
+    user::PressCloseBox(m_dialog);
     return *this;
 }
 
@@ -215,7 +176,7 @@ void HeadlessDriver::RunModalLoop(CDialog& dialog) {
             m_problems.push_back("expected dialog \"" + *next.caption + "\", got \"" + dialog.GetText().str() + "\"");
         m_stack.push_back(&dialog);
     }
-    DialogActions actions(dialog);
+    DialogActions actions(dialog, *this);
     if (next.script) next.script(actions);
     std::lock_guard lock(m_mutex);
     m_stack.pop_back();
@@ -249,57 +210,6 @@ void HeadlessDriver::BeginWaitCursor() {
 void HeadlessDriver::EndWaitCursor() {
     std::lock_guard lock(m_mutex);
     if (m_waitDepth > 0) --m_waitDepth;
-}
-
-void HeadlessDriver::StartTimer(CWnd& wnd, UINT_PTR id, UINT periodMs) {
-    std::lock_guard lock(m_mutex);
-    m_timers[{&wnd, id}] = Timer{periodMs, m_now + periodMs};
-}
-
-void HeadlessDriver::StopTimer(CWnd& wnd, UINT_PTR id) {
-    std::lock_guard lock(m_mutex);
-    m_timers.erase({&wnd, id});
-}
-
-void HeadlessDriver::WindowDestroyed(CWnd& wnd) {
-    std::lock_guard lock(m_mutex);
-    for (auto it = m_timers.begin(); it != m_timers.end();)
-        it = it->first.first == &wnd ? m_timers.erase(it) : std::next(it);
-}
-
-bool HeadlessDriver::TimerRunning(const CWnd& wnd, UINT_PTR id) const {
-    std::lock_guard lock(m_mutex);
-    return m_timers.count({&wnd, id}) != 0;
-}
-
-std::optional<UINT> HeadlessDriver::TimerPeriod(const CWnd& wnd, UINT_PTR id) const {
-    std::lock_guard lock(m_mutex);
-    auto it = m_timers.find({&wnd, id});
-    if (it == m_timers.end()) return std::nullopt;
-    return it->second.period;
-}
-
-// Fires due timers in time order; a handler may start, stop or destroy timers.
-void HeadlessDriver::AdvanceTime(unsigned ms) {
-    unsigned end = m_now + ms;
-    for (;;) {
-        CWnd* target = nullptr;
-        UINT_PTR id = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            auto best = m_timers.end();
-            for (auto it = m_timers.begin(); it != m_timers.end(); ++it)
-                if (it->second.due <= end && (best == m_timers.end() || it->second.due < best->second.due)) best = it;
-            if (best == m_timers.end()) break;
-            m_now = best->second.due;
-            best->second.due += best->second.period;
-            target = const_cast<CWnd*>(best->first.first);
-            id = best->first.second;
-        }
-        target->SendMessage(WM_TIMER, id, 0);
-    }
-    std::lock_guard lock(m_mutex);
-    m_now = end;
 }
 
 WindowHandle HeadlessDriver::AddTopLevelWindow(std::string title, WindowProcFn proc) {

@@ -1,11 +1,13 @@
 // The headless driver: the test harness of the window layer. A test scripts the
 // user for each dialog that opens (nested ones too, in the order they open),
 // answers message boxes from a queue, and afterwards asserts what was shown.
+// Only tests link it (kelmor_win_testing).
 #pragma once
 
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,31 +15,17 @@
 
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
-#include "host/win/UiDriver.h"
+#include "host/win/NoDisplayDriver.h"
+#include "host/win/UserActions.h"
 
 namespace win {
 
-// Grid models implement this so that scripts can click their rows and headers.
-class GridUser {
-public:
-    virtual ~GridUser() = default;
-    virtual LRESULT UserClickRow(int row) = 0;
-    virtual LRESULT UserDoubleClickRow(int row) = 0;
-    virtual void UserClickHeader(int column) = 0;
-};
-
-// Text controls other than the edit (e.g. date fields) implement this so that
-// scripts can type into them.
-class TextUser {
-public:
-    virtual ~TextUser() = default;
-    virtual bool UserSetText(const CString& text) = 0;
-};
+class HeadlessDriver;
 
 // What a script can do in one open dialog.
 class DialogActions {
 public:
-    explicit DialogActions(CDialog& dialog) : m_dialog(dialog) {}
+    DialogActions(CDialog& dialog, HeadlessDriver& driver) : m_dialog(dialog), m_driver(driver) {}
     CDialog& Dialog() { return m_dialog; }
     CString Caption() const { return m_dialog.GetText(); }
 
@@ -70,9 +58,12 @@ public:
     bool Ended() const { return m_dialog.IsEnded(); }
 
 private:
-    template <class T>
-    T* Need(int id, const char* what);
+    // Runs the action on control `id`; a missing control or one of the wrong kind is
+    // a problem, a control that does not take the action is not (a person's click on
+    // a disabled button does nothing either).
+    DialogActions& Act(int id, const char* what, const std::function<UserResult(CWnd&)>& action);
     CDialog& m_dialog;
+    HeadlessDriver& m_driver;
 };
 
 struct MessageBoxRecord {
@@ -81,7 +72,7 @@ struct MessageBoxRecord {
     std::string dialog;  // caption of the innermost open dialog, "" when none
 };
 
-class HeadlessDriver : public UiDriver {
+class HeadlessDriver : public NoDisplayDriver {
 public:
     using Script = std::function<void(DialogActions&)>;
 
@@ -103,12 +94,6 @@ public:
     std::vector<std::string> Problems() const;
     void ClearRecords();
 
-    // Virtual clock for timers.
-    void AdvanceTime(unsigned ms);
-    unsigned Now() const { return m_now; }
-    bool TimerRunning(const CWnd& wnd, UINT_PTR id) const;
-    std::optional<UINT> TimerPeriod(const CWnd& wnd, UINT_PTR id) const;
-
     // Top-level windows of "other programs" that FindWindow can see.
     using WindowProcFn = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
     WindowHandle AddTopLevelWindow(std::string title, WindowProcFn proc);
@@ -121,9 +106,6 @@ public:
     int ShowMessageBox(const MessageBoxRequest& request) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
-    void StartTimer(CWnd& wnd, UINT_PTR id, UINT periodMs) override;
-    void StopTimer(CWnd& wnd, UINT_PTR id) override;
-    void WindowDestroyed(CWnd& wnd) override;
     WindowHandle FindTopLevelWindow(const std::string& title) override;
     LRESULT SendToWindow(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -131,10 +113,6 @@ private:
     struct Pending {
         std::optional<std::string> caption;
         Script script;
-    };
-    struct Timer {
-        UINT period;
-        unsigned due;
     };
     struct TopLevel {
         std::string title;
@@ -150,8 +128,6 @@ private:
     std::vector<CDialog*> m_stack;
     int m_waitShown = 0;
     int m_waitDepth = 0;
-    unsigned m_now = 0;
-    std::map<std::pair<const CWnd*, UINT_PTR>, Timer> m_timers;
     std::map<WindowHandle, TopLevel> m_windows;
     WindowHandle m_nextHandle = 1;
 };
