@@ -1,5 +1,5 @@
 // Reinsurers with their bank accounts (182, 183, 214, 215) and the reinsurer
-// look-up by the beginning of its code (3019).
+// look-up by its code (3019).
 #include "data/TransactionCodes.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
@@ -159,13 +159,12 @@ void RIAccountList(Call& c) {
 
 void RICompanyLookup(Call& c) {
     const auto record = Load<_RILookupStruct>(c.body);
-    const std::string typed = wire::Text(record.szRICode, "reinsurer code");
-    const auto rs = Query(c.db,
-                          std::string("SELECT ") + kColumns +
-                              " FROM t_ri_company WHERE substr(c_ri_cde, 1, CAST(? AS INTEGER)) = ? "
-                              "ORDER BY c_ri_cde LIMIT 1",
-                          {Value(static_cast<int64_t>(typed.size())), Text(typed)});
-    if (rs.rows.empty()) Refuse("no reinsurer code begins with " + typed);
+    const std::string typed = wire::Required(record.szRICode, "reinsurer code");
+    // The exact code: the broker form puts the answer's code behind the broker's,
+    // so a longer code found by its beginning would not fit the entry's field.
+    const auto rs =
+        Query(c.db, std::string("SELECT ") + kColumns + " FROM t_ri_company WHERE c_ri_cde = ?", {Text(typed)});
+    if (rs.rows.empty()) Refuse("no reinsurer " + typed);
     Fill(c.answer.Add<_RICompanyStruct>(), rs.rows[0]);
 }
 

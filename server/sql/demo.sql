@@ -27,12 +27,12 @@ INSERT INTO t_country (c_country_cde, c_country_nme) VALUES
     ('US', '美国'),
     ('BM', '百慕大');
 
+-- A company's property is where it sits: A domestic, B foreign. A broker entry
+-- takes it over as its kind when the broker form looks the reinsurer up.
+
 INSERT INTO t_com_property (c_prop_cde, c_prop_nme) VALUES
-    ('A', '国有控股'),
-    ('B', '股份制'),
-    ('C', '外资'),
-    ('D', '中外合资'),
-    ('E', '相互制');
+    ('A', '境内'),
+    ('B', '境外');
 
 -- Exchange rates to the yuan, per calendar year.
 
@@ -128,24 +128,24 @@ INSERT INTO t_insr_company (c_com_cde, c_nme_cn) VALUES
 -- Reinsurers (kind A) and brokers (kind B), with bank accounts.
 
 INSERT INTO t_ri_company (c_ri_cde, c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_busi_type, c_com_prop, c_bill_type, c_pay_mode, c_com_kind, c_contact, c_country_cde, c_credit_lvl, c_sp_rating, c_amb_rating, c_solvency, c_related, c_reserve_fund, c_capital, c_lapsed) VALUES
-    ('01', '瀚海再保险股份有限公司', 'Hanhai Reinsurance Co., Ltd.', '瀚海再', '上海市浦东新区银城中路188号', '021-68881001', '021-68881002', 'B', 'B', 'C', 'T', 'A', '周文斌', 'CN', 'AA', 'A+', 'A', '偿付能力充足率238%', 'A', '48.600000', '120.000000', 'N'),
+    ('01', '瀚海再保险股份有限公司', 'Hanhai Reinsurance Co., Ltd.', '瀚海再', '上海市浦东新区银城中路188号', '021-68881001', '021-68881002', 'B', 'A', 'C', 'T', 'A', '周文斌', 'CN', 'AA', 'A+', 'A', '偿付能力充足率238%', 'A', '48.600000', '120.000000', 'N'),
     ('02', '东岳再保险有限公司', 'Dongyue Reinsurance Co., Ltd.', '东岳再', '北京市西城区金融大街9号', '010-66551200', '010-66551201', 'B', 'A', 'C', 'T', 'A', '刘晓燕', 'CN', 'AA-', 'A', 'A-', '偿付能力充足率205%', 'B', '22.300000', '60.000000', 'N'),
-    ('03', '南屏再保险股份有限公司', 'Nanping Reinsurance Co., Ltd.', '南屏再', '杭州市上城区钱江路58号', '0571-87602300', '0571-87602301', 'I', 'B', 'C', 'T', 'A', '陈立', 'CN', 'A+', 'A-', 'A-', '偿付能力充足率186%', 'E', '15.800000', '45.000000', 'N'),
-    ('04', '北辰国际再保险有限公司', 'Beichen International Reinsurance Ltd.', '北辰国际', '香港中环金融街8号国际中心22楼', '852-25306600', '852-25306601', 'B', 'D', 'E', 'T', 'A', 'Kevin Lau', 'HK', 'AA-', 'A', 'A', 'Solvency ratio 212%', 'E', '30.100000', '80.000000', 'N'),
-    ('05', '阿尔彭格洛再保险公司', 'Alpenglow Reinsurance AG', 'Alpen Re', 'Seestrasse 41, 8002 Zurich', '41-44-2081100', '41-44-2081101', 'B', 'C', 'E', 'T', 'A', 'Martina Keller', 'CH', 'AA', 'AA-', 'A+', 'Solvency ratio 251%', 'E', '310.000000', '420.000000', 'N'),
-    ('06', '林登霍夫再保险公司', 'Lindenhof Re SE', 'Linden Re', 'Lindenallee 12, 50968 Koeln', '49-221-9730500', '49-221-9730501', 'B', 'C', 'E', 'T', 'A', 'Jonas Becker', 'DE', 'AA', 'AA-', 'A+', 'Solvency ratio 244%', 'E', '285.000000', '390.000000', 'N'),
-    ('07', '泰晤桥再保险公司', 'Thamesbridge Reinsurance plc', 'Thames Re', '40 Cannon Lane, London EC4N 6AP', '44-20-76260100', '44-20-76260101', 'B', 'C', 'E', 'T', 'A', 'Oliver Hart', 'GB', 'AA-', 'A+', 'A', 'Solvency ratio 198%', 'E', '96.000000', '150.000000', 'N'),
-    ('08', '樱川再保险株式会社', 'Sakuragawa Reinsurance Co., Ltd.', 'Sakura Re', '3-2-1 Marunouchi, Chiyoda-ku, Tokyo', '81-3-52201100', '81-3-52201101', 'B', 'C', 'E', 'T', 'A', 'Takeshi Mori', 'JP', 'AA-', 'A+', 'A+', 'Solvency margin ratio 702%', 'E', '120.000000', '180.000000', 'N'),
-    ('09', '韩光再保险公司', 'Hanbit Reinsurance Corp.', 'Hanbit Re', '68 Jongno-gu, Seoul', '82-2-37025500', '82-2-37025501', 'B', 'C', 'E', 'T', 'A', 'Min-jun Park', 'KR', 'A+', 'A', 'A', 'RBC ratio 221%', 'E', '54.000000', '88.000000', 'N'),
-    ('10', '鱼尾狮太平洋再保险公司', 'Merlion Pacific Reinsurance Ltd.', 'Merlion Re', '12 Marina View, Singapore 018961', '65-62230300', '65-62230301', 'I', 'C', 'E', 'T', 'A', 'Grace Tan', 'SG', 'A', 'A-', 'A-', 'CAR 176%', 'E', '18.400000', '30.000000', 'N'),
-    ('11', '珊瑚港再保险有限公司', 'Coral Harbour Reinsurance Ltd.', 'Coral Re', '7 Front Street, Hamilton HM 11', '1-441-2950700', '1-441-2950701', 'I', 'C', 'E', 'T', 'A', 'Daniel Wright', 'BM', 'A', 'A-', 'A-', 'BSCR ratio 189%', 'E', '25.000000', '40.000000', 'N'),
-    ('12', '塞纳卢瓦尔再保险公司', 'Seine-et-Loire Re', 'SL Re', '18 Quai de Grenelle, 75015 Paris', '33-1-44380500', '33-1-44380501', 'B', 'C', 'E', 'T', 'A', 'Claire Dubois', 'FR', 'AA-', 'A', 'A', 'Solvency ratio 230%', 'E', '77.000000', '110.000000', 'N'),
-    ('13', '草原峰再保险公司', 'Prairie Crest Reinsurance Co.', 'Prairie Re', '225 West Summit Ave, Chicago IL 60606', '1-312-5550180', '1-312-5550181', 'B', 'C', 'E', 'C', 'A', 'Emily Carter', 'US', 'A+', 'A', 'A', 'RBC ratio 340%', 'E', '66.000000', '95.000000', 'N'),
-    ('14', '青岚再保险股份有限公司', 'Qinglan Reinsurance Co., Ltd.', '青岚再', '深圳市福田区益田路6009号', '0755-83996600', '0755-83996601', 'I', 'B', 'C', 'T', 'A', '黄志强', 'CN', 'A', 'BBB+', 'B++', '偿付能力充足率162%', 'C', '9.200000', '25.000000', 'N'),
-    ('15', '远澜再保险有限公司', 'Yuanlan Reinsurance Co., Ltd.', '远澜再', '成都市高新区天府大道中段1388号', '028-85336600', '028-85336601', 'I', 'B', 'C', 'C', 'A', '杨帆', 'CN', 'A-', 'BBB+', 'B++', '偿付能力充足率158%', 'D', '6.700000', '20.000000', 'Y'),
-    ('B1', '衡远再保险经纪有限公司', 'Hengyuan Reinsurance Brokers Co., Ltd.', '衡远经纪', '上海市黄浦区中山东一路22号', '021-63217700', '021-63217701', 'B', 'B', 'C', 'T', 'B', '许静', 'CN', 'A', '', '', '偿付能力充足', 'E', '1.200000', '5.000000', 'N'),
-    ('B2', '艾斯科姆再保险经纪公司', 'Ashcombe & Vale Reinsurance Brokers Ltd.', 'A&V Brkrs', '9 Mincing Row, London EC3R 7AA', '44-20-79290900', '44-20-79290901', 'B', 'C', 'E', 'T', 'B', 'Harriet Cole', 'GB', 'A', '', '', 'Adequate', 'E', '3.500000', '8.000000', 'N'),
-    ('B3', '明渡再保险经纪有限公司', 'Mingdu Reinsurance Brokers Ltd.', '明渡经纪', '香港湾仔港湾道18号中环广场30楼', '852-28271800', '852-28271801', 'B', 'D', 'E', 'T', 'B', 'Vivian Chan', 'HK', 'A-', '', '', 'Adequate', 'E', '0.800000', '3.000000', 'N');
+    ('03', '南屏再保险股份有限公司', 'Nanping Reinsurance Co., Ltd.', '南屏再', '杭州市上城区钱江路58号', '0571-87602300', '0571-87602301', 'I', 'A', 'C', 'T', 'A', '陈立', 'CN', 'A+', 'A-', 'A-', '偿付能力充足率186%', 'E', '15.800000', '45.000000', 'N'),
+    ('04', '北辰国际再保险有限公司', 'Beichen International Reinsurance Ltd.', '北辰国际', '香港中环金融街8号国际中心22楼', '852-25306600', '852-25306601', 'B', 'B', 'E', 'T', 'A', 'Kevin Lau', 'HK', 'AA-', 'A', 'A', 'Solvency ratio 212%', 'E', '30.100000', '80.000000', 'N'),
+    ('05', '阿尔彭格洛再保险公司', 'Alpenglow Reinsurance AG', 'Alpen Re', 'Seestrasse 41, 8002 Zurich', '41-44-2081100', '41-44-2081101', 'B', 'B', 'E', 'T', 'A', 'Martina Keller', 'CH', 'AA', 'AA-', 'A+', 'Solvency ratio 251%', 'E', '310.000000', '420.000000', 'N'),
+    ('06', '林登霍夫再保险公司', 'Lindenhof Re SE', 'Linden Re', 'Lindenallee 12, 50968 Koeln', '49-221-9730500', '49-221-9730501', 'B', 'B', 'E', 'T', 'A', 'Jonas Becker', 'DE', 'AA', 'AA-', 'A+', 'Solvency ratio 244%', 'E', '285.000000', '390.000000', 'N'),
+    ('07', '泰晤桥再保险公司', 'Thamesbridge Reinsurance plc', 'Thames Re', '40 Cannon Lane, London EC4N 6AP', '44-20-76260100', '44-20-76260101', 'B', 'B', 'E', 'T', 'A', 'Oliver Hart', 'GB', 'AA-', 'A+', 'A', 'Solvency ratio 198%', 'E', '96.000000', '150.000000', 'N'),
+    ('08', '樱川再保险株式会社', 'Sakuragawa Reinsurance Co., Ltd.', 'Sakura Re', '3-2-1 Marunouchi, Chiyoda-ku, Tokyo', '81-3-52201100', '81-3-52201101', 'B', 'B', 'E', 'T', 'A', 'Takeshi Mori', 'JP', 'AA-', 'A+', 'A+', 'Solvency margin ratio 702%', 'E', '120.000000', '180.000000', 'N'),
+    ('09', '韩光再保险公司', 'Hanbit Reinsurance Corp.', 'Hanbit Re', '68 Jongno-gu, Seoul', '82-2-37025500', '82-2-37025501', 'B', 'B', 'E', 'T', 'A', 'Min-jun Park', 'KR', 'A+', 'A', 'A', 'RBC ratio 221%', 'E', '54.000000', '88.000000', 'N'),
+    ('10', '鱼尾狮太平洋再保险公司', 'Merlion Pacific Reinsurance Ltd.', 'Merlion Re', '12 Marina View, Singapore 018961', '65-62230300', '65-62230301', 'I', 'B', 'E', 'T', 'A', 'Grace Tan', 'SG', 'A', 'A-', 'A-', 'CAR 176%', 'E', '18.400000', '30.000000', 'N'),
+    ('11', '珊瑚港再保险有限公司', 'Coral Harbour Reinsurance Ltd.', 'Coral Re', '7 Front Street, Hamilton HM 11', '1-441-2950700', '1-441-2950701', 'I', 'B', 'E', 'T', 'A', 'Daniel Wright', 'BM', 'A', 'A-', 'A-', 'BSCR ratio 189%', 'E', '25.000000', '40.000000', 'N'),
+    ('12', '塞纳卢瓦尔再保险公司', 'Seine-et-Loire Re', 'SL Re', '18 Quai de Grenelle, 75015 Paris', '33-1-44380500', '33-1-44380501', 'B', 'B', 'E', 'T', 'A', 'Claire Dubois', 'FR', 'AA-', 'A', 'A', 'Solvency ratio 230%', 'E', '77.000000', '110.000000', 'N'),
+    ('13', '草原峰再保险公司', 'Prairie Crest Reinsurance Co.', 'Prairie Re', '225 West Summit Ave, Chicago IL 60606', '1-312-5550180', '1-312-5550181', 'B', 'B', 'E', 'C', 'A', 'Emily Carter', 'US', 'A+', 'A', 'A', 'RBC ratio 340%', 'E', '66.000000', '95.000000', 'N'),
+    ('14', '青岚再保险股份有限公司', 'Qinglan Reinsurance Co., Ltd.', '青岚再', '深圳市福田区益田路6009号', '0755-83996600', '0755-83996601', 'I', 'A', 'C', 'T', 'A', '黄志强', 'CN', 'A', 'BBB+', 'B++', '偿付能力充足率162%', 'C', '9.200000', '25.000000', 'N'),
+    ('15', '远澜再保险有限公司', 'Yuanlan Reinsurance Co., Ltd.', '远澜再', '成都市高新区天府大道中段1388号', '028-85336600', '028-85336601', 'I', 'A', 'C', 'C', 'A', '杨帆', 'CN', 'A-', 'BBB+', 'B++', '偿付能力充足率158%', 'D', '6.700000', '20.000000', 'Y'),
+    ('B1', '衡远再保险经纪有限公司', 'Hengyuan Reinsurance Brokers Co., Ltd.', '衡远经纪', '上海市黄浦区中山东一路22号', '021-63217700', '021-63217701', 'B', 'A', 'C', 'T', 'B', '许静', 'CN', 'A', '', '', '偿付能力充足', 'E', '1.200000', '5.000000', 'N'),
+    ('B2', '艾斯科姆再保险经纪公司', 'Ashcombe & Vale Reinsurance Brokers Ltd.', 'A&V Brkrs', '9 Mincing Row, London EC3R 7AA', '44-20-79290900', '44-20-79290901', 'B', 'B', 'E', 'T', 'B', 'Harriet Cole', 'GB', 'A', '', '', 'Adequate', 'E', '3.500000', '8.000000', 'N'),
+    ('B3', '明渡再保险经纪有限公司', 'Mingdu Reinsurance Brokers Ltd.', '明渡经纪', '香港湾仔港湾道18号中环广场30楼', '852-28271800', '852-28271801', 'B', 'B', 'E', 'T', 'B', 'Vivian Chan', 'HK', 'A-', '', '', 'Adequate', 'E', '0.800000', '3.000000', 'N');
 
 INSERT INTO t_ri_account (c_ri_cde, n_seq, c_cur_cde, c_bank, c_account_no, c_payee, c_busi_type, c_bank_addr) VALUES
     ('01', 1, '01', '汇川银行上海分行', '6222310000000000', '瀚海再保险股份有限公司', 'B', '汇川银行上海分行营业部'),

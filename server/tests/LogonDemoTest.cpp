@@ -1,4 +1,5 @@
 // The log-on check with salted hashes, and the embedded default with its demo data.
+#include <map>
 #include <set>
 
 #include "common/net/Logon.h"
@@ -80,6 +81,39 @@ TEST(EmbeddedServer, LoadsTheDemoDataOnceAndChecksLogOns) {
     EXPECT_EQ(Query(*server, 182).Count(), static_cast<int>(reinsurers.size()));
     EXPECT_EQ(db->Query("SELECT COUNT(*) FROM t_cont_detail")->rows[0][0].ToText(), lines);
     EXPECT_FALSE(server->LoadDemoData(&error));
+}
+
+// The broker form's look-up copies a reinsurer's company property into the entry's
+// kind (A domestic, B foreign): the demo's properties must mean just that.
+TEST(EmbeddedServer, DemoCompanyPropertiesAreTheKindsABrokerEntryTakesOver) {
+    TempDir dir;
+    std::string error;
+    auto server = OpenEmbedded((dir.Path() / "kelmor.db").string(), &error);
+    ASSERT_TRUE(server) << error;
+    auto db = kel::db::Open((dir.Path() / "kelmor.db").string());
+    ASSERT_TRUE(db);
+    const auto properties = db->Query("SELECT c_prop_cde, c_prop_nme FROM t_com_property ORDER BY c_prop_cde");
+    ASSERT_TRUE(properties && properties->rows.size() == 2);
+    EXPECT_EQ(properties->rows[0][0].ToText() + properties->rows[0][1].ToText(), "A境内");
+    EXPECT_EQ(properties->rows[1][0].ToText() + properties->rows[1][1].ToText(), "B境外");
+
+    std::map<std::string, char> property;
+    for (const auto& r : Query(*server, 182).Records<_RICompanyStruct>()) {
+        EXPECT_EQ(r.cCompProp, Get(r.szCountry) == "CN" ? 'A' : 'B') << Get(r.szRICode);
+        property[Get(r.szRICode)] = r.cCompProp;
+    }
+    for (const char* broker : {"B1", "B2", "B3"}) {
+        _RICodeKey key{};
+        Set(key.szRICode, broker);
+        const auto entries = Query(*server, 216, Bytes(key)).Records<_RIAgentStruct>();
+        EXPECT_FALSE(entries.empty()) << broker;
+        for (const auto& e : entries) {
+            // An entry's code is the broker's code and the reinsurer's.
+            const std::string code = Get(e.szRICode);
+            ASSERT_EQ(code.rfind(broker, 0), 0u) << code;
+            EXPECT_EQ(e.cKind, property.at(code.substr(2))) << code;
+        }
+    }
 }
 
 }  // namespace

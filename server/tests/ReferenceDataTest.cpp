@@ -122,17 +122,22 @@ TEST_P(ReferenceData, AReinsurerTakingPartInTreatyDataStays) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '01'"), 1);
 }
 
-TEST_P(ReferenceData, TheLookUpAnswersTheFirstCodeThatBeginsWithTheTypedOne) {
+TEST_P(ReferenceData, TheLookUpAnswersOnlyTheReinsurerWithExactlyTheTypedCode) {
     Seed();
     ASSERT_EQ(Send(183, Bytes(Reinsurer("0105", "后一家")), kOpInsert, 0).Status(), 0);
     const Reply first = Send(3019, Bytes(Reinsurer("01", "")));
     ASSERT_EQ(first.Status(), 0);
     ASSERT_EQ(first.Count(), 1);
+    EXPECT_EQ(Get(first.Records<_RICompanyStruct>()[0].szRICode), "01");
     EXPECT_EQ(Get(first.Records<_RICompanyStruct>()[0].szChnName), "甲再保险");
-    EXPECT_EQ(Get(Send(3019, Bytes(Reinsurer("B", ""))).Records<_RICompanyStruct>()[0].szRICode), "B1");
-    const Reply none = Send(3019, Bytes(Reinsurer("ZZ", "")));
-    EXPECT_EQ(none.Status(), kRefused);
-    EXPECT_TRUE(none.body.empty());
+    EXPECT_EQ(Get(Send(3019, Bytes(Reinsurer("0105", ""))).Records<_RICompanyStruct>()[0].szChnName), "后一家");
+    // A beginning is not a code: "B" finds no "B1", "010" no "0105".
+    for (const char* typed : {"B", "010", "ZZ"}) {
+        const Reply none = Send(3019, Bytes(Reinsurer(typed, "")));
+        EXPECT_EQ(none.Status(), kRefused) << typed;
+        EXPECT_TRUE(none.body.empty()) << typed;
+    }
+    EXPECT_EQ(Send(3019, std::string(sizeof(_RICompanyStruct), '\0')).Status(), kBadRequest);
 }
 
 TEST_P(ReferenceData, BrokerEntriesAreKeptPerBroker) {
