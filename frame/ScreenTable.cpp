@@ -1,7 +1,6 @@
 #include "frame/ScreenTable.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "frame/PlaceholderScreen.h"
 #include "screens/S0000S2.h"
@@ -13,20 +12,27 @@
 namespace kel {
 namespace {
 
-constexpr ScreenEntry kScreens[] = {
-    {0, "CS0000SD", "提示信息定制", ScreenResult::ModalResult},
-    {1, "CS0000S5", "兑换率设置[检索]", ScreenResult::ModalResult},
-    {4, "CS0000S8", "区间范围设置[检索]", ScreenResult::ModalResult},
-    {5, "CS0000S9", "当前期间设置[检索]", ScreenResult::ModalResult},
-    {9, "CS0000SC", "险种组合设置[检索]", ScreenResult::ModalResult},
-    {11, "CS0000SV", "经纪公司设置---检索", ScreenResult::ModalResult},
-    {12, "CS0000SD", "提示信息定制", ScreenResult::ModalResult},
-    {13, "CS0000SE", "", ScreenResult::UserInfoCount},
-    {14, "CS0000SE", "详细信息", ScreenResult::ModalResult},
-    {25001, "CS0000S2", "合约代码设置[检索]", ScreenResult::ModalResult},
-    {25005, "CS0000S4", "再保公司设置[检索]", ScreenResult::ModalResult},
-    {25010, "CS0000S6", "合约次序设置[检索]", ScreenResult::ModalResult},
-    {25013, "CS0000S7", "合约资料设置[检索]", ScreenResult::ModalResult},
+template <class Screen>
+std::unique_ptr<CBASEBASE> Make() {
+    return std::make_unique<Screen>(nullptr);
+}
+
+using R = ScreenResult;
+
+const ScreenEntry kScreens[] = {
+    {0, "CS0000SD", "提示信息定制", R::ModalResult},
+    {1, "CS0000S5", "兑换率设置[检索]", R::ModalResult, &Make<CS0000S5>},
+    {4, "CS0000S8", "区间范围设置[检索]", R::ModalResult, &Make<CS0000S8>},
+    {5, "CS0000S9", "当前期间设置[检索]", R::ModalResult, &Make<CS0000S9>},
+    {9, "CS0000SC", "险种组合设置[检索]", R::ModalResult, &Make<CS0000SC>},
+    {11, "CS0000SV", "经纪公司设置---检索", R::ModalResult},
+    {12, "CS0000SD", "提示信息定制", R::ModalResult},
+    {13, "CS0000SE", "", R::UserInfoCount},
+    {14, "CS0000SE", "详细信息", R::ModalResult},
+    {25001, "CS0000S2", "合约代码设置[检索]", R::ModalResult, &Make<CS0000S2>},
+    {25005, "CS0000S4", "再保公司设置[检索]", R::ModalResult},
+    {25010, "CS0000S6", "合约次序设置[检索]", R::ModalResult},
+    {25013, "CS0000S7", "合约资料设置[检索]", R::ModalResult},
 };
 
 }  // namespace
@@ -39,29 +45,8 @@ const ScreenEntry* FindScreen(int number) {
     return it == std::end(kScreens) ? nullptr : &*it;
 }
 
-namespace {
-
-template <class Screen>
-std::unique_ptr<CBASEBASE> Make() {
-    return std::make_unique<Screen>(nullptr);
-}
-
-struct ScreenClass {
-    const char* className;
-    std::unique_ptr<CBASEBASE> (*make)();
-};
-
-// The screen classes built so far, by class name.
-constexpr ScreenClass kClasses[] = {
-    {"CS0000S2", &Make<CS0000S2>}, {"CS0000S5", &Make<CS0000S5>}, {"CS0000S8", &Make<CS0000S8>},
-    {"CS0000S9", &Make<CS0000S9>}, {"CS0000SC", &Make<CS0000SC>},
-};
-
-}  // namespace
-
 std::unique_ptr<CBASEBASE> CreateScreen(const ScreenEntry& entry) {
-    for (const ScreenClass& c : kClasses)
-        if (entry.className && std::strcmp(c.className, entry.className) == 0) return c.make();
+    if (entry.make) return entry.make();
     return std::make_unique<CPlaceholderScreen>(entry.caption);
 }
 
