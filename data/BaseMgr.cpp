@@ -5,6 +5,7 @@
 
 #include "common/net/Channel.h"
 #include "data/TransactionCodes.h"
+#include "data/records/AnswerStatus.h"
 #include "host/qxcommon/BaseBase.h"
 
 namespace kel::mgr {
@@ -61,12 +62,28 @@ void CBaseMgr::Notify(const char* text) {
 
 bool CBaseMgr::ExecCommand(_PacketHead head, const char* body, int len) {
     if (!m_pOwner) return false;
+    const int16_t code = head.nTransCode;
+    const int32_t operation = head.nOperation;
     if (m_pOwner->SendPacket(&head, body, len) != 0) {
         Notify("发送数据包失败!");
         return false;
     }
-    if (m_pOwner->RecvPacket(&head) != 0) return false;
-    return head.cStatus == 0;
+    // Every failure after the send is told once: a user cannot tell a silent
+    // false from a button that does nothing.
+    if (int r = m_pOwner->RecvPacket(&head)) {
+        m_pOwner->DispErrBox(r);
+        return false;
+    }
+    // An answer to another request says nothing about this one.
+    if (head.nTransCode != code) {
+        m_pOwner->DispErrBox(kel::kChannelReceiveFailed);
+        return false;
+    }
+    if (head.cStatus != kel::records::kStatusOk) {
+        m_pOwner->DispRefusal(code, operation, head.cStatus);
+        return false;
+    }
+    return true;
 }
 
 bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count) {
@@ -82,9 +99,20 @@ bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** ans
     char* buffer = nullptr;
     int length = 0;
     const int r = m_pOwner->RecvPacket(&head, &buffer, &length);
-    if (r != 0 || head.cStatus != 0) {
+    if (r != 0) {
         std::free(buffer);
         m_pOwner->DispErrBox(r);
+        return false;
+    }
+    // An answer to another request (a relabelled or stray frame) is not read.
+    if (head.nTransCode != code) {
+        std::free(buffer);
+        m_pOwner->DispErrBox(kel::kChannelReceiveFailed);
+        return false;
+    }
+    if (head.cStatus != kel::records::kStatusOk) {
+        std::free(buffer);
+        m_pOwner->DispErrBox(0);
         return false;
     }
     // An answer that announces more than it carries is a broken receive:

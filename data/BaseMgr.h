@@ -93,10 +93,12 @@ public:
     CBaseMgr& operator=(const CBaseMgr&) = delete;
 
     // Sends a command and reads its answer head. A failed send is shown as
-    // "发送数据包失败!"; a failed receive or a non-zero status is a silent false.
+    // "发送数据包失败!", a failed receive (an answer to another transaction code
+    // too) with DispErrBox, a non-zero status with DispRefusal; each returns false.
     bool ExecCommand(_PacketHead head, const char* body, int len);
     // Sends a query; on true *answer is a malloc'ed body the caller frees and
-    // *count the answer's record count. Every failure is shown with DispErrBox.
+    // *count the answer's record count. Every failure is shown with DispErrBox;
+    // an answer carrying another transaction code is a failed receive.
     bool ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count);
 
 protected:

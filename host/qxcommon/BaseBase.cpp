@@ -10,6 +10,7 @@
 #include "common/text/GbkText.h"
 #include "host/qxcommon/DateFormat.h"
 #include "host/qxcommon/NumericField.h"
+#include "host/qxcommon/RefusalText.h"
 
 _LoginUserInfo CBASEBASE::m_stLoginUserInfo = {};
 
@@ -273,4 +274,8 @@ void CBASEBASE::DispErrBox(int errorCode) {
     else
         message.Format("通讯错误(错误代码 %d)!", errorCode);
     MessageBox(message, "错误", MB_OK | MB_ICONERROR);
+}
+
+void CBASEBASE::DispRefusal(int code, int operation, int status) {
+    MessageBox(kel::RefusalText(code, operation, status), nullptr, MB_OK);
 }

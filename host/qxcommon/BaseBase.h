@@ -100,6 +100,9 @@ public:
     // As above, and *length receives the number of body bytes in the buffer.
     int RecvPacket(_PacketHead* head, char** body, int* length);
     void DispErrBox(int errorCode);
+    // Tells the user that the server refused command `code` (sent with `operation`)
+    // with the non-zero answer status `status`: a plain notice naming the cause.
+    void DispRefusal(int code, int operation, int status);
 
     DECLARE_MESSAGE_MAP()
 

@@ -182,11 +182,13 @@ TEST_F(TreatyCodes, AFailedAddKeepsTheFormOpenWithTheInput) {
         a.Type(Form::IDC_EDT_CODE, "QA").Type(Form::IDC_EDT_CHN_NAME, "重复").PickCode(Form::IDC_CBX_TYPE, "A");
         a.Click(IDOK);
         EXPECT_FALSE(a.Ended());
-        EXPECT_TRUE(Messages().empty());  // a refused command is not reported by the framework
+        // The framework says why the server refused.
+        EXPECT_EQ(Messages(), (std::vector<std::string>{"服务器拒绝保存：该记录已存在，或不符合规则!"}));
         channel->sendResult = kChannelSendFailed;
         a.Click(IDOK);
         EXPECT_FALSE(a.Ended());
-        EXPECT_EQ(Messages(), (std::vector<std::string>{"发送数据包失败!"}));
+        EXPECT_EQ(Messages(),
+                  (std::vector<std::string>{"服务器拒绝保存：该记录已存在，或不符合规则!", "发送数据包失败!"}));
         EXPECT_EQ(a.Text(Form::IDC_EDT_CHN_NAME), "重复");
         EXPECT_EQ(a.Text(Form::IDC_CBX_TYPE), "A  成数合约");
         channel->sendResult = 0;
@@ -272,12 +274,12 @@ TEST_F(TreatyCodes, DeleteAsksFirstAndRemovesOnlyTheRowTheServerDeleted) {
     channel->AnswerRecords(kCodes);
     channel->FailReceive(kChannelClosed);  // the first Yes: the delete fails
     channel->AnswerStatus(0);
-    driver->Answer(IDNO).Answer(IDYES).Answer(IDYES);
+    driver->Answer(IDNO).Answer(IDYES).Answer(IDOK).Answer(IDYES);
     OpenList([this](win::DialogActions& a) {
         CQXGrid& grid = GridOf(a, List::IDC_GRID);
         a.ClickRow(List::IDC_GRID, 2).Click(List::IDC_BTN_DELETE);  // No: nothing is sent
         EXPECT_EQ(Codes(), (std::vector<int>{180}));
-        a.Click(List::IDC_BTN_DELETE);  // Yes, but the answer is lost: the row stays
+        a.Click(List::IDC_BTN_DELETE);  // Yes, but the answer is lost (told): the row stays
         EXPECT_EQ(grid.GetRowCount(), 4);
         a.Click(List::IDC_BTN_DELETE);  // Yes: the row goes, the rest stays as it was
         ASSERT_EQ(grid.GetRowCount(), 3);
@@ -285,12 +287,12 @@ TEST_F(TreatyCodes, DeleteAsksFirstAndRemovesOnlyTheRowTheServerDeleted) {
         EXPECT_EQ(grid.GetItemText(2, 0), "XL");
     });
     const auto& boxes = driver->MessageBoxes();
-    ASSERT_EQ(Messages(), (std::vector<std::string>{"是否确定删除该纪录!", "是否确定删除该纪录!", "是否确定删除该纪录!",
-                                                    "处理成功!"}));
+    ASSERT_EQ(Messages(), (std::vector<std::string>{"是否确定删除该纪录!", "是否确定删除该纪录!",
+                                                    "与应用服务器的连接已断开!", "是否确定删除该纪录!", "处理成功!"}));
     EXPECT_EQ(boxes[0].request.Buttons(), MB_YESNO);
     EXPECT_EQ(boxes[0].request.Icon(), MB_ICONQUESTION);
     EXPECT_EQ(boxes[0].request.DefaultAnswer(), IDNO);
-    EXPECT_EQ(boxes[3].request.type, MB_OK);
+    EXPECT_EQ(boxes[4].request.type, MB_OK);
     EXPECT_EQ(Codes(), (std::vector<int>{180, 181, 181}));  // no reload
     ExpectRequest(2, ExpectedHead(181, 1, 2), {'S', '1', '\0'});
 }

@@ -12,7 +12,7 @@ using namespace kel::testing;
 namespace {
 using Framework = ManagerTest;
 
-TEST_F(Framework, CommandSendFailureIsShownOthersAreSilent) {
+TEST_F(Framework, EveryCommandFailureIsToldOnceAndReturnsFalse) {
     CRIAgentCom mgr(&dlg);
     channel->sendResult = kel::kChannelClosed;
     EXPECT_FALSE(mgr.Insert());
@@ -24,8 +24,60 @@ TEST_F(Framework, CommandSendFailureIsShownOthersAreSilent) {
     EXPECT_FALSE(mgr.Update());
     channel->AnswerStatus(1);
     EXPECT_FALSE(mgr.Delete());
-    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"发送数据包失败!", "等待应用服务器应答超时!",
+                                                    "服务器拒绝删除：该记录不存在，或正在被使用!"}));
+    // A refusal is a plain notice, like the send failure.
+    EXPECT_EQ(driver->MessageBoxes()[2].request.type, MB_OK);
+    driver->ClearRecords();
     EXPECT_TRUE(mgr.Delete());
+    EXPECT_TRUE(Messages().empty());
+}
+
+// The server's status bytes: 1 a rule (what it means depends on the operation of
+// a record command), 2 a malformed request, 3 the database, 4 an unknown code,
+// 5 too large.
+TEST_F(Framework, RefusalsNameTheirCause) {
+    CRIAgentCom agent(&dlg);
+    channel->AnswerStatus(1);
+    EXPECT_FALSE(agent.Insert());
+    channel->AnswerStatus(1);
+    EXPECT_FALSE(agent.Update());
+    for (int8_t status : {2, 3, 4, 5, 9}) {
+        channel->AnswerStatus(status);
+        EXPECT_FALSE(agent.Insert());
+    }
+    CInsrClassDtlMgr classes(&dlg);  // a product set, not one keyed record
+    std::vector<_InsrClassDtlStruct> one(1);
+    ASSERT_TRUE(classes.SetClassDtlList(one.data(), 1));
+    channel->AnswerStatus(1);
+    EXPECT_FALSE(classes.Insert());
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "服务器拒绝保存：该记录已存在，或不符合规则!",
+                              "服务器拒绝保存：该记录已不存在，或不符合规则!",
+                              "服务器拒绝了该请求：数据格式不正确!",
+                              "服务器数据库处理失败，数据未保存!",
+                              "服务器不支持该交易(交易码 217)!",
+                              "数据量过大，服务器无法处理!",
+                              "服务器处理失败(状态 9)!",
+                              "服务器拒绝了该操作：相关记录已存在、不存在或正在被使用!",
+                          }));
+}
+
+// A proxy or a confused server can hand back an answer to another transaction:
+// neither a query nor a command takes it, whatever its status says.
+TEST_F(Framework, AnAnswerToAnotherCodeIsAReceiveFailure) {
+    CExchRateMgr rates(&dlg);
+    char* answer = reinterpret_cast<char*>(1);
+    int count = 5;
+    channel->AnswerWithCode(999, 1, std::vector<char>(sizeof(_ExchRateStruct)));
+    EXPECT_FALSE(rates.GetExchRateList(&answer, &count));
+    EXPECT_EQ(answer, nullptr);
+    EXPECT_EQ(count, 0);
+
+    CRIAgentCom agent(&dlg);
+    channel->AnswerWithCode(216);  // status 0, but not an answer to 217
+    EXPECT_FALSE(agent.Insert());
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"接收数据包失败", "接收数据包失败"}));
 }
 
 TEST_F(Framework, QueryFailuresGoThroughDispErrBox) {

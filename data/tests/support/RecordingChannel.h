@@ -21,6 +21,9 @@ struct ScriptedAnswer {
     int receiveResult = 0;  // non-zero: the receive fails with it
     _PacketHead head{};
     std::vector<char> body;
+    // As the server does, the answer repeats the request's transaction code unless
+    // the script wants the head's own code (an answer to something else).
+    bool keepCode = false;
 };
 
 class RecordingChannel : public Channel {
@@ -43,6 +46,7 @@ public:
             answers.pop_front();
         }
         if (answer.receiveResult) return answer.receiveResult;
+        if (!answer.keepCode && !requests.empty()) answer.head.nTransCode = requests.back().head.nTransCode;
         head = answer.head;
         body = std::move(answer.body);
         return 0;
@@ -53,6 +57,15 @@ public:
     void AnswerStatus(int8_t status) {
         ScriptedAnswer a;
         a.head.cStatus = status;
+        answers.push_back(std::move(a));
+    }
+    // A well-formed answer that carries transaction code `code` whatever was asked.
+    void AnswerWithCode(int16_t code, int16_t count = 0, std::vector<char> body = {}) {
+        ScriptedAnswer a;
+        a.head.nTransCode = code;
+        a.head.nCount = count;
+        a.body = std::move(body);
+        a.keepCode = true;
         answers.push_back(std::move(a));
     }
     // An answer with head count `count` and these raw body bytes.
