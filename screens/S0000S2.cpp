@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/text/GbkText.h"
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/ContCodeFields.h"
 #include "screens/S0000S20.h"
 #include "screens/ScreenCommon.h"
 
@@ -61,17 +61,13 @@ bool CS0000S2::LoadContCodeList() {
 }
 
 void CS0000S2::FillGrid(const _ContCodeStruct* records, int count) {
-    using kel::text::GetField;
+    const auto& fields = kel::screens::ContCodeFields();
     for (int i = 0; i < count; ++i) {
         _ContCodeStruct record;
         std::memcpy(&record, &records[i], sizeof record);  // the answer buffer is not aligned for us
         int row = kel::screens::AppendGridRow(m_Grid);
         for (int col = COL_CODE; col <= COL_TYPE; ++col) m_Grid.SetColumnType(col, CQXGrid::kColumnText);
-        m_Grid.SetItemText(row, COL_CODE, CString(GetField(record.szContCode)), 1);
-        m_Grid.SetItemText(row, COL_CHN_NAME, CString(GetField(record.szChnName)), 1);
-        m_Grid.SetItemText(row, COL_ENG_NAME, CString(GetField(record.szEngName)), 1);
-        m_Grid.SetItemText(row, COL_TYPE, kel::screens::LetterText(record.cContType), 1);
-        m_Grid.SetItemText(row, COL_FLAG, kel::screens::LetterText(record.cMarkFlag), 1);
+        fields.FillRow(m_Grid, row, record);
         if (record.cMarkFlag == 'Y')
             for (int col = 0; col < COL_COUNT; ++col) m_Grid.SetItemBkColour(row, col, kel::screens::kMarkColour);
     }
@@ -106,13 +102,7 @@ void CS0000S2::OnBtnModify() {
 
     // The marker is the server's: it is not taken and goes back as 0.
     _ContCodeStruct record{};
-    using kel::screens::PutFieldText;
-    if (!PutFieldText(*this, 0, "代码", m_Grid.GetItemText(row, COL_CODE), record.szContCode) ||
-        !PutFieldText(*this, 0, "中文名称", m_Grid.GetItemText(row, COL_CHN_NAME), record.szChnName) ||
-        !PutFieldText(*this, 0, "英文名称", m_Grid.GetItemText(row, COL_ENG_NAME), record.szEngName))
-        return;
-    CString type = m_Grid.GetItemText(row, COL_TYPE);
-    record.cContType = type.IsEmpty() ? '\0' : type.GetString()[0];
+    if (!kel::screens::ContCodeFields().ReadRow(*this, m_Grid, row, record)) return;
     RunForm(false, record);
 }
 
@@ -127,8 +117,8 @@ void CS0000S2::OnBtnDelete() {
     if (row == 0) return;
     if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
 
-    _ContCodeStruct record{};
-    if (!kel::screens::PutFieldText(*this, 0, "代码", m_Grid.GetItemText(row, COL_CODE), record.szContCode)) return;
+    _ContCodeStruct record{};  // the delete sends only the code
+    if (!kel::screens::ContCodeFields().ReadRow(*this, m_Grid, row, record)) return;
     CContCodeMgr mgr(this);
     mgr.SetContCode(record);
     bool deleted;

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "common/text/GbkText.h"
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/ContCodeFields.h"
 #include "screens/ScreenCommon.h"
 
 namespace {
@@ -51,23 +51,19 @@ BOOL CS0000S20::OnInitDialog() {
     m_nNeedID[0] = IDC_EDT_CODE;
     m_nNeedID[1] = IDC_EDT_CHN_NAME;
     m_nNeedID[2] = IDC_CBX_TYPE;
-    SetWindowText("合约代码-新增");
+    SetWindowText(m_bAdd ? "合约代码-新增" : "合约代码-修改");
 
     auto* type = static_cast<CComboBox*>(GetDlgItem(IDC_CBX_TYPE));
     type->ResetContent();
     for (const char* item : kTypeItems) type->AddString(item);
     if (m_bAdd) return TRUE;
 
-    using kel::text::GetField;
-    SetItemValue(IDC_EDT_CODE, CString(GetField(m_stContCode.szContCode)));
+    kel::screens::ContCodeFields().LoadForm(*this, m_stContCode);
     GetDlgItem(IDC_EDT_CODE)->EnableWindow(FALSE);
-    SetItemValue(IDC_EDT_CHN_NAME, CString(GetField(m_stContCode.szChnName)));
-    SetItemValue(IDC_EDT_ENG_NAME, CString(GetField(m_stContCode.szEngName)));
     type->EnableWindow(FALSE);
-    CString letter = kel::screens::LetterText(m_stContCode.cContType);
-    SetComboContent(IDC_CBX_TYPE, letter, 0);
     // A type this list does not know is shown as it is: the names stay changeable
     // and the type goes back unchanged.
+    CString letter = kel::screens::LetterText(m_stContCode.cContType);
     if (type->GetCurSel() == CB_ERR && !letter.IsEmpty()) type->SetCurSel(type->AddString(letter));
     return TRUE;
 }
@@ -75,19 +71,9 @@ BOOL CS0000S20::OnInitDialog() {
 void CS0000S20::OnOK() {
     if (IsNeededEmpty()) return;
 
-    CString code, chnName, engName, type;
-    GetItemValue(IDC_EDT_CODE, code);
-    GetItemValue(IDC_EDT_CHN_NAME, chnName);
-    GetItemValue(IDC_EDT_ENG_NAME, engName);
-    GetItemValue(IDC_CBX_TYPE, type);
-
+    // The code's rule (two upper-case letters or digits) is checked where it is typed.
     _ContCodeStruct record{};
-    using kel::screens::PutFieldText;
-    if (!PutFieldText(*this, IDC_EDT_CODE, "代码", code, record.szContCode) ||
-        !PutFieldText(*this, IDC_EDT_CHN_NAME, "中文名称", chnName, record.szChnName) ||
-        !PutFieldText(*this, IDC_EDT_ENG_NAME, "英文名称", engName, record.szEngName))
-        return;
-    record.cContType = type.IsEmpty() ? '\0' : type.GetString()[0];
+    if (!kel::screens::ContCodeFields().SaveForm(*this, record)) return;
 
     CContCodeMgr mgr(this);
     mgr.SetContCode(record);

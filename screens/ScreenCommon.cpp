@@ -53,22 +53,32 @@ std::string CharacterAt(const std::string& utf8, std::size_t at) {
 
 }  // namespace
 
-bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field,
-                  std::size_t width) {
-    const std::string& utf8 = text.str();
-    if (kel::text::PutField(field, width, utf8) != kel::text::PutResult::NotGbk) return true;
-
-    std::string bad;
-    if (auto at = kel::text::FirstNonGbkOffset(utf8)) bad = CharacterAt(utf8, *at);
-    CString message;
-    if (bad.empty())
-        message.Format("%s中含有无法保存的字符，请修改!", fieldName);
-    else
-        message.Format("%s中的字符“%s”无法保存，请修改!", fieldName, bad.c_str());
+bool RefuseInput(CDialog& dialog, int nID, const CString& message) {
     dialog.MessageBox(message, "提示", MB_OK | MB_ICONEXCLAMATION);
     if (nID != 0)
         if (CWnd* item = dialog.GetDlgItem(nID)) item->SetFocus();
     return false;
+}
+
+bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field,
+                  std::size_t width) {
+    const std::string& utf8 = text.str();
+    CString message;
+    if (const auto bytes = kel::text::GbkByteLength(utf8); !bytes) {
+        std::string bad;
+        if (auto at = kel::text::FirstNonGbkOffset(utf8)) bad = CharacterAt(utf8, *at);
+        if (bad.empty())
+            message.Format("%s中含有无法保存的字符，请修改!", fieldName);
+        else
+            message.Format("%s中的字符“%s”无法保存，请修改!", fieldName, bad.c_str());
+    } else if (*bytes > width - 1) {
+        // Cutting would store a different text than the user sees.
+        message.Format("%s过长（最多%d个字节），请修改!", fieldName, static_cast<int>(width - 1));
+    } else {
+        kel::text::PutField(field, width, utf8);
+        return true;
+    }
+    return RefuseInput(dialog, nID, message);
 }
 
 }  // namespace kel::screens

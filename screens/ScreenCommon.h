@@ -35,9 +35,14 @@ int AppendGridRow(CQXGrid& grid);
 // A one-letter record field as text: empty for NUL or a byte outside ASCII.
 CString LetterText(char letter);
 
+// Tells the user why what was typed cannot be stored (OK button, exclamation
+// icon) and puts the focus on control `nID` (when not 0). Returns false.
+bool RefuseInput(CDialog& dialog, int nID, const CString& message);
+
 // Copies a field's text into a record field of `width` bytes (GBK). Text that GBK
-// cannot hold is refused before anything is sent: a message names the field and the
-// character, the focus goes to control `nID` (when not 0), and the result is false.
+// cannot hold, or that takes more than width - 1 bytes, is refused before anything
+// is sent: a message names the field (and the character), the focus goes to
+// control `nID` (when not 0), the result is false and the record field is untouched.
 bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field, std::size_t width);
 
 template <std::size_t N>

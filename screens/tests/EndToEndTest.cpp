@@ -19,7 +19,8 @@ namespace {
 using List = CS0000S2;
 using Form = CS0000S20;
 constexpr const char* kListCaption = "合约代码设置[检索]";
-constexpr const char* kFormCaption = "合约代码-新增";
+constexpr const char* kAddCaption = "合约代码-新增";
+constexpr const char* kModifyCaption = "合约代码-修改";
 
 int FindRow(const CQXGrid& grid, const char* code) {
     for (int r = 1; r < grid.GetRowCount(); ++r)
@@ -92,13 +93,13 @@ TEST_F(EndToEnd, ATreatyCodeIsAddedModifiedAndDeletedThroughTheList) {
         EXPECT_EQ(grid.GetRowCount(), demoRows);
         a.Click(IDCANCEL);
     });
-    driver->Then(kFormCaption, [](win::DialogActions& a) {
+    driver->Then(kAddCaption, [](win::DialogActions& a) {
         a.Type(Form::IDC_EDT_CODE, "zt").Type(Form::IDC_EDT_CHN_NAME, "测试合约");
         a.Type(Form::IDC_EDT_ENG_NAME, "Test Treaty").PickCode(Form::IDC_CBX_TYPE, "E");
         a.Click(IDOK);
         EXPECT_TRUE(a.Ended());
     });
-    driver->Then(kFormCaption, [](win::DialogActions& a) {
+    driver->Then(kModifyCaption, [](win::DialogActions& a) {
         EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "ZT");
         a.Type(Form::IDC_EDT_CHN_NAME, "测试合约(改)").Click(IDOK);
         EXPECT_TRUE(a.Ended());

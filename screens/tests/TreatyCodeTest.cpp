@@ -14,7 +14,8 @@ namespace {
 using List = CS0000S2;
 using Form = CS0000S20;
 constexpr const char* kListCaption = "合约代码设置[检索]";
-constexpr const char* kFormCaption = "合约代码-新增";
+constexpr const char* kAddCaption = "合约代码-新增";
+constexpr const char* kModifyCaption = "合约代码-修改";
 
 const std::vector<_ContCodeStruct> kCodes = {
     ContCode("QA", "成数合约一号", "Quota Share No.1", 'A'),
@@ -41,7 +42,7 @@ protected:
             a.Click(button);
             a.Click(IDCANCEL);
         });
-        driver->Then(kFormCaption, std::move(form));
+        driver->Then(button == List::IDC_BTN_ADD ? kAddCaption : kModifyCaption, std::move(form));
         Call_Kelmor_Dialog(25001, 0);
     }
 };
@@ -100,7 +101,7 @@ TEST_F(TreatyCodes, AddingSendsTheTypedCodeAndReadsTheListAgain) {
         EXPECT_EQ(GridOf(a, List::IDC_GRID).GetItemText(4, 0), "FS");
         a.Click(IDCANCEL);
     });
-    driver->Then(kFormCaption, [](win::DialogActions& a) {
+    driver->Then(kAddCaption, [](win::DialogActions& a) {
         for (int id : {Form::IDC_EDT_CODE, Form::IDC_EDT_CHN_NAME, Form::IDC_EDT_ENG_NAME, Form::IDC_CBX_TYPE}) {
             EXPECT_TRUE(a.Enabled(id)) << id;
             EXPECT_EQ(a.Text(id), "") << id;
@@ -174,6 +175,25 @@ TEST_F(TreatyCodes, TheFormRefusesWhatTheRecordCannotHold) {
     EXPECT_EQ(Codes(), (std::vector<int>{180, 180}));
 }
 
+TEST_F(TreatyCodes, ACodeIsTwoUpperCaseLettersOrDigits) {
+    channel->AnswerRecords(kCodes);
+    channel->AnswerStatus(0);
+    channel->AnswerRecords(kCodes);
+    ThroughForm(List::IDC_BTN_ADD, [](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_CHN_NAME, "火险").PickCode(Form::IDC_CBX_TYPE, "A");
+        for (const char* code : {"合", "A", "a-"}) {
+            a.Type(Form::IDC_EDT_CODE, code).Click(IDOK);
+            EXPECT_FALSE(a.Ended()) << code;
+            EXPECT_EQ(a.FocusID(), Form::IDC_EDT_CODE) << code;
+        }
+        a.Type(Form::IDC_EDT_CODE, "f9").Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+    });
+    EXPECT_EQ(Messages(), std::vector<std::string>(3, "代码必须是两位大写字母或数字，请修改!"));
+    EXPECT_EQ(Codes(), (std::vector<int>{180, 181, 180}));
+    ExpectRequest(1, ExpectedHead(181, 1, 0), CodeBody(ContCode("F9", "火险", "", 'A')));
+}
+
 TEST_F(TreatyCodes, AFailedAddKeepsTheFormOpenWithTheInput) {
     channel->AnswerRecords(kCodes);
     channel->AnswerStatus(1);  // the server refuses
@@ -208,7 +228,7 @@ TEST_F(TreatyCodes, ModifyFeedsTheFormFromTheRowChangesOnlyTheNamesAndSendsFlagZ
         a.Click(List::IDC_BTN_MODIFY);
         a.Click(IDCANCEL);
     });
-    driver->Then(kFormCaption, [](win::DialogActions& a) {
+    driver->Then(kModifyCaption, [](win::DialogActions& a) {
         EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "S1");
         EXPECT_FALSE(a.Enabled(Form::IDC_EDT_CODE));
         EXPECT_EQ(a.Text(Form::IDC_EDT_CHN_NAME), "第一溢额合约");
@@ -223,6 +243,21 @@ TEST_F(TreatyCodes, ModifyFeedsTheFormFromTheRowChangesOnlyTheNamesAndSendsFlagZ
     Call_Kelmor_Dialog(25001, 0);
     EXPECT_EQ(Codes(), (std::vector<int>{180, 181, 180}));
     ExpectRequest(1, ExpectedHead(181, 1, 1), CodeBody(ContCode("S1", "第一溢额合约(新)", "First Surplus", 'E', '\0')));
+}
+
+TEST_F(TreatyCodes, ACodeStoredBeforeTheRuleCanStillBeRenamed) {
+    const std::vector legacy{ContCode("合", "旧合约", "Old", 'A')};
+    channel->AnswerRecords(legacy);
+    channel->AnswerStatus(0);
+    channel->AnswerRecords(legacy);
+    ThroughForm(List::IDC_BTN_MODIFY, [](win::DialogActions& a) {
+        EXPECT_EQ(a.Caption(), "合约代码-修改");
+        a.Type(Form::IDC_EDT_CHN_NAME, "旧合约(改)").Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+    });
+    ASSERT_EQ(Codes(), (std::vector<int>{180, 181, 180}));
+    ExpectRequest(1, ExpectedHead(181, 1, 1), CodeBody(ContCode("合", "旧合约(改)", "Old", 'A')));
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(TreatyCodes, ATypeTheListDoesNotKnowGoesBackUnchanged) {
@@ -244,7 +279,7 @@ TEST_F(TreatyCodes, ADoubleClickOnADataRowModifiesItAndOnTheHeaderDoesNothing) {
         a.DoubleClickRow(List::IDC_GRID, 3);
         a.Click(IDCANCEL);
     });
-    driver->Then(kFormCaption, [](win::DialogActions& a) {
+    driver->Then(kModifyCaption, [](win::DialogActions& a) {
         EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "XL");
         a.Click(IDCANCEL);  // closed without change: the list is still read again
     });

@@ -1,0 +1,248 @@
+#include "screens/FieldTable.h"
+
+#include <cstring>
+#include <string>
+
+#include "common/text/GbkText.h"
+#include "host/qxcommon/BaseBase.h"
+#include "host/qxctlset/QXDateTime.h"
+#include "host/qxctlset/QXGrid.h"
+#include "screens/ScreenCommon.h"
+
+namespace kel::screens {
+namespace {
+
+// ---- record bytes
+
+template <class T>
+T ReadAs(const char* record, const Field& f) {
+    T value;
+    std::memcpy(&value, record + f.offset, sizeof value);  // packed records: no alignment
+    return value;
+}
+
+template <class T>
+void WriteAs(char* record, const Field& f, T value) {
+    std::memcpy(record + f.offset, &value, sizeof value);
+}
+
+char LetterOf(const char* record, const Field& f) { return record[f.offset]; }
+
+std::string TextOf(const char* record, const Field& f) {
+    std::string text = kel::text::GetField(record + f.offset, f.size);
+    if (f.trimRight) text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// ---- refusals
+
+CString Message(const char* pattern, const Field& f) {
+    CString message;
+    message.Format(pattern, f.label);
+    return message;
+}
+
+// Text into a text field: refused when GBK cannot hold it or it is longer than the field.
+bool PutText(CDialog& dialog, int control, const Field& f, std::string text, char* record) {
+    if (f.trimRight) text.erase(text.find_last_not_of(' ') + 1);
+    return PutFieldText(dialog, control, f.label, CString(std::move(text)), record + f.offset, f.size);
+}
+
+// A code the user types: exactly as many upper-case letters or digits as the field holds.
+bool IsCode(const std::string& text, std::size_t length) {
+    if (text.size() != length) return false;
+    for (char c : text)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
+bool PutCode(CDialog& dialog, int control, const Field& f, const std::string& text, char* record) {
+    const std::size_t length = f.size - 1;
+    if (!IsCode(text, length)) {
+        static const char* const kCount[] = {"零", "一", "两", "三", "四", "五", "六", "七", "八", "九"};
+        const std::string count = length < 10 ? kCount[length] : std::to_string(length);
+        CString message;
+        message.Format("%s必须是%s位大写字母或数字，请修改!", f.label, count.c_str());
+        return RefuseInput(dialog, control, message);
+    }
+    return PutText(dialog, control, f, text, record);
+}
+
+// A letter from its text: the word it stands for (in a grid with words), else the
+// text's first character.
+bool PutLetter(CDialog& dialog, int control, const Field& f, const std::string& text, bool asWord, char* record) {
+    if (asWord && !f.words.empty()) {
+        char letter = f.words.back().letter;
+        for (const LetterWord& w : f.words)
+            if (text == w.word) letter = w.letter;
+        record[f.offset] = letter;
+        return true;
+    }
+    if (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x80)
+        return RefuseInput(dialog, control, Message("%s不是有效的代码，请修改!", f));
+    record[f.offset] = text.empty() ? '\0' : text[0];
+    return true;
+}
+
+bool PutNumber(CDialog& dialog, int control, const Field& f, const std::string& text, int shift, char* record) {
+    if (f.kind == FieldKind::Int) {
+        auto value = ParseInt(text);
+        if (!value) return RefuseInput(dialog, control, Message("%s不是有效的整数，请修改!", f));
+        WriteAs<std::int32_t>(record, f, *value);
+        return true;
+    }
+    bool ok;
+    if (f.size == sizeof(float)) {
+        auto value = ParseFloat(text, shift);
+        if ((ok = value.has_value())) WriteAs<float>(record, f, *value);
+    } else {
+        auto value = ParseDouble(text, shift);
+        if ((ok = value.has_value())) WriteAs<double>(record, f, *value);
+    }
+    return ok || RefuseInput(dialog, control, Message("%s不是有效的数字，请修改!", f));
+}
+
+std::string NumberText(const char* record, const Field& f, NumberFormat format, int shift) {
+    if (f.kind == FieldKind::Int) return std::to_string(ReadAs<std::int32_t>(record, f));
+    if (f.size == sizeof(float)) return FormatNumber(ReadAs<float>(record, f), format, shift);
+    return FormatNumber(ReadAs<double>(record, f), format, shift);
+}
+
+std::string WordOf(const Field& f, char letter) {
+    if (f.words.empty()) return LetterText(letter).str();
+    for (const LetterWord& w : f.words)
+        if (w.letter == letter) return w.word;
+    return f.words.back().word;
+}
+
+// ---- form controls
+
+CQXDateTime* DateControl(CBASEBASE& form, const Field& f) {
+    return dynamic_cast<CQXDateTime*>(form.GetDlgItem(f.control));
+}
+
+// What a control holds, as the record wants it: a combo gives the code of its item.
+std::string ControlText(CBASEBASE& form, const Field& f) {
+    if (CQXDateTime* date = DateControl(form, f)) return date->GetTime().str();
+    CString value;
+    form.GetItemValue(f.control, value);
+    if (CWnd* item = form.GetDlgItem(f.control); item && item->GetKind() == win::ControlKind::Combo)
+        value = CodeOfItem(value);
+    return value.str();
+}
+
+bool IsUserInput(CBASEBASE& form, const Field& f) {
+    CWnd* item = form.GetDlgItem(f.control);
+    return item && item->IsWindowEnabled();
+}
+
+}  // namespace
+
+FieldRows::FieldRows(std::initializer_list<Field> fields, FieldFormats formats)
+    : m_fields(fields), m_formats(formats) {}
+
+void FieldRows::LoadForm(CBASEBASE& form, const char* record) const {
+    for (const Field& f : m_fields) {
+        if (f.control == 0) continue;
+        std::string text;
+        switch (f.kind) {
+            case FieldKind::Text:
+            case FieldKind::Code: text = TextOf(record, f); break;
+            case FieldKind::Letter: text = LetterText(LetterOf(record, f)).str(); break;
+            case FieldKind::Flag: text = LetterOf(record, f) == f.on ? "1" : "0"; break;
+            case FieldKind::Int:
+            case FieldKind::Real: text = NumberText(record, f, f.formFormat.value_or(m_formats.form), f.shift); break;
+            case FieldKind::Date:
+            case FieldKind::YearMonth: {
+                CString shown = form.FormatDate(CString(kel::text::GetRawField(record + f.offset, f.size)), 1);
+                if (CQXDateTime* date = DateControl(form, f)) {
+                    date->SetTime(shown);
+                    continue;
+                }
+                text = shown.str();
+                break;
+            }
+        }
+        form.SetItemValue(f.control, CString(text));
+    }
+}
+
+bool FieldRows::SaveForm(CBASEBASE& form, char* record) const {
+    for (const Field& f : m_fields) {
+        if (f.control == 0 || f.notSaved) continue;
+        const std::string text = ControlText(form, f);
+        bool ok = true;
+        switch (f.kind) {
+            case FieldKind::Text: ok = PutText(form, f.control, f, text, record); break;
+            case FieldKind::Code:
+                // A code the user cannot change (modify mode) goes back as it came.
+                ok = IsUserInput(form, f) ? PutCode(form, f.control, f, text, record)
+                                          : PutText(form, f.control, f, text, record);
+                break;
+            case FieldKind::Letter: ok = PutLetter(form, f.control, f, text, false, record); break;
+            case FieldKind::Flag: record[f.offset] = text == "1" ? f.on : f.off; break;
+            case FieldKind::Int:
+            case FieldKind::Real: ok = PutNumber(form, f.control, f, text, f.shift, record); break;
+            case FieldKind::Date:
+            case FieldKind::YearMonth: {
+                CQXDateTime* date = DateControl(form, f);
+                std::string stored;
+                if (!text.empty()) {
+                    stored = form.FormatDate(CString(text), 0).str();
+                    if (stored.empty() || (date && !date->IsComplete()))
+                        return RefuseInput(form, f.control, Message("%s不是有效的日期，请修改!", f));
+                }
+                kel::text::PutRawField(record + f.offset, f.size, stored);
+                break;
+            }
+        }
+        if (!ok) return false;
+    }
+    return true;
+}
+
+void FieldRows::FillRow(CQXGrid& grid, int row, const char* record) const {
+    for (const Field& f : m_fields) {
+        if (f.column < 0) continue;
+        std::string text;
+        switch (f.kind) {
+            case FieldKind::Text:
+            case FieldKind::Code: text = TextOf(record, f); break;
+            case FieldKind::Letter:
+            case FieldKind::Flag: text = WordOf(f, LetterOf(record, f)); break;
+            case FieldKind::Int:
+            case FieldKind::Real: text = NumberText(record, f, f.gridFormat.value_or(m_formats.grid), 0); break;
+            case FieldKind::Date:
+            case FieldKind::YearMonth: text = kel::text::GetRawField(record + f.offset, f.size); break;
+        }
+        if (f.codeList != 0) grid.SetColumnType(f.column, CQXGrid::kColumnCode);
+        grid.SetItemText(row, f.column, text.c_str(), 1);
+    }
+}
+
+bool FieldRows::ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const {
+    for (const Field& f : m_fields) {
+        if (f.column < 0 || f.notReadBack) continue;
+        const std::string text = grid.GetItemText(row, f.column).str();
+        bool ok = true;
+        switch (f.kind) {
+            case FieldKind::Text:
+            case FieldKind::Code: ok = PutText(owner, 0, f, text, record); break;
+            case FieldKind::Letter:
+            case FieldKind::Flag: ok = PutLetter(owner, 0, f, text, true, record); break;
+            case FieldKind::Int:
+            case FieldKind::Real: ok = PutNumber(owner, 0, f, text, 0, record); break;
+            case FieldKind::Date:
+            case FieldKind::YearMonth: ok = PutText(owner, 0, f, text, record); break;
+        }
+        if (!ok) return false;
+    }
+    return true;
+}
+
+void FieldRows::RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const {
+    for (const Field& f : m_fields)
+        if (f.codeList != 0 && f.column >= 0) screen.SetGridCbx(&grid, f.column, f.codeList, 2);
+}
+
+}  // namespace kel::screens

@@ -1,0 +1,219 @@
+// One table per record: each row names a record field, the form control and the
+// grid column that show it, and how its text is written and read. The same rows
+// load a form from a record, save a form into a record, fill a grid row and read a
+// row back, so a field is described once instead of in four places.
+//
+//     using F = kel::screens::FieldsOf<_ContCodeStruct>;
+//     const kel::screens::FieldTable<_ContCodeStruct> table{
+//         F::Code(&_ContCodeStruct::szContCode, "代码").Control(IDC_EDT_CODE).Column(0),
+//         F::Letter(&_ContCodeStruct::cContType, "类型").Control(IDC_CBX_TYPE).Column(3),
+//     };
+//
+// Saving and reading back refuse what the record cannot hold (text GBK cannot
+// encode, text longer than the field, a number that is not one, a date that is not
+// one) with a message that names the field; the record is then left as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <type_traits>
+#include <vector>
+
+#include "screens/NumberText.h"
+
+class CBASEBASE;
+class CDialog;
+class CQXGrid;
+
+namespace kel::screens {
+
+enum class FieldKind : std::uint8_t {
+    Text,       // char[N]: GBK text of at most N - 1 bytes
+    Code,       // char[N]: N - 1 upper-case letters or digits, checked where the user types it
+    Letter,     // char: one letter; taken from a combo as its chosen item's code
+    Flag,       // char: a check box, one letter for on and one for off
+    Int,        // int32_t, in decimal
+    Real,       // double or float, with the table's number formats
+    Date,       // char[9]: stored "YYYYMMDD", shown "####/##/##" on a form
+    YearMonth,  // char[7]: stored "YYYYMM", shown "####/##" on a form
+};
+
+// A letter a grid shows as a word ("再保公司" for 'A'). The last word of a list also
+// stands for every letter the list does not name, and any text the list does not
+// name reads back as the last letter.
+struct LetterWord {
+    char letter;
+    const char* word;
+};
+
+struct Field {
+    FieldKind kind;
+    std::size_t offset;  // in the record
+    std::size_t size;    // bytes in the record
+    const char* label;   // names the field in messages ("中文名称")
+    int control = 0;     // the form control, 0 when no form shows the field
+    int column = -1;     // the grid column, -1 when no grid shows the field
+    int codeList = 0;    // the grid column shows the name of the code through this code list
+    int shift = 0;       // Real: 2 when the record holds a fraction and the form a percentage
+    char on = '1';       // Flag: the letters of a ticked and an unticked box
+    char off = '0';
+    std::span<const LetterWord> words;       // Letter, Flag: the grid shows these words
+    std::optional<NumberFormat> formFormat;  // Real: instead of the table's
+    std::optional<NumberFormat> gridFormat;
+    bool trimRight = false;    // Text: trailing blanks go (shown and stored)
+    bool notSaved = false;     // the form shows it, a save does not take it back
+    bool notReadBack = false;  // the grid shows it, reading the row does not take it back
+
+    // The row's settings, chained: F::Text(...).Control(ID).Column(2).
+    Field Control(int id) const {
+        return With([&](Field& f) { f.control = id; });
+    }
+    Field Column(int col) const {
+        return With([&](Field& f) { f.column = col; });
+    }
+    Field CodeList(int id) const {
+        return With([&](Field& f) { f.codeList = id; });
+    }
+    Field Words(std::span<const LetterWord> list) const {
+        return With([&](Field& f) { f.words = list; });
+    }
+    Field FormFormat(NumberFormat format) const {
+        return With([&](Field& f) { f.formFormat = format; });
+    }
+    Field GridFormat(NumberFormat format) const {
+        return With([&](Field& f) { f.gridFormat = format; });
+    }
+    Field TrimRight() const {
+        return With([](Field& f) { f.trimRight = true; });
+    }
+    Field NotSaved() const {
+        return With([](Field& f) { f.notSaved = true; });
+    }
+    Field NotReadBack() const {
+        return With([](Field& f) { f.notReadBack = true; });
+    }
+
+private:
+    template <class Change>
+    Field With(Change change) const {
+        Field f = *this;
+        change(f);
+        return f;
+    }
+};
+
+// The row makers of record R: each takes the record member, so the kind is checked
+// against the member's type by the compiler.
+template <class R>
+struct FieldsOf {
+    template <std::size_t N>
+    static Field Text(char (R::*m)[N], const char* label) {
+        return Make(FieldKind::Text, m, label);
+    }
+    template <std::size_t N>
+    static Field Code(char (R::*m)[N], const char* label) {
+        return Make(FieldKind::Code, m, label);
+    }
+    static Field Letter(char R::*m, const char* label) { return Make(FieldKind::Letter, m, label); }
+    static Field Flag(char R::*m, const char* label, char on = '1', char off = '0') {
+        Field f = Make(FieldKind::Flag, m, label);
+        f.on = on;
+        f.off = off;
+        return f;
+    }
+    static Field Int(std::int32_t R::*m, const char* label) { return Make(FieldKind::Int, m, label); }
+    static Field Real(double R::*m, const char* label) { return Make(FieldKind::Real, m, label); }
+    static Field Real(float R::*m, const char* label) { return Make(FieldKind::Real, m, label); }
+    // A fraction in the record, a percentage on the form (0.25 shows as 25.00).
+    static Field Percent(double R::*m, const char* label) {
+        Field f = Make(FieldKind::Real, m, label);
+        f.shift = 2;
+        return f;
+    }
+    static Field Percent(float R::*m, const char* label) {
+        Field f = Make(FieldKind::Real, m, label);
+        f.shift = 2;
+        return f;
+    }
+    static Field Date(char (R::*m)[9], const char* label) { return Make(FieldKind::Date, m, label); }
+    static Field YearMonth(char (R::*m)[7], const char* label) { return Make(FieldKind::YearMonth, m, label); }
+
+private:
+    template <class M>
+    static Field Make(FieldKind kind, M R::*m, const char* label) {
+        static_assert(std::is_trivially_copyable_v<R> && std::is_standard_layout_v<R>, "a wire record");
+        static const R probe{};
+        const auto* base = reinterpret_cast<const char*>(&probe);
+        const auto* at = reinterpret_cast<const char*>(&(probe.*m));
+        return Field{kind, static_cast<std::size_t>(at - base), sizeof(M), label};
+    }
+};
+
+// How a table writes real numbers unless a row says otherwise: forms "%.2f",
+// grids "%-5.4f", both keeping every digit the value has beyond those.
+struct FieldFormats {
+    NumberFormat form{2, 0};
+    NumberFormat grid{4, 5};
+};
+
+// The table's rows over the record's bytes; FieldTable<R> below is what screens use.
+class FieldRows {
+public:
+    FieldRows(std::initializer_list<Field> fields, FieldFormats formats);
+
+    void LoadForm(CBASEBASE& form, const char* record) const;
+    bool SaveForm(CBASEBASE& form, char* record) const;
+    void FillRow(CQXGrid& grid, int row, const char* record) const;
+    bool ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const;
+    void RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const;
+
+    std::span<const Field> Fields() const { return m_fields; }
+
+private:
+    std::vector<Field> m_fields;
+    FieldFormats m_formats;
+};
+
+template <class R>
+class FieldTable {
+public:
+    FieldTable(std::initializer_list<Field> fields, FieldFormats formats = {}) : m_rows(fields, formats) {}
+
+    // Shows every field that has a control.
+    void LoadForm(CBASEBASE& form, const R& record) const { m_rows.LoadForm(form, Bytes(record)); }
+    // Takes every field that has a control (and is not NotSaved) into the record; the
+    // fields without one keep what the record held. False after a message naming the
+    // first field that cannot be stored; the record is then unchanged.
+    bool SaveForm(CBASEBASE& form, R& record) const {
+        R copy = record;
+        if (!m_rows.SaveForm(form, Bytes(copy))) return false;
+        record = copy;
+        return true;
+    }
+    // Writes every field that has a column into the row's cells.
+    void FillRow(CQXGrid& grid, int row, const R& record) const { m_rows.FillRow(grid, row, Bytes(record)); }
+    // Reads the row's cells back into the record (fields without a column, and
+    // NotReadBack ones, keep what the record held). False after a message; the
+    // record is then unchanged.
+    bool ReadRow(CDialog& owner, const CQXGrid& grid, int row, R& record) const {
+        R copy = record;
+        if (!m_rows.ReadRow(owner, grid, row, Bytes(copy))) return false;
+        record = copy;
+        return true;
+    }
+    // Registers the code-list columns with the base dialog (SetGridCbx, mode 2);
+    // call before the base dialog's initialisation.
+    void RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const { m_rows.RegisterCodeColumns(screen, grid); }
+
+    std::span<const Field> Fields() const { return m_rows.Fields(); }
+
+private:
+    static const char* Bytes(const R& r) { return reinterpret_cast<const char*>(&r); }
+    static char* Bytes(R& r) { return reinterpret_cast<char*>(&r); }
+    FieldRows m_rows;
+};
+
+}  // namespace kel::screens
