@@ -1,12 +1,10 @@
-// A driver that prints what a dialog shows and closes it: the program's view until
-// the desktop front end is in place, and a quick look at any screen on a terminal.
+// A driver that prints what a dialog shows and closes it: a quick look at any
+// screen on a terminal, and the program's view where there is no display.
 #pragma once
 
 #include <ostream>
 
 #include "host/win/NoDisplayDriver.h"
-
-class CQXGrid;
 
 namespace kel::shell {
 
@@ -17,9 +15,7 @@ public:
     int ShowMessageBox(const win::MessageBoxRequest& request) override;
 
 private:
-    void PrintGrid(const CQXGrid& grid, const std::string& indent);
     std::ostream& m_out;
-    int m_depth = 0;
 };
 
 }  // namespace kel::shell

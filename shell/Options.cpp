@@ -19,11 +19,13 @@ std::optional<int> ParseInt(const std::string& text) {
 
 const char* Usage() {
     return "usage: kelmor [--server HOST:PORT] [--database CONN] [--user CODE] [--password PASS]\n"
-           "              [--screen N [--screenshot FILE.png]] [--console]\n"
+           "              [--screen N [--screenshot FILE.png]] [--console] [--play SCRIPT]\n"
            "  without --server: the embedded server on a SQLite file in the user's data folder\n"
            "  --screen N       open screen N and exit with its result (13: print the count)\n"
            "  --screenshot F   with --screen: save the screen as PNG once it is open, then close it\n"
-           "  --console        print what the screens show instead of showing them\n";
+           "  --console        print what the screens show instead of showing them\n"
+           "  --play SCRIPT    run the script as the user, without a display; the transcript on\n"
+           "                   standard output, exit 2 with \"line N: why\" when a line cannot be done\n";
 }
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -74,6 +76,14 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
                 error = "--screen wants a number, got \"" + *v + "\"";
                 return std::nullopt;
             }
+        } else if (a == "--play") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            o.play = *v;
+            if (o.play.empty()) {
+                error = "--play wants a script file";
+                return std::nullopt;
+            }
         } else if (a == "--screenshot") {
             auto v = value();
             if (!v) return std::nullopt;
@@ -85,6 +95,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     }
     if (!o.screenshot.empty() && !o.screen) {
         error = "--screenshot needs --screen";
+        return std::nullopt;
+    }
+    if (!o.play.empty() && (o.screen || o.console)) {
+        error = "--play opens its screens itself: leave out --screen and --console";
         return std::nullopt;
     }
     return o;

@@ -16,6 +16,7 @@ struct Options {
     std::optional<int> screen;
     std::string screenshot;  // with `screen`: save the dialog as PNG and close it
     bool console = false;    // print the screens instead of showing them
+    std::string play;        // a script to play as the user ("-": standard input); no display needed
     bool help = false;
 };
 

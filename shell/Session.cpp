@@ -75,4 +75,11 @@ void Session::Close() {
     m_database.reset();
 }
 
+bool LogOnQuietly(Session& session, const Options& options, std::string& error) {
+    std::string user = options.user.value_or(kDemoUser);
+    std::string password = options.password.value_or(options.user ? "" : kDemoPassword);
+    bool refused = false;
+    return session.LogOn(user, password, error, refused);
+}
+
 }  // namespace kel::shell

@@ -42,6 +42,10 @@ private:
     std::shared_ptr<kel::db::Connection> m_database;
 };
 
+// Logs on without asking: the user and password of the command line, or the demo
+// user of the embedded default when none is given.
+bool LogOnQuietly(Session& session, const Options& options, std::string& error);
+
 // The demo user the embedded default is created with.
 inline constexpr const char* kDemoUser = "demo";
 inline constexpr const char* kDemoPassword = "demo";

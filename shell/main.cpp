@@ -1,6 +1,7 @@
 // kelmor: the host program a user starts. Logs on, shows the main window and opens
 // the module's screens through libKelmor.so as the host client does. With --screen
-// it opens one screen and exits with its result; --console prints screens instead.
+// it opens one screen and exits with its result; --console prints screens instead;
+// --play runs a script as the user, without a display.
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
@@ -19,26 +20,19 @@
 #include "shell/MainWindow.h"
 #include "shell/Module.h"
 #include "shell/Options.h"
+#include "shell/Play.h"
 #include "shell/Session.h"
 
 namespace {
 
 using kel::shell::Options;
 
-// Logs on without asking when the command line says who, or for a single screen on
-// the embedded default (its demo user).
-bool QuietLogOn(kel::shell::Session& session, const Options& o, std::string& error) {
-    std::string user = o.user.value_or(kel::shell::kDemoUser);
-    std::string password = o.password.value_or(o.user ? "" : kel::shell::kDemoPassword);
-    bool refused = false;
-    return session.LogOn(user, password, error, refused);
-}
-
 int RunConsole(const Options& o) {
     kel::shell::Module module;
     kel::shell::Session session;
     std::string error;
-    if (!kel::shell::LoadModule(module, error) || !session.Prepare(o, error) || !QuietLogOn(session, o, error)) {
+    if (!kel::shell::LoadModule(module, error) || !session.Prepare(o, error) ||
+        !kel::shell::LogOnQuietly(session, o, error)) {
         std::cerr << "kelmor: " << error << "\n";
         return 1;
     }
@@ -91,6 +85,7 @@ int main(int argc, char** argv) {
         std::cout << kel::shell::Usage();
         return 0;
     }
+    if (!o.play.empty()) return kel::shell::RunPlay(o, std::cout, std::cerr);
     if (o.console) return RunConsole(o);
     const bool noDisplay =
         !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM");
@@ -126,7 +121,7 @@ int main(int argc, char** argv) {
 
     QString user = QString::fromStdString(o.user.value_or(session.IsEmbedded() ? kel::shell::kDemoUser : ""));
     if ((o.user && o.password) || (single && session.IsEmbedded())) {
-        if (!QuietLogOn(session, o, error)) return fail(error);
+        if (!kel::shell::LogOnQuietly(session, o, error)) return fail(error);
     } else {
         QString password =
             QString::fromStdString(o.password.value_or(session.IsEmbedded() ? kel::shell::kDemoPassword : ""));

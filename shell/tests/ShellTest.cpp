@@ -125,7 +125,7 @@ private slots:
         // Without any display the program shows the screens as text instead of aborting.
         Run text = RunProgram({}, home.path(), false);
         QCOMPARE(text.exitCode, 0);
-        QVERIFY2(text.out.contains(QStringLiteral("[合约代码设置[检索]]")), qPrintable(text.out + text.err));
+        QVERIFY2(text.out.contains(QStringLiteral("dialog \"合约代码设置[检索]\"")), qPrintable(text.out + text.err));
 
         Run none = RunProgram({QStringLiteral("--screen"), QStringLiteral("2")}, home.path());
         QCOMPARE(none.exitCode, 0);  // no such screen: 0, nothing opened

@@ -1,0 +1,238 @@
+#include "shell/PlayScript.h"
+
+#include <strings.h>
+
+#include <cstdlib>
+
+#include "host/win/WinTypes.h"
+
+namespace kel::shell {
+namespace {
+
+struct CommandSpec {
+    PlayCommand command;
+    const char* name;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {PlayCommand::Open, "open"},     {PlayCommand::Type, "type"},       {PlayCommand::Pick, "pick"},
+    {PlayCommand::Check, "check"},   {PlayCommand::Uncheck, "uncheck"}, {PlayCommand::Click, "click"},
+    {PlayCommand::Select, "select"}, {PlayCommand::Double, "double"},   {PlayCommand::Tick, "tick"},
+    {PlayCommand::Untick, "untick"}, {PlayCommand::Sort, "sort"},       {PlayCommand::Key, "key"},
+    {PlayCommand::Answer, "answer"}, {PlayCommand::Show, "show"},
+};
+
+struct AnswerSpec {
+    int answer;
+    const char* name;
+};
+
+constexpr AnswerSpec kAnswers[] = {
+    {IDYES, "Yes"},     {IDNO, "No"},       {IDOK, "OK"},         {IDCANCEL, "Cancel"},
+    {IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"},
+};
+
+bool SameWord(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool AllDigits(const std::string& s, size_t from) {
+    if (s.size() <= from) return false;
+    for (size_t i = from; i < s.size(); ++i)
+        if (s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+// A positive whole number (rows, lists, screens are counted from 1).
+std::optional<int> Positive(const std::string& s) {
+    if (!AllDigits(s, 0) || s.size() > 9) return std::nullopt;
+    int value = std::atoi(s.c_str());
+    if (value < 1) return std::nullopt;
+    return value;
+}
+
+ControlName NameOf(const ScriptWord& word) {
+    ControlName name;
+    if (!word.quoted && word.text.size() > 1 && word.text[0] == '#' && AllDigits(word.text, 1) && word.text.size() < 11)
+        name.id = std::atoi(word.text.c_str() + 1);
+    else
+        name.text = word.text;
+    return name;
+}
+
+// Fills `line` from its words; returns why not.
+std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
+    const std::string& verb = words[0].text;
+    const CommandSpec* spec = nullptr;
+    if (!words[0].quoted)
+        for (const CommandSpec& c : kCommands)
+            if (SameWord(verb, c.name)) spec = &c;
+    if (!spec) return "unknown command \"" + verb + "\"";
+    line.command = spec->command;
+    const size_t args = words.size() - 1;
+    auto arity = [&](size_t least, size_t most, const char* shape) -> std::string {
+        if (args >= least && args <= most) return "";
+        return std::string("usage: ") + spec->name + (*shape ? " " : "") + shape;
+    };
+    std::string bad;
+    switch (spec->command) {
+        case PlayCommand::Open: {
+            if (!(bad = arity(1, 1, "SCREEN")).empty()) return bad;
+            auto screen = Positive(words[1].text);
+            if (!screen) return "open: \"" + words[1].text + "\" is not a screen number";
+            line.screen = *screen;
+            return "";
+        }
+        case PlayCommand::Type:
+        case PlayCommand::Pick:
+            if (!(bad = arity(2, 2, spec->command == PlayCommand::Type ? "FIELD TEXT" : "FIELD ITEM")).empty())
+                return bad;
+            line.control = NameOf(words[1]);
+            line.text = words[2].text;
+            break;
+        case PlayCommand::Check:
+        case PlayCommand::Uncheck:
+        case PlayCommand::Click:
+            if (!(bad = arity(1, 1, spec->command == PlayCommand::Click ? "BUTTON" : "FIELD")).empty()) return bad;
+            line.control = NameOf(words[1]);
+            break;
+        case PlayCommand::Select:
+        case PlayCommand::Double:
+        case PlayCommand::Tick:
+        case PlayCommand::Untick:
+        case PlayCommand::Sort: {
+            const bool sort = spec->command == PlayCommand::Sort;
+            if (!(bad = arity(1, 2, sort ? "COLUMN [N]" : "ROW [N]")).empty()) return bad;
+            if (sort) {
+                line.text = words[1].text;
+            } else {
+                auto row = Positive(words[1].text);
+                if (!row)
+                    return std::string(spec->name) + ": \"" + words[1].text + "\" is not a row number (1 = first row)";
+                line.row = *row;
+            }
+            if (args == 2) {
+                auto list = Positive(words[2].text);
+                if (!list) return std::string(spec->name) + ": \"" + words[2].text + "\" is not a grid or list number";
+                line.list = *list;
+            }
+            break;
+        }
+        case PlayCommand::Key:
+            if (!(bad = arity(1, 1, "Enter|Escape|Close")).empty()) return bad;
+            if (SameWord(words[1].text, "Enter"))
+                line.key = PlayKey::Enter;
+            else if (SameWord(words[1].text, "Escape"))
+                line.key = PlayKey::Escape;
+            else if (SameWord(words[1].text, "Close"))
+                line.key = PlayKey::Close;
+            else
+                return "key: \"" + words[1].text + "\" is not Enter, Escape or Close";
+            break;
+        case PlayCommand::Answer:
+            if (!(bad = arity(1, 1, "Yes|No|OK|Cancel")).empty()) return bad;
+            for (const AnswerSpec& a : kAnswers)
+                if (SameWord(words[1].text, a.name)) line.answer = a.answer;
+            if (!line.answer)
+                return "answer: \"" + words[1].text + "\" is not Yes, No, OK, Cancel, Abort, Retry or Ignore";
+            break;
+        case PlayCommand::Show:
+            if (!(bad = arity(0, 0, "")).empty()) return bad;
+            break;
+    }
+    if ((line.control.text.empty() && line.control.id == 0) &&
+        (spec->command == PlayCommand::Type || spec->command == PlayCommand::Pick ||
+         spec->command == PlayCommand::Check || spec->command == PlayCommand::Uncheck ||
+         spec->command == PlayCommand::Click))
+        return std::string(spec->name) + ": the control's name is empty";
+    return "";
+}
+
+}  // namespace
+
+bool SplitWords(const std::string& line, std::vector<ScriptWord>& words, std::string& why) {
+    words.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        if (IsBlank(line[i])) {
+            ++i;
+            continue;
+        }
+        ScriptWord word;
+        if (line[i] == '"') {
+            word.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char c = line[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\' && i < line.size()) {
+                    char next = line[i++];
+                    word.text += next == 'n' ? '\n' : next == 't' ? '\t' : next;
+                } else {
+                    word.text += c;
+                }
+            }
+            if (!closed) {
+                why = "a quote is not closed";
+                return false;
+            }
+            if (i < line.size() && !IsBlank(line[i])) {
+                why = "a blank must follow the closing quote";
+                return false;
+            }
+        } else {
+            while (i < line.size() && !IsBlank(line[i])) word.text += line[i++];
+            if (word.text[0] == '#' && !AllDigits(word.text, 1)) break;  // the comment
+        }
+        words.push_back(std::move(word));
+    }
+    return true;
+}
+
+std::vector<PlayLine> ParseScript(const std::string& script, std::optional<ScriptError>& error) {
+    error.reset();
+    std::vector<PlayLine> lines;
+    size_t start = script.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    int number = 0;
+    while (start <= script.size()) {
+        size_t end = script.find('\n', start);
+        if (end == std::string::npos) end = script.size();
+        std::string text = script.substr(start, end - start);
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        ++number;
+        start = end + 1;
+        std::vector<ScriptWord> words;
+        std::string why;
+        if (SplitWords(text, words, why)) {
+            if (words.empty()) continue;
+            PlayLine line;
+            line.number = number;
+            why = Build(words, line);
+            if (why.empty()) {
+                lines.push_back(std::move(line));
+                continue;
+            }
+        }
+        error = ScriptError{number, why};
+        return {};
+    }
+    return lines;
+}
+
+const char* CommandName(PlayCommand command) {
+    for (const CommandSpec& c : kCommands)
+        if (c.command == command) return c.name;
+    return "";
+}
+
+const char* AnswerName(int answer) {
+    for (const AnswerSpec& a : kAnswers)
+        if (a.answer == answer) return a.name;
+    return "";
+}
+
+}  // namespace kel::shell
