@@ -9,6 +9,7 @@
 #include "data/BaseMgr.h"
 #include "data/Records.h"
 #include "host/qxcommon/BaseBase.h"
+#include "INCLUDE/NumEdit.h"
 #include "host/qxctlset/QXGrid.h"
 
 // What the participation form works on in the screen that opens it (its parent
@@ -67,5 +68,20 @@ private:
     void OnModifySub();
     void OnDeleteSub();
 
+    void SetUpGrid();
+    void LoadSubReinsurers();
+    int AppendSubRow(const CString& code, const CString& share);
+    void WriteSubRow(int row, const CString& code, const CString& share);
+    // Drops the total row and, while there are sub-reinsurers, appends a fresh one.
+    void RebuildTotalRow();
+    int SubRowCount() const;
+    CString SubTotalText() const;
+    int SelectedSubRow(const char* message);
+    bool RefuseSubsOfReinsurer(const CString& code);
+    bool TakeLimit(const CString& text);
+    bool WriteExtraRecords(const CString& code, const CString& share);
+
     CReinsListOwner* m_pOwner = nullptr;
+    CNumEdit m_edtShare;
+    CNumEdit m_edtLimit;
 };
