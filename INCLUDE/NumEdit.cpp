@@ -34,6 +34,14 @@ CNumEdit::CNumEdit() {
     m_cGroup = group ? group : ',';
     if (m_cGroup == m_cDecimal) m_cGroup = ',';
     if (m_cGroup == m_cDecimal) m_cDecimal = '.';
+    // A whole text put in at once (a driver replacing it, a platform paste that
+    // went round the keys) is read as a paste into the empty field.
+    SetInputFilter([this](const CString& text) {
+        std::string sign;
+        std::string number = ReadPaste(text.str(), false, sign);
+        int caret = 0;
+        return CString(Shape(sign + number, caret, caret));
+    });
 }
 
 void CNumEdit::OnControlCreated() { ModifyStyle(ES_MULTILINE, 0); }
@@ -78,7 +86,7 @@ CNumEdit::Parts CNumEdit::Split(const std::string& plain) const {
     return p;
 }
 
-void CNumEdit::Normalise(const std::string& text, int selStart, int selEnd) {
+std::string CNumEdit::Shape(const std::string& text, int& selStart, int& selEnd) const {
     // 1. Caret and selection counted without grouping separators.
     auto plainPos = [&](int pos) {
         int n = 0;
@@ -121,8 +129,14 @@ void CNumEdit::Normalise(const std::string& text, int selStart, int selEnd) {
             if ((n - i) % 3 == 0) ++separators;
         return pos + separators;
     };
-    std::string shown = p.sign + grouped + (p.point ? std::string(1, m_cDecimal) + p.fraction : "");
-    Commit(shown, displayPos(start), displayPos(end));
+    selStart = displayPos(start);
+    selEnd = displayPos(end);
+    return p.sign + grouped + (p.point ? std::string(1, m_cDecimal) + p.fraction : "");
+}
+
+void CNumEdit::Normalise(const std::string& text, int selStart, int selEnd) {
+    std::string shown = Shape(text, selStart, selEnd);
+    Commit(shown, selStart, selEnd);
 }
 
 void CNumEdit::Commit(const std::string& text, int selStart, int selEnd) {
@@ -196,17 +210,9 @@ void CNumEdit::OnKeyDown(UINT virtualKey) {
         DeleteRange(a, a + 1);
 }
 
-void CNumEdit::Paste() {
-    std::string clip = win::Clipboard::GetText().str();
-    int a = 0, b = 0;
-    GetSel(a, b);
-    std::string text = GetText().str();
-    // The field keeps its decimal separator if the selection does not remove it.
-    std::string kept = text;
-    kept.erase(static_cast<size_t>(std::clamp(a, 0, static_cast<int>(kept.size()))),
-               static_cast<size_t>(std::max(0, std::min(b, static_cast<int>(kept.size())) - a)));
-    bool hasPoint = kept.find(m_cDecimal) != std::string::npos;
-    std::string sign, digits;
+std::string CNumEdit::ReadPaste(const std::string& clip, bool hasPoint, std::string& sign) const {
+    std::string digits;
+    sign.clear();
     for (size_t i = 0; i < clip.size(); ++i) {
         char c = clip[i];
         if (IsDigit(c)) {
@@ -223,6 +229,20 @@ void CNumEdit::Paste() {
         }
     }
     if (!digits.empty() && digits.back() == m_cDecimal) digits.pop_back();
+    return digits;
+}
+
+void CNumEdit::Paste() {
+    std::string clip = win::Clipboard::GetText().str();
+    int a = 0, b = 0;
+    GetSel(a, b);
+    std::string text = GetText().str();
+    // The field keeps its decimal separator if the selection does not remove it.
+    std::string kept = text;
+    kept.erase(static_cast<size_t>(std::clamp(a, 0, static_cast<int>(kept.size()))),
+               static_cast<size_t>(std::max(0, std::min(b, static_cast<int>(kept.size())) - a)));
+    std::string sign;
+    std::string digits = ReadPaste(clip, kept.find(m_cDecimal) != std::string::npos, sign);
     if (sign.empty()) {
         InsertAtCaret(digits);
         return;

@@ -45,6 +45,13 @@ private:
     void InsertAtCaret(const std::string& text);
     void DeleteRange(int start, int end);
     void Paste();
+    // What a paste of `clip` keeps: digits and at most one decimal separator (none
+    // when `hasPoint`), up to the first character that does not fit; a leading
+    // sign goes to `sign`.
+    std::string ReadPaste(const std::string& clip, bool hasPoint, std::string& sign) const;
+    // The display form of `text` within the limits; the caret/selection given in
+    // it move with their digits.
+    std::string Shape(const std::string& text, int& selStart, int& selEnd) const;
     // Normalises `text` (display form) with the caret/selection given in it, shows it.
     void Normalise(const std::string& text, int selStart, int selEnd);
     void Commit(const std::string& text, int selStart, int selEnd);

@@ -132,3 +132,20 @@ TEST(NumEdit, ReadOnlyOrDisabledFieldsTakeNoKeys) {
     f.Type("12");
     EXPECT_EQ(f.Text(), "");
 }
+
+// Text that arrives whole (a driver replacing it, a platform paste that went round
+// the keys) obeys the same rules as a paste: nothing unchecked reaches the field.
+TEST(NumEdit, AWholeTextPutInIsReadAsAPaste) {
+    Field f;
+    EXPECT_TRUE(f.edit.UserSetText("abc!!"));
+    EXPECT_EQ(f.Text(), "");
+    CString plain;
+    EXPECT_EQ(f.edit.GetPlainText(plain), 0);
+    f.edit.UserSetText("-1,234.5xyz");
+    EXPECT_EQ(f.Text(), "-1,234.5");
+    EXPECT_EQ(f.edit.GetPlainText(plain), 7);
+    EXPECT_EQ(plain, "-1234.5");
+    Field g(6, 4);
+    g.edit.UserSetText("1.234567");
+    EXPECT_EQ(g.Text(), "1.2345");
+}

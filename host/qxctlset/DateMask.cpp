@@ -83,4 +83,33 @@ std::string DigitsFor(std::string_view mask, std::string_view text) {
     return Cut(fitted, mask);
 }
 
+std::string PlacesOf(std::string_view mask, std::string_view text) {
+    const size_t slots = static_cast<size_t>(DigitSlots(mask));
+    std::string places;
+    bool shaped = text.size() <= mask.size();
+    for (size_t i = 0; shaped && i < text.size(); ++i) {
+        if (mask[i] != '#')
+            shaped = text[i] == mask[i];
+        else if (IsDigit(text[i]) || text[i] == kBlank || text[i] == ' ')
+            places += IsDigit(text[i]) ? text[i] : kBlank;
+        else
+            shaped = false;
+    }
+    if (!shaped) places = DigitsFor(mask, text);
+    places.resize(slots, kBlank);
+    return places;
+}
+
+std::string Show(std::string_view mask, std::string_view places) {
+    const size_t last = places.find_last_not_of(kBlank);
+    if (last == std::string_view::npos) return {};
+    std::string out;
+    size_t next = 0;
+    for (char m : mask) {
+        if (next > last) break;
+        out += m == '#' ? places[next++] : m;
+    }
+    return out;
+}
+
 }  // namespace kel::datemask

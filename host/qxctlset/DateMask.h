@@ -20,4 +20,16 @@ std::string Fill(std::string_view mask, std::string_view digits);
 // a run of digits alone fills the mask in order ("202401" -> "202401").
 std::string DigitsFor(std::string_view mask, std::string_view text);
 
+// A digit place of the mask that holds no digit, as shown.
+inline constexpr char kBlank = '_';
+
+// One character per digit place of the mask: the digit, or kBlank. Text in the
+// mask's shape (blank places as kBlank or ' ', cut anywhere after a place) keeps
+// each digit in its place; other text is read with DigitsFor from the first place.
+std::string PlacesOf(std::string_view mask, std::string_view text);
+
+// The text of the places in the mask, up to the last place that holds a digit
+// ("" when none does); blank places before it show as kBlank.
+std::string Show(std::string_view mask, std::string_view places);
+
 }  // namespace kel::datemask

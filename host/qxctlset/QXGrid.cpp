@@ -7,6 +7,7 @@
 
 #include "host/qxctlset/GridSortKey.h"
 #include "host/qxctlset/QXControls.h"
+#include "host/win/Dialog.h"
 
 CQXGrid::CQXGrid(int nRows, int nCols, int nFixedRows, int nFixedCols) {
     RegisterQXControls();
@@ -28,6 +29,7 @@ CQXGrid::Row CQXGrid::MakeRow() const {
 BOOL CQXGrid::SetRowCount(int nRows) {
     if (nRows < 0) return FALSE;
     size_t n = static_cast<size_t>(nRows);
+    if (n != m_rows.size()) ForgetSort();
     if (n < m_rows.size()) {
         m_rows.resize(n);
         if (m_nCurrentRow >= nRows) m_nCurrentRow = -1;
@@ -121,7 +123,9 @@ int CQXGrid::GetCellAlignment(int row, int col) const {
 
 BOOL CQXGrid::SetItemText(int row, int col, LPCTSTR text, int) {
     if (!ValidCell(row, col)) return FALSE;
-    m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text = text;
+    CString& cell = m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
+    if (col == m_nSortCol && row >= m_nFixedRows && cell != CString(text)) ForgetSort();
+    cell = text;
     Notify(win::Aspect::Cells);
     return TRUE;
 }
@@ -150,6 +154,7 @@ int CQXGrid::InsertRow(LPCTSTR heading, int index) {
     if (index < 0 || index >= GetRowCount()) index = GetRowCount();
     Row row = MakeRow();
     row.cells[0].text = heading;
+    if (index >= m_nFixedRows) ForgetSort();
     m_rows.insert(m_rows.begin() + index, std::move(row));
     if (m_nCurrentRow >= index) ++m_nCurrentRow;
     Notify(win::Aspect::Structure);
@@ -173,8 +178,7 @@ BOOL CQXGrid::DeleteAllItems() {
     if (GetRowCount() > m_nFixedRows) m_rows.erase(m_rows.begin() + m_nFixedRows, m_rows.end());
     m_nCurrentRow = -1;
     m_nFocusCol = -1;
-    m_nSortCol = -1;
-    m_bSortAscending = true;
+    ForgetSort();
     Notify(win::Aspect::Structure);
     return TRUE;
 }
@@ -214,6 +218,11 @@ void CQXGrid::EnableSelection(BOOL b) {
     m_bSelection = b != FALSE;
     if (!m_bSelection) ClearSelection();
     Notify(win::Aspect::Style);
+}
+
+void CQXGrid::ForgetSort() {
+    m_nSortCol = -1;
+    m_bSortAscending = true;
 }
 
 void CQXGrid::SetFlag(bool& flag, BOOL value) {
@@ -343,4 +352,15 @@ void CQXGrid::UserClickHeader(int col) {
     if (!IsWindowEnabled() || !IsWindowVisible() || !m_bHeaderSort || !ValidCol(col)) return;
     bool ascending = col == m_nSortCol ? !m_bSortAscending : true;
     SortByColumn(col, ascending);
+}
+
+LRESULT CQXGrid::UserPressEnter() {
+    if (!IsWindowEnabled() || !IsWindowVisible() || !IsDataRow(m_nCurrentRow)) return 0;
+    return UserClickCell(m_nCurrentRow, m_nFocusCol >= 0 ? m_nFocusCol : FirstVisibleColumn(), true);
+}
+
+LRESULT CQXGrid::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETDLGCODE && wParam == VK_RETURN) return IsDataRow(m_nCurrentRow) ? DLGC_WANTALLKEYS : 0;
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) return UserPressEnter();
+    return CWnd::WindowProc(message, wParam, lParam);
 }

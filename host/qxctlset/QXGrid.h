@@ -115,7 +115,10 @@ public:
     BOOL SetColumnSortType(int col, int kind);
     int GetColumnSortType(int col) const;
     // Sorts the data rows by a column; rows move whole (cells, colours, selection)
-    // and the current row follows its row. Equal keys keep their order.
+    // and the current row follows its row. Equal keys keep their order. The sort
+    // is forgotten (no column shows an arrow) once the program adds rows or
+    // changes a cell of the sort column: the rows are then in its order, not the
+    // column's.
     void SortByColumn(int col, bool ascending);
     int GetSortColumn() const { return m_nSortCol; }
     bool IsSortAscending() const { return m_bSortAscending; }
@@ -132,6 +135,19 @@ public:
     // Sorts by the column when header sorting is on; a second click on the same
     // column reverses the order.
     void UserClickHeader(int col) override;
+    // Enter with the grid focused on a data row does what a double click on it
+    // does (0xfffd); the dialog asks first (WM_GETDLGCODE), so that Enter on a
+    // grid without a current row is the dialog's.
+    LRESULT UserPressEnter();
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The context menu. "复制": the selected data rows (the current one when none is
+    // selected) as tab-separated text on the clipboard; false when there is none.
+    // "导出...": the visible columns with the header as a CSV file a spreadsheet
+    // opens (UTF-8 with a byte-order mark); a file that cannot be written is told in
+    // a message box and gives false.
+    bool UserCopyRows();
+    bool UserExport(const CString& path);
 
 private:
     struct Cell {
@@ -158,6 +174,7 @@ private:
     Row MakeRow() const;
     void ClearSelection();
     void SetFlag(bool& flag, BOOL value);
+    void ForgetSort();
     int FirstVisibleColumn() const;
 
     std::vector<Row> m_rows;

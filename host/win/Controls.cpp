@@ -11,6 +11,15 @@ namespace {
 
 bool InRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
 
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The length the edit's limit counts: GBK bytes, or code points for text GBK
+// cannot hold.
+int LimitLength(const std::string& text) {
+    if (auto bytes = kel::text::GbkByteLength(text)) return static_cast<int>(*bytes);
+    return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuation(c); }));
+}
+
 // Cuts UTF-8 text to at most `maxChars` characters as the edit control counts them:
 // GBK bytes (the code page of the records), or code points for text GBK cannot hold.
 std::string CutToLimit(const std::string& text, int maxChars) {
@@ -96,7 +105,7 @@ void CEdit::ReplaceSel(LPCTSTR text) {
     SetWindowText(s.c_str());
 }
 
-CString CEdit::Filter(const CString& text) const {
+CString CEdit::Shape(const CString& text) const {
     std::string s = text.str();
     if (GetStyle() & ES_UPPERCASE) {
         CString up(s);
@@ -107,16 +116,45 @@ CString CEdit::Filter(const CString& text) const {
         s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c < '0' || c > '9'; }), s.end());
     if (!(GetStyle() & ES_MULTILINE))
         s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }), s.end());
-    CString result(CutToLimit(s, m_nLimit));
+    return CString(s);
+}
+
+CString CEdit::Filter(const CString& text) const {
+    CString result(CutToLimit(Shape(text).str(), m_nLimit));
     return m_inputFilter ? m_inputFilter(result) : result;
 }
 
 bool CEdit::UserSetText(const CString& text) {
     if (!IsWindowEnabled() || IsReadOnly()) return false;
-    CString filtered = Filter(text);
+    const std::string& old = m_text.str();
+    std::string shaped = Shape(text).str();
+    // The person's change is what lies between the ends the old and new text share.
+    auto inside = [](const std::string& s, size_t i) { return i < s.size() && IsContinuation(s[i]); };
+    size_t prefix = 0;
+    while (prefix < old.size() && prefix < shaped.size() && old[prefix] == shaped[prefix]) ++prefix;
+    while (prefix > 0 && (inside(old, prefix) || inside(shaped, prefix))) --prefix;
+    size_t suffix = 0;
+    const size_t most = std::min(old.size(), shaped.size()) - prefix;
+    while (suffix < most && old[old.size() - 1 - suffix] == shaped[shaped.size() - 1 - suffix]) ++suffix;
+    while (suffix > 0 && (inside(old, old.size() - suffix) || inside(shaped, shaped.size() - suffix))) --suffix;
+    std::string inserted = shaped.substr(prefix, shaped.size() - prefix - suffix);
+    if (m_nLimit > 0 && !inserted.empty() && LimitLength(shaped) > m_nLimit) {
+        // A full field takes what still fits of the insertion and keeps its own
+        // text whole; a key with no room left is refused.
+        const std::string head = shaped.substr(0, prefix);
+        const std::string tail = shaped.substr(shaped.size() - suffix);
+        const int room = m_nLimit - LimitLength(head + tail);
+        if (room <= 0) {
+            m_nSelStart = m_nSelEnd = static_cast<int>(prefix);
+            return false;
+        }
+        inserted = CutToLimit(inserted, room);
+        shaped = head + inserted + tail;
+    }
+    CString filtered = m_inputFilter ? m_inputFilter(CString(shaped)) : CString(shaped);
     SetFocus();
     m_text = filtered;
-    m_nSelStart = m_nSelEnd = filtered.GetLength();
+    m_nSelStart = m_nSelEnd = std::min(static_cast<int>(prefix + inserted.size()), filtered.GetLength());
     Notify(win::Aspect::Text);
     NotifyParent(EN_CHANGE);
     return true;

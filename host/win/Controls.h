@@ -58,12 +58,17 @@ public:
     void SetInputFilter(std::function<CString(const CString&)> filter) { m_inputFilter = std::move(filter); }
 
     // The user replaces the whole text (typing, pasting): filtered, then EN_CHANGE.
-    // Nothing happens while read-only or disabled. Returns false when refused.
+    // With a limit, the change (what lies between the ends the old and new text
+    // share) is cut to the room left, so a full field keeps its text and refuses a
+    // typed key. The caret goes after the change. Nothing happens while read-only
+    // or disabled. Returns false when refused.
     bool UserSetText(const CString& text);
     // The user leaves the field: EN_KILLFOCUS.
     void UserLeave() { NotifyParent(EN_KILLFOCUS); }
 
 private:
+    // Upper case, digits only, single line, as the style asks.
+    CString Shape(const CString& text) const;
     std::function<CString(const CString&)> m_inputFilter;
     int m_nLimit = 0;
     int m_nSelStart = 0;

@@ -79,19 +79,21 @@ void CDialog::SetFocusID(int id) {
 }
 
 void CDialog::UserPressEnter() {
-    CWnd* defaultButton = nullptr;
-    for (CWnd* c : m_order)
-        if (c->GetKind() == win::ControlKind::Button && (c->GetStyle() & BS_DEFPUSHBUTTON)) {
-            defaultButton = c;
-            break;
-        }
-    if (defaultButton) {
-        if (defaultButton->IsWindowEnabled() && defaultButton->IsWindowVisible())
-            SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(defaultButton->GetDlgCtrlID()), BN_CLICKED));
+    if (CWnd* focus = GetFocusItem(); focus && focus->IsWindowEnabled() && focus->IsWindowVisible() &&
+                                      (focus->SendMessage(WM_GETDLGCODE, VK_RETURN) & DLGC_WANTALLKEYS)) {
+        focus->SendMessage(WM_KEYDOWN, VK_RETURN);
         return;
     }
-    if (CWnd* ok = GetDlgItem(IDOK); ok && !ok->IsWindowEnabled()) return;
-    SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+    CWnd* button = nullptr;
+    for (CWnd* c : m_order)
+        if (c->GetKind() == win::ControlKind::Button && (c->GetStyle() & BS_DEFPUSHBUTTON)) {
+            button = c;
+            break;
+        }
+    if (!button) button = GetDlgItem(IDOK);
+    // Without an OK to press, Enter must not throw away what the screen shows.
+    if (!button || !button->IsWindowEnabled() || !button->IsWindowVisible()) return;
+    SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(button->GetDlgCtrlID()), BN_CLICKED));
 }
 
 void CDialog::UserPressEscape() { SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)); }

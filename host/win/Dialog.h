@@ -9,6 +9,14 @@
 #include "host/win/DialogTemplate.h"
 #include "host/win/Wnd.h"
 
+// The keyboard interface between a dialog and its controls: before Enter does the
+// dialog's work, the control with the focus is asked (WM_GETDLGCODE) whether it
+// wants the key itself; if so it gets it as WM_KEYDOWN.
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_GETDLGCODE = 0x0087;
+constexpr UINT VK_RETURN = 0x0D;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+
 class CDataExchange {
 public:
     CDataExchange(CDialog* dialog, BOOL saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
@@ -50,7 +58,10 @@ public:
     void SetFocusID(int id);
 
     // What the person at the screen can do besides working the controls.
-    void UserPressEnter();   // runs the default button (or OK when there is none)
+    // Enter: the focused control when it wants the key, else the default button,
+    // else the OK button; a dialog with neither (its way out is a cancel button)
+    // stays as it is.
+    void UserPressEnter();
     void UserPressEscape();  // cancels
     void UserCloseBox();     // cancels
 

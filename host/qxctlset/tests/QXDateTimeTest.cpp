@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -112,4 +113,63 @@ TEST(QXDateTime, DataExchangeMovesTheValueBothWaysAndOnlyTypingNotifies) {
     EXPECT_EQ(dlg.m_start, "2023/12/31");
     EXPECT_EQ(dlg.events, (std::vector<std::string>{"change:2023/12/31", "leave"}));
     EXPECT_TRUE(driver->Problems().empty());
+}
+
+// The user corrects a typed date key by key: what the field shows is what it
+// holds, and no digit wanders into another part of the date.
+TEST(QXDateTime, EditingKeyByKeyKeepsEveryDigitInItsPlace) {
+    win::TemplateBuilder(kDateTemplate, "日期").Date(IDC_START, 0, 0).Button(IDOK, "确定", 1, 0).Register();
+    win::ScopedHeadlessDriver driver;
+    DateDialog dlg;
+    driver->Then([&](win::DialogActions& a) {
+        CQXDateTime& field = dlg.Field();
+        a.Keys(IDC_START, "20240131");
+        EXPECT_EQ(a.Text(IDC_START), "2024/01/31");
+        a.Caret(IDC_START, 7, 7).Keys(IDC_START, "\b\b");  // the month, from behind
+        EXPECT_EQ(a.Text(IDC_START), "2024/__/31");
+        EXPECT_EQ(field.GetTime(), "2024/__/31");
+        EXPECT_FALSE(field.IsComplete());
+        int start = 0, end = 0;
+        field.GetSel(start, end);
+        EXPECT_EQ(start, 5);
+        a.Keys(IDC_START, "02");
+        EXPECT_EQ(field.GetTime(), "2024/02/31");
+        a.Caret(IDC_START, 0, 0).Key(IDC_START, VK_DELETE);  // Delete clears, nothing slides left
+        EXPECT_EQ(field.GetTime(), "_024/02/31");
+        a.Keys(IDC_START, "1");
+        EXPECT_EQ(field.GetTime(), "1024/02/31");
+        a.Caret(IDC_START, 5, 10).Keys(IDC_START, "\b");  // a selection clears its places
+        EXPECT_EQ(field.GetTime(), "1024");
+        a.Keys(IDC_START, "/x12");  // separators and letters are no digits
+        EXPECT_EQ(field.GetTime(), "1024/12");
+        a.Caret(IDC_START, 0, 0).Keys(IDC_START, "202401319");  // overwrites, stops at the end
+        EXPECT_EQ(field.GetTime(), "2024/01/31");
+        a.Escape();
+    });
+    dlg.DoModal();
+    EXPECT_EQ(dlg.events.front(), "change:2");
+    EXPECT_EQ(std::count(dlg.events.begin(), dlg.events.end(), "change:2024/__/31"), 1);
+    EXPECT_TRUE(driver->Problems().empty());
+}
+
+TEST(QXDateTime, PasteFillsPlacesFromTheCaretAndAWholeDateReadsAsADate) {
+    CQXDateTime date;
+    win::Clipboard::SetText("2024-1-5");
+    date.OnChar(kCtrlV);
+    EXPECT_EQ(date.GetTime(), "2024/01/05");
+    date.SetCaret(5, 7);
+    win::Clipboard::SetText("1x2");
+    date.OnChar(kCtrlV);
+    EXPECT_EQ(date.GetTime(), "2024/12/05");
+    date.SetCaret(0, 4);
+    date.OnChar(kCtrlX);
+    EXPECT_EQ(win::Clipboard::GetText(), "2024");
+    EXPECT_EQ(date.GetTime(), "____/12/05");
+    // Text in the mask's shape, set by a driver, keeps its places too.
+    EXPECT_TRUE(date.UserType("2024/__/31"));
+    EXPECT_EQ(date.GetTime(), "2024/__/31");
+    date.SetReadOnly(TRUE);
+    date.SetCaret(0, 0);
+    date.OnChar('9');
+    EXPECT_EQ(date.GetTime(), "2024/__/31");
 }

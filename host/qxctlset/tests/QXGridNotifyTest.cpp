@@ -113,3 +113,34 @@ TEST_F(GridOnDialog, TemplateControlsGetTheLibrarysModels) {
     dlg.DoModal();
     EXPECT_TRUE(driver->Problems().empty());
 }
+
+// A list whose way out is its 返回 button: Enter on the focused grid opens the row as
+// a double click does, and never ends the screen.
+TEST_F(GridOnDialog, EnterOnTheFocusedGridOpensItsRowAndNeverClosesTheList) {
+    ListDialog dlg;
+    driver->Then([&](win::DialogActions& a) {
+        a.Enter();  // nothing current yet: the list has no OK to press
+        EXPECT_FALSE(a.Ended());
+        a.ClickRow(IDC_GRID, 2).Enter();
+        EXPECT_FALSE(a.Ended());
+        EXPECT_EQ(dlg.doubleClicked, std::vector<int>{2});
+        dlg.m_grid.SelectRow(3);  // a key moved the current row
+        a.Enter();
+        EXPECT_EQ(dlg.doubleClicked, (std::vector<int>{2, 3}));
+        a.Escape();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(driver->Problems().empty());
+}
+
+TEST_F(GridOnDialog, AnExportThatCannotBeWrittenIsToldAndLeavesNothingBehind) {
+    ListDialog dlg;
+    driver->Then([&](win::DialogActions& a) {
+        EXPECT_FALSE(dlg.m_grid.UserExport("/nonexistent-kelmor/合约.csv"));
+        a.Escape();
+    });
+    dlg.DoModal();
+    EXPECT_EQ(driver->MessageTexts(),
+              std::vector<std::string>{"导出文件失败(文件夹不存在)：/nonexistent-kelmor/合约.csv"});
+    EXPECT_EQ(driver->MessageBoxes()[0].request.Icon(), MB_ICONERROR);
+}

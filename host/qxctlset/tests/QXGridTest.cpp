@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/qxctlset/GridExport.h"
 #include "host/qxctlset/QXGrid.h"
+#include "host/win/KeyInput.h"
 
 namespace {
 
@@ -226,4 +231,65 @@ TEST(QXGrid, TenThousandRowsSortWithTheirCurrentRow) {
     EXPECT_EQ(grid.GetItemText(1, 4), std::to_string(kRows - 1).c_str());
     EXPECT_EQ(grid.GetItemText(kRows, 0), "10000");
     EXPECT_EQ(grid.GetRow(), kRows);
+}
+
+// After a sort the screen reads its list again (server order) or adds a row: the
+// arrow must not claim an order the rows no longer have.
+TEST(QXGrid, ASortIsForgottenOnceTheProgramRefillsOrChangesTheSortColumn) {
+    CQXGrid grid;
+    SetUpList(grid);
+    AddRow(grid, {"B"});
+    AddRow(grid, {"A"});
+    grid.UserClickHeader(0);
+    ASSERT_EQ(grid.GetSortColumn(), 0);
+    grid.SetItemText(1, 1, "名称");  // another column: still sorted
+    grid.DeleteRow(2);               // removing keeps the order
+    EXPECT_EQ(grid.GetSortColumn(), 0);
+    grid.SetRowCount(1);  // read again
+    AddRow(grid, {"C"});
+    EXPECT_EQ(grid.GetSortColumn(), -1);
+
+    grid.UserClickHeader(0);
+    grid.SetItemText(1, 0, "Z");  // modified in place
+    EXPECT_EQ(grid.GetSortColumn(), -1);
+    grid.UserClickHeader(0);
+    AddRow(grid, {"D"});
+    EXPECT_EQ(grid.GetSortColumn(), -1);
+    EXPECT_TRUE(grid.IsSortAscending());
+}
+
+TEST(QXGrid, CopyTakesTheSelectedRowsAsShownInTheVisibleColumns) {
+    CQXGrid grid;
+    SetUpList(grid);
+    AddRow(grid, {"QA", "成数\t合约", "Quota", "A", "hidden"});
+    AddRow(grid, {"SU", "溢额", "Surplus", "E", "hidden"});
+    grid.SetColumnType(3, CQXGrid::kColumnCode);
+    grid.SetCodeLookup(3, [](const CString& code) { return code == "E" ? CString("第一溢额合约") : CString(); });
+    win::Clipboard::SetText("before");
+    EXPECT_FALSE(grid.UserCopyRows());  // nothing selected, nothing current
+    EXPECT_EQ(win::Clipboard::GetText(), "before");
+    grid.UserClickRow(2);
+    ASSERT_TRUE(grid.UserCopyRows());
+    EXPECT_EQ(win::Clipboard::GetText(), "SU\t溢额\tSurplus\t第一溢额合约\r\n");
+    EXPECT_EQ(kel::grid::TabText(grid, {1, 2}), "QA\t成数 合约\tQuota\tA\r\nSU\t溢额\tSurplus\t第一溢额合约\r\n");
+}
+
+TEST(QXGrid, ExportWritesTheHeaderAndEveryRowAsCsvASpreadsheetReadsAsChinese) {
+    CQXGrid grid;
+    SetUpList(grid);
+    AddRow(grid, {"QA", "成数合约", "Quota, \"Share\"", "A", "hidden"});
+    AddRow(grid, {"SU", "溢额", "", "E", "hidden"});
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kelmor-grid-export";
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path file = dir / "合约代码.csv";
+    ASSERT_TRUE(grid.UserExport(CString(file.string())));
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream read;
+    read << in.rdbuf();
+    EXPECT_EQ(read.str(),
+              "\xEF\xBB\xBF代码,中文名称,英文名称,类型\r\n"
+              "QA,成数合约,\"Quota, \"\"Share\"\"\",A\r\n"
+              "SU,溢额,,E\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "合约代码.csv.part"));
+    std::filesystem::remove_all(dir);
 }

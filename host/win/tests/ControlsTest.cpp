@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "host/win/testing/HeadlessDriver.h"
 #include "host/win/tests/TestDialogs.h"
 
@@ -25,6 +27,31 @@ TEST_F(Controls, EditsApplyUpperCaseDigitsAndTheirLimitWithoutSplittingCharacter
         a.Escape();
     });
     dlg.DoModal();
+}
+
+// A 60-byte name that is full: a key typed at its start is refused, not let in at
+// the price of the name's end; a paste takes what still fits.
+TEST_F(Controls, AFullEditRefusesTheKeyInsteadOfEatingItsTail) {
+    CEdit name;
+    name.LimitText(8);
+    ASSERT_TRUE(name.UserSetText("合约代码"));  // 8 GBK bytes: full
+    int start = -1, end = -1;
+    EXPECT_FALSE(name.UserSetText("X合约代码"));  // typed at the start
+    EXPECT_EQ(name.GetText(), "合约代码");
+    name.GetSel(start, end);
+    EXPECT_EQ(start, 0);  // the caret stays where the key was refused
+    EXPECT_FALSE(name.UserSetText("合约X代码"));
+    EXPECT_EQ(name.GetText(), "合约代码");
+    EXPECT_TRUE(name.UserSetText("合约码"));    // deleting always works
+    EXPECT_TRUE(name.UserSetText("合约AB码"));  // a paste in the middle: what fits of it
+    EXPECT_EQ(name.GetText(), "合约AB码");
+    name.GetSel(start, end);
+    EXPECT_EQ(start, static_cast<int>(std::string("合约AB").size()));
+    EXPECT_TRUE(name.UserSetText("合约A"));
+    EXPECT_TRUE(name.UserSetText("合约ABCDE"));  // 3 bytes of room for "BCDE"
+    EXPECT_EQ(name.GetText(), "合约ABCD");
+    EXPECT_TRUE(name.UserSetText("再保"));  // the whole text replaced (selected, then pasted over)
+    EXPECT_EQ(name.GetText(), "再保");
 }
 
 TEST_F(Controls, RadioButtonsOfAGroupExcludeEachOther) {

@@ -54,6 +54,20 @@ TEST_F(DialogRuntime, EnterRunsTheDefaultButtonAndMessageBoxAnswersComeFromTheQu
     EXPECT_TRUE(driver->Problems().empty());
 }
 
+// A screen whose way out is only its 返回 button: Enter has nothing to press and
+// must not close it (and lose what it shows).
+TEST_F(DialogRuntime, EnterWithoutADefaultOrOkButtonLeavesTheDialogOpen) {
+    win::TemplateBuilder(7390, "列表").Edit(IDC_NAME, 0, 0).Button(IDCANCEL, "返回", 1, 0).Register();
+    CDialog dlg(7390, nullptr);
+    driver->Then([](win::DialogActions& a) {
+        a.Type(IDC_NAME, "x").Enter();
+        EXPECT_FALSE(a.Ended());
+        a.Escape();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(driver->Problems().empty());
+}
+
 TEST_F(DialogRuntime, UnansweredMessageBoxTakesItsDefaultButton) {
     FormDialog dlg;
     driver->Then([](win::DialogActions& a) { a.Click(IDC_SAVE).CloseBox(); });
