@@ -180,7 +180,7 @@ void CNumEdit::OnChar(unsigned ch) {
             DeleteRange(a - 1, a);
     } else if (c == m_cDecimal && ch < 0x80) {
         if (text.find(m_cDecimal) == std::string::npos) InsertAtCaret(std::string(1, c));
-    } else if (c == '+' || c == '-') {
+    } else if (ch < 0x80 && (c == '+' || c == '-')) {
         if (a == 0 && (text.empty() || (text[0] != '+' && text[0] != '-'))) {
             SetWindowText((std::string(1, c) + text).c_str());
             SetSel(a + 1, b + 1);

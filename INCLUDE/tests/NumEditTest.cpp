@@ -149,3 +149,16 @@ TEST(NumEdit, AWholeTextPutInIsReadAsAPaste) {
     g.edit.UserSetText("1.234567");
     EXPECT_EQ(g.Text(), "1.2345");
 }
+
+// A character beyond ASCII is no sign even when its code ends in the sign's byte
+// (中 is U+4E2D, 丫 U+4E2B): an input method's character must not make the number
+// negative.
+TEST(NumEdit, CharactersBeyondAsciiAreNotTakenForASign) {
+    Field f;
+    f.Type("5").Caret(0);
+    f.edit.OnChar(0x4E2D);
+    f.edit.OnChar(0x4E2B);
+    EXPECT_EQ(f.Text(), "5");
+    f.Type("-");
+    EXPECT_EQ(f.Text(), "-5");
+}
