@@ -64,8 +64,9 @@ public:
     // The risk code rows of the treaty year, loaded at opening.
     struct RiskCodeRow {
         std::string riskLevel;  // c_risk_lvl_cde, trailing blanks removed
-        double keepAmount = 0;  // n_keep_amt: the retention of the level
-        double maxFacAmount = 0;  // n_max_fac_amt (loaded, not used here)
+        bool hasKeepAmount = false;  // false when the table holds no number there
+        double keepAmount = 0;       // n_keep_amt: the retention of the level
+        double maxFacAmount = 0;     // n_max_fac_amt (loaded, not used here)
     };
     std::vector<RiskCodeRow> m_arrRiskCode;
 
@@ -79,6 +80,14 @@ private:
     void OnKillFocusRiskLevel();
     void OnKillFocusLines();
     void OnKillFocusVipLines();
+    void OnSetTypeChanged();
     LRESULT OnCondition(WPARAM wParam, LPARAM lParam);
     bool LoadRiskCodes();
+    void ShowValues();
+    void TakeValues();
+    void SetNeeded(int codeCombo);
+    // After lines (or VIP lines) changed: limit = retention x lines, unless the
+    // copy option is on or no retention is set.
+    void RecomputeLimit(CString CS0000S701::*lines, CString CS0000S701::*limit);
+    bool CheckAmount(int nID, const char* label, const CString& text);
 };
