@@ -6,7 +6,6 @@
 #include <memory>
 #include <sstream>
 
-#include "host/fac/FacBooking.h"
 #include "shell/Module.h"
 #include "shell/PlayDriver.h"
 #include "shell/PlayScript.h"
@@ -52,9 +51,7 @@ int RunPlay(const Options& options, std::ostream& out, std::ostream& err) {
     }
     auto driver = std::make_shared<PlayDriver>(std::move(lines), out);
     win::InstallDriver(driver);
-    kel::fac::SetBookingHandler([driver](const std::string& document, char type) { driver->Booking(document, type); });
     std::optional<ScriptError> failed = driver->Run([&module](int screen) { return module.callDialog(screen, 0); });
-    kel::fac::SetBookingHandler(nullptr);
     win::InstallDriver(nullptr);
     session.Close();
     out.flush();

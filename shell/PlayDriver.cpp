@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/fac/FacBooking.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
@@ -75,6 +76,8 @@ void PlayDriver::Fail(int line, std::string why) {
 }
 
 std::optional<ScriptError> PlayDriver::Run(const OpenScreen& open) {
+    // The host's facultative booking, for as long as the play runs.
+    kel::fac::SetBookingHandler([this](const std::string& document, char type) { Booking(document, type); });
     while (!m_error && m_next < m_lines.size()) {
         const PlayLine& line = m_lines[m_next++];
         if (line.command == PlayCommand::Answer) {
@@ -93,6 +96,7 @@ std::optional<ScriptError> PlayDriver::Run(const OpenScreen& open) {
     if (!m_error && !m_answers.empty())
         Fail(m_answers.front().line,
              std::string("answer ") + AnswerName(m_answers.front().answer) + ": no message box came to take it");
+    kel::fac::SetBookingHandler(nullptr);
     m_out.flush();
     return m_error;
 }

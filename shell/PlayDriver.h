@@ -33,12 +33,10 @@ public:
 
     PlayDriver(std::vector<PlayLine> lines, std::ostream& transcript);
 
-    // Plays the script, opening screens with `open`. Nothing when every line ran,
-    // else the line that could not be carried out and why.
+    // Plays the script, opening screens with `open`; the host's facultative booking
+    // reports to the transcript meanwhile. Nothing when every line ran, else the
+    // line that could not be carried out and why.
     std::optional<ScriptError> Run(const OpenScreen& open);
-
-    // The host's facultative booking was handed a document.
-    void Booking(const std::string& document, char type);
 
     // UiDriver
     void RunModalLoop(CDialog& dialog) override;
@@ -51,6 +49,7 @@ private:
         int line;
     };
 
+    void Booking(const std::string& document, char type);
     void Fail(const PlayLine& line, std::string why) { Fail(line.number, std::move(why)); }
     void Fail(int line, std::string why);
     void RunInDialog(const PlayLine& line, CDialog& dialog);

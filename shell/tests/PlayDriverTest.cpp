@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "host/fac/FacBooking.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
@@ -26,6 +27,7 @@ enum : int {
     IDC_SECRET = 1007,
     IDC_LOCKED = 1008,
     IDC_NOTE = 1009,
+    IDC_BOOK = 1010,
 };
 
 class ChildForm : public CDialog {
@@ -52,6 +54,7 @@ public:
             .Button(IDC_CHILD, "备注[&N]...", 4, 1)
             .Button(IDC_SECRET, "隐藏", 4, 2, WS_INVISIBLE)
             .Button(IDC_LOCKED, "锁定", 4, 3, WS_DISABLED)
+            .Button(IDC_BOOK, "转处理画面", 4, 4)
             .Button(IDOK, "确定[&O]", 5, 0, BS_DEFPUSHBUTTON)
             .Button(IDCANCEL, "返回", 5, 1)
             .Register();
@@ -87,6 +90,7 @@ public:
         grid->DeleteRow(grid->GetRow());
         AfxMessageBox("处理成功!");
     }
+    void OnBook() { Call_Fac_Booking("D2024-001", 'B'); }
     void OnChild() {
         ChildForm child(this);
         if (child.DoModal() == IDOK) childNote = child.m_note;
@@ -97,6 +101,7 @@ public:
 BEGIN_MESSAGE_MAP(PlayForm, CDialog)
 ON_BN_CLICKED(IDC_DELETE, OnDelete)
 ON_BN_CLICKED(IDC_CHILD, OnChild)
+ON_BN_CLICKED(IDC_BOOK, OnBook)
 END_MESSAGE_MAP()
 
 struct Played {
@@ -155,6 +160,7 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
               "  button #1006 \"备注[&N]...\"\n"
               "  button #1007 \"隐藏\" [hidden]\n"
               "  button #1008 \"锁定\" [disabled]\n"
+              "  button #1010 \"转处理画面\"\n"
               "  button #1 \"确定[&O]\"\n"
               "  button #2 \"返回\"\n"
               "  grid 1: 2 rows\n"
@@ -162,6 +168,13 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
               "    row 1: QA | 合约QA\n"
               "    row 2: XL | 合约XL\n"
               "close \"演练表单\" OK\n");
+}
+
+// The host's facultative booking reports to the transcript while the play runs.
+TEST(PlayDriver, TheBookingHandOverIsInTheTranscript) {
+    Played p = Play("open 1\nclick 转处理画面\nkey Escape\n");
+    ASSERT_FALSE(p.error) << p.error->why;
+    EXPECT_EQ(p.transcript, "open \"演练表单\"\nbooking D2024-001 B\nclose \"演练表单\" Cancel\n");
 }
 
 TEST(PlayDriver, LinesGoToTheInnermostDialogAndTheScriptsEndClosesWhatIsOpen) {
