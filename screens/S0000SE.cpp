@@ -1,0 +1,126 @@
+#include "screens/S0000SE.h"
+
+#include "common/text/GbkText.h"
+#include "data/Records.h"
+#include "host/fac/FacBooking.h"
+#include "host/win/DialogTemplate.h"
+#include "screens/ScreenCommon.h"
+#include "screens/ScreenTransaction.h"
+
+using kel::screens::Outcome;
+
+BEGIN_MESSAGE_MAP(CS0000SE, CBASEBASE)
+ON_NOTIFY(NM_CLICK, IDC_LIST, OnClickList)
+END_MESSAGE_MAP()
+
+void CS0000SE::RegisterTemplate() {
+    win::TemplateBuilder(IDD, "详细信息")
+        .ReportList(IDC_LIST, 0, 0, 1, 3)
+        .Size(520, 300)
+        .Button(IDOK, "转处理画面", 1, 1, BS_DEFPUSHBUTTON)
+        .Button(IDCANCEL, "退出", 1, 2)
+        .Register();
+}
+
+CS0000SE::CS0000SE(CWnd* pParent) : CBASEBASE(IDD, pParent) {
+    static const bool registered = (RegisterTemplate(), true);
+    (void)registered;
+}
+
+int CS0000SE::GetUserInfoCount() {
+    _UserCodeBody body{};
+    kel::screens::PutUserCode(body.szUserCode);
+    kel::screens::ScreenAnswer answer = kel::screens::Transact<165>(*this, body);
+    switch (answer.outcome) {
+        case Outcome::Ok: return answer.count;  // the head's count; the body is not read
+        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return 0;
+        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return 0;
+        case Outcome::Refused: MessageBox("检索用户信息数目失败!", nullptr, MB_OK); return 0;
+    }
+    return 0;
+}
+
+BOOL CS0000SE::OnInitDialog() {
+    m_ctlList.SubclassDlgItem(IDC_LIST, this);
+    CBASEBASE::OnInitDialog();
+    m_ctlList.DeleteAllItems();
+    m_ctlList.SetExtendedStyle(m_ctlList.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES |
+                               LVS_EX_FULLROWSELECT);
+    for (int col = 5; col >= 0; --col) m_ctlList.DeleteColumn(col);
+    m_ctlList.InsertColumn(COL_DOC_NO, "单据号", LVCFMT_LEFT, 200);
+    m_ctlList.InsertColumn(COL_DOC_TYPE, "单据类型", LVCFMT_LEFT, 100);
+    m_ctlList.InsertColumn(COL_PROMPT_TYPE, "提示类型", LVCFMT_LEFT, 90);
+    m_ctlList.InsertColumn(COL_DESCRIPTION, "说明", LVCFMT_LEFT, 100);
+    m_ctlList.InsertColumn(COL_ITEM_KEY, "", LVCFMT_LEFT, 0);
+    LoadItems();  // after a failure the list opens empty
+    return TRUE;
+}
+
+bool CS0000SE::LoadItems() {
+    _UserCodeBody body{};
+    kel::screens::PutUserCode(body.szUserCode);
+    kel::screens::ScreenAnswer answer;
+    {
+        CWaitCursor wait;
+        answer = kel::screens::Transact<166>(*this, body);
+    }
+    switch (answer.outcome) {
+        case Outcome::Ok: break;
+        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return false;
+        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return false;
+        case Outcome::Refused: MessageBox("检索用户信息失败!", nullptr, MB_OK); return false;
+    }
+    using kel::screens::LetterText;
+    using kel::text::GetField;
+    for (int i = 0; i < answer.count; ++i) {
+        const auto item = answer.Record<_DetailInfoStruct>(i);
+        int row = m_ctlList.InsertItem(i, CString(GetField(item.szDocNo)));
+        m_ctlList.SetItemText(row, COL_DOC_TYPE, LetterText(item.cDocType));
+        m_ctlList.SetItemText(row, COL_PROMPT_TYPE, LetterText(item.cPromptType));
+        m_ctlList.SetItemText(row, COL_DESCRIPTION, CString(GetField(item.szDescription)));
+        m_ctlList.SetItemText(row, COL_ITEM_KEY, CString(GetField(item.szItemKey)));
+    }
+    return true;
+}
+
+// A click selects the row and leaves the ticks alone: the check box the click
+// toggled has already changed when the click arrives, so clearing ticks here would
+// leave the mouse no way to tick a row.
+void CS0000SE::OnClickList(NMHDR*, LRESULT* pResult) { *pResult = 0; }
+
+bool CS0000SE::ProcessItem(int row) {
+    _DetailActBody body{};
+    kel::text::PutField(body.szItemKey, m_ctlList.GetItemText(row, COL_ITEM_KEY).str());
+    kel::screens::PutUserCode(body.szUserCode);
+    kel::screens::ScreenAnswer answer;
+    {
+        CWaitCursor wait;
+        answer = kel::screens::Transact<167>(*this, body);
+    }
+    switch (answer.outcome) {
+        case Outcome::Ok: return true;
+        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return false;
+        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return false;
+        case Outcome::Refused: MessageBox("检索用户信息失败!", nullptr, MB_OK); return false;
+    }
+    return false;
+}
+
+void CS0000SE::OnOK() {
+    for (int row = 0; row < m_ctlList.GetItemCount();) {
+        if (!m_ctlList.GetCheck(row)) {
+            ++row;
+            continue;
+        }
+        const CString docNo = m_ctlList.GetItemText(row, COL_DOC_NO);
+        const CString docType = m_ctlList.GetItemText(row, COL_DOC_TYPE);
+        const CString promptType = m_ctlList.GetItemText(row, COL_PROMPT_TYPE);
+        // The first failure stops the walk; the list stays open with what is left.
+        if (!ProcessItem(row)) return;
+        // A processed item leaves the list, so that pressing again goes on with the
+        // rest instead of sending it a second time.
+        m_ctlList.DeleteItem(row);
+        if (promptType.GetAt(0) == kFacultative) Call_Fac_Booking(docNo.GetString(), docType.GetAt(0));
+    }
+    CBASEBASE::OnOK();
+}
