@@ -14,23 +14,26 @@ using wire::Load;
 }  // namespace
 
 void GenerateCont(Call& c) {
-    // Only the treaty code and the contract number name the treaty data record.
+    // The identifier names the treaty data record; a request without one (0) names
+    // it by treaty code and contract number, which only works while no two periods
+    // share the contract number.
     const auto r = Load<_ContInfoStruct>(c.body);
     const std::string code = wire::Required(r.szContCode, "treaty code");
     const std::string contNo = TrimRight(wire::Text(r.szContNo, "contract number", 10));
     for (const char* f : {r.szStartDate, r.szEndDate, r.szCancelDate}) wire::Text(f, 9, "date", 8);
+    if (r.nContId != 0) {
+        const auto rs = Query(c.db, "SELECT c_cont_code FROM t_cont_info WHERE n_cont_id = ?", {Value(r.nContId)});
+        if (rs.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
+        if (Str(rs.rows[0][0]) != code)
+            Refuse("treaty data record " + std::to_string(r.nContId) + " is not of treaty " + code);
+        GenerateDetails(c.db, r.nContId);
+        return;
+    }
     const auto rs = Query(c.db, "SELECT n_cont_id FROM t_cont_info WHERE c_cont_code = ? AND c_cont_no = ?",
                           {Text(code), Text(contNo)});
     if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
-    int64_t id = Int(rs.rows[0][0]);
-    if (rs.rows.size() > 1) {
-        // Several periods share the contract number: only the identifier can tell them apart.
-        id = 0;
-        for (const Row& row : rs.rows)
-            if (Int(row[0]) == r.nContId) id = r.nContId;
-        if (id == 0) Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
-    }
-    GenerateDetails(c.db, static_cast<int32_t>(id));
+    if (rs.rows.size() > 1) Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
+    GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])));
 }
 
 void AdjustDetail(Call& c) {

@@ -104,6 +104,36 @@ TEST_P(Details, GenerationGivesALinePerProductRowCompanyAndReinsurer) {
     EXPECT_EQ(Generate("X1", "QS-2024"), kRefused);
 }
 
+TEST_P(Details, GenerationGoesToTheRecordItsIdentifierNames) {
+    // The next period, copied with the contract number kept.
+    Treaty next = treaty;
+    Set(next.info.szStartDate, "20250101");
+    Set(next.info.szEndDate, "20251231");
+    const int32_t nextId = InsertTreaty(next);
+    auto generate = [&](int32_t contId, const char* code = "Q1", const char* contNo = "QS-2024") {
+        _ContInfoStruct r{};
+        r.nContId = contId;
+        Set(r.szContCode, code);
+        Set(r.szContNo, contNo);
+        return SendRecord(200, r).Status();
+    };
+    auto lines = [&](int32_t contId) {
+        return Count("SELECT COUNT(*) FROM t_cont_detail WHERE n_cont_id = " + std::to_string(contId));
+    };
+
+    EXPECT_EQ(Generate(), kRefused);  // without an identifier the contract number names two records
+    EXPECT_EQ(lines(id) + lines(nextId), 0);
+    // The identifier decides, whatever contract number comes with it.
+    ASSERT_EQ(generate(nextId, "Q1", "QS-OLD"), 0);
+    EXPECT_EQ(lines(nextId), 12);
+    EXPECT_EQ(lines(id), 0);
+    ASSERT_EQ(generate(id), 0);
+    EXPECT_EQ(lines(id), 12);
+
+    EXPECT_EQ(generate(nextId, "X1"), kRefused);  // the identifier is of another treaty
+    EXPECT_EQ(generate(nextId + 100), kRefused);  // no such record
+}
+
 TEST_P(Details, LinesCanBeAdjustedOneByOneOrByCommissionGroup) {
     ASSERT_EQ(Generate(), 0);
     _ContDetailStruct line = Search("0102", "11000000", "04")[2];
