@@ -54,9 +54,10 @@ MainWindow::MainWindow(const Module& module, const QString& user, QWidget* paren
     buttons->addWidget(quit);
     layout->addLayout(buttons);
     setCentralWidget(central);
+    // The status bar holds what the user needs: who is logged on, how many items wait.
+    statusBar()->addWidget(new QLabel(QStringLiteral("用户: %1").arg(user), this));
     m_countLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_countLabel);
-    statusBar()->showMessage(QStringLiteral("用户: %1").arg(user));
     resize(420, 460);
 
     connect(m_list, &QTreeWidget::itemActivated, this, [this] { OpenSelected(); });
@@ -76,9 +77,8 @@ void MainWindow::OpenSelected() {
 bool MainWindow::OpenScreen(int number) {
     if (m_busy || !m_module.callDialog) return false;
     m_busy = true;
-    int result = m_module.callDialog(number, 0);
+    m_module.callDialog(number, 0);
     m_busy = false;
-    statusBar()->showMessage(QStringLiteral("屏幕 %1 已关闭 (返回 %2)").arg(number).arg(result), 5000);
     RefreshCount(false);
     return true;
 }

@@ -1,70 +1,40 @@
-// Date and year-month fields: a masked line ("####/##/##" becomes "0000/00/00")
-// whose digits go to the model; the model decides what the field holds.
-#include <QLineEdit>
-
-#include "host/qt/ControlView.h"
+// Date and year-month fields: the model (a win::KeyInput) places each digit into its
+// part of the mask and never moves digits between parts; the line shows the model's
+// text, blanks and all, with the caret where the model puts it.
+#include "host/qt/KeyEditView.h"
 #include "host/qt/Text.h"
 #include "host/qxctlset/QXDateTime.h"
 
 namespace kel::qt {
 namespace {
 
-QString InputMaskFor(const CString& mask) {
-    QString m;
-    for (QChar ch : Q(mask)) {
-        if (ch == u'#')
-            m += u'0';
-        else if (QStringLiteral("09AaNnXx!<>\\#Hh;Bb[]{}").contains(ch))
-            m += u'\\', m += ch;
-        else
-            m += ch;
-    }
-    return m + QStringLiteral(";_");
-}
-
-QString DigitsOf(const QString& text) {
-    QString digits;
-    for (QChar ch : text)
-        if (ch.isDigit()) digits += ch;
-    return digits;
-}
-
-class DateView : public ControlView {
+class DateView : public KeyEditView {
 public:
-    DateView(CQXDateTime& model, DialogView& dialog, QWidget* parent) : ControlView(model, dialog) {
-        m_edit = new QLineEdit(parent);
-        SetWidget(m_edit);
-        connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& text) {
-            User([&](CWnd& m) { static_cast<CQXDateTime&>(m).UserType(C(DigitsOf(text))); });
-            if (m_model) ModelChanged(*m_model, win::Aspect::Text);
-        });
-    }
+    DateView(CQXDateTime& model, DialogView& dialog, QWidget* parent) : KeyEditView(model, dialog, parent) {}
+    bool Stretches() const override { return false; }
 
 protected:
     void Refresh(win::Aspect aspect) override {
-        using win::Aspect;
-        auto& model = static_cast<CQXDateTime&>(*m_model);
-        if (aspect == Aspect::All || aspect == Aspect::Style) {
-            QString mask = InputMaskFor(model.GetMask());
-            if (m_edit->inputMask() != mask) m_edit->setInputMask(mask);
-            m_edit->setReadOnly(model.IsReadOnly());
-            m_edit->setMinimumWidth(m_edit->fontMetrics().horizontalAdvance(Q(model.GetMask())) + 24);
+        if (aspect == win::Aspect::All || aspect == win::Aspect::Style) {
+            // An empty field shows where the digits go.
+            QString mask = Q(Field().GetMask());
+            mask.replace(u'#', QChar(CQXDateTime::kBlank));
+            Edit()->setPlaceholderText(mask);
+            Edit()->setMinimumWidth(Edit()->fontMetrics().horizontalAdvance(mask) + 24);
         }
-        if (aspect == Aspect::All || aspect == Aspect::Style || aspect == Aspect::Text) {
-            QString value = Q(model.GetTime());
-            if (DigitsOf(m_edit->text()) != DigitsOf(value)) {
-                int caret = m_edit->cursorPosition();
-                m_edit->setText(value);
-                m_edit->setCursorPosition(caret);
-            }
-        }
+        KeyEditView::Refresh(aspect);
     }
+    bool ModelSelection(int& start, int& end) const override {
+        Field().GetSel(start, end);
+        return true;
+    }
+    bool ModelReadOnly() const override { return Field().IsReadOnly(); }
     void OnLeave() override {
         User([](CWnd& m) { static_cast<CQXDateTime&>(m).UserLeave(); });
     }
 
 private:
-    QLineEdit* m_edit;
+    CQXDateTime& Field() const { return static_cast<CQXDateTime&>(*m_model); }
 };
 
 }  // namespace

@@ -11,7 +11,9 @@ namespace kel::qt {
 
 DialogView::DialogView(CDialog& model, QtDriver& driver, QWidget* parent)
     : QDialog(parent), m_model(&model), m_driver(driver) {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A modal screen offers its close box only: minimised or maximised it would
+    // hide or swallow the screen that waits for it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(Q(model.GetText()));
     setSizeGripEnabled(true);
     model.SetView(this);

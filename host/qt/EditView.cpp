@@ -38,7 +38,12 @@ public:
             SetWidget(m_line);
             connect(m_line, &QLineEdit::textEdited, this, [this](const QString& text) {
                 User([&](CWnd& m) { static_cast<CEdit&>(m).UserSetText(C(text)); });
-                if (m_model) ModelChanged(*m_model, win::Aspect::Text);  // shows what the model kept
+                if (!m_model) return;
+                ModelChanged(*m_model, win::Aspect::Text);  // shows what the model kept
+                // The caret after what the model took (before a refused key).
+                int start = 0, end = 0;
+                static_cast<CEdit&>(*m_model).GetSel(start, end);
+                m_line->setCursorPosition(CharPosition(m_line->text(), end));
             });
         }
     }

@@ -1,15 +1,24 @@
 // The list grid: a table view over GridModel. Clicks and double clicks on a row go
 // to the grid model, which tells the screen (0xfffe / 0xfffd); a click on a heading
-// sorts when the grid allows it. Program changes arrive cell by cell and are shown
+// sorts when the grid allows it; the context menu copies rows to the clipboard and
+// exports the list as a CSV file (the grid model's own operations). Program changes arrive cell by cell and are shown
 // once the screen's action is over, so filling 10,000 rows costs one reset.
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPointer>
 #include <QTableView>
 #include <QTimer>
 
 #include "host/qt/ControlView.h"
+#include "host/qt/DialogView.h"
 #include "host/qt/GridModel.h"
+#include "host/qt/Text.h"
 #include "host/qxctlset/QXGrid.h"
+#include "host/win/KeyInput.h"
 
 namespace kel::qt {
 namespace {
@@ -33,6 +42,7 @@ public:
         header->setStretchLastSection(false);
         header->setDefaultAlignment(Qt::AlignCenter);
         SetWidget(m_table);
+        AddMenu();
 
         connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& i) { Click(i, false); });
         connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { Click(i, true); });
@@ -68,6 +78,41 @@ protected:
     }
 
 private:
+    void AddMenu() {
+        m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto* copy = new QAction(QStringLiteral("复制"), m_table);
+        copy->setObjectName(QStringLiteral("copyRows"));
+        copy->setShortcut(QKeySequence::Copy);
+        copy->setShortcutContext(Qt::WidgetShortcut);
+        connect(copy, &QAction::triggered, this, [this] { CopyRows(); });
+        auto* save = new QAction(QStringLiteral("导出..."), m_table);
+        save->setObjectName(QStringLiteral("exportRows"));
+        connect(save, &QAction::triggered, this, [this] { ExportRows(); });
+        m_table->addAction(copy);
+        m_table->addAction(save);
+    }
+
+    void CopyRows() {
+        bool copied = false;
+        User([&](CWnd& m) { copied = static_cast<CQXGrid&>(m).UserCopyRows(); });
+        if (copied) QGuiApplication::clipboard()->setText(Q(win::Clipboard::GetText()));
+    }
+
+    void ExportRows() {
+        if (!m_model) return;
+        // The screen's name without its "[检索]" names the file.
+        QString name = m_dialog.windowTitle().section(u'[', 0, 0).trimmed();
+        if (name.isEmpty()) name = QStringLiteral("导出");
+        QFileDialog ask(m_table, QStringLiteral("导出"), QDir::home().filePath(name + QStringLiteral(".csv")),
+                        QStringLiteral("CSV 文件 (*.csv)"));
+        ask.setObjectName(QStringLiteral("exportFile"));
+        ask.setAcceptMode(QFileDialog::AcceptSave);
+        ask.setDefaultSuffix(QStringLiteral("csv"));
+        if (ask.exec() != QDialog::Accepted || ask.selectedFiles().isEmpty()) return;
+        const CString path = C(ask.selectedFiles().front());
+        User([&](CWnd& m) { static_cast<CQXGrid&>(m).UserExport(path); });
+    }
+
     void Click(const QModelIndex& index, bool twice) {
         int row = index.isValid() ? index.row() + m_data->FixedRows() : -1;
         int col = index.isValid() ? index.column() : -1;

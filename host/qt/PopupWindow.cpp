@@ -11,31 +11,47 @@
 
 namespace kel::qt {
 
-QString FitText(const QString& text, const QFont& font, const QSize& box) {
-    QFontMetrics metrics(font);
-    const int width = std::max(1, box.width());
-    const int lineHeight = metrics.lineSpacing();
-    const int maxLines = std::max(1, box.height() / std::max(1, lineHeight));
-    QTextLayout layout(text, font);
+FittedText FitLines(const QString& text, const QFont& font, const QSize& box, QPaintDevice* device) {
+    // Line heights come from the laid-out text: Chinese is drawn in a fallback font
+    // whose lines are taller than the requested font's own metrics say.
+    const qreal width = std::max(1, box.width());
+    QTextLayout layout(text, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
-    QStringList lines;
+    struct Laid {
+        int start, length;
+        qreal height;
+    };
+    QList<Laid> laid;
     layout.beginLayout();
-    for (;;) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid()) break;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
-        if (lines.size() + 1 == maxLines) {
-            // The last line that fits: the rest of the text, cut with an ellipsis.
-            QString rest = text.mid(line.textStart()).simplified();
-            lines << metrics.elidedText(rest, Qt::ElideRight, width);
-            break;
-        }
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+        laid.append({line.textStart(), line.textLength(), line.height()});
     }
     layout.endLayout();
-    return lines.join(u'\n');
+
+    FittedText fitted;
+    qreal used = 0;
+    for (int i = 0; i < laid.size(); ++i) {
+        // A line is kept only when the next one fits below it too (the first line
+        // always shows); otherwise it is the last and takes the rest, elided.
+        const bool last = i + 1 == laid.size();
+        if (!last && used + laid[i].height + laid[i + 1].height > box.height()) {
+            const QString rest = text.mid(laid[i].start).simplified();
+            fitted.lines << QFontMetrics(font, device).elidedText(rest, Qt::ElideRight, static_cast<int>(width));
+            fitted.heights << laid[i].height;
+            break;
+        }
+        fitted.lines << text.mid(laid[i].start, laid[i].length).trimmed();
+        fitted.heights << laid[i].height;
+        used += laid[i].height;
+    }
+    return fitted;
+}
+
+QString FitText(const QString& text, const QFont& font, const QSize& box) {
+    return FitLines(text, font, box).lines.join(u'\n');
 }
 
 PopupWindow::PopupWindow(const win::PopupLook& look, win::PopupInput input)
@@ -69,8 +85,15 @@ void PopupWindow::paintEvent(QPaintEvent*) {
     const COLORREF fg = m_look.textColour;
     painter.setPen(QColor(GetRValue(fg), GetGValue(fg), GetBValue(fg)));
     const win::Rect& r = m_look.textRect;
-    QRect box(r.left, r.top, r.Width(), r.Height());
-    painter.drawText(box, Qt::AlignCenter, FitText(Q(m_look.text), font, box.size()));
+    const QRect box(r.left, r.top, r.Width(), r.Height());
+    // Drawn line by line as measured, centred both ways in the text rectangle.
+    const FittedText fitted = FitLines(Q(m_look.text), font, box.size(), this);
+    qreal y = box.top() + (box.height() - fitted.Height()) / 2;
+    for (int i = 0; i < fitted.lines.size(); ++i) {
+        const QRectF line(box.left(), y, box.width(), fitted.heights[i]);
+        painter.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip, fitted.lines[i]);
+        y += fitted.heights[i];
+    }
 }
 
 void PopupWindow::mouseReleaseEvent(QMouseEvent* event) {

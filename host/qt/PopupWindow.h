@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QPixmap>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -15,7 +17,20 @@ namespace kel::qt {
 class GuiBridge;
 
 // The text as lines that fit `box`: wrapped at word breaks (anywhere in a word too
-// long for a line), and the last line that fits ending in an ellipsis when text is left.
+// long for a line), and the last line that fits ending in an ellipsis when text is
+// left. Measured as the text is drawn on `device` (the screen when null), with the
+// height of each line as laid out.
+struct FittedText {
+    QStringList lines;
+    QList<qreal> heights;
+    qreal Height() const {
+        qreal sum = 0;
+        for (qreal h : heights) sum += h;
+        return sum;
+    }
+};
+FittedText FitLines(const QString& text, const QFont& font, const QSize& box, QPaintDevice* device = nullptr);
+// The fitted lines joined by '\n'.
 QString FitText(const QString& text, const QFont& font, const QSize& box);
 
 class PopupWindow : public QWidget {

@@ -103,6 +103,11 @@ private slots:
         g_count = 5;  // more items came: announced without asking
         QVERIFY(window.OpenScreen(25001));
         QCOMPARE(g_popups.size(), size_t{2});
+        // A closed screen leaves no note of its own; the user stays in view.
+        QCOMPARE(window.statusBar()->currentMessage(), QString());
+        QStringList labels;
+        for (QLabel* label : window.statusBar()->findChildren<QLabel*>()) labels << label->text();
+        QVERIFY2(labels.contains(QStringLiteral("用户: demo")), qPrintable(labels.join(u'|')));
     }
 
     void programRunsScreensOnTheEmbeddedDefault() {

@@ -4,15 +4,18 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 
 #include "INCLUDE/NumEdit.h"
+#include "host/qt/KeyEditView.h"
 #include "host/qt/tests/Suites.h"
 #include "host/qxctlset/QXDateTime.h"
 #include "host/win/DialogTemplate.h"
@@ -124,6 +127,17 @@ ON_BN_CLICKED(IDC_AMP, OnAmp)
 ON_BN_CLICKED(IDC_SAVE, OnSave)
 END_MESSAGE_MAP()
 
+// Text dragged onto the widget and dropped in its middle.
+void DropText(QWidget* widget, const QString& text) {
+    QMimeData mime;
+    mime.setText(text);
+    const QPointF at(widget->rect().center());
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &drop);
+}
+
 template <class W>
 W* Find(kel::qt::DialogView& view, int id) {
     return qobject_cast<W*>(view.WidgetFor(id));
@@ -234,10 +248,10 @@ private slots:
             QTest::mouseClick(Find<QPushButton>(v, IDC_SAVE), Qt::LeftButton);
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDOK));
-        const std::vector<std::string> expected = {"change:X", "change:X1", "change:X1Y", "change:X1Y", "leave",
-                                                   "kind:1",   "lapsed",    "radioB",     "types",      "docs:1",
-                                                   "date:2",   "date:20",   "date:202",   "date:2025",  "date:2025/0",
-                                                   "amp",      "save"};
+        // The fourth key found the code full: refused, it raised nothing.
+        const std::vector<std::string> expected = {
+            "change:X", "change:X1", "change:X1Y", "leave",    "kind:1",    "lapsed",      "radioB", "types",
+            "docs:1",   "date:2",    "date:20",    "date:202", "date:2025", "date:2025/0", "amp",    "save"};
         QCOMPARE(dlg.events, expected);
     }
 
@@ -269,6 +283,109 @@ private slots:
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
         QCOMPARE(dlg.events.back(), std::string("amount:-4.5"));
+    }
+
+    // Every way text can enter a number field goes through the field's own rules:
+    // the middle click's primary selection, an input method's commit, a drop, and
+    // whatever else the line edit might do by itself.
+    void numberFieldAdmitsNothingUnchecked() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        ControlsDialog dlg;
+        QString selection = QStringLiteral("abc!!");
+        kel::qt::SetPrimarySelectionReader([&selection] { return selection; });
+        scripts.Then([&](kel::qt::DialogView& v) {
+            auto* amount = Find<QLineEdit>(v, IDC_AMOUNT);
+            auto& model = *static_cast<CNumEdit*>(dlg.GetDlgItem(IDC_AMOUNT));
+            amount->setFocus();
+            QTest::mouseClick(amount, Qt::MiddleButton);
+            QCOMPARE(amount->text(), QString());
+            CString plain;
+            QCOMPARE(model.GetPlainText(plain), 0);
+            selection = QStringLiteral("1234.5x");
+            QTest::mouseClick(amount, Qt::MiddleButton);
+            QCOMPARE(amount->text(), QStringLiteral("1,234.5"));
+
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("ab６7"));  // full-width digits from a Chinese input method
+            QApplication::sendEvent(amount, &commit);
+            QCOMPARE(amount->text(), QStringLiteral("1,234.567"));
+
+            DropText(amount, QStringLiteral("x9"));
+            QCOMPARE(amount->text(), QStringLiteral("1,234.567"));
+
+            amount->insert(QStringLiteral("zz"));  // the line edit's own way in
+            QCOMPARE(amount->text(), QStringLiteral("1,234.567"));
+            QCOMPARE(model.GetText(), "1,234.567");
+
+            amount->selectAll();
+            QTest::keyClick(amount, Qt::Key_Backspace);
+            DropText(amount, QStringLiteral("7,5x"));
+            QCOMPARE(amount->text(), QStringLiteral("75"));
+            QCOMPARE(model.GetPlainText(plain), 2);
+            QTest::keyClick(amount, Qt::Key_Escape);
+        });
+        dlg.DoModal();
+        kel::qt::SetPrimarySelectionReader({});
+    }
+
+    // The date field, key by key: Backspace clears places, nothing moves between the
+    // parts, and the field reads what it shows.
+    void dateFieldHoldsWhatItShows() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        ControlsDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            auto* date = Find<QLineEdit>(v, IDC_DATE);
+            auto& model = *static_cast<CQXDateTime*>(dlg.GetDlgItem(IDC_DATE));
+            date->setFocus();
+            date->selectAll();
+            QTest::keyClick(date, Qt::Key_Delete);
+            QCOMPARE(date->text(), QString());
+            QCOMPARE(date->placeholderText(), QStringLiteral("____/__/__"));
+            QTest::keyClicks(date, "20240131");
+            QCOMPARE(date->text(), QStringLiteral("2024/01/31"));
+            date->setCursorPosition(7);  // after the month
+            QTest::keyClick(date, Qt::Key_Backspace);
+            QTest::keyClick(date, Qt::Key_Backspace);
+            QCOMPARE(date->text(), QStringLiteral("2024/__/31"));
+            QCOMPARE(model.GetTime(), "2024/__/31");
+            QCOMPARE(date->cursorPosition(), 5);
+            QVERIFY(!model.IsComplete());
+            QTest::keyClicks(date, "1");
+            QCOMPARE(date->text(), QStringLiteral("2024/1_/31"));
+            QCOMPARE(date->cursorPosition(), 6);
+            QTest::keyClicks(date, "2");
+            QCOMPARE(model.GetTime(), "2024/12/31");
+            QTest::keyClick(date, Qt::Key_Escape);
+        });
+        dlg.DoModal();
+        QCOMPARE(dlg.events.back(), std::string("date:2024/12/31"));
+    }
+
+    // A code field that is full keeps its text and the caret where the refused key
+    // was typed.
+    void fullEditRefusesTheKeyWhereItWasTyped() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        ControlsDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            auto* code = Find<QLineEdit>(v, IDC_CODE);
+            code->setFocus();
+            code->selectAll();
+            QTest::keyClicks(code, "x1y");
+            code->setCursorPosition(0);
+            QTest::keyClicks(code, "z");
+            QCOMPARE(code->text(), QStringLiteral("X1Y"));
+            QCOMPARE(code->cursorPosition(), 0);
+            code->setCursorPosition(1);
+            QTest::keyClick(code, Qt::Key_Delete);
+            QTest::keyClicks(code, "z");  // room again: typed where the caret is
+            QCOMPARE(code->text(), QStringLiteral("XZY"));
+            QCOMPARE(code->cursorPosition(), 2);
+            QTest::keyClick(code, Qt::Key_Escape);
+        });
+        dlg.DoModal();
     }
 };
 

@@ -1,10 +1,15 @@
 // The grid view: hidden columns, alignment, colours, sorting by a heading, click
 // and double-click notifications, and 10,000 rows.
+#include <QAction>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 
 #include "host/qt/tests/Suites.h"
 #include "host/qxctlset/QXGrid.h"
@@ -164,6 +169,87 @@ private slots:
             QTest::keyClick(t, Qt::Key_Escape);
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+    }
+
+    // The list's way out is its 返回 button: Enter on the focused grid opens the row
+    // as a double click does and leaves the list open.
+    void enterOnTheFocusedGridOpensTheRow() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QTableView* t = TableOf(v);
+            QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 1, 0));
+            QTest::keyClick(t, Qt::Key_Down);
+            QTest::keyClick(t, Qt::Key_Return);
+            QVERIFY(!dlg.IsEnded());
+            QTest::keyClick(t, Qt::Key_Enter);
+            QVERIFY(!dlg.IsEnded());
+            QTest::keyClick(t, Qt::Key_Escape);
+        });
+        QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+        const std::vector<std::pair<UINT, int>> expected = {{GVN_CLICK, 2}, {GVN_DBLCLICK, 3}, {GVN_DBLCLICK, 3}};
+        QCOMPARE(dlg.notes, expected);
+    }
+
+    // Read again in the server's order, the list shows no sort arrow.
+    void aListReadAgainDropsTheSortArrow() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QHeaderView* header = TableOf(v)->horizontalHeader();
+            header->sectionClicked(2);
+            QTRY_VERIFY(header->isSortIndicatorShown());
+            dlg.m_grid.SetRowCount(1);  // how the screens clear a list before reading it
+            for (const char* name : {"乙公司", "甲公司"}) dlg.m_grid.SetItemText(dlg.m_grid.InsertRow("", -1), 2, name);
+            QTRY_VERIFY(!header->isSortIndicatorShown());
+            QTest::keyClick(TableOf(v), Qt::Key_Escape);
+        });
+        dlg.DoModal();
+    }
+
+    // The context menu: rows to the clipboard, the list to a CSV file.
+    void contextMenuCopiesAndExports() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("公司"));
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QTableView* t = TableOf(v);
+            QCOMPARE(t->contextMenuPolicy(), Qt::ActionsContextMenu);
+            auto* copy = t->findChild<QAction*>(QStringLiteral("copyRows"));
+            auto* save = t->findChild<QAction*>(QStringLiteral("exportRows"));
+            QVERIFY(copy && save);
+            QCOMPARE(copy->text(), QStringLiteral("复制"));
+            QCOMPARE(save->text(), QStringLiteral("导出..."));
+            QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 1, 0));
+            copy->trigger();
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("299\t甲公司\t0.2500\r\n"));
+            QGuiApplication::clipboard()->clear();
+            QTest::keyClick(t, Qt::Key_C, Qt::ControlModifier);  // the menu's shortcut
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("299\t甲公司\t0.2500\r\n"));
+
+            QTimer::singleShot(0, [&] {
+                auto* ask = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(ask);
+                ask->selectFile(path);  // no suffix typed: .csv is added
+                QMetaObject::invokeMethod(ask, "accept", Qt::QueuedConnection);
+            });
+            save->trigger();
+            QTest::keyClick(t, Qt::Key_Escape);
+        });
+        dlg.DoModal();
+        QFile file(path + QStringLiteral(".csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.value(0), QStringLiteral("代码,名称,比例"));
+        QCOMPARE(lines.value(2), QStringLiteral("299,甲公司,0.2500"));
+        QCOMPARE(lines.size(), 5);  // header, three rows, the end of the last line
     }
 };
 

@@ -114,6 +114,12 @@ private slots:
         Scripts scripts(*driver);
         OuterDialog dlg;
         scripts.Then([&](kel::qt::DialogView& v) {
+            // A modal screen offers its close box, not minimise or maximise.
+            const Qt::WindowFlags flags = v.windowFlags();
+            QVERIFY(flags & Qt::WindowCloseButtonHint);
+            QVERIFY(flags & Qt::CustomizeWindowHint);
+            QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            QCOMPARE(v.windowType(), Qt::Dialog);
             auto* name = qobject_cast<QLineEdit*>(v.WidgetFor(IDC_NAME));
             name->setFocus();
             QTest::keyClick(name, Qt::Key_Return);  // the default button (保存) does not end this dialog

@@ -1,6 +1,7 @@
 // The popup's Qt window: text fitting, and a popup started on its own thread that
 // rises on the GUI thread, tells the main window when clicked, and goes away.
 #include <QPainter>
+#include <QTextLayout>
 
 #include "host/qt/PopupWindow.h"
 #include "host/qt/WindowMessage.h"
@@ -38,19 +39,35 @@ namespace qttest {
 class PopupTest : public QObject {
     Q_OBJECT
 private slots:
+    // Chinese is drawn in a fallback font whose lines are taller than the popup
+    // font's own line spacing: the lines that show, measured as laid out, fit the
+    // text rectangle, and the last one ends in the ellipsis.
     void textFitsWithAnEllipsis() {
-        QFont font;
+        QFont font(QStringLiteral("MS Sans Serif"));
+        font.setStyleHint(QFont::SansSerif);
         font.setPointSize(10);
         const QFontMetrics metrics(font);
         const QSize box(127, 83);
         QCOMPARE(kel::qt::FitText(QStringLiteral("您有新的提示信息"), font, box), QStringLiteral("您有新的提示信息"));
         QString longText;
         for (int i = 0; i < 40; ++i) longText += QStringLiteral("待处理的临分业务 ");
-        const QString fitted = kel::qt::FitText(longText, font, box);
-        const QStringList lines = fitted.split(u'\n');
-        QVERIFY(lines.size() * metrics.lineSpacing() <= box.height());
-        QVERIFY(lines.last().endsWith(QChar(0x2026)));
-        for (const QString& line : lines) QVERIFY(metrics.horizontalAdvance(line) <= box.width());
+        const kel::qt::FittedText fitted = kel::qt::FitLines(longText, font, box);
+        QVERIFY(fitted.lines.size() >= 2);
+        QCOMPARE(fitted.lines.join(u'\n'), kel::qt::FitText(longText, font, box));
+        qreal height = 0;
+        for (const QString& line : fitted.lines) {
+            QTextLayout layout(line, font);
+            layout.beginLayout();
+            QTextLine laid = layout.createLine();
+            laid.setLineWidth(box.width());
+            height += laid.height();
+            QCOMPARE(laid.textLength(), line.size());  // one line each, as drawn
+            layout.endLayout();
+            QVERIFY(metrics.horizontalAdvance(line) <= box.width());
+        }
+        QVERIFY2(height <= box.height(), qPrintable(QString::number(height)));
+        QCOMPARE(fitted.Height(), height);
+        QVERIFY(fitted.lines.last().endsWith(QChar(0x2026)));
     }
 
     void popupRisesTellsTheMainWindowAndGoes() {
