@@ -52,6 +52,21 @@ TEST_F(ReferenceScreens, ExchangeRatesAreListedAsSentWithTheRateToSixDecimals) {
     EXPECT_GE(driver->WaitCursorCount(), 1);
 }
 
+// The list opens with its grid focused on the first rate; Enter there (the user
+// "confirming" a row) must not throw the screen away.
+TEST_F(ReferenceScreens, EnterOnTheRateListKeepsItOpen) {
+    channel->AnswerRecords(std::vector{ExchRate(1, "01", "01", "20240101", "20241231")});
+    EXPECT_EQ(Open(1, "兑换率设置[检索]",
+                   [](win::DialogActions& a) {
+                       a.Enter();
+                       a.ClickRow(Rates::IDC_GRID, 1).Enter();
+                       EXPECT_FALSE(a.Ended());
+                   }),
+              IDCANCEL);
+    EXPECT_EQ(driver->DialogsOpened().size(), 1u);
+    EXPECT_TRUE(Messages().empty());
+}
+
 TEST_F(ReferenceScreens, NoExchangeRatesLeaveTheHeaderRowAndNoSelection) {
     channel->AnswerRecords(std::vector<_ExchRateStruct>{});
     Open(1, "兑换率设置[检索]", [](win::DialogActions& a) {
