@@ -1,12 +1,14 @@
-// The treaty code list and its form drawn by the Qt driver, off-screen, against the
-// application server in process on the demo data: both windows come out as real
-// pictures, the marked rows in their colour, the form with its fields.
+// The screens drawn by the Qt driver, off-screen, against the application server in
+// process on the demo data: the treaty code list and its form, the searched treaty
+// order, the prompt switches and the waiting items come out as real pictures.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -19,6 +21,9 @@
 #include "host/qt/QtDriver.h"
 #include "screens/S0000S2.h"
 #include "screens/S0000S20.h"
+#include "screens/S0000S6.h"
+#include "screens/S0000SD.h"
+#include "screens/S0000SE.h"
 #include "server/Server.h"
 
 namespace {
@@ -43,6 +48,7 @@ bool ServeDemoData(const QTemporaryDir& dir) {
     kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
         [server](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
                  std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+    CBASEBASE::SetLoginUser("demo");  // as the host after its log-on: the prompt screens ask for the user's data
     return true;
 }
 
@@ -94,6 +100,78 @@ private slots:
         QVERIFY(form.width() > 150 && form.height() > 80);
         QCOMPARE(formFields.size(), 4);                    // three edits and the type combo are on the form
         QCOMPARE(formFields.last(), QStringLiteral("8"));  // the empty item and the seven types
+    }
+
+    // The treaty order after a search, the prompt switches and the waiting items with
+    // their check boxes; a mouse click on a row's check box ticks it and keeps it.
+    void orderPromptsAndDetailsRender() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(ServeDemoData(dir));
+        kel::qt::ScopedQtDriver driver;
+        QImage picture;
+        int orderRows = 0;
+        bool promptAChecked = false;
+        int items = 0;
+        bool tickedByMouse = false;
+        // Acts in the open dialog, then grabs it once the views have caught up, and closes it.
+        auto arm = [&](std::function<void(CDialog&, kel::qt::DialogView&)> act,
+                       std::function<void(CDialog&, kel::qt::DialogView&)> look) {
+            driver->SetDialogShownHook([&, act, look](CDialog& dialog, kel::qt::DialogView& view) {
+                driver->SetDialogShownHook(nullptr);
+                QTimer::singleShot(100, &view, [&, act, look, d = &dialog, v = &view] {
+                    act(*d, *v);
+                    QTimer::singleShot(300, v, [&, look, d, v] {
+                        look(*d, *v);
+                        picture = v->grab().toImage();
+                        d->EndDialog(IDCANCEL);
+                        driver->CheckEnded();
+                    });
+                });
+            });
+        };
+        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path());
+
+        arm(
+            [](CDialog& d, kel::qt::DialogView&) {
+                static_cast<CQXDateTime*>(d.GetDlgItem(CS0000S6::IDC_DATE_MONTH))->UserType("202401");
+                static_cast<CButton*>(d.GetDlgItem(CS0000S6::IDC_BTN_SEARCH))->UserClick();
+            },
+            [&](CDialog& d, kel::qt::DialogView&) {
+                orderRows = static_cast<CQXGrid*>(d.GetDlgItem(CS0000S6::IDC_GRID))->GetRowCount() - 1;
+            });
+        QCOMPARE(Call_Kelmor_Dialog(25010, 0), IDCANCEL);
+        QCOMPARE(orderRows, 7);
+        QVERIFY(!picture.isNull() && picture.width() > 500);
+        QVERIFY(picture.save(keep + "/screen-25010.png", "PNG"));
+
+        arm([](CDialog&, kel::qt::DialogView&) {},
+            [&](CDialog&, kel::qt::DialogView& v) {
+                auto* box = qobject_cast<QCheckBox*>(v.WidgetFor(CS0000SD::IDC_CHK_A));
+                promptAChecked = box && box->isChecked();
+            });
+        QCOMPARE(Call_Kelmor_Dialog(0, 0), IDCANCEL);
+        QVERIFY(promptAChecked);
+        QVERIFY(picture.save(keep + "/screen-0.png", "PNG"));
+
+        arm(
+            [&](CDialog&, kel::qt::DialogView& v) {
+                auto* tree = qobject_cast<QTreeWidget*>(v.WidgetFor(CS0000SE::IDC_LIST));
+                if (!tree || tree->topLevelItemCount() < 2) return;
+                items = tree->topLevelItemCount();
+                // The check box sits at the start of the first column.
+                const QRect row = tree->visualItemRect(tree->topLevelItem(1));
+                QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 10, row.center().y()));
+            },
+            [&](CDialog& d, kel::qt::DialogView&) {
+                tickedByMouse = static_cast<CListCtrl*>(d.GetDlgItem(CS0000SE::IDC_LIST))->GetCheck(1) != FALSE;
+            });
+        QCOMPARE(Call_Kelmor_Dialog(14, 0), IDCANCEL);
+        QCOMPARE(items, 5);
+        QVERIFY2(tickedByMouse, "a click on a row's check box ticks the row");
+        QVERIFY(picture.save(keep + "/screen-14.png", "PNG"));
+        kel::InstallChannel(nullptr);
+        CBASEBASE::SetLoginUser("");
     }
 
     // Every screen the host can open comes up in Qt with its caption and draws.
