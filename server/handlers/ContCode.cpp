@@ -1,5 +1,6 @@
 // Treaty codes (180, 181).
 #include "data/TransactionCodes.h"
+#include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
@@ -9,19 +10,38 @@ namespace kel::server::handlers {
 using namespace sql;
 using wire::Load;
 
+namespace {
+
+// The treaty code is the key: it is written once and never changed by an update.
+using CodeColumns = ColumnsOf<_ContCodeStruct>;
+const ColumnTable<_ContCodeStruct> kCodes{
+    CodeColumns::Required(&_ContCodeStruct::szContCode, "c_cont_code", "treaty code").Uses(kSelect | kInsert),
+    CodeColumns::Required(&_ContCodeStruct::szChnName, "c_name_cn", "Chinese name"),
+    CodeColumns::Text(&_ContCodeStruct::szEngName, "c_name_en", "English name"),
+    CodeColumns::Letter(&_ContCodeStruct::cContType, "c_type", "treaty type"),
+};
+
+// A new treaty code is two upper-case letters or digits.
+bool IsTreatyCode(std::string_view code) {
+    if (code.size() != 2) return false;
+    for (char ch : code)
+        if (!((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'))) return false;
+    return true;
+}
+
+}  // namespace
+
 void ContCodeList(Call& c) {
     // 'Y' marks a code that no treaty data record uses yet.
-    const auto rs = Query(c.db,
-                          "SELECT k.c_cont_code, k.c_name_cn, k.c_name_en, k.c_type, "
-                          "CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE i.c_cont_code = k.c_cont_code) "
-                          "THEN 'N' ELSE 'Y' END FROM t_cont_code k ORDER BY k.c_cont_code");
+    const auto rs =
+        Query(c.db, "SELECT " + kCodes.Names(kSelect, "k.") +
+                        ", CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE i.c_cont_code = k.c_cont_code) "
+                        "THEN 'N' ELSE 'Y' END FROM t_cont_code k ORDER BY k.c_cont_code");
     for (const Row& row : rs.rows) {
         auto& r = c.answer.Add<_ContCodeStruct>();
-        wire::Put(r.szContCode, Str(row[0]));
-        wire::Put(r.szChnName, Str(row[1]));
-        wire::Put(r.szEngName, Str(row[2]));
-        r.cContType = wire::LetterOf(Str(row[3]));
-        r.cMarkFlag = wire::LetterOf(Str(row[4]));
+        std::size_t at = 0;
+        kCodes.Pack(row, at, r);
+        r.cMarkFlag = wire::LetterOf(Str(row.at(at)));
     }
 }
 
@@ -39,21 +59,26 @@ void ContCodeStore(Call& c) {
         return;
     }
     const auto r = Load<_ContCodeStruct>(c.body);
-    const std::string code = wire::Required(r.szContCode, "treaty code");
-    const std::string nameCn = wire::Required(r.szChnName, "Chinese name");
-    const std::string nameEn = wire::Text(r.szEngName, "English name");
-    const std::string type = wire::Letter(r.cContType, "treaty type");
+    const Params values = kCodes.Values(r, kInsert);
+    const std::string code = Str(kCodes.ValueOf(values, "c_cont_code", kInsert));
+    const std::string type = Str(kCodes.ValueOf(values, "c_type", kInsert));
     if (type.empty() || kTreatyTypeLetters.find(type) == std::string_view::npos)
         BadRequest("treaty type is not one of " + std::string(kTreatyTypeLetters));
     if (c.head.nOperation == kOpInsert) {
+        // Codes stored before this rule keep working; only new ones are held to it.
+        if (!IsTreatyCode(code)) BadRequest("treaty code " + code + " is not two upper-case letters or digits");
         if (Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
             Refuse("treaty code " + code + " exists");
-        Execute(c.db, "INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_name_en, c_type) VALUES (?, ?, ?, ?)",
-                {Text(code), Text(nameCn), Text(nameEn), Text(type)});
-    } else if (Execute(c.db, "UPDATE t_cont_code SET c_name_cn = ?, c_name_en = ?, c_type = ? WHERE c_cont_code = ?",
-                       {Text(nameCn), Text(nameEn), Text(type), Text(code)}) == 0) {
-        Refuse("no treaty code " + code);
+        Execute(c.db,
+                "INSERT INTO t_cont_code (" + kCodes.Names(kInsert) + ") VALUES (" +
+                    Placeholders(kCodes.Count(kInsert)) + ")",
+                values);
+        return;
     }
+    Params update = kCodes.Values(r, kUpdate);
+    update.push_back(Text(code));
+    if (Execute(c.db, "UPDATE t_cont_code SET " + kCodes.Assignments(kUpdate) + " WHERE c_cont_code = ?", update) == 0)
+        Refuse("no treaty code " + code);
 }
 
 }  // namespace kel::server::handlers

@@ -2,9 +2,10 @@
 // lists (186..190).
 #include <map>
 #include <set>
-#include <tuple>
 
+#include "common/text/GbkText.h"
 #include "data/TransactionCodes.h"
+#include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
@@ -16,92 +17,106 @@ namespace {
 using namespace sql;
 using wire::Load;
 
-// The stored columns of _ContInfoStruct, apart from the identifier and the users.
-const char* const kColumns =
-    "c_cont_code, c_start_date, c_end_date, c_limit_cur, c_cancel_date, c_lead_ri_cde, c_cont_no, "
-    "n_lines, n_vip_lines, n_acct_period, n_loss_carry, n_unexp_rsv_ratio, n_unearned_ratio, n_quota_ratio, "
-    "n_lead_share, n_comm_rate, n_tax_rate, n_prem_rsv_ratio, n_loss_rsv_ratio, n_cash_loss_limit, "
-    "n_profit_comm_rate, n_mgmt_fee_rate, n_quake_comm_rate, n_quake_prem_ratio, n_act_comm_rate, "
-    "n_coins_limit_coef, n_plant_rate, n_net_prem_tax_rate, c_comm_incl_tax, c_net_prem_flag";
-constexpr std::size_t kColumnCount = 30;
+// The stored columns of each record. A request carries every column that goes into
+// an INSERT or UPDATE; the identifier is the server's and the creating user is
+// written once.
+using InfoColumns = ColumnsOf<_ContInfoStruct>;
+const ColumnTable<_ContInfoStruct> kInfo{
+    InfoColumns::Int(&_ContInfoStruct::nContId, "n_cont_id").Uses(kSelect),
+    InfoColumns::Required(&_ContInfoStruct::szContCode, "c_cont_code", "treaty code"),
+    InfoColumns::Date(&_ContInfoStruct::szStartDate, "c_start_date", "start date"),
+    InfoColumns::Date(&_ContInfoStruct::szEndDate, "c_end_date", "end date"),
+    InfoColumns::Text(&_ContInfoStruct::szLimitCurr, "c_limit_cur", "limit currency"),
+    InfoColumns::Date(&_ContInfoStruct::szCancelDate, "c_cancel_date", "cancellation date", true),
+    InfoColumns::Text(&_ContInfoStruct::szLeadRICode, "c_lead_ri_cde", "lead reinsurer"),
+    InfoColumns::Text(&_ContInfoStruct::szContNo, "c_cont_no", "contract number").Max(10).TrimRight(),
+    InfoColumns::Int(&_ContInfoStruct::nLines, "n_lines"),
+    InfoColumns::Int(&_ContInfoStruct::nVipLines, "n_vip_lines"),
+    InfoColumns::Int(&_ContInfoStruct::nAcctPeriod, "n_acct_period"),
+    InfoColumns::Int(&_ContInfoStruct::nLossCarry, "n_loss_carry"),
+    InfoColumns::Real(&_ContInfoStruct::dUnexpRsvRatio, "n_unexp_rsv_ratio", "unexpired-liability reserve ratio"),
+    InfoColumns::Real(&_ContInfoStruct::dUnearnedRatio, "n_unearned_ratio", "unearned-premium ratio"),
+    InfoColumns::Real(&_ContInfoStruct::dQuotaRatio, "n_quota_ratio", "quota-share ratio"),
+    InfoColumns::Real(&_ContInfoStruct::dLeadShare, "n_lead_share", "lead reinsurer share"),
+    InfoColumns::Real(&_ContInfoStruct::dCommRate, "n_comm_rate", "commission rate"),
+    InfoColumns::Real(&_ContInfoStruct::dTaxRate, "n_tax_rate", "tax rate"),
+    InfoColumns::Real(&_ContInfoStruct::dPremRsvRatio, "n_prem_rsv_ratio", "premium reserve ratio"),
+    InfoColumns::Real(&_ContInfoStruct::dLossRsvRatio, "n_loss_rsv_ratio", "loss reserve ratio"),
+    InfoColumns::Real(&_ContInfoStruct::dCashLossLimit, "n_cash_loss_limit", "cash-loss threshold"),
+    InfoColumns::Real(&_ContInfoStruct::dProfitCommRate, "n_profit_comm_rate", "profit commission rate"),
+    InfoColumns::Real(&_ContInfoStruct::dMgmtFeeRate, "n_mgmt_fee_rate", "management fee rate"),
+    InfoColumns::Real(&_ContInfoStruct::dQuakeCommRate, "n_quake_comm_rate", "earthquake commission rate"),
+    InfoColumns::Real(&_ContInfoStruct::dQuakePremRatio, "n_quake_prem_ratio", "earthquake premium ratio"),
+    InfoColumns::Real(&_ContInfoStruct::dActCommRate, "n_act_comm_rate", "actual commission rate"),
+    InfoColumns::Real(&_ContInfoStruct::dCoinsLimitCoef, "n_coins_limit_coef", "co-insurance limit coefficient"),
+    InfoColumns::Real(&_ContInfoStruct::dPlantRate, "n_plant_rate", "power-plant engineering rate"),
+    InfoColumns::Real(&_ContInfoStruct::dNetPremTaxRate, "n_net_prem_tax_rate", "net-premium tax rate"),
+    InfoColumns::Letter(&_ContInfoStruct::cCommInclTax, "c_comm_incl_tax", "commission-includes-tax flag"),
+    InfoColumns::Letter(&_ContInfoStruct::cNetPremFlag, "c_net_prem_flag", "net-premium flag"),
+    InfoColumns::Text(&_ContInfoStruct::szUserCode, "c_create_user", "user code").Uses(kSelect | kInsert),
+    InfoColumns::Text(&_ContInfoStruct::szUserCode2, "c_update_user", "user code"),
+};
+
+using ReinsColumns = ColumnsOf<_ContReinsStruct>;
+const ColumnTable<_ContReinsStruct> kReins{
+    ReinsColumns::Required(&_ContReinsStruct::szRICode, "c_ri_cde", "participant code").Max(4),
+    ReinsColumns::Real(&_ContReinsStruct::dShare, "n_share", "participant share"),
+    ReinsColumns::Real(&_ContReinsStruct::dLimit, "n_limit", "participant limit"),
+};
+
+using RiskColumns = ColumnsOf<_ContRiskStruct>;
+const ColumnTable<_ContRiskStruct> kRisk{
+    RiskColumns::Required(&_ContRiskStruct::szProdCode, "c_prod_no", "product code"),
+    RiskColumns::Text(&_ContRiskStruct::szRiskLevel, "c_risk_lvl", "risk level"),
+    RiskColumns::Letter(&_ContRiskStruct::cSetType, "c_set_type", "setting type"),
+    RiskColumns::Letter(&_ContRiskStruct::cCopyFlag, "c_copy_flag", "copy flag"),
+    RiskColumns::Real(&_ContRiskStruct::fCoinsCoef, "n_coins_coef", "co-insurance coefficient"),
+    RiskColumns::Real(&_ContRiskStruct::fQuotaRatio, "n_quota_ratio", "quota share"),
+    RiskColumns::Real(&_ContRiskStruct::dRetention, "n_retention", "retention"),
+    RiskColumns::Real(&_ContRiskStruct::dContLimit, "n_cont_limit", "treaty limit"),
+    RiskColumns::Int(&_ContRiskStruct::nLines, "n_lines"),
+    RiskColumns::Int(&_ContRiskStruct::nVipLines, "n_vip_lines"),
+    RiskColumns::Text(&_ContRiskStruct::szVipLimit, "c_vip_limit", "VIP limit"),
+};
+
+// The status letter is not stored: it says what to do with the row.
+using ExtraColumns = ColumnsOf<_ContExtraStruct>;
+const ColumnTable<_ContExtraStruct> kExtra{
+    ExtraColumns::Required(&_ContExtraStruct::szBrokerCode, "c_broker_cde", "broker code"),
+    ExtraColumns::Required(&_ContExtraStruct::szSubRICode, "c_sub_ri_cde", "sub-reinsurer code"),
+    ExtraColumns::NumberText(&_ContExtraStruct::szSubShare, "c_sub_share", "sub-reinsurer share"),
+    ExtraColumns::NumberText(&_ContExtraStruct::szBrokerShare, "c_broker_share", "broker share"),
+};
 
 struct ContData {
     int32_t id = 0;
     std::string code;
     std::string start;
-    Params values;  // kColumns order
-    std::string createUser;
-    std::string updateUser;
+    Params insert;  // kInsert columns of kInfo
+    Params update;  // kUpdate columns of kInfo
 };
 
 ContData Parse(const _ContInfoStruct& r) {
-    using wire::Real;
     ContData d;
     d.id = r.nContId;
-    d.code = wire::Required(r.szContCode, "treaty code");
-    d.start = wire::Date(r.szStartDate, "start date", false);
-    d.values = {Text(d.code),
-                Text(d.start),
-                Text(wire::Date(r.szEndDate, "end date", false)),
-                Text(wire::Text(r.szLimitCurr, "limit currency")),
-                Text(wire::Date(r.szCancelDate, "cancellation date", true)),
-                Text(wire::Text(r.szLeadRICode, "lead reinsurer")),
-                Text(TrimRight(wire::Text(r.szContNo, "contract number", 10))),
-                Value(r.nLines),
-                Value(r.nVipLines),
-                Value(r.nAcctPeriod),
-                Value(r.nLossCarry),
-                Value(Real(r.dUnexpRsvRatio, "unexpired-liability reserve ratio")),
-                Value(Real(r.dUnearnedRatio, "unearned-premium ratio")),
-                Value(Real(r.dQuotaRatio, "quota-share ratio")),
-                Value(Real(r.dLeadShare, "lead reinsurer share")),
-                Value(Real(r.dCommRate, "commission rate")),
-                Value(Real(r.dTaxRate, "tax rate")),
-                Value(Real(r.dPremRsvRatio, "premium reserve ratio")),
-                Value(Real(r.dLossRsvRatio, "loss reserve ratio")),
-                Value(Real(r.dCashLossLimit, "cash-loss threshold")),
-                Value(Real(r.dProfitCommRate, "profit commission rate")),
-                Value(Real(r.dMgmtFeeRate, "management fee rate")),
-                Value(Real(r.dQuakeCommRate, "earthquake commission rate")),
-                Value(Real(r.dQuakePremRatio, "earthquake premium ratio")),
-                Value(Real(r.dActCommRate, "actual commission rate")),
-                Value(Real(r.dCoinsLimitCoef, "co-insurance limit coefficient")),
-                Value(Real(r.dPlantRate, "power-plant engineering rate")),
-                Value(Real(r.dNetPremTaxRate, "net-premium tax rate")),
-                Text(wire::Letter(r.cCommInclTax, "commission-includes-tax flag")),
-                Text(wire::Letter(r.cNetPremFlag, "net-premium flag"))};
-    d.createUser = wire::Text(r.szUserCode, "user code");
-    d.updateUser = wire::Text(r.szUserCode2, "user code");
+    d.insert = kInfo.Values(r, kInsert);
+    d.update = kInfo.Values(r, kUpdate);
+    d.code = Str(kInfo.ValueOf(d.insert, "c_cont_code", kInsert));
+    d.start = Str(kInfo.ValueOf(d.insert, "c_start_date", kInsert));
     wire::Text(r.szContTypeName, "treaty type text");  // filled by the server; only checked
     return d;
 }
 
-struct Participant {
-    std::string code;
-    double share;
-    double limit;
-};
-
 struct Extra {
-    std::string broker;
-    std::string sub;
-    std::string subShare;
-    std::string brokerShare;
+    Params values;  // kInsert columns of kExtra
     char status;
 };
 
 struct Lists {
-    std::vector<Participant> reins;
-    std::vector<Params> risk;  // c_prod_no .. c_vip_limit
+    std::vector<Params> reins;  // kInsert columns of kReins
+    std::vector<Params> risk;   // kInsert columns of kRisk
     std::vector<Extra> extra;
 };
-
-std::string ShareText(const char (&field)[20], const char* what) {
-    std::string s = wire::Text(field, what);
-    double v = 0;
-    if (!s.empty() && !ParseNumber(s, v)) BadRequest(std::string(what) + " is not a number");
-    return s;
-}
 
 // The lists behind the main record; 189 carries participants first, 187 product shares first.
 Lists ParseLists(int code, std::string_view body) {
@@ -120,28 +135,17 @@ Lists ParseLists(int code, std::string_view body) {
     Lists lists;
     std::set<std::string> seen;
     for (int i = 0; i < counts.nReins; ++i) {
-        const auto r = Load<_ContReinsStruct>(body, reinsAt + i * sizeof(_ContReinsStruct));
-        Participant p{wire::Required(r.szRICode, "participant code", 4), wire::Real(r.dShare, "participant share"),
-                      wire::Real(r.dLimit, "participant limit")};
-        if (!seen.insert(p.code).second) Refuse("reinsurer " + p.code + " takes part twice");
+        Params p = kReins.Values(Load<_ContReinsStruct>(body, reinsAt + i * sizeof(_ContReinsStruct)), kInsert);
+        const std::string ri = Str(kReins.ValueOf(p, "c_ri_cde", kInsert));
+        if (!seen.insert(ri).second) Refuse("reinsurer " + ri + " takes part twice");
         lists.reins.push_back(std::move(p));
     }
-    for (int i = 0; i < counts.nRisk; ++i) {
-        const auto r = Load<_ContRiskStruct>(body, riskAt + i * sizeof(_ContRiskStruct));
-        lists.risk.push_back(
-            {Text(wire::Required(r.szProdCode, "product code")), Text(wire::Text(r.szRiskLevel, "risk level")),
-             Text(wire::Letter(r.cSetType, "setting type")), Text(wire::Letter(r.cCopyFlag, "copy flag")),
-             Value(wire::Real(r.fCoinsCoef, "co-insurance coefficient")),
-             Value(wire::Real(r.fQuotaRatio, "quota share")), Value(wire::Real(r.dRetention, "retention")),
-             Value(wire::Real(r.dContLimit, "treaty limit")), Value(r.nLines), Value(r.nVipLines),
-             Text(wire::Text(r.szVipLimit, "VIP limit"))});
-    }
+    for (int i = 0; i < counts.nRisk; ++i)
+        lists.risk.push_back(kRisk.Values(Load<_ContRiskStruct>(body, riskAt + i * sizeof(_ContRiskStruct)), kInsert));
     for (int i = 0; i < counts.nExtra; ++i) {
         const auto r = Load<_ContExtraStruct>(body, extraAt + i * sizeof(_ContExtraStruct));
         wire::Letter(r.cStatus, "sub-reinsurer status");
-        lists.extra.push_back(
-            {wire::Required(r.szBrokerCode, "broker code"), wire::Required(r.szSubRICode, "sub-reinsurer code"),
-             ShareText(r.szSubShare, "sub-reinsurer share"), ShareText(r.szBrokerShare, "broker share"), r.cStatus});
+        lists.extra.push_back({kExtra.Values(r, kInsert), r.cStatus});
     }
     return lists;
 }
@@ -156,46 +160,52 @@ void RefuseSecondRecord(Connection& db, const ContData& d, int32_t exceptId) {
         Refuse("treaty " + d.code + " already has treaty data starting " + d.start);
 }
 
-const char* const kInsertExtra =
-    "INSERT INTO t_cont_extra (n_cont_id, c_broker_cde, c_sub_ri_cde, c_sub_share, c_broker_share) "
-    "VALUES (?, ?, ?, ?, ?)";
-
 // Writes the participation and product share lists whole, and applies the broker
 // sub-reinsurer statuses: 'D' removed, 'A' added (replacing one with the same
 // codes), others kept (added when missing). Sub-reinsurers of a broker that no
 // longer takes part go with it.
 void StoreLists(Connection& db, int32_t id, const Lists& lists) {
-    for (const Participant& p : lists.reins)
-        if (!Exists(db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(p.code)}))
-            Refuse("no reinsurer " + p.code);
+    for (const Params& p : lists.reins) {
+        const Value& ri = kReins.ValueOf(p, "c_ri_cde", kInsert);
+        if (!Exists(db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {ri})) Refuse("no reinsurer " + Str(ri));
+    }
     Execute(db, "DELETE FROM t_cont_reins WHERE n_cont_id = ?", {Value(id)});
     Execute(db, "DELETE FROM t_cont_risk WHERE n_cont_id = ?", {Value(id)});
-    for (const Participant& p : lists.reins)
-        Execute(db, "INSERT INTO t_cont_reins (n_cont_id, c_ri_cde, n_share, n_limit) VALUES (?, ?, ?, ?)",
-                {Value(id), Text(p.code), Value(p.share), Value(p.limit)});
+    const std::string insertReins = "INSERT INTO t_cont_reins (n_cont_id, " + kReins.Names(kInsert) + ") VALUES (" +
+                                    Placeholders(kReins.Count(kInsert) + 1) + ")";
+    for (const Params& r : lists.reins) {
+        Params p{Value(id)};
+        p.insert(p.end(), r.begin(), r.end());
+        Execute(db, insertReins, p);
+    }
+    const std::string insertRisk = "INSERT INTO t_cont_risk (n_cont_id, n_seq, " + kRisk.Names(kInsert) + ") VALUES (" +
+                                   Placeholders(kRisk.Count(kInsert) + 2) + ")";
     int seq = 0;
     for (const Params& r : lists.risk) {
         Params p{Value(id), Value(++seq)};
         p.insert(p.end(), r.begin(), r.end());
-        Execute(db,
-                "INSERT INTO t_cont_risk (n_cont_id, n_seq, c_prod_no, c_risk_lvl, c_set_type, c_copy_flag, "
-                "n_coins_coef, n_quota_ratio, n_retention, n_cont_limit, n_lines, n_vip_lines, c_vip_limit) "
-                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                p);
+        Execute(db, insertRisk, p);
     }
-    const char* const kDelete =
-        "DELETE FROM t_cont_extra WHERE n_cont_id = ? AND c_broker_cde = ? AND c_sub_ri_cde = ?";
+    const std::string insertExtra = "INSERT INTO t_cont_extra (n_cont_id, " + kExtra.Names(kInsert) + ") VALUES (" +
+                                    Placeholders(kExtra.Count(kInsert) + 1) + ")";
+    const char* const kWhere = " FROM t_cont_extra WHERE n_cont_id = ? AND c_broker_cde = ? AND c_sub_ri_cde = ?";
+    const std::string deleteExtra = std::string("DELETE") + kWhere;
+    auto keyOf = [&](const Extra& e) {
+        return Params{Value(id), kExtra.ValueOf(e.values, "c_broker_cde", kInsert),
+                      kExtra.ValueOf(e.values, "c_sub_ri_cde", kInsert)};
+    };
     for (const Extra& e : lists.extra)
-        if (e.status == kExtraDeleted) Execute(db, kDelete, {Value(id), Text(e.broker), Text(e.sub)});
+        if (e.status == kExtraDeleted) Execute(db, deleteExtra, keyOf(e));
     for (const Extra& e : lists.extra) {
         if (e.status == kExtraDeleted) continue;
-        const Params key{Value(id), Text(e.broker), Text(e.sub)};
+        const Params key = keyOf(e);
         if (e.status == kExtraAdded)
-            Execute(db, kDelete, key);
-        else if (Exists(db, "SELECT 1 FROM t_cont_extra WHERE n_cont_id = ? AND c_broker_cde = ? AND c_sub_ri_cde = ?",
-                        key))
+            Execute(db, deleteExtra, key);
+        else if (Exists(db, std::string("SELECT 1") + kWhere, key))
             continue;
-        Execute(db, kInsertExtra, {Value(id), Text(e.broker), Text(e.sub), Text(e.subShare), Text(e.brokerShare)});
+        Params p{Value(id)};
+        p.insert(p.end(), e.values.begin(), e.values.end());
+        Execute(db, insertExtra, p);
     }
     Execute(db,
             "DELETE FROM t_cont_extra WHERE n_cont_id = ? AND c_broker_cde NOT IN "
@@ -209,8 +219,8 @@ void ContInfoList(Call& c) {
     const auto key = Load<_ContYearKey>(c.body);
     const std::string prefix = wire::Text(key.szStartDate, "start date key");
     const auto rs = Query(c.db,
-                          "SELECT i.n_cont_id, " + Prefixed(kColumns, "i.") +
-                              ", i.c_create_user, i.c_update_user, k.c_type FROM t_cont_info i "
+                          "SELECT " + kInfo.Names(kSelect, "i.") +
+                              ", k.c_type FROM t_cont_info i "
                               "LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code "
                               "WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ? "
                               "ORDER BY i.c_start_date, i.c_cont_code",
@@ -218,44 +228,9 @@ void ContInfoList(Call& c) {
     c.answer.Reserve(rs.rows.size() * sizeof(_ContInfoStruct));
     for (const Row& row : rs.rows) {
         auto& r = c.answer.Add<_ContInfoStruct>();
-        std::size_t i = 0;
-        auto s = [&] { return Str(row[i++]); };
-        auto n = [&] { return static_cast<int32_t>(Int(row[i++])); };
-        auto d = [&] { return Num(row[i++]); };
-        r.nContId = n();
-        wire::Put(r.szContCode, s());
-        wire::Put(r.szStartDate, s());
-        wire::Put(r.szEndDate, s());
-        wire::Put(r.szLimitCurr, s());
-        wire::Put(r.szCancelDate, s());
-        wire::Put(r.szLeadRICode, s());
-        wire::Put(r.szContNo, s());
-        r.nLines = n();
-        r.nVipLines = n();
-        r.nAcctPeriod = n();
-        r.nLossCarry = n();
-        r.dUnexpRsvRatio = d();
-        r.dUnearnedRatio = d();
-        r.dQuotaRatio = d();
-        r.dLeadShare = d();
-        r.dCommRate = d();
-        r.dTaxRate = d();
-        r.dPremRsvRatio = d();
-        r.dLossRsvRatio = d();
-        r.dCashLossLimit = d();
-        r.dProfitCommRate = d();
-        r.dMgmtFeeRate = d();
-        r.dQuakeCommRate = d();
-        r.dQuakePremRatio = d();
-        r.dActCommRate = d();
-        r.dCoinsLimitCoef = d();
-        r.dPlantRate = d();
-        r.dNetPremTaxRate = d();
-        r.cCommInclTax = wire::LetterOf(s());
-        r.cNetPremFlag = wire::LetterOf(s());
-        wire::Put(r.szUserCode, s());
-        wire::Put(r.szUserCode2, s());
-        const std::string type = s();
+        std::size_t at = 0;
+        kInfo.Pack(row, at, r);
+        const std::string type = Str(row.at(at));
         r.cAttribute = wire::LetterOf(type);
         wire::Put(r.szContTypeName, TreatyTypeText(type));
     }
@@ -268,12 +243,10 @@ void ContInfoInsert(Call& c) {
     RefuseSecondRecord(c.db, d, 0);
     const int32_t id = c.store.NextId(c.db, "cont_info", "t_cont_info", "n_cont_id");
     Params p{Value(id)};
-    p.insert(p.end(), d.values.begin(), d.values.end());
-    p.emplace_back(d.createUser);
-    p.emplace_back(d.updateUser);
+    p.insert(p.end(), d.insert.begin(), d.insert.end());
     Execute(c.db,
-            std::string("INSERT INTO t_cont_info (n_cont_id, ") + kColumns +
-                ", c_create_user, c_update_user, n_data_rev) VALUES (" + Placeholders(kColumnCount + 3) + ", 1)",
+            "INSERT INTO t_cont_info (n_cont_id, " + kInfo.Names(kInsert) + ", n_data_rev) VALUES (" +
+                Placeholders(kInfo.Count(kInsert) + 1) + ", 1)",
             p);
     StoreLists(c.db, id, lists);
 }
@@ -284,13 +257,12 @@ void ContInfoUpdate(Call& c) {
     RequireTreatyData(c.db, d.id);
     RequireTreatyCode(c.db, d.code);
     RefuseSecondRecord(c.db, d, d.id);
-    Params p = d.values;
-    p.emplace_back(d.updateUser);
+    Params p = d.update;
     p.emplace_back(d.id);
-    Execute(c.db,
-            "UPDATE t_cont_info SET " + Assignments(kColumns) +
-                ", c_update_user = ?, n_data_rev = n_data_rev + 1 WHERE n_cont_id = ?",
-            p);
+    Execute(
+        c.db,
+        "UPDATE t_cont_info SET " + kInfo.Assignments(kUpdate) + ", n_data_rev = n_data_rev + 1 WHERE n_cont_id = ?",
+        p);
     Execute(c.db, "UPDATE t_cont_section SET c_cont_code = ? WHERE n_cont_id = ?", {Text(d.code), Value(d.id)});
     StoreLists(c.db, d.id, lists);
 }
@@ -314,32 +286,34 @@ void ContSubList(Call& c) {
     RequireTreatyData(c.db, id);
     const Params p{Value(id)};
     const auto reins =
-        Query(c.db, "SELECT c_ri_cde, n_share, n_limit FROM t_cont_reins WHERE n_cont_id = ? ORDER BY c_ri_cde", p);
-    const auto risk = Query(c.db,
-                            "SELECT n_coins_coef, n_quota_ratio, n_retention, n_cont_limit, n_lines, c_prod_no, "
-                            "c_risk_lvl, c_set_type, c_copy_flag, n_vip_lines, c_vip_limit FROM t_cont_risk "
-                            "WHERE n_cont_id = ? ORDER BY n_seq",
-                            p);
+        Query(c.db, "SELECT " + kReins.Names(kSelect) + " FROM t_cont_reins WHERE n_cont_id = ? ORDER BY c_ri_cde", p);
+    const auto risk =
+        Query(c.db, "SELECT " + kRisk.Names(kSelect) + " FROM t_cont_risk WHERE n_cont_id = ? ORDER BY n_seq", p);
     const auto extra = Query(c.db,
-                             "SELECT c_broker_cde, c_sub_ri_cde, c_sub_share, c_broker_share FROM t_cont_extra "
-                             "WHERE n_cont_id = ? ORDER BY c_broker_cde, c_sub_ri_cde",
+                             "SELECT " + kExtra.Names(kSelect) +
+                                 " FROM t_cont_extra WHERE n_cont_id = ? ORDER BY c_broker_cde, c_sub_ri_cde",
                              p);
 
     // Each participant points at its sub-reinsurers, which follow in participant order.
-    std::map<std::string, std::vector<const Row*>> byBroker;
-    for (const Row& row : extra.rows) byBroker[Str(row[0])].push_back(&row);
+    std::map<std::string, std::vector<_ContExtraStruct>> byBroker;
+    for (const Row& row : extra.rows) {
+        _ContExtraStruct r{};
+        std::size_t at = 0;
+        kExtra.Pack(row, at, r);
+        r.cStatus = 'N';  // as stored: neither added nor to be deleted
+        byBroker[kel::text::GetRawField(r.szBrokerCode, sizeof r.szBrokerCode)].push_back(r);
+    }
 
     std::vector<_ContReinsStruct> participants;
-    std::vector<const Row*> extraOrder;
+    std::vector<_ContExtraStruct> extraOrder;
     for (const Row& row : reins.rows) {
         _ContReinsStruct r{};
-        const auto& subs = byBroker[Str(row[0])];
+        std::size_t at = 0;
+        kReins.Pack(row, at, r);
+        const auto& subs = byBroker[kel::text::GetRawField(r.szRICode, sizeof r.szRICode)];
         r.nExtraStart = static_cast<int32_t>(extraOrder.size());
         r.nExtraCount = static_cast<int32_t>(subs.size());
         extraOrder.insert(extraOrder.end(), subs.begin(), subs.end());
-        r.dShare = Num(row[1]);
-        r.dLimit = Num(row[2]);
-        wire::Put(r.szRICode, Str(row[0]));
         participants.push_back(r);
     }
     _ContSubListHead head{};
@@ -350,28 +324,11 @@ void ContSubList(Call& c) {
     for (const auto& r : participants) c.answer.Raw(&r, sizeof r);
     for (const Row& row : risk.rows) {
         _ContRiskStruct r{};
-        r.fCoinsCoef = static_cast<float>(Num(row[0]));
-        r.fQuotaRatio = static_cast<float>(Num(row[1]));
-        r.dRetention = Num(row[2]);
-        r.dContLimit = Num(row[3]);
-        r.nLines = static_cast<int32_t>(Int(row[4]));
-        wire::Put(r.szProdCode, Str(row[5]));
-        wire::Put(r.szRiskLevel, Str(row[6]));
-        r.cSetType = wire::LetterOf(Str(row[7]));
-        r.cCopyFlag = wire::LetterOf(Str(row[8]));
-        r.nVipLines = static_cast<int32_t>(Int(row[9]));
-        wire::Put(r.szVipLimit, Str(row[10]));
+        std::size_t at = 0;
+        kRisk.Pack(row, at, r);
         c.answer.Raw(&r, sizeof r);
     }
-    for (const Row* row : extraOrder) {
-        _ContExtraStruct r{};
-        wire::Put(r.szBrokerCode, Str((*row)[0]));
-        wire::Put(r.szSubRICode, Str((*row)[1]));
-        wire::Put(r.szSubShare, Str((*row)[2]));
-        r.cStatus = 'N';  // as stored: neither added nor to be deleted
-        wire::Put(r.szBrokerShare, Str((*row)[3]));
-        c.answer.Raw(&r, sizeof r);
-    }
+    for (const auto& r : extraOrder) c.answer.Raw(&r, sizeof r);
     c.answer.SetCount(1);
 }
 

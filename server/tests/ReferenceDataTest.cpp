@@ -65,6 +65,23 @@ TEST_P(ReferenceData, TreatyCodesAreKeptAndMarkedWhileUnused) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code"), 3);
 }
 
+TEST_P(ReferenceData, ANewTreatyCodeIsTwoUpperCaseLettersOrDigitsButOldCodesStayUsable) {
+    Seed();
+    const int64_t before = Count("SELECT COUNT(*) FROM t_cont_code");
+    for (const char* code : {"合", "q1", "A", "A-"})
+        EXPECT_EQ(SendRecord(181, Code(code, "名称", 'A')).Status(), kBadRequest) << code;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code"), before);
+
+    ASSERT_GE(Db().Execute("INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_name_en, c_type) "
+                           "VALUES ('合', '旧合约', 'Old', 'A')"),
+              0);
+    EXPECT_EQ(SendRecord(181, Code("合", "旧合约(改)", 'A'), kOpUpdate).Status(), 0);
+    EXPECT_EQ(Text("SELECT c_name_cn FROM t_cont_code WHERE c_cont_code = '合'"), "旧合约(改)");
+    _ContCodeKey key{};
+    Set(key.szContCode, "合");
+    EXPECT_EQ(Send(181, Bytes(key), kOpDelete).Status(), 0);
+}
+
 TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore) {
     Seed();
     const Reply first = Send(180);

@@ -1,0 +1,129 @@
+#include "server/ColumnTable.h"
+
+#include <cstring>
+
+#include "server/Common.h"
+#include "server/Wire.h"
+
+namespace kel::server {
+namespace {
+
+bool Takes(const Column& c, unsigned use) { return (c.uses & use) != 0; }
+
+// A request carries every field that goes into an INSERT or an UPDATE.
+bool FromRequest(const Column& c) { return Takes(c, kInsert | kUpdate); }
+
+template <class T>
+T ReadAs(const char* record, const Column& c) {
+    T value;
+    std::memcpy(&value, record + c.offset, sizeof value);  // packed records: no alignment
+    return value;
+}
+
+template <class T>
+void WriteAs(char* record, const Column& c, T value) {
+    std::memcpy(record + c.offset, &value, sizeof value);
+}
+
+// The checked value of one request field.
+sql::Value Checked(const char* record, const Column& c) {
+    const char* field = record + c.offset;
+    switch (c.kind) {
+        case ColumnKind::Text:
+        case ColumnKind::Required:
+        case ColumnKind::NumberText: {
+            std::string s = wire::Text(field, c.size, c.what, c.maxBytes ? c.maxBytes : c.size - 1);
+            if (c.trimRight) s = TrimRight(std::move(s));
+            if (c.kind == ColumnKind::Required && s.empty()) BadRequest(std::string(c.what) + " is empty");
+            double number = 0;
+            if (c.kind == ColumnKind::NumberText && !s.empty() && !ParseNumber(s, number))
+                BadRequest(std::string(c.what) + " is not a number");
+            return sql::Text(s);
+        }
+        case ColumnKind::Date:
+        case ColumnKind::OptionalDate:
+            return sql::Text(
+                wire::Date(*reinterpret_cast<const char(*)[9]>(field), c.what, c.kind == ColumnKind::OptionalDate));
+        case ColumnKind::Letter: return sql::Text(wire::Letter(*field, c.what));
+        case ColumnKind::Int: return sql::Value(ReadAs<std::int32_t>(record, c));
+        case ColumnKind::Real:
+            if (c.size == sizeof(float)) return sql::Value(wire::Real(ReadAs<float>(record, c), c.what));
+            return sql::Value(wire::Real(ReadAs<double>(record, c), c.what));
+    }
+    return {};
+}
+
+}  // namespace
+
+ColumnRows::ColumnRows(std::initializer_list<Column> columns) : columns_(columns) {}
+
+std::string ColumnRows::Names(unsigned use, std::string_view prefix) const {
+    std::string out;
+    for (const Column& c : columns_) {
+        if (!Takes(c, use)) continue;
+        if (!out.empty()) out += ", ";
+        out.append(prefix).append(c.name);
+    }
+    return out;
+}
+
+std::string ColumnRows::Assignments(unsigned use) const {
+    std::string out;
+    for (const Column& c : columns_) {
+        if (!Takes(c, use)) continue;
+        if (!out.empty()) out += ", ";
+        out.append(c.name).append(" = ?");
+    }
+    return out;
+}
+
+std::size_t ColumnRows::Count(unsigned use) const {
+    std::size_t n = 0;
+    for (const Column& c : columns_) n += Takes(c, use) ? 1 : 0;
+    return n;
+}
+
+sql::Params ColumnRows::Values(const char* record, unsigned use) const {
+    sql::Params values;
+    for (const Column& c : columns_) {
+        if (!FromRequest(c)) continue;
+        sql::Value v = Checked(record, c);
+        if (Takes(c, use)) values.push_back(std::move(v));
+    }
+    return values;
+}
+
+const sql::Value& ColumnRows::ValueOf(const sql::Params& values, std::string_view name, unsigned use) const {
+    std::size_t i = 0;
+    for (const Column& c : columns_) {
+        if (!Takes(c, use)) continue;
+        if (name == c.name && i < values.size()) return values[i];
+        ++i;
+    }
+    throw Fault(kServerFailure, "no column " + std::string(name));
+}
+
+void ColumnRows::Pack(const sql::Row& row, std::size_t& at, char* record, unsigned use) const {
+    for (const Column& c : columns_) {
+        if (!Takes(c, use)) continue;
+        if (at >= row.size()) throw Fault(kServerFailure, "a row without column " + std::string(c.name));
+        const sql::Value& v = row[at++];
+        switch (c.kind) {
+            case ColumnKind::Text:
+            case ColumnKind::Required:
+            case ColumnKind::NumberText:
+            case ColumnKind::Date:
+            case ColumnKind::OptionalDate: wire::Put(record + c.offset, c.size, sql::Str(v)); break;
+            case ColumnKind::Letter: record[c.offset] = wire::LetterOf(sql::Str(v)); break;
+            case ColumnKind::Int: WriteAs(record, c, static_cast<std::int32_t>(sql::Int(v))); break;
+            case ColumnKind::Real:
+                if (c.size == sizeof(float))
+                    WriteAs(record, c, static_cast<float>(sql::Num(v)));
+                else
+                    WriteAs(record, c, sql::Num(v));
+                break;
+        }
+    }
+}
+
+}  // namespace kel::server
