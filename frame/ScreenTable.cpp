@@ -6,6 +6,7 @@
 #include "screens/S0000S2.h"
 #include "screens/S0000S5.h"
 #include "screens/S0000S6.h"
+#include "screens/S0000S7.h"
 #include "screens/S0000S8.h"
 #include "screens/S0000S9.h"
 #include "screens/S0000SC.h"
@@ -35,7 +36,7 @@ const ScreenEntry kScreens[] = {
     {25001, "CS0000S2", "合约代码设置[检索]", R::ModalResult, &Make<CS0000S2>},
     {25005, "CS0000S4", "再保公司设置[检索]", R::ModalResult},
     {25010, "CS0000S6", "合约次序设置[检索]", R::ModalResult, &Make<CS0000S6>},
-    {25013, "CS0000S7", "合约资料设置[检索]", R::ModalResult},
+    {25013, "CS0000S7", "合约资料设置[检索]", R::ModalResult, &Make<CS0000S7>},
 };
 
 }  // namespace

@@ -1,0 +1,221 @@
+#include "screens/S0000S7.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "common/text/GbkText.h"
+#include "data/ContInfoMgr.h"
+#include "host/win/DialogTemplate.h"
+#include "screens/ContInfoFields.h"
+#include "screens/S0000S70.h"
+#include "screens/ScreenCommon.h"
+
+namespace {
+
+constexpr int kYearDigits = 4;
+
+bool IsYear(const CString& text) {
+    if (text.GetLength() != kYearDigits) return false;
+    for (char c : text.str())
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CS0000S7, CBASEBASE)
+ON_BN_CLICKED(IDC_BTN_SEARCH, OnBtnSearch)
+ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
+ON_BN_CLICKED(IDC_BTN_MODIFY, OnBtnModify)
+ON_BN_CLICKED(IDC_BTN_COPY, OnBtnCopy)
+ON_BN_CLICKED(IDC_BTN_DELETE, OnBtnDelete)
+ON_BN_CLICKED(IDC_BTN_DETAIL, OnBtnDetail)
+ON_BN_CLICKED(IDC_BTN_CHECK, OnBtnCheck)
+ON_NOTIFY(GVN_DBLCLICK, IDC_GRID, OnDblClickGrid)
+END_MESSAGE_MAP()
+
+void CS0000S7::RegisterTemplate() {
+    win::TemplateBuilder(IDD, "合约资料设置[检索]")
+        .Group(-1, "检索条件", 0, 0, 1, 3)
+        .Label(-1, "合约年份:", 0, 0)
+        .Edit(IDC_EDT_YEAR, 0, 1, 1, ES_NUMBER, kYearDigits)
+        .Button(IDC_BTN_SEARCH, "检索[&S]", 0, 2, BS_DEFPUSHBUTTON)
+        .Grid(IDC_GRID, 1, 0, 1, 8)
+        .Size(1000, 420)
+        .Button(IDC_BTN_ADD, "新增[&A]...", 2, 1)
+        .Button(IDC_BTN_MODIFY, "修改[&M]...", 2, 2)
+        .Button(IDC_BTN_COPY, "复制[&C]...", 2, 3)
+        .Button(IDC_BTN_DELETE, "删除[&D]", 2, 4)
+        .Button(IDC_BTN_DETAIL, "明细[&Q]", 2, 5)
+        .Button(IDC_BTN_CHECK, "检查[&K]", 2, 6)
+        .Button(IDCANCEL, "返回[&R]", 2, 7)
+        .Register();
+}
+
+CS0000S7::CS0000S7(CWnd* pParent) : CBASEBASE(IDD, pParent) {
+    static const bool registered = (RegisterTemplate(), true);
+    (void)registered;
+}
+
+BOOL CS0000S7::OnInitDialog() {
+    m_Grid.SubclassDlgItem(IDC_GRID, this);
+    m_nNeedCount = 1;
+    m_nNeedID[0] = IDC_EDT_YEAR;
+    m_nGridCbxCount = 0;
+    kel::screens::ContInfoFields().RegisterCodeColumns(*this, m_Grid);  // columns 3 and 4
+    CBASEBASE::OnInitDialog();
+    SetUpGrid();
+    InitGridCbx();
+    return TRUE;
+}
+
+void CS0000S7::SetUpGrid() {
+    using kel::screens::GridColumn;
+    // The five shown columns, then the record's other fields in hidden ones;
+    // headers 0 to 14 are centred.
+    static const GridColumn kShown[] = {
+        {"合约代码", 120}, {"起始日期", 120}, {"终止日期", 120}, {"合约名称", 290}, {"首席再保人", 270}};
+    kel::screens::SetUpListGrid(m_Grid, {kShown[0], kShown[1], kShown[2], kShown[3], kShown[4]});
+    m_Grid.SetColumnCount(COL_COUNT);
+    for (int col = COL_ATTRIBUTE; col < COL_COUNT; ++col) {
+        m_Grid.SetColumnWidth(col, 0);
+        m_Grid.SetItemText(0, col, "");
+        m_Grid.SetFixedFormat(col, col <= COL_COMM_RATE ? CQXGrid::kAlignCenter : CQXGrid::kAlignLeft);
+    }
+}
+
+void CS0000S7::OnBtnSearch() { Search(); }
+
+bool CS0000S7::Search() {
+    if (IsNeededEmpty()) return false;
+    CString year;
+    GetItemValue(IDC_EDT_YEAR, year);
+    year.Trim();
+    // The key is the start date's beginning: a year is its four digits.
+    if (!IsYear(year)) {
+        kel::screens::RefuseInput(*this, IDC_EDT_YEAR, "合约年份必须是四位数字，请修改!");
+        return false;
+    }
+
+    CContInfoMgr mgr(this);
+    kel::text::PutRawField(mgr.m_stContInfo.szStartDate, sizeof mgr.m_stContInfo.szStartDate, year.str());
+    char* answer = nullptr;
+    int count = 0;
+    bool ok;
+    {
+        CWaitCursor wait;
+        ok = mgr.GetContInfoList(&answer, &count);
+    }
+    if (!ok) return false;  // the framework has told the user; the rows stay
+
+    SetUpGrid();
+    if (count <= 0) {
+        std::free(answer);
+        m_Grid.Refresh();
+        MessageBox("记录没有找到!", nullptr, MB_OK);
+        return false;
+    }
+    FillGrid(reinterpret_cast<const _ContInfoStruct*>(answer), count);
+    std::free(answer);
+    return true;
+}
+
+void CS0000S7::FillGrid(const _ContInfoStruct* records, int count) {
+    const auto& fields = kel::screens::ContInfoFields();
+    for (int i = 0; i < count; ++i) {
+        _ContInfoStruct record;
+        std::memcpy(&record, &records[i], sizeof record);  // the answer buffer is not aligned for us
+        int row = kel::screens::AppendGridRow(m_Grid);
+        for (int col = COL_CONT_CODE; col <= COL_CONT_NAME; ++col) m_Grid.SetColumnType(col, CQXGrid::kColumnText);
+        fields.FillRow(m_Grid, row, record);  // columns 3 and 4 become code columns
+    }
+    m_Grid.Refresh();
+    m_Grid.SetFocus();
+    m_Grid.SelectRow(1, TRUE);
+}
+
+int CS0000S7::SelectedRow(const char* message) {
+    int row = m_Grid.GetRow();
+    if (row == 0 || row == -1) {
+        MessageBox(message, nullptr, MB_OK);
+        return 0;
+    }
+    return row;
+}
+
+bool CS0000S7::RecordOfRow(int row, _ContInfoStruct& record) {
+    record = _ContInfoStruct{};
+    return kel::screens::ContInfoFields().ReadRow(*this, m_Grid, row, record);
+}
+
+void CS0000S7::RunForm(bool bAdd, bool bCopy, const _ContInfoStruct& record) {
+    {
+        CS0000S70 form(this);
+        form.m_bAdd = bAdd;
+        form.m_bCopy = bCopy;
+        form.m_stContInfo = record;
+        form.DoModal();
+    }
+    Search();
+}
+
+void CS0000S7::OnBtnAdd() { RunForm(true, false, _ContInfoStruct{}); }
+
+void CS0000S7::OnBtnModify() {
+    int row = SelectedRow("请选择要修改的数据");
+    if (row == 0) return;
+    _ContInfoStruct record;
+    if (!RecordOfRow(row, record)) return;
+    RunForm(false, false, record);
+}
+
+void CS0000S7::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
+    auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
+    if (item->iRow > 0) OnBtnModify();  // a data row; 0 is the header, -1 outside the rows
+    *pResult = 1;
+}
+
+void CS0000S7::OnBtnCopy() {
+    int row = SelectedRow("请选择要复制的数据");
+    if (row == 0) return;
+    _ContInfoStruct record;
+    if (!RecordOfRow(row, record)) return;
+    // The copy is a new record: the server's attribute and type text, and the
+    // co-insurance coefficient, are not carried over. The id stays so that the
+    // form reads the copied record's lists.
+    record.cAttribute = '\0';
+    std::memset(record.szContTypeName, 0, sizeof record.szContTypeName);
+    record.dCoinsLimitCoef = 0;
+    RunForm(false, true, record);
+}
+
+void CS0000S7::OnBtnDelete() {
+    int row = SelectedRow("请选择要删除的数据");
+    if (row == 0) return;
+    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+
+    _ContInfoStruct record;
+    if (!RecordOfRow(row, record)) return;
+    CContInfoMgr mgr(this);
+    mgr.SetContInfo(record);
+    bool deleted;
+    {
+        CWaitCursor wait;
+        deleted = mgr.Delete();
+    }
+    if (!deleted) return;  // the framework has told the user; the row stays
+    m_Grid.DeleteRow(row);
+    MessageBox("处理成功!", nullptr, MB_OK);
+}
+
+void CS0000S7::OnBtnDetail() {
+    if (SelectedRow("请选择一条记录!") == 0) return;
+    // The treaty detail search joins here when it is built.
+    MessageBox("合约明细功能尚未提供!", nullptr, MB_OK);
+}
+
+void CS0000S7::OnBtnCheck() {
+    if (SelectedRow("请选择要检查的数据") == 0) return;
+    // The treaty check result screen joins here when it is built.
+    MessageBox("合约检查功能尚未提供!", nullptr, MB_OK);
+}
