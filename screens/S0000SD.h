@@ -16,8 +16,6 @@ public:
     static void RegisterTemplate();
 
     BOOL OnInitDialog() override;
-    // The way out is 返回 (cancel) alone: Enter does not close the screen.
-    void OnOK() override {}
 
 protected:
     void OnChkA() { OnSwitch(0); }
