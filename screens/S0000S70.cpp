@@ -6,6 +6,8 @@
 #include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ContInfoFields.h"
+#include "screens/S0000S702.h"
+#include "screens/S0000S705.h"
 #include "screens/ScreenCommon.h"
 #include "screens/TreatyLists.h"
 
@@ -153,7 +155,7 @@ void CS0000S70::RegisterTemplate() {
         .Edit(IDC_EDT_PLANT_RATE, 9, 5)
         .Group(-1, "再保公司参与比例", 10, 0, 2, 8)
         .Grid(IDC_GRID_REINS, 10, 0, 1, 8)
-        .Size(880, 130)
+        .Size(880, 176)
         .Button(IDC_BTN_REINS_ADD, "新增...", 11, 5)
         .Button(IDC_BTN_REINS_MODIFY, "修改...", 11, 6)
         .Button(IDC_BTN_REINS_DELETE, "删除", 11, 7)
@@ -486,11 +488,18 @@ void CS0000S70::Generate() {
 }
 
 void CS0000S70::OnBtnSection() {
-    // The section screens join here when they are built.
-    MessageBox("SECTION设置功能尚未提供!", nullptr, MB_OK);
+    CS0000S702 screen(this);
+    screen.m_bAdd = m_bAdd;
+    screen.m_nContId = m_stContInfo.nContId;
+    screen.m_strContCode = kel::text::GetField(m_stContInfo.szContCode);
+    screen.m_strContName = TreatyName();
+    screen.DoModal();
 }
 
 void CS0000S70::OnBtnClass() {
-    // The treaty class screens join here when they are built.
-    MessageBox("合约险类设置功能尚未提供!", nullptr, MB_OK);
+    CS0000S705 screen(this);
+    screen.m_nContId = m_stContInfo.nContId;
+    screen.m_strContCode = kel::text::GetField(m_stContInfo.szContCode);
+    screen.m_strContName = TreatyName();
+    screen.DoModal();
 }

@@ -1,6 +1,7 @@
 // The treaty data form against a recording channel: its three modes, the
 // net-premium rule, the refusals, the save and the generation, and its two lists
 // worked through the participation, product share and product copy forms.
+#include "screens/ProductGroupList.h"
 #include "screens/S0000S70.h"
 #include "screens/S0000S700.h"
 #include "screens/S0000S701.h"
@@ -308,9 +309,23 @@ TEST_F(TreatyDataForm, GenerationAsksThenSendsTheHeldRecordAndSaysHowItWent) {
     EXPECT_EQ(boxes[5].request.text, "合约生成失败！");  // after the framework's refusal
 }
 
-TEST_F(TreatyDataForm, SectionsAndClassesSayTheyAreNotThereYet) {
-    Modify([](win::DialogActions& a) { a.Click(Form::IDC_BTN_SECTION).Click(Form::IDC_BTN_CLASS).Click(IDCANCEL); });
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"SECTION设置功能尚未提供!", "合约险类设置功能尚未提供!"}));
+TEST_F(TreatyDataForm, SectionsAndClassesOpenForTheHeldRecordWithItsTreatyName) {
+    channel->AnswerRaw(0, SubListAnswer(StoredLists()));
+    driver->Then(kFormCaption, [](win::DialogActions& a) {
+        a.Click(Form::IDC_BTN_SECTION).Click(Form::IDC_BTN_CLASS).Click(IDCANCEL);
+    });
+    for (const char* caption : {"合约资料设置[合约再保公司SECTION检索]", "合约险类设置"})
+        driver->Then(caption, [](win::DialogActions& a) {
+            EXPECT_EQ(a.Text(CProductGroupList::IDC_EDT_CONT_CODE), "Q1");
+            EXPECT_EQ(a.Text(CProductGroupList::IDC_EDT_CONT_NAME), "成数合约一号");
+            a.Click(IDCANCEL);
+        });
+    CS0000S70 form;
+    form.m_stContInfo = StoredTreaty();
+    form.DoModal();
+    EXPECT_EQ(Codes(), (std::vector<int>{190, 191, 198}));
+    ExpectRequest(1, ExpectedHead(191), DecimalKey(64, "8"));
+    ExpectRequest(2, ExpectedHead(198), DecimalKey(64, "8"));
 }
 
 // ---- the participation list
