@@ -53,13 +53,19 @@ _PacketHead ScreenHead(int16_t code);
 // Sends `length` bytes of `body` as transaction `code` and reads the answer.
 ScreenAnswer Transact(CBASEBASE& screen, int16_t code, const void* body, std::size_t length);
 
+// The fixed request size the transaction table gives `code`; 0 for a code the
+// module does not send or whose body is not of one fixed size. (Compares values
+// only, so that it stays a constant expression under the sanitizers too.)
+constexpr std::size_t FixedBodySize(int16_t code) {
+    for (const records::TransactionInfo& t : records::kTransactions)
+        if (t.nCode == code) return t.bodyRule == records::BodyRule::Fixed ? t.nFixed : 0;
+    return 0;
+}
+
 // The body's size is held against the transaction table when it is compiled.
 template <int16_t Code, class Body>
 ScreenAnswer Transact(CBASEBASE& screen, const Body& body) {
-    static_assert(records::FindTransaction(Code) != nullptr, "a code the module does not send");
-    static_assert(records::FindTransaction(Code)->bodyRule == records::BodyRule::Fixed &&
-                      records::FindTransaction(Code)->nFixed == sizeof(Body),
-                  "the body is not the size the transaction table gives");
+    static_assert(FixedBodySize(Code) == sizeof(Body), "the body is not the size the transaction table gives");
     return Transact(screen, Code, &body, sizeof body);
 }
 
