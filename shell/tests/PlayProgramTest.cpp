@@ -168,4 +168,20 @@ TEST_F(PlayProgram, TheTourScriptOfTheReadmeRuns) {
     EXPECT_NE(tour.out.find("close \"合约代码设置[检索]\" Cancel\n"), std::string::npos) << tour.out;
 }
 
+TEST_F(PlayProgram, TheTreatyDataTourRuns) {
+    Outcome tour = PlayFile(fs::path(KELMOR_SOURCE_DIR) / "docs" / "tour" / "treaty-data.play");
+    EXPECT_EQ(tour.exitCode, 0) << tour.err << tour.out;
+    EXPECT_NE(tour.out.find("    row 3 (current): 05 | 阿尔彭格洛再保险公司 | 0.2000 | 50000000.00\n"),
+              std::string::npos)
+        << tour.out;
+    EXPECT_NE(tour.out.find("    row 6: 合 计 |  | 1.0000 | 无限额\n"), std::string::npos) << tour.out;
+    EXPECT_NE(tour.out.find("| 60000000.00 | 120000000.00 | 2 |"), std::string::npos) << tour.out;
+    EXPECT_EQ(tour.out.find("合约生成失败"), std::string::npos) << tour.out;
+    std::size_t generated = 0;
+    for (std::size_t at = tour.out.find("合约生成成功"); at != std::string::npos;
+         at = tour.out.find("合约生成成功", at + 1))
+        ++generated;
+    EXPECT_EQ(generated, 2u) << tour.out;
+}
+
 }  // namespace

@@ -1,0 +1,116 @@
+// The treaty data search and its edit form drawn by the Qt driver, off-screen,
+// against the server in process on the demo data (also the host database of the
+// code lists): the searched year with the names shown for the codes, and the
+// quota share treaty with its participation total row in its colour.
+// KELMOR_SCREENSHOT_DIR keeps the pictures.
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+#include "common/net/InProcessChannel.h"
+#include "frame/Kelmor.h"
+#include "host/qt/DialogView.h"
+#include "host/qt/QtDriver.h"
+#include "host/qxcommon/StaticDatabase.h"
+#include "screens/S0000S7.h"
+#include "screens/S0000S70.h"
+#include "server/Server.h"
+
+namespace {
+
+bool HasColour(const QImage& image, QColor colour) {
+    for (int y = 0; y < image.height(); y += 2)
+        for (int x = 0; x < image.width(); x += 2)
+            if (image.pixelColor(x, y) == colour) return true;
+    return false;
+}
+
+template <class T>
+T* Item(CDialog& dialog, int id) {
+    return dynamic_cast<T*>(dialog.GetDlgItem(id));
+}
+
+}  // namespace
+
+class TreatyDataQtTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        const std::string path = (dir.path() + "/kelmor.db").toStdString();
+        std::string error;
+        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
+        QVERIFY2(server, error.c_str());
+        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
+            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
+                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
+        QVERIFY2(db, error.c_str());
+        SetStaticDatabase(db);
+        CBASEBASE::SetLoginUser("demo");
+    }
+    void cleanupTestCase() {
+        SetStaticDatabase(nullptr);
+        kel::InstallChannel(nullptr);
+    }
+
+    void searchAndFormRender() {
+        kel::qt::ScopedQtDriver driver;
+        QImage list, form;
+        int rows = 0;
+        driver->SetDialogShownHook([&](CDialog& dialog, kel::qt::DialogView& view) {
+            CDialog* d = &dialog;
+            kel::qt::DialogView* v = &view;
+            if (d->GetTemplateID() == CS0000S70::IDD) {
+                QTimer::singleShot(300, v, [&, d, v] {
+                    form = v->grab().toImage();
+                    d->EndDialog(IDCANCEL);
+                    driver->CheckEnded();
+                });
+                return;
+            }
+            QTimer::singleShot(200, v, [&, d, v] {
+                Item<CEdit>(*d, CS0000S7::IDC_EDT_YEAR)->UserSetText("2024");
+                Item<CButton>(*d, CS0000S7::IDC_BTN_SEARCH)->UserClick();
+                QTimer::singleShot(300, v, [&, d, v] {
+                    list = v->grab().toImage();
+                    auto* grid = Item<CQXGrid>(*d, CS0000S7::IDC_GRID);
+                    rows = grid->GetRowCount() - 1;
+                    for (int row = 1; row < grid->GetRowCount(); ++row)
+                        if (grid->GetItemText(row, CS0000S7::COL_CONT_CODE) == "Q1") grid->SelectRow(row, TRUE);
+                    // The form runs its own modal loop in here.
+                    Item<CButton>(*d, CS0000S7::IDC_BTN_MODIFY)->UserClick();
+                    d->EndDialog(IDCANCEL);
+                    driver->CheckEnded();
+                });
+            });
+        });
+        Call_Kelmor_Dialog(25013, 0);
+
+        QCOMPARE(rows, 7);  // the demo year's treaties
+        QVERIFY(!list.isNull() && list.width() > 800 && list.height() > 300);
+        QVERIFY(!form.isNull() && form.width() > 800 && form.height() > 500);
+        QVERIFY(list.save(Keep() + "/screen-25013.png", "PNG"));
+        QVERIFY(form.save(Keep() + "/screen-25013-form.png", "PNG"));
+        QVERIFY2(HasColour(form, QColor(248, 108, 24)), "the participation total row is painted");
+    }
+
+private:
+    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<kel::server::Server> server;
+};
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TreatyDataQtTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "TreatyDataQtTest.moc"
