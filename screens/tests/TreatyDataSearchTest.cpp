@@ -108,6 +108,25 @@ TEST_F(TreatyDataSearch, TheYearIsRequiredAndIsFourDigits) {
     EXPECT_TRUE(channel->requests.empty());
 }
 
+TEST_F(TreatyDataSearch, EnterSearchesFromTheYearAndOpensTheCurrentRowFromTheGrid) {
+    channel->AnswerRecords(std::vector<_ContInfoStruct>{StoredTreaty(), SecondTreaty()});
+    channel->AnswerRaw(0, SubListAnswer({}));
+    channel->AnswerRecords(std::vector<_ContInfoStruct>{StoredTreaty(), SecondTreaty()});
+    driver->Then(kSearchCaption, [](win::DialogActions& a) {
+        a.Type(Search::IDC_EDT_YEAR, "2024").Enter();
+        EXPECT_EQ(a.FocusID(), Search::IDC_GRID);
+        a.ClickRow(Search::IDC_GRID, 2).Enter();
+        EXPECT_FALSE(a.Ended());
+        a.Click(IDCANCEL);
+    });
+    driver->Then(kFormCaption, [](win::DialogActions& a) {
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CONT_CODE), "S1");
+        a.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Call_Kelmor_Dialog(25013, 0), IDCANCEL);
+    EXPECT_EQ(Codes(), (std::vector<int>{186, 190, 186}));
+}
+
 TEST_F(TreatyDataSearch, ASearchThatFailsKeepsTheRowsAndOneThatFindsNothingEmptiesTheGrid) {
     channel->AnswerRecords(std::vector<_ContInfoStruct>{StoredTreaty()});
     channel->FailReceive(kChannelTimeout);
