@@ -68,6 +68,8 @@ void SectionStore(Call& c) {
         return;
     }
     const int32_t contId = TreatyOfSection(c.db, r.nSectId);
+    // The id names the section; a record naming another treaty does not move it there.
+    if (r.nContId != contId) Refuse("section " + std::to_string(r.nSectId) + " is not of that treaty data record");
     if (Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ? AND n_sect_id <> ?",
                {Value(contId), Text(code), Value(r.nSectId)}))
         Refuse("section " + code + " exists");

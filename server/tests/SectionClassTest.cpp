@@ -123,6 +123,49 @@ TEST_P(SectionsAndClasses, ClassesAreKeyedByTreatyAndCode) {
     EXPECT_EQ(Send(211, Bytes(filter)).Count(), 0);
 }
 
+TEST_P(SectionsAndClasses, AModifyChangesTheRecordItsKeyNamesAndNeverAnotherOne) {
+    Seed();
+    const int32_t id = InsertTreaty(MakeTreaty("Q1", "20240101", "QS-1"));
+    const int32_t other = InsertTreaty(MakeTreaty("Q1", "20250101", "QS-2"));
+    _InsrncSectStruct cls{};
+    cls.nContId = id;
+    Set(cls.szClassCode, "01");
+    Set(cls.szClassName, "财产险");
+    ASSERT_EQ(SendRecord(199, cls, kOpInsert).Status(), 0);
+    Set(cls.szClassCode, "02");
+    Set(cls.szClassName, "车险");
+    ASSERT_EQ(SendRecord(199, cls, kOpInsert).Status(), 0);
+    ASSERT_EQ(Send(212, ClassProducts(id, "01", {"0101"}), kOpInsert, 1).Status(), 0);
+
+    // A code no class has is no modify: nothing is stored under it.
+    Set(cls.szClassCode, "03");
+    Set(cls.szClassName, "改名");
+    EXPECT_EQ(SendRecord(199, cls, kOpUpdate).Status(), kRefused);
+    cls.nContId = other;  // nor the same code under another treaty data record
+    Set(cls.szClassCode, "01");
+    EXPECT_EQ(SendRecord(199, cls, kOpUpdate).Status(), kRefused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_insrnc_sect"), 2);
+    // A modify of 02 changes 02's name; 01 keeps its name and products.
+    cls.nContId = id;
+    Set(cls.szClassCode, "02");
+    ASSERT_EQ(SendRecord(199, cls, kOpUpdate).Status(), 0);
+    const auto classes = Send(198, Key<64>(id)).Records<_InsrncSectStruct>();
+    ASSERT_EQ(classes.size(), 2u);
+    EXPECT_EQ(Get(classes[0].szClassName), "财产险");
+    EXPECT_EQ(Get(classes[1].szClassName), "改名");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_class_detail WHERE c_class_cde = '01'"), 1);
+
+    // A section is named by its id: a record naming another treaty does not move it.
+    ASSERT_EQ(SendRecord(192, Section(id, "S1", 0.25), kOpInsert).Status(), 0);
+    const int32_t s1 = Send(191, Key<64>(id)).Records<_SectionStruct>().at(0).nSectId;
+    EXPECT_EQ(SendRecord(192, Section(other, "S1", 0.3, s1), kOpUpdate).Status(), kRefused);
+    EXPECT_EQ(SendRecord(192, Section(id, "S1", 0.3, s1 + 100), kOpUpdate).Status(), kRefused);
+    EXPECT_EQ(Send(191, Key<64>(other)).Count(), 0);
+    const auto sections = Send(191, Key<64>(id)).Records<_SectionStruct>();
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_DOUBLE_EQ(sections[0].dCommRate, 0.25);
+}
+
 KELMOR_SERVER_BACKENDS(SectionsAndClasses);
 
 }  // namespace
