@@ -38,6 +38,9 @@ BOOL CProductGroupList::OnInitDialog() {
     CBASEBASE::OnInitDialog();
     SetItemValue(IDC_EDT_CONT_CODE, m_strContCode);
     SetItemValue(IDC_EDT_CONT_NAME, m_strContName);
+    if (m_bAdd)
+        for (int button : {IDC_BTN_ADD, IDC_BTN_MODIFY, IDC_BTN_DELETE, IDC_BTN_PRODUCTS})
+            GetDlgItem(button)->EnableWindow(FALSE);
     Reload();
     return TRUE;
 }
@@ -50,7 +53,7 @@ void CProductGroupList::SetUpGrids() {
 
 void CProductGroupList::Reload() {
     SetUpGrids();
-    if (!LoadGroups()) return;
+    if (m_bAdd || !LoadGroups()) return;
     m_GridGroup.Refresh();
     if (m_GridGroup.GetRowCount() > 1) m_GridGroup.SelectRow(1, TRUE);
 }

@@ -40,6 +40,9 @@ public:
     int32_t m_nContId = 0;
     CString m_strContCode;
     CString m_strContName;
+    // The record has no id of its own yet (it is being added, or is a copy not saved
+    // yet): there is nothing to read and nothing to attach a group to.
+    bool m_bAdd = false;
 
     // What tells the two lists apart on the screen.
     struct Look {
@@ -72,7 +75,8 @@ protected:
     // true when the choice was saved.
     virtual bool ChooseProducts(int row, const std::vector<CString>& current) = 0;
 
-    // Sets up both grids empty, reads the groups and makes row 1 current.
+    // Sets up both grids empty, reads the groups (none in add mode) and makes row 1
+    // current.
     void Reload();
     // The product grid shows these records (an answer buffer) through the table.
     template <class R>

@@ -489,7 +489,7 @@ void CS0000S70::Generate() {
 
 void CS0000S70::OnBtnSection() {
     CS0000S702 screen(this);
-    screen.m_bAdd = m_bAdd;
+    screen.m_bAdd = m_bAdd || m_bCopy;  // a copy has no id of its own before its save
     screen.m_nContId = m_stContInfo.nContId;
     screen.m_strContCode = kel::text::GetField(m_stContInfo.szContCode);
     screen.m_strContName = TreatyName();
@@ -498,6 +498,7 @@ void CS0000S70::OnBtnSection() {
 
 void CS0000S70::OnBtnClass() {
     CS0000S705 screen(this);
+    screen.m_bAdd = m_bAdd || m_bCopy;
     screen.m_nContId = m_stContInfo.nContId;
     screen.m_strContCode = kel::text::GetField(m_stContInfo.szContCode);
     screen.m_strContName = TreatyName();

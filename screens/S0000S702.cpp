@@ -29,18 +29,7 @@ CS0000S702::CS0000S702(CWnd* pParent) : CProductGroupList(IDD, kLook, pParent) {
     (void)registered;
 }
 
-BOOL CS0000S702::OnInitDialog() {
-    CProductGroupList::OnInitDialog();
-    // A section needs the id of its treaty data record, which a record being added
-    // does not have yet.
-    if (m_bAdd)
-        for (int button : {IDC_BTN_ADD, IDC_BTN_MODIFY, IDC_BTN_DELETE, IDC_BTN_PRODUCTS})
-            GetDlgItem(button)->EnableWindow(FALSE);
-    return TRUE;
-}
-
 bool CS0000S702::LoadGroups() {
-    if (m_bAdd) return false;
     CSectionMgr mgr(this);
     mgr.SetKey(std::to_string(m_nContId));
     char* answer = nullptr;

@@ -15,12 +15,6 @@ public:
     explicit CS0000S702(CWnd* pParent = nullptr);
     static void RegisterTemplate();
 
-    BOOL OnInitDialog() override;
-
-    // Set by the caller: the treaty data record is still being added (it has no id
-    // yet), so there is nothing to read and nothing to attach a section to.
-    bool m_bAdd = false;
-
 protected:
     bool LoadGroups() override;
     bool LoadProducts(int row) override;

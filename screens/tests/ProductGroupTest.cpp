@@ -126,8 +126,9 @@ protected:
         screen.m_strContName = kTreatyName;
         return screen.DoModal();
     }
-    int RunClasses() {
+    int RunClasses(bool add = false) {
         CS0000S705 screen;
+        screen.m_bAdd = add;
         screen.m_nContId = 8;
         screen.m_strContCode = "Q1";
         screen.m_strContName = kTreatyName;
@@ -172,15 +173,19 @@ TEST_F(ProductGroups, TheSectionListShowsTheRecordsSectionsAndTheProductsOfTheRo
     EXPECT_EQ(driver->WaitCursorCount(), 3);
 }
 
-TEST_F(ProductGroups, ASectionListOfATreatyBeingAddedReadsNothingAndOffersNothing) {
-    Then(kSectionsCaption, [](win::DialogActions& a) {
+TEST_F(ProductGroups, TheListsOfATreatyWithoutAnIdOfItsOwnReadNothingAndOfferNothing) {
+    const Script script = [](win::DialogActions& a) {
+        EXPECT_EQ(a.Text(List::IDC_EDT_CONT_CODE), "Q1");
         EXPECT_EQ(GridOf(a, List::IDC_GRID_GROUP).GetRowCount(), 1);
         EXPECT_EQ(GridOf(a, List::IDC_GRID_PRODUCT).GetRowCount(), 1);
         for (int id : {List::IDC_BTN_ADD, List::IDC_BTN_MODIFY, List::IDC_BTN_DELETE, List::IDC_BTN_PRODUCTS})
             EXPECT_FALSE(a.Enabled(id)) << id;
         a.Click(IDCANCEL);
-    });
+    };
+    Then(kSectionsCaption, script);
     RunSections(true);
+    Then(kClassesCaption, script);
+    RunClasses(true);
     EXPECT_TRUE(channel->requests.empty());
 }
 

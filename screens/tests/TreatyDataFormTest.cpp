@@ -328,6 +328,24 @@ TEST_F(TreatyDataForm, SectionsAndClassesOpenForTheHeldRecordWithItsTreatyName) 
     ExpectRequest(2, ExpectedHead(198), DecimalKey(64, "8"));
 }
 
+TEST_F(TreatyDataForm, ACopyNotSavedYetOpensSectionsAndClassesWithNothingOfTheOriginal) {
+    channel->AnswerRaw(0, SubListAnswer(StoredLists()));
+    driver->Then(kFormCaption, [](win::DialogActions& a) {
+        a.Click(Form::IDC_BTN_SECTION).Click(Form::IDC_BTN_CLASS).Click(IDCANCEL);
+    });
+    for (const char* caption : {"合约资料设置[合约再保公司SECTION检索]", "合约险类设置"})
+        driver->Then(caption, [](win::DialogActions& a) {
+            EXPECT_EQ(GridOf(a, CProductGroupList::IDC_GRID_GROUP).GetRowCount(), 1);
+            EXPECT_FALSE(a.Enabled(CProductGroupList::IDC_BTN_ADD));
+            a.Click(IDCANCEL);
+        });
+    CS0000S70 form;
+    form.m_bCopy = true;
+    form.m_stContInfo = StoredTreaty();  // the original's id: its lists start the copy
+    form.DoModal();
+    EXPECT_EQ(Codes(), (std::vector<int>{190}));
+}
+
 // ---- the participation list
 
 TEST_F(TreatyDataForm, TheParticipationListKeepsItsTotalRowLastAndRetiresADeletedBrokersReinsurers) {
