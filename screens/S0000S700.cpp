@@ -36,7 +36,7 @@ CString CompanyKind(const CString& code) {
     kel::db::Connection* db = GetStaticDatabase();
     if (!db || code.IsEmpty()) return CString();
     auto result = db->Query("SELECT c_com_kind FROM t_ri_company WHERE c_ri_cde = ?", {code.str()});
-    if (!result || result->rows.empty()) return CString();
+    if (!result || result->rows.empty() || result->rows.front().empty()) return CString();
     CString kind;
     OleVar2Str(&kind, result->rows.front().front());
     kind.Trim();
