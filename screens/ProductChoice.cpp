@@ -39,8 +39,12 @@ BOOL CProductChoice::OnInitDialog() {
 bool CProductChoice::ReadProducts() {
     m_vecProducts.clear();
     int count = 2;  // columns asked for; rows on return
-    std::unique_ptr<_CodeListStruct, void (*)(void*)> table(GetCodeListDataTable(kProductSql, &count, kProductTable),
-                                                            std::free);
+    _CodeListStruct* rows;
+    {
+        CWaitCursor wait;
+        rows = GetCodeListDataTable(kProductSql, &count, kProductTable);
+    }
+    std::unique_ptr<_CodeListStruct, void (*)(void*)> table(rows, std::free);
     if (!table) return true;  // nothing to choose from: the list stays empty
     try {
         m_vecProducts.reserve(static_cast<std::size_t>(count));

@@ -184,4 +184,13 @@ TEST_F(PlayProgram, TheTreatyDataTourRuns) {
     EXPECT_EQ(generated, 2u) << tour.out;
 }
 
+TEST_F(PlayProgram, TheSectionsTourRuns) {
+    Outcome tour = PlayFile(fs::path(KELMOR_SOURCE_DIR) / "docs" / "tour" / "sections.play");
+    EXPECT_EQ(tour.exitCode, 0) << tour.err << tour.out;
+    EXPECT_NE(tour.out.find("    row 3 (current): S3 | 0.200000\n"), std::string::npos) << tour.out;
+    EXPECT_NE(tour.out.find("    row 1 (current): 0401 | 建筑工程一切险\n"), std::string::npos) << tour.out;
+    EXPECT_NE(tour.out.find("message \"处理成功!\""), std::string::npos) << tour.out;
+    EXPECT_NE(tour.out.find("edit #1001 \"险类代码:\" = \"01\" [disabled]"), std::string::npos) << tour.out;
+}
+
 }  // namespace
