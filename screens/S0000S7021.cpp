@@ -9,6 +9,7 @@ void CS0000S7021::RegisterTemplate() {
         .Edit(IDC_EDT_CONT_CODE, 0, 1, 1, WS_DISABLED)
         .Label(-1, "合约名称:", 0, 2)
         .Edit(IDC_EDT_CONT_NAME, 0, 3, 1, WS_DISABLED)
+        .Size(200, 0)
         .Label(-1, "SECTION:", 1, 0)
         .Edit(IDC_EDT_SECT_CODE, 1, 1, 1, WS_DISABLED);
     AddChoiceControls(t, 2);

@@ -1,0 +1,120 @@
+// The section list with a section's products, the section's product choice and the
+// class list drawn by the Qt driver, off-screen, against the server in process on
+// the demo data (also the shared database of the product table). KELMOR_SCREENSHOT_DIR
+// keeps the pictures.
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+#include "common/net/InProcessChannel.h"
+#include "host/qt/DialogView.h"
+#include "host/qt/QtDriver.h"
+#include "host/qxcommon/StaticDatabase.h"
+#include "screens/S0000S702.h"
+#include "screens/S0000S7021.h"
+#include "screens/S0000S705.h"
+#include "server/Server.h"
+
+class ProductGroupQtTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        const std::string path = (dir.path() + "/kelmor.db").toStdString();
+        std::string error;
+        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
+        QVERIFY2(server, error.c_str());
+        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
+            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
+                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
+        QVERIFY2(db, error.c_str());
+        SetStaticDatabase(db);
+    }
+    void cleanupTestCase() {
+        SetStaticDatabase(nullptr);
+        kel::InstallChannel(nullptr);
+    }
+
+    void sectionListRendersWithTheProductsOfARow() {
+        CS0000S702 screen;
+        screen.m_nContId = 8;  // Q1 of 2024: sections S1 and S2
+        screen.m_strContCode = "Q1";
+        screen.m_strContName = "企业财产险成数合约";
+        int products = 0;
+        QImage picture = Grab(screen, [&] {
+            auto* grid = static_cast<CQXGrid*>(screen.GetDlgItem(CProductGroupList::IDC_GRID_GROUP));
+            grid->UserClickRow(1);
+            products = static_cast<CQXGrid*>(screen.GetDlgItem(CProductGroupList::IDC_GRID_PRODUCT))->GetRowCount() - 1;
+        });
+        QCOMPARE(products, 2);
+        QVERIFY(!picture.isNull() && picture.width() > 500 && picture.height() > 250);
+        QVERIFY(picture.save(Keep() + "/screen-25013-sections.png", "PNG"));
+    }
+
+    void sectionProductChoiceRenders() {
+        CS0000S7021 choice;
+        choice.m_nSectId = 8;
+        choice.m_strContCode = "Q1";
+        choice.m_strContName = "企业财产险成数合约";
+        choice.m_strSectCode = "S1";
+        choice.m_vecCurrent = {"0101", "0102"};
+        int items = 0;
+        QImage picture = Grab(choice, [&] {
+            items = static_cast<CCheckListBox*>(choice.GetDlgItem(CProductChoice::IDC_LST_PRODUCTS))->GetCount();
+        });
+        QCOMPARE(items, 12);  // every demo product
+        QVERIFY(!picture.isNull() && picture.width() > 300 && picture.height() > 250);
+        QVERIFY(picture.save(Keep() + "/screen-25013-section-products.png", "PNG"));
+    }
+
+    void classListRenders() {
+        CS0000S705 screen;
+        screen.m_nContId = 8;
+        screen.m_strContCode = "Q1";
+        screen.m_strContName = "企业财产险成数合约";
+        QImage picture = Grab(screen, [&] {
+            static_cast<CQXGrid*>(screen.GetDlgItem(CProductGroupList::IDC_GRID_GROUP))->UserClickRow(1);
+        });
+        QVERIFY(!picture.isNull() && picture.width() > 500 && picture.height() > 250);
+        QVERIFY(picture.save(Keep() + "/screen-25013-classes.png", "PNG"));
+    }
+
+private:
+    // Runs the dialog in Qt; once it is shown, `act` plays the user, the picture is
+    // taken after the view has caught up and the dialog closes.
+    QImage Grab(CDialog& dialog, const std::function<void()>& act) {
+        kel::qt::ScopedQtDriver driver;
+        QImage picture;
+        driver->SetDialogShownHook([&](CDialog& shown, kel::qt::DialogView& view) {
+            QTimer::singleShot(100, &view, [&, d = &shown, v = &view] {
+                act();
+                QTimer::singleShot(200, v, [&, d, v] {
+                    picture = v->grab().toImage();
+                    d->EndDialog(IDCANCEL);
+                    driver->CheckEnded();
+                });
+            });
+        });
+        dialog.DoModal();
+        return picture;
+    }
+    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<kel::server::Server> server;
+};
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ProductGroupQtTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "ProductGroupQtTest.moc"
