@@ -73,22 +73,45 @@ void CheckCont(Call& c) {
                             p);
     std::map<std::string, int64_t> sectionsOf;
     for (const Row& r : sect.rows) sectionsOf[Str(r[0])] = Int(r[1]);
+    // A class row ('S') names an insurance class: its products are the class's.
+    const auto classes =
+        Query(c.db, "SELECT c_class_cde, c_prod_no FROM t_class_detail WHERE n_cont_id = ? ORDER BY c_prod_no", p);
+    const auto classNames = Query(c.db, "SELECT c_class_cde FROM t_insrnc_sect WHERE n_cont_id = ?", p);
+    std::multimap<std::string, std::string> productsOfClass;
+    for (const Row& r : classes.rows) productsOfClass.emplace(Str(r[0]), Str(r[1]));
+    std::set<std::string> classSeen;
+    for (const Row& r : classNames.rows) classSeen.insert(Str(r[0]));
+
     std::set<std::pair<std::string, std::string>> rowsSeen;
     std::set<std::string> productsSeen;
-    for (const Row& r : risk.rows) {
-        const std::string product = Str(r[0]);
-        const std::string level = Str(r[1]);
-        const double limit = Num(r[3]);
-        if (limit <= 0 || limit >= kUnsetLimit - 0.005)
-            out.push_back("险种" + product + "风险等级" + level + "未设合约限额");
-        if (!rowsSeen.insert({product, level}).second)
-            out.push_back("险种" + product + "风险等级" + level + "重复设置");
-        if (Str(r[2]) == "S" || !productsSeen.insert(product).second) continue;
+    auto checkSection = [&](const std::string& product) {
+        if (!productsSeen.insert(product).second) return;
         const auto found = sectionsOf.find(product);
         if (found == sectionsOf.end())
             out.push_back("险种" + product + "不属于任何SECTION");
         else if (found->second > 1)
             out.push_back("险种" + product + "属于多个SECTION");
+    };
+    for (const Row& r : risk.rows) {
+        const std::string code = Str(r[0]);
+        const std::string level = Str(r[1]);
+        const bool isClass = Str(r[2]) == "S";
+        const std::string what = (isClass ? "险类" : "险种") + code;
+        const double limit = Num(r[3]);
+        if (limit <= 0 || limit >= kUnsetLimit - 0.005) out.push_back(what + "风险等级" + level + "未设合约限额");
+        if (!rowsSeen.insert({(isClass ? "S" : "T") + code, level}).second)
+            out.push_back(what + "风险等级" + level + "重复设置");
+        if (!isClass) {
+            checkSection(code);
+            continue;
+        }
+        // The generation cannot turn such a row into lines.
+        const auto [from, to] = productsOfClass.equal_range(code);
+        if (!classSeen.count(code))
+            out.push_back(what + "不存在，无法展开");
+        else if (from == to)
+            out.push_back(what + "没有险种，无法展开");
+        for (auto it = from; it != to; ++it) checkSection(it->second);
     }
 
     const Row& i = info.rows[0];

@@ -9,9 +9,15 @@
 // code when several do), else the treaty's rate. A reinsurer reached twice in one
 // row has its shares and limits added; a later row of the same product and risk
 // level replaces the earlier one's lines.
+//
+// A row of setting type 'S' names an insurance class of the treaty, not a product:
+// it stands for each product of that class (the class details), with the row's
+// terms. A product's own row ('T') is more particular than its class's and wins
+// whatever the order; a class without products gives no lines (the check says so).
 #include <algorithm>
 #include <map>
 #include <tuple>
+#include <vector>
 
 #include "server/Common.h"
 #include "server/Sql.h"
@@ -47,9 +53,13 @@ int GenerateDetails(Connection& db, int32_t contId) {
     const double treatyRate = Num(info.rows[0][0]);
 
     const auto rows = Query(db,
-                            "SELECT c_prod_no, c_risk_lvl, n_quota_ratio, n_cont_limit FROM t_cont_risk "
+                            "SELECT c_prod_no, c_risk_lvl, n_quota_ratio, n_cont_limit, c_set_type FROM t_cont_risk "
                             "WHERE n_cont_id = ? ORDER BY n_seq",
                             id);
+    const auto classes = Query(db,
+                               "SELECT c_class_cde, c_prod_no FROM t_class_detail WHERE n_cont_id = ? "
+                               "ORDER BY c_class_cde, c_prod_no",
+                               id);
     const auto companies = Query(db, "SELECT c_com_cde FROM t_insr_company ORDER BY c_com_cde");
     const auto reins =
         Query(db, "SELECT c_ri_cde, n_share, n_limit FROM t_cont_reins WHERE n_cont_id = ? ORDER BY c_ri_cde", id);
@@ -62,6 +72,30 @@ int GenerateDetails(Connection& db, int32_t contId) {
                                 "JOIN t_cont_section s ON s.n_sect_id = d.n_sect_id WHERE s.n_cont_id = ? "
                                 "ORDER BY s.c_sect_cde",
                                 id);
+
+    std::multimap<std::string, std::string> productsOfClass;
+    for (const Row& r : classes.rows) productsOfClass.emplace(Str(r[0]), Str(r[1]));
+
+    // The rows as products: class rows expanded first, so that product rows replace them.
+    struct ProductTerms {
+        std::string product;
+        std::string risk;
+        double quota;
+        double contLimit;
+    };
+    std::vector<ProductTerms> terms;
+    for (const bool classRows : {true, false}) {
+        for (const Row& row : rows.rows) {
+            if ((Str(row[4]) == "S") != classRows) continue;
+            const std::string code = Str(row[0]);
+            if (!classRows) {
+                terms.push_back({code, Str(row[1]), Num(row[2]), Num(row[3])});
+                continue;
+            }
+            const auto [from, to] = productsOfClass.equal_range(code);
+            for (auto it = from; it != to; ++it) terms.push_back({it->second, Str(row[1]), Num(row[2]), Num(row[3])});
+        }
+    }
 
     std::map<std::string, double> sectionRate;
     for (const Row& r : sections.rows) sectionRate.emplace(Str(r[0]), Num(r[1]));
@@ -84,11 +118,11 @@ int GenerateDetails(Connection& db, int32_t contId) {
     }
 
     std::map<LineKey, Line> lines;
-    for (const Row& row : rows.rows) {
-        const std::string product = Str(row[0]);
-        const std::string risk = Str(row[1]);
-        const double quota = Num(row[2]);
-        const double contLimit = Num(row[3]);
+    for (const ProductTerms& row : terms) {
+        const std::string& product = row.product;
+        const std::string& risk = row.risk;
+        const double quota = row.quota;
+        const double contLimit = row.contLimit;
         const auto found = sectionRate.find(product);
         const double rate = found != sectionRate.end() ? found->second : treatyRate;
         std::map<LineKey, Line> own;

@@ -189,6 +189,59 @@ TEST_P(Details, TheCheckNamesEachFindingAndNothingWhenAllIsWell) {
     EXPECT_EQ(Send(207, Key<64>(999)).Status(), kRefused);
 }
 
+// A class row ('S') stands for the products of the treaty's class; a product's own
+// row wins over its class's; the check names a class row that gives no lines.
+TEST_P(Details, AClassRowIsGeneratedAsTheProductsOfItsClass) {
+    auto addClass = [&](const char* code, std::initializer_list<const char*> products) {
+        _InsrncSectStruct cls{};
+        cls.nContId = id;
+        Set(cls.szClassCode, code);
+        Set(cls.szClassName, "财产险");
+        ASSERT_EQ(SendRecord(199, cls, kOpInsert).Status(), 0);
+        if (products.size() == 0) return;
+        std::vector<_InsrClassDtlStruct> rs;
+        for (const char* product : products) {
+            _InsrClassDtlStruct d{};
+            d.nContId = id;
+            Set(d.szClassCode, code);
+            Set(d.szProdCode, product);
+            rs.push_back(d);
+        }
+        ASSERT_EQ(Send(212, Bytes(rs), kOpInsert, static_cast<int16_t>(rs.size())).Status(), 0);
+    };
+    addClass("01", {"0101", "0102"});
+    addClass("02", {});
+    auto classRow = [](const char* cls, const char* level, double limit) {
+        _ContRiskStruct r = ProductRow(cls, level, limit);
+        r.cSetType = 'S';
+        return r;
+    };
+    treaty.risk = {ProductRow("0101", "02", 700), classRow("01", "02", 600)};
+    ASSERT_EQ(Send(187, treaty.Body(187), kOpUpdate).Status(), 0);
+    ASSERT_EQ(Generate(), 0);
+
+    EXPECT_TRUE(Search("01").empty());  // the class code is no product
+    const auto own = Search("0101", "11000000", "02");
+    ASSERT_EQ(own.size(), 3u);
+    EXPECT_DOUBLE_EQ(own[0].dContLimit, 700);  // its own row, though the class row comes later
+    EXPECT_DOUBLE_EQ(own[0].dCommRate, 0.25);  // section S1
+    const auto fromClass = Search("0102", "31000000", "02");
+    ASSERT_EQ(fromClass.size(), 3u);
+    EXPECT_DOUBLE_EQ(fromClass[0].dContLimit, 600);
+    EXPECT_DOUBLE_EQ(fromClass[0].dCommRate, 0.3);  // no section: the treaty's rate
+    EXPECT_EQ(Search().size(), 12u);
+    EXPECT_EQ(Check(), std::vector<std::string>{"险种0102不属于任何SECTION"});
+
+    treaty.risk.push_back(classRow("02", "01", 500));
+    treaty.risk.push_back(classRow("09", "01", 500));
+    ASSERT_EQ(Send(187, treaty.Body(187), kOpUpdate).Status(), 0);
+    ASSERT_EQ(Generate(), 0);
+    EXPECT_EQ(Search().size(), 12u);  // neither class gives a line
+    const std::vector<std::string> expected = {"险种0102不属于任何SECTION", "险类02没有险种，无法展开",
+                                               "险类09不存在，无法展开"};
+    EXPECT_EQ(Check(), expected);
+}
+
 KELMOR_SERVER_BACKENDS(Details);
 
 }  // namespace
