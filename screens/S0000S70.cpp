@@ -342,6 +342,7 @@ void CS0000S70::OnOK() {
             return;
         }
         BecomeModify();
+        SetItemValue(IDC_EDT_CONT_TYPE, CString(kel::text::GetField(record.szContTypeName)));
     } else {
         std::memcpy(record.szContTypeName, m_stContInfo.szContTypeName, sizeof record.szContTypeName);
     }

@@ -255,10 +255,12 @@ TEST_F(TreatyDataForm, ListsThatCouldNotBeReadAreNotReplacedByASave) {
 // ---- save and generation
 
 TEST_F(TreatyDataForm, AnAddIsInsertedOnceAndTheFormThenChangesTheRecordItAdded) {
-    channel->AnswerStatus(0);                                             // 189
-    channel->AnswerRecords(std::vector<_ContInfoStruct>{NewTreaty(21)});  // 186: the new record
-    channel->AnswerStatus(0);                                             // 200
-    channel->AnswerStatus(0);                                             // 187
+    channel->AnswerStatus(0);  // 189
+    _ContInfoStruct added = NewTreaty(21);
+    text::PutField(added.szContTypeName, "成数合约");
+    channel->AnswerRecords(std::vector<_ContInfoStruct>{added});  // 186: the new record
+    channel->AnswerStatus(0);                                     // 200
+    channel->AnswerStatus(0);                                     // 187
     driver->Answer(IDYES).Answer(IDYES).Answer(IDOK).Answer(IDNO);
     EXPECT_EQ(Run(
                   true, false, {},
@@ -269,6 +271,7 @@ TEST_F(TreatyDataForm, AnAddIsInsertedOnceAndTheFormThenChangesTheRecordItAdded)
                       EXPECT_FALSE(a.Ended());  // generated, still open
                       EXPECT_FALSE(a.Enabled(Form::IDC_EDT_CONT_CODE));
                       EXPECT_TRUE(a.Enabled(Form::IDC_BTN_GENERATE));
+                      EXPECT_EQ(a.Text(Form::IDC_EDT_CONT_TYPE), "成数合约");  // as the server names it
                       a.Click(IDOK);
                       EXPECT_TRUE(a.Ended());
                   },
