@@ -8,6 +8,7 @@
 #include "host/win/DialogTemplate.h"
 #include "screens/ContInfoFields.h"
 #include "screens/S0000S70.h"
+#include "screens/TreatyDetailOpen.h"
 #include "screens/ScreenCommon.h"
 
 namespace {
@@ -209,13 +210,13 @@ void CS0000S7::OnBtnDelete() {
 }
 
 void CS0000S7::OnBtnDetail() {
-    if (SelectedRow("请选择一条记录!") == 0) return;
-    // The treaty detail search joins here when it is built.
-    MessageBox("合约明细功能尚未提供!", nullptr, MB_OK);
+    const int row = SelectedRow("请选择一条记录!");
+    if (row == 0) return;
+    kel::screens::RunDetailSearch(*this, m_Grid, row);
 }
 
 void CS0000S7::OnBtnCheck() {
-    if (SelectedRow("请选择要检查的数据") == 0) return;
-    // The treaty check result screen joins here when it is built.
-    MessageBox("合约检查功能尚未提供!", nullptr, MB_OK);
+    const int row = SelectedRow("请选择要检查的数据");
+    if (row == 0) return;
+    kel::screens::RunCheckResult(*this, m_Grid, row);
 }

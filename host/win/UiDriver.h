@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/win/PopupSurface.h"
 #include "host/win/WinTypes.h"
@@ -24,6 +25,13 @@ struct MessageBoxRequest {
     int DefaultIndex() const { return static_cast<int>((type & MB_DEFMASK) >> 8); }
     // The answer the default button gives (IDOK, IDYES, ...).
     int DefaultAnswer() const;
+};
+
+// A list to print: a title, the column headers and the rows as shown.
+struct PrintJob {
+    std::string title;
+    std::vector<std::string> headers;
+    std::vector<std::vector<std::string>> rows;
 };
 
 // Identifies a top-level window of another application (found by title).
@@ -48,6 +56,10 @@ public:
     // Top-level windows of other programs, by exact title; 0 when none.
     virtual WindowHandle FindTopLevelWindow(const std::string& title) = 0;
     virtual LRESULT SendToWindow(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+    // Prints a list: the person sees a preview and chooses a printer (a PDF file
+    // too). True when it was printed. Without a display there is no printer: false.
+    virtual bool PrintTable(const CWnd* owner, const PrintJob& job) { return false; }
 
     // The desktop: screen and work area. Callable from any thread. Without a real
     // desktop: a 1024 x 768 screen with a 40-pixel task bar at the bottom.

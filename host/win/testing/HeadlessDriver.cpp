@@ -151,6 +151,7 @@ void HeadlessDriver::ClearRecords() {
     std::lock_guard lock(m_mutex);
     m_boxes.clear();
     m_opened.clear();
+    m_printed.clear();
     m_problems.clear();
     m_waitShown = 0;
 }
@@ -199,6 +200,17 @@ int HeadlessDriver::ShowMessageBox(const MessageBoxRequest& request) {
     }
     m_boxes.push_back(record);
     return record.answer;
+}
+
+bool HeadlessDriver::PrintTable(const CWnd*, const PrintJob& job) {
+    std::lock_guard lock(m_mutex);
+    m_printed.push_back(job);
+    return true;
+}
+
+std::vector<PrintJob> HeadlessDriver::Printed() const {
+    std::lock_guard lock(m_mutex);
+    return m_printed;
 }
 
 void HeadlessDriver::BeginWaitCursor() {

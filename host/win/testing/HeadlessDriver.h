@@ -88,6 +88,8 @@ public:
     std::vector<std::string> MessageTexts() const;
     const std::vector<std::string>& DialogsOpened() const { return m_opened; }
     int WaitCursorCount() const { return m_waitShown; }
+    // The lists printed, in order (the harness's printer takes every job).
+    std::vector<PrintJob> Printed() const;
     int WaitCursorDepth() const { return m_waitDepth; }
     // Anything that went against the script: unexpected dialogs, missing controls,
     // dialogs still open after their script, unused scripts or answers.
@@ -108,6 +110,7 @@ public:
     void EndWaitCursor() override;
     WindowHandle FindTopLevelWindow(const std::string& title) override;
     LRESULT SendToWindow(WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PrintTable(const CWnd* owner, const PrintJob& job) override;
 
 private:
     struct Pending {
@@ -124,6 +127,7 @@ private:
     std::deque<int> m_answers;
     std::vector<MessageBoxRecord> m_boxes;
     std::vector<std::string> m_opened;
+    std::vector<PrintJob> m_printed;
     std::vector<std::string> m_problems;
     std::vector<CDialog*> m_stack;
     int m_waitShown = 0;
