@@ -16,6 +16,9 @@ using kel::screens::FieldsOf;
 using kel::screens::FieldTable;
 using kel::screens::LetterWord;
 
+// Numbers of packed records are compared as values (+r.dX): a reference to one may
+// be misaligned.
+
 enum : int {
     IDD_TREATY = 6101,
     IDC_CODE = 1001,
@@ -161,7 +164,7 @@ TEST_F(FieldTables, AFormShowsEachFieldAsItsKindAndSavedUntouchedStoresWhatItLoa
         text::PutField(expected.szContNo, "QS-2024");
         expected.nContId = 99;
         EXPECT_EQ(BytesOf(saved), BytesOf(expected));
-        EXPECT_EQ(saved.dQuotaRatio, 0.123456);
+        EXPECT_EQ(+saved.dQuotaRatio, 0.123456);
     });
     EXPECT_TRUE(Messages().empty());
 }
@@ -174,9 +177,9 @@ TEST_F(FieldTables, WhatTheUserTypesIsStoredInTheRecordsOwnTerms) {
         a.Type(IDC_START, "20250301").Type(IDC_CANCEL, "20251231");
         _ContInfoStruct saved{};
         ASSERT_TRUE(TreatyFields().SaveForm(form, saved));
-        EXPECT_EQ(saved.dQuotaRatio, 0.125);
-        EXPECT_EQ(saved.dCashLossLimit, 0.0);  // an empty number is 0
-        EXPECT_EQ(saved.nLines, 4);
+        EXPECT_EQ(+saved.dQuotaRatio, 0.125);
+        EXPECT_EQ(+saved.dCashLossLimit, 0.0);  // an empty number is 0
+        EXPECT_EQ(+saved.nLines, 4);
         EXPECT_EQ(saved.cCommInclTax, '0');
         EXPECT_EQ(saved.cNetPremFlag, '1');
         EXPECT_EQ(text::GetField(saved.szLimitCurr), "03");
@@ -248,9 +251,9 @@ TEST_F(FieldTables, AGridRowShowsTheRecordAndReadsBackBitForBit) {
         grid.SetItemText(row, 29, "-1");  // a column shown twice is read once
         _ContInfoStruct back{};
         ASSERT_TRUE(TreatyFields().ReadRow(form, grid, row, back));
-        EXPECT_EQ(back.nContId, 17);
-        EXPECT_EQ(back.dQuotaRatio, 0.123456);
-        EXPECT_EQ(back.dCashLossLimit, 0.25);
+        EXPECT_EQ(+back.nContId, 17);
+        EXPECT_EQ(+back.dQuotaRatio, 0.123456);
+        EXPECT_EQ(+back.dCashLossLimit, 0.25);
         EXPECT_EQ(text::GetField(back.szLeadRICode), "B1");
         EXPECT_EQ(text::GetField(back.szContTypeName), "成数合约");  // the form does not save it; the row carries it
         EXPECT_EQ(text::GetField(back.szContNo), "QS-2024");

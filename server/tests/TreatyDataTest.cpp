@@ -22,7 +22,7 @@ SubLists Load(const Reply& r) {
     std::size_t at = sizeof s.head;
     auto take = [&](auto& list, int n) {
         list.resize(n);
-        std::memcpy(list.data(), r.body.data() + at, n * sizeof(list[0]));
+        if (n > 0) std::memcpy(list.data(), r.body.data() + at, n * sizeof(list[0]));  // data() may be null
         at += n * sizeof(list[0]);
     };
     take(s.reins, s.head.nReinsCount);
