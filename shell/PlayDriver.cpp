@@ -105,6 +105,18 @@ void PlayDriver::Booking(const std::string& document, char type) {
     m_out << "booking " << document << " " << std::string(1, type) << "\n";
 }
 
+bool PlayDriver::PrintTable(const CWnd*, const win::PrintJob& job) {
+    m_out << "print " << Quote(job.title) << "\n";
+    auto line = [&](const std::vector<std::string>& cells) {
+        m_out << " ";
+        for (const std::string& cell : cells) m_out << " " << Quote(cell);
+        m_out << "\n";
+    };
+    line(job.headers);
+    for (const auto& row : job.rows) line(row);
+    return true;
+}
+
 void PlayDriver::Announce(const CDialog& dialog) {
     m_announced.insert(&dialog);
     ++m_opened;

@@ -8,6 +8,8 @@
 //   close "CAPTION" OK|Cancel|NUMBER
 //   booking DOCUMENT TYPE
 //   count N                     (open 13: the number of waiting items)
+//   print "TITLE"               (a printed list, then its header and each row:)
+//     "CELL" "CELL" ...
 //
 // The first line that cannot be carried out stops the play: every open dialog is
 // then closed (cancelled) and Run reports the line.
@@ -42,6 +44,7 @@ public:
     void RunModalLoop(CDialog& dialog) override;
     int ShowMessageBox(const win::MessageBoxRequest& request) override;
     void WindowDestroyed(CWnd& wnd) override;
+    bool PrintTable(const CWnd* owner, const win::PrintJob& job) override;
 
 private:
     struct QueuedAnswer {

@@ -10,6 +10,7 @@
 #include "host/qt/GuiBridge.h"
 #include "host/qt/MessageBox.h"
 #include "host/qt/PopupWindow.h"
+#include "host/qt/PrintPreview.h"
 #include "host/qt/Text.h"
 #include "host/qt/WindowMessage.h"
 #include "host/win/Dialog.h"
@@ -94,6 +95,12 @@ int QtDriver::ShowMessageBox(const win::MessageBoxRequest& request) {
     int answer = RunMessageBox(request, OwnerForNewWindow());
     CheckEnded();
     return answer;
+}
+
+bool QtDriver::PrintTable(const CWnd*, const win::PrintJob& job) {
+    bool printed = RunPrintPreview(job, OwnerForNewWindow());
+    CheckEnded();
+    return printed;
 }
 
 void QtDriver::BeginWaitCursor() {

@@ -49,6 +49,7 @@ public:
     void WindowDestroyed(CWnd& wnd) override;
     win::WindowHandle FindTopLevelWindow(const std::string& title) override;
     LRESULT SendToWindow(win::WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool PrintTable(const CWnd* owner, const win::PrintJob& job) override;
     win::DesktopMetrics GetDesktopMetrics() override;
     std::unique_ptr<win::PopupSurface> CreatePopupSurface(const win::PopupLook& look, win::PopupInput input) override;
 
