@@ -4,6 +4,7 @@
 #include "frame/Kelmor.h"
 #include "screens/S0000S7.h"
 #include "screens/S0000S70.h"
+#include "screens/S0000S71.h"
 #include "screens/ScreenCommon.h"
 #include "screens/tests/TreatyDataSupport.h"
 
@@ -147,18 +148,24 @@ TEST_F(TreatyDataSearch, ASearchThatFailsKeepsTheRowsAndOneThatFindsNothingEmpti
 
 TEST_F(TreatyDataSearch, EveryRowButtonWantsADataRowAndTheHeaderIsNone) {
     channel->AnswerRecords(std::vector<_ContInfoStruct>{StoredTreaty()});
-    Open([](win::DialogActions& a) {
+    Open([this](win::DialogActions& a) {
         for (int button : {Search::IDC_BTN_MODIFY, Search::IDC_BTN_COPY, Search::IDC_BTN_DELETE, Search::IDC_BTN_DETAIL,
                            Search::IDC_BTN_CHECK})
             a.Click(button);
         SearchYear(a, "2024");
         a.DoubleClickRow(Search::IDC_GRID, 0);  // the header opens nothing
+        // A data row opens the details (nothing searched) and the check of its record.
+        driver->Then("合约资料设置[合约细节检索]", [](win::DialogActions& d) {
+            EXPECT_EQ(d.Text(CS0000S71::IDC_EDT_CONT_CODE), "Q1");
+            EXPECT_EQ(d.Text(CS0000S71::IDC_EDT_CONT_TYPE), "成数合约");
+            d.Click(IDCANCEL);
+        });
+        driver->Then("合约资料设置[合约检查结果]", [](win::DialogActions& d) { d.Click(IDCANCEL); });
         a.Click(Search::IDC_BTN_DETAIL).Click(Search::IDC_BTN_CHECK);
     });
     EXPECT_EQ(Messages(), (std::vector<std::string>{"请选择要修改的数据", "请选择要复制的数据", "请选择要删除的数据",
-                                                    "请选择一条记录!", "请选择要检查的数据", "合约明细功能尚未提供!",
-                                                    "合约检查功能尚未提供!"}));
-    EXPECT_EQ(Codes(), (std::vector<int>{186}));
+                                                    "请选择一条记录!", "请选择要检查的数据"}));
+    EXPECT_EQ(Codes(), (std::vector<int>{186, 207}));
 }
 
 TEST_F(TreatyDataSearch, DeleteAsksFirstThenSendsTheIdAndRemovesOnlyThatRow) {
