@@ -1,6 +1,5 @@
 #include "screens/ScreenTransaction.h"
 
-#include "common/net/Channel.h"
 #include "common/text/GbkText.h"
 #include "data/BaseMgr.h"
 #include "host/qxcommon/BaseBase.h"
