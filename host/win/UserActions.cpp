@@ -35,7 +35,7 @@ unsigned CodePoint(const std::string& ch) {
 // Why a text field takes no typing, or null when it does.
 const char* WhyNoTyping(const CWnd& control) {
     if (!control.IsWindowEnabled()) return "is disabled";
-    if (auto* edit = dynamic_cast<const CEdit*>(&control); edit && edit->IsReadOnly()) return "is read-only";
+    if (control.GetStyle() & ES_READONLY) return "is read-only";  // edits and date fields alike
     return nullptr;
 }
 

@@ -28,6 +28,7 @@ enum : int {
     IDC_LOCKED = 1008,
     IDC_NOTE = 1009,
     IDC_BOOK = 1010,
+    IDC_START = 1011,
 };
 
 class ChildForm : public CDialog {
@@ -49,6 +50,8 @@ public:
             .Label(-1, "类    型:", 1, 0)
             .Combo(IDC_TYPE, 1, 1)
             .Check(IDC_LAPSED, "是否失效", 2, 0)
+            .Label(-1, "起期:", 2, 1)
+            .Date(IDC_START, 2, 2)
             .Grid(IDC_GRID, 3, 0, 1, 2)
             .Button(IDC_DELETE, "删除[&D]", 4, 0)
             .Button(IDC_CHILD, "备注[&N]...", 4, 1)
@@ -155,6 +158,7 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
               "  edit #1001 \"代    码:\" = \"QA\"\n"
               "  combo #1002 \"类    型:\" = \"C  临分合约\"\n"
               "  check #1003 \"是否失效\" [x]\n"
+              "  date #1011 \"起期:\" = \"\"\n"
               "  grid 1 #1004\n"
               "  button #1005 \"删除[&D]\"\n"
               "  button #1006 \"备注[&N]...\"\n"
@@ -168,6 +172,15 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
               "    row 1: QA | 合约QA\n"
               "    row 2: XL | 合约XL\n"
               "close \"演练表单\" OK\n");
+}
+
+// A date field takes its digits key by key into the places of its mask.
+TEST(PlayDriver, DatesAreTypedIntoTheirMask) {
+    for (const char* typed : {"2024/01/31", "20240131"}) {
+        Played p = Play(std::string("open 1\ntype 起期 ") + typed + "\nshow\nkey Escape\n");
+        ASSERT_FALSE(p.error) << p.error->why;
+        EXPECT_NE(p.transcript.find("  date #1011 \"起期:\" = \"2024/01/31\"\n"), std::string::npos) << p.transcript;
+    }
 }
 
 // The host's facultative booking reports to the transcript while the play runs.
