@@ -65,6 +65,9 @@ private:
         m_tree->setHeaderLabels(headings);
         for (int c = 0; c < columns; ++c) {
             m_tree->setColumnWidth(c, model.GetColumn(c).width);
+            // A zero-width column holds a key for the program, not for the eye; the
+            // last column would otherwise stretch it into view.
+            m_tree->setColumnHidden(c, model.GetColumn(c).width == 0);
             m_tree->headerItem()->setTextAlignment(c, AlignmentOf(model.GetColumn(c).format));
         }
         m_tree->clear();

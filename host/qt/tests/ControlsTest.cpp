@@ -85,6 +85,7 @@ public:
         docs->SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
         docs->InsertColumn(0, "单证号", LVCFMT_LEFT, 90);
         docs->InsertColumn(1, "金额", LVCFMT_RIGHT, 80);
+        docs->InsertColumn(2, "", LVCFMT_LEFT, 0);  // the program's key, never shown
         docs->InsertItem(0, "F0001");
         docs->SetItemText(0, 1, "1,200.00");
         docs->InsertItem(1, "F0002");
@@ -183,6 +184,8 @@ private slots:
             QCOMPARE(docs->topLevelItem(0)->text(1), QStringLiteral("1,200.00"));
             QCOMPARE(docs->topLevelItem(0)->checkState(0), Qt::Unchecked);
             QCOMPARE(docs->headerItem()->text(0), QStringLiteral("单证号"));
+            QVERIFY(!docs->isColumnHidden(1));
+            QVERIFY(docs->isColumnHidden(2));
             // Changes the program makes while open show at once and raise nothing.
             dlg.GetDlgItem(IDC_CODE)->SetWindowText("XY");
             dlg.GetDlgItem(IDC_LAPSED)->EnableWindow(FALSE);
