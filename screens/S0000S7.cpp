@@ -8,8 +8,8 @@
 #include "host/win/DialogTemplate.h"
 #include "screens/ContInfoFields.h"
 #include "screens/S0000S70.h"
-#include "screens/TreatyDetailOpen.h"
 #include "screens/ScreenCommon.h"
+#include "screens/TreatyDetailOpen.h"
 
 namespace {
 

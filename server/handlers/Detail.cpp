@@ -32,7 +32,8 @@ void GenerateCont(Call& c) {
     const auto rs = Query(c.db, "SELECT n_cont_id FROM t_cont_info WHERE c_cont_code = ? AND c_cont_no = ?",
                           {Text(code), Text(contNo)});
     if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
-    if (rs.rows.size() > 1) Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
+    if (rs.rows.size() > 1)
+        Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
     GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])));
 }
 
