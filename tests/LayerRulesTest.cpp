@@ -162,6 +162,7 @@ TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtInTheModuleAndAFolderWithoutLayer
     write("data/Mgr.cpp", "#include \"screens/S1.h\"\n");
     write("stray/File.cpp", "\n");
     write("server/tests/AnyTest.cpp", "#include \"host/win/Dialog.h\"\n");
+    write("shell/Main.cpp", "#include \"host/win/testing/HeadlessDriver.h\"\n");
     std::vector<std::string> found = Violations(root);
     fs::remove_all(root);
     std::vector<std::string> expected = {
@@ -169,6 +170,7 @@ TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtInTheModuleAndAFolderWithoutLayer
         "screens/S1.cpp:1: screens includes Qt <QWidget>",
         "screens/S1.cpp:2: screens may not include net (\"common/net/Channel.h\")",
         "server/Handler.cpp:1: server may not include win (\"host/win/Dialog.h\")",
+        "shell/Main.cpp:1: shell may not include wintesting (\"host/win/testing/HeadlessDriver.h\")",
         "stray/File.cpp: in no layer (add its folder to the layer table)",
     };
     EXPECT_EQ(found, expected);
