@@ -148,7 +148,12 @@ private:
         static const R probe{};
         const auto* base = reinterpret_cast<const char*>(&probe);
         const auto* at = reinterpret_cast<const char*>(&(probe.*m));
-        return Field{kind, static_cast<std::size_t>(at - base), sizeof(M), label};
+        Field f{};
+        f.kind = kind;
+        f.offset = static_cast<std::size_t>(at - base);
+        f.size = sizeof(M);
+        f.label = label;
+        return f;
     }
 };
 
