@@ -1,5 +1,6 @@
 #include "screens/S0000S70.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -27,43 +28,44 @@ constexpr const char* kListsNotRead = "合约的再保公司参与比例和险�
 
 // What a saved value may hold, beyond being a number.
 enum class Range { Fraction, NotNegative };
+// Fields by offset: the record is packed, its numbers are read by copying.
 struct RangeRule {
     int control;
     const char* label;
-    double _ContInfoStruct::*member;
+    std::size_t offset;
     Range range;
 };
 using R = _ContInfoStruct;
 using Form = CS0000S70;
 constexpr RangeRule kRealRanges[] = {
-    {Form::IDC_EDT_CASH_LOSS, "现金赔款起点", &R::dCashLossLimit, Range::NotNegative},
-    {Form::IDC_EDT_QUOTA, "成数比例", &R::dQuotaRatio, Range::Fraction},
-    {Form::IDC_EDT_COMM_RATE, "手续费率", &R::dCommRate, Range::Fraction},
-    {Form::IDC_EDT_ACT_COMM_RATE, "实际手续费率", &R::dActCommRate, Range::Fraction},
-    {Form::IDC_EDT_TAX_RATE, "税率", &R::dTaxRate, Range::Fraction},
-    {Form::IDC_EDT_MGMT_FEE, "管理费率", &R::dMgmtFeeRate, Range::Fraction},
-    {Form::IDC_NUM_NET_PREM_TAX, "净费税率", &R::dNetPremTaxRate, Range::Fraction},
-    {Form::IDC_EDT_LEAD_SHARE, "首席再保人份额", &R::dLeadShare, Range::Fraction},
-    {Form::IDC_EDT_PREM_RSV, "保费准备金比例", &R::dPremRsvRatio, Range::Fraction},
-    {Form::IDC_EDT_LOSS_RSV, "赔款准备金比例", &R::dLossRsvRatio, Range::Fraction},
-    {Form::IDC_EDT_UNEXP_RSV, "未了责任准备金比例", &R::dUnexpRsvRatio, Range::Fraction},
-    {Form::IDC_EDT_PROFIT_COMM, "纯益手续费率", &R::dProfitCommRate, Range::Fraction},
-    {Form::IDC_EDT_UNEARNED, "未满期保费比例", &R::dUnearnedRatio, Range::Fraction},
-    {Form::IDC_EDT_QUAKE_PREM, "地震保费比例", &R::dQuakePremRatio, Range::Fraction},
-    {Form::IDC_EDT_QUAKE_COMM, "地震险手续费率", &R::dQuakeCommRate, Range::Fraction},
-    {Form::IDC_EDT_COINS_COEF, "共保限额系数", &R::dCoinsLimitCoef, Range::NotNegative},
-    {Form::IDC_EDT_PLANT_RATE, "电厂工程费率", &R::dPlantRate, Range::Fraction},
+    {Form::IDC_EDT_CASH_LOSS, "现金赔款起点", offsetof(R, dCashLossLimit), Range::NotNegative},
+    {Form::IDC_EDT_QUOTA, "成数比例", offsetof(R, dQuotaRatio), Range::Fraction},
+    {Form::IDC_EDT_COMM_RATE, "手续费率", offsetof(R, dCommRate), Range::Fraction},
+    {Form::IDC_EDT_ACT_COMM_RATE, "实际手续费率", offsetof(R, dActCommRate), Range::Fraction},
+    {Form::IDC_EDT_TAX_RATE, "税率", offsetof(R, dTaxRate), Range::Fraction},
+    {Form::IDC_EDT_MGMT_FEE, "管理费率", offsetof(R, dMgmtFeeRate), Range::Fraction},
+    {Form::IDC_NUM_NET_PREM_TAX, "净费税率", offsetof(R, dNetPremTaxRate), Range::Fraction},
+    {Form::IDC_EDT_LEAD_SHARE, "首席再保人份额", offsetof(R, dLeadShare), Range::Fraction},
+    {Form::IDC_EDT_PREM_RSV, "保费准备金比例", offsetof(R, dPremRsvRatio), Range::Fraction},
+    {Form::IDC_EDT_LOSS_RSV, "赔款准备金比例", offsetof(R, dLossRsvRatio), Range::Fraction},
+    {Form::IDC_EDT_UNEXP_RSV, "未了责任准备金比例", offsetof(R, dUnexpRsvRatio), Range::Fraction},
+    {Form::IDC_EDT_PROFIT_COMM, "纯益手续费率", offsetof(R, dProfitCommRate), Range::Fraction},
+    {Form::IDC_EDT_UNEARNED, "未满期保费比例", offsetof(R, dUnearnedRatio), Range::Fraction},
+    {Form::IDC_EDT_QUAKE_PREM, "地震保费比例", offsetof(R, dQuakePremRatio), Range::Fraction},
+    {Form::IDC_EDT_QUAKE_COMM, "地震险手续费率", offsetof(R, dQuakeCommRate), Range::Fraction},
+    {Form::IDC_EDT_COINS_COEF, "共保限额系数", offsetof(R, dCoinsLimitCoef), Range::NotNegative},
+    {Form::IDC_EDT_PLANT_RATE, "电厂工程费率", offsetof(R, dPlantRate), Range::Fraction},
 };
 struct IntRule {
     int control;
     const char* label;
-    int32_t _ContInfoStruct::*member;
+    std::size_t offset;
 };
 constexpr IntRule kIntRanges[] = {
-    {Form::IDC_EDT_LINES, "线数", &R::nLines},
-    {Form::IDC_EDT_VIP_LINES, "VIP线数", &R::nVipLines},
-    {Form::IDC_EDT_ACCT_PERIOD, "核算周期", &R::nAcctPeriod},
-    {Form::IDC_EDT_LOSS_CARRY, "亏损滚转", &R::nLossCarry},
+    {Form::IDC_EDT_LINES, "线数", offsetof(R, nLines)},
+    {Form::IDC_EDT_VIP_LINES, "VIP线数", offsetof(R, nVipLines)},
+    {Form::IDC_EDT_ACCT_PERIOD, "核算周期", offsetof(R, nAcctPeriod)},
+    {Form::IDC_EDT_LOSS_CARRY, "亏损滚转", offsetof(R, nLossCarry)},
 };
 
 }  // namespace
@@ -387,7 +389,8 @@ bool CS0000S70::CheckRanges(const _ContInfoStruct& record) {
     for (const RangeRule& rule : kRealRanges) {
         // A field nobody can change here is sent back as it came.
         if (!GetDlgItem(rule.control)->IsWindowEnabled()) continue;
-        const double value = record.*rule.member;
+        double value;
+        std::memcpy(&value, reinterpret_cast<const char*>(&record) + rule.offset, sizeof value);
         if (rule.range == Range::Fraction && !(value >= 0 && value <= 1)) {
             message.Format("%s必须在0到100之间，请修改!", rule.label);
             return kel::screens::RefuseInput(*this, rule.control, message);
@@ -398,7 +401,9 @@ bool CS0000S70::CheckRanges(const _ContInfoStruct& record) {
         }
     }
     for (const IntRule& rule : kIntRanges) {
-        if (record.*rule.member < 0) {
+        int32_t value;
+        std::memcpy(&value, reinterpret_cast<const char*>(&record) + rule.offset, sizeof value);
+        if (value < 0) {
             message.Format("%s不能小于0，请修改!", rule.label);
             return kel::screens::RefuseInput(*this, rule.control, message);
         }

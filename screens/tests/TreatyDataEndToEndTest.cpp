@@ -115,7 +115,7 @@ protected:
 // participant's limit and a product row's lines, save, generate.
 TEST_F(TreatyDataEndToEnd, ATreatysParticipationAndProductShareAreChangedSavedAndGenerated) {
     const _ContInfoStruct before = Treaty("2024", "Q1");
-    ASSERT_EQ(before.nContId, 8);
+    ASSERT_EQ(int32_t{before.nContId}, 8);
     ASSERT_GT(db->Execute("DELETE FROM t_cont_detail WHERE n_cont_id = 8"), 0);
     ASSERT_EQ(DetailCount(8), 0);
 
@@ -155,17 +155,17 @@ TEST_F(TreatyDataEndToEnd, ATreatysParticipationAndProductShareAreChangedSavedAn
     const std::vector<char> lists = Lists(8);
     _ContSubListHead head;
     std::memcpy(&head, lists.data(), sizeof head);
-    ASSERT_EQ(head.nReinsCount, 5);
-    ASSERT_EQ(head.nExtraCount, 2);  // the broker keeps its reinsurers
+    ASSERT_EQ(int32_t{head.nReinsCount}, 5);
+    ASSERT_EQ(int32_t{head.nExtraCount}, 2);  // the broker keeps its reinsurers
     for (int i = 0; i < head.nReinsCount; ++i) {
         _ContReinsStruct r;
         std::memcpy(&r, lists.data() + sizeof head + i * sizeof r, sizeof r);
-        EXPECT_EQ(r.dLimit, text::GetField(r.szRICode) == "05" ? 50000000.0 : kUnlimited) << r.szRICode;
+        EXPECT_EQ(double{r.dLimit}, text::GetField(r.szRICode) == "05" ? 50000000.0 : kUnlimited) << r.szRICode;
     }
     _ContRiskStruct first;
     std::memcpy(&first, lists.data() + sizeof head + head.nReinsCount * sizeof(_ContReinsStruct), sizeof first);
-    EXPECT_EQ(first.nLines, 2);
-    EXPECT_EQ(first.dContLimit, 120000000.0);
+    EXPECT_EQ(int32_t{first.nLines}, 2);
+    EXPECT_EQ(double{first.dContLimit}, 120000000.0);
 
     // The details exist again, with the new treaty limit.
     EXPECT_GT(DetailCount(8), 0);
@@ -178,7 +178,7 @@ TEST_F(TreatyDataEndToEnd, ATreatysParticipationAndProductShareAreChangedSavedAn
     ASSERT_GT(count, 0);
     _ContDetailStruct line;
     std::memcpy(&line, details.data(), sizeof line);
-    EXPECT_EQ(line.dContLimit, 120000000.0);
+    EXPECT_EQ(double{line.dContLimit}, 120000000.0);
 }
 
 // A copy to the next year keeps the contract number; each period still generates
@@ -214,8 +214,8 @@ TEST_F(TreatyDataEndToEnd, ACopyToTheNextYearAndTheTreatyItCameFromBothGenerate)
     ASSERT_EQ(next.size(), 1u);
     EXPECT_EQ(text::GetField(next[0].szContCode), "Q1");
     EXPECT_EQ(text::GetField(next[0].szContNo), "Q1-2024");
-    EXPECT_EQ(next[0].nLines, 2);
-    EXPECT_NE(next[0].nContId, 8);
+    EXPECT_EQ(int32_t{next[0].nLines}, 2);
+    EXPECT_NE(int32_t{next[0].nContId}, 8);
     EXPECT_GT(DetailCount(next[0].nContId), 0);
     EXPECT_GT(DetailCount(8), 0);
     // The copy has the lists of the treaty it came from.
@@ -234,7 +234,7 @@ TEST_F(TreatyDataEndToEnd, ADeletedTreatyIsGoneFromTheStoreWithItsDetails) {
     driver->Answer(IDYES).Answer(IDOK);
     Call_Kelmor_Dialog(25013, 0);
     EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{"是否确定删除该纪录!", "处理成功!"}));
-    for (const _ContInfoStruct& r : Treaties("2024")) EXPECT_NE(r.nContId, 13);
+    for (const _ContInfoStruct& r : Treaties("2024")) EXPECT_NE(int32_t{r.nContId}, 13);
     EXPECT_EQ(DetailCount(13), 0);
 }
 
