@@ -206,6 +206,9 @@ BOOL CS0000S70::OnInitDialog() {
         kel::screens::RebuildReinsTotal(m_GridReins, "0.00");
         return TRUE;
     }
+    // A copy has no record of its own before its save: generating would generate
+    // the original's details. The save enables it again.
+    if (m_bCopy) GetDlgItem(IDC_BTN_GENERATE)->EnableWindow(FALSE);
     ShowHeldValues();
     LoadLists();
     return TRUE;

@@ -331,9 +331,10 @@ TEST_F(TreatyDataForm, SectionsAndClassesOpenForTheHeldRecordWithItsTreatyName) 
     ExpectRequest(2, ExpectedHead(198), DecimalKey(64, "8"));
 }
 
-TEST_F(TreatyDataForm, ACopyNotSavedYetOpensSectionsAndClassesWithNothingOfTheOriginal) {
+TEST_F(TreatyDataForm, ACopyNotSavedYetOpensSectionsAndClassesWithNothingOfTheOriginalAndDoesNotGenerate) {
     channel->AnswerRaw(0, SubListAnswer(StoredLists()));
     driver->Then(kFormCaption, [](win::DialogActions& a) {
+        EXPECT_FALSE(a.Enabled(Form::IDC_BTN_GENERATE));  // it would generate the original
         a.Click(Form::IDC_BTN_SECTION).Click(Form::IDC_BTN_CLASS).Click(IDCANCEL);
     });
     for (const char* caption : {"合约资料设置[合约再保公司SECTION检索]", "合约险类设置"})
