@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. The SQL tests also run against a throw-away
-# PostgreSQL cluster on loopback that this script starts and removes again.
+# Sets up, builds and runs every test: once as built for users, once under
+# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests once more
+# under ThreadSanitizer. The SQL tests also run against a throw-away PostgreSQL
+# cluster on loopback that this script starts and removes again.
+#   scripts/test.sh [--quick]     --quick: the plain run only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
 scripts/setup.sh
-scripts/build.sh
+scripts/build.sh build
 
 pg_dir=$(mktemp -d /tmp/kelmor-pg.XXXXXX)
 trap '"$root/scripts/pg-throwaway.sh" stop "$pg_dir" || true' EXIT
@@ -15,5 +21,23 @@ else
   echo "WARNING: the throw-away PostgreSQL cluster did not start; its tests are skipped" >&2
 fi
 
-cd build
-ctest --output-on-failure -j"$(nproc)" --timeout 600
+run_tests() {  # DIR [CTEST-OPTION...]
+  local dir=$1; shift
+  (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@")
+}
+
+echo "== tests"
+run_tests build
+((quick)) && exit 0
+
+echo "== tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+scripts/build.sh build-asan -DKELMOR_SANITIZE=address
+# Leaks are looked for in our code; the Qt and font libraries keep caches to the end.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp":print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+
+echo "== threaded tests under ThreadSanitizer"
+scripts/build.sh build-tsan -DKELMOR_SANITIZE=thread -DKELMOR_WITH_QT=OFF -- \
+  net_tests popup_tests module_tests server_tests Kelmor
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build-tsan -L threads
