@@ -10,6 +10,7 @@
 #include "screens/S0000S20.h"
 #include "screens/S0000S5.h"
 #include "screens/ScreenCommon.h"
+#include "screens/tests/DemoServerTest.h"
 #include "screens/tests/ScreenTestSupport.h"
 #include "server/Server.h"
 
@@ -28,31 +29,8 @@ int FindRow(const CQXGrid& grid, const char* code) {
     return -1;
 }
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public DemoServerTest {
 protected:
-    void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() / ("kelmor-screens-e2e-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::string error;
-        server = server::OpenEmbedded((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(server) << error;
-        InstallChannel(std::make_shared<net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
-    }
-    void TearDown() override {
-        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
-        InstallChannel(nullptr);
-        server.reset();
-        std::filesystem::remove_all(dir);
-    }
-
-    std::filesystem::path dir;
-    std::unique_ptr<server::Server> server;
-    win::ScopedHeadlessDriver driver;
 };
 
 TEST_F(EndToEnd, TheExchangeRateListShowsTheDemoRates) {

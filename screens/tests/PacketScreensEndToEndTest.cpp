@@ -16,6 +16,7 @@
 #include "screens/S0000S61.h"
 #include "screens/S0000SD.h"
 #include "screens/S0000SE.h"
+#include "screens/tests/DemoServerTest.h"
 #include "screens/tests/ScreenTestSupport.h"
 #include "server/Server.h"
 
@@ -29,35 +30,15 @@ using Prompts = CS0000SD;
 using Details = CS0000SE;
 constexpr const char* kListCaption = "合约次序设置[检索]";
 
-class PacketScreensEndToEnd : public ::testing::Test {
+class PacketScreensEndToEnd : public DemoServerTest {
 protected:
     void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() / ("kelmor-packet-e2e-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        const std::string file = (dir / "kelmor.db").string();
-        std::string error;
-        server = server::OpenEmbedded(file, &error);
-        ASSERT_TRUE(server) << error;
-        InstallChannel(std::make_shared<net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
-        std::shared_ptr<db::Connection> host = db::Open(file, &error);
-        ASSERT_TRUE(host) << error;
-        SetStaticDatabase(host);
-        CBASEBASE::SetLoginUser("demo");
+        DemoServerTest::SetUp();
         fac::SetBookingHandler([this](const std::string& number, char) { bookings.push_back(number); });
     }
     void TearDown() override {
-        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
         fac::SetBookingHandler(nullptr);
-        CBASEBASE::SetLoginUser("");
-        SetStaticDatabase(nullptr);
-        InstallChannel(nullptr);
-        server.reset();
-        std::filesystem::remove_all(dir);
+        DemoServerTest::TearDown();
     }
 
     // The treaty codes of the list, in row order, and whether its priorities run 1..n.
@@ -75,9 +56,6 @@ protected:
         a.Type(List::IDC_DATE_MONTH, month).Click(List::IDC_BTN_SEARCH);
     }
 
-    std::filesystem::path dir;
-    std::unique_ptr<server::Server> server;
-    win::ScopedHeadlessDriver driver;
     std::vector<std::string> bookings;
 };
 

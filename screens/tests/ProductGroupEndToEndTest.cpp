@@ -15,6 +15,7 @@
 #include "screens/S0000S7021.h"
 #include "screens/S0000S705.h"
 #include "screens/S0000S7050.h"
+#include "screens/tests/DemoServerTest.h"
 #include "screens/tests/ScreenTestSupport.h"
 #include "server/Server.h"
 
@@ -63,44 +64,13 @@ std::vector<std::string> Ticked(win::DialogActions& a) {
     return codes;
 }
 
-class ProductGroupEndToEnd : public ::testing::Test {
+class ProductGroupEndToEnd : public DemoServerTest {
 protected:
-    void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() / ("kelmor-groups-e2e-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::string error;
-        server = server::OpenEmbedded((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(server) << error;
-        InstallChannel(std::make_shared<net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
-        std::shared_ptr<db::Connection> db = db::Open((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(db) << error;
-        SetStaticDatabase(db);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
-        EXPECT_EQ(driver->WaitCursorDepth(), 0);
-        SetStaticDatabase(nullptr);
-        InstallChannel(nullptr);
-        server.reset();
-        std::filesystem::remove_all(dir);
-    }
-
-    // What the store answers to `code` with `body`, asked directly.
+    // The records the store answers to `code` with `body`, asked directly.
     template <class R, class B>
-    std::vector<R> Stored(int16_t code, const B& body) {
-        _PacketHead head{};
-        head.nTransCode = code;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
+    std::vector<R> StoredRecords(int16_t code, const B& body) {
         _PacketHead answerHead{};
-        std::vector<char> answer;
-        server->Handle(head, std::string_view(reinterpret_cast<const char*>(&body), sizeof body), answerHead, answer);
-        EXPECT_EQ(answerHead.cStatus, 0) << code;
+        std::vector<char> answer = Stored(code, &body, sizeof body, &answerHead);
         std::vector<R> records(static_cast<std::size_t>(answerHead.nCount));
         if (!records.empty()) std::memcpy(records.data(), answer.data(), records.size() * sizeof(R));
         return records;
@@ -113,25 +83,25 @@ protected:
     // Each stored section of Q1-2024 as "code rate".
     std::vector<std::string> StoredSections() {
         std::vector<std::string> out;
-        for (const auto& s : Stored<_SectionStruct>(191, Key(kQ1Of2024)))
+        for (const auto& s : StoredRecords<_SectionStruct>(191, Key(kQ1Of2024)))
             out.push_back(text::GetField(s.szSectCode) + " " + std::to_string(s.dCommRate));
         return out;
     }
     int32_t StoredSectionId(const char* code) {
-        for (const auto& s : Stored<_SectionStruct>(191, Key(kQ1Of2024)))
+        for (const auto& s : StoredRecords<_SectionStruct>(191, Key(kQ1Of2024)))
             if (text::GetField(s.szSectCode) == code) return s.nSectId;
         return 0;
     }
     std::vector<std::string> StoredSectionProducts(const char* code) {
         std::vector<std::string> out;
-        for (const auto& p : Stored<_SectDetailStruct>(193, Key(StoredSectionId(code))))
+        for (const auto& p : StoredRecords<_SectDetailStruct>(193, Key(StoredSectionId(code))))
             out.push_back(text::GetField(p.szProdCode));
         return out;
     }
     // Each stored class of Q1-2024 as "code name".
     std::vector<std::string> StoredClasses() {
         std::vector<std::string> out;
-        for (const auto& c : Stored<_InsrncSectStruct>(198, Key(kQ1Of2024)))
+        for (const auto& c : StoredRecords<_InsrncSectStruct>(198, Key(kQ1Of2024)))
             out.push_back(text::GetField(c.szClassCode) + " " + text::GetField(c.szClassName));
         return out;
     }
@@ -140,7 +110,8 @@ protected:
         filter.stFilter.nContId = kQ1Of2024;
         text::PutField(filter.stFilter.szClassCode, code);
         std::vector<std::string> out;
-        for (const auto& p : Stored<_InsrClassDtlStruct>(211, filter)) out.push_back(text::GetField(p.szProdCode));
+        for (const auto& p : StoredRecords<_InsrClassDtlStruct>(211, filter))
+            out.push_back(text::GetField(p.szProdCode));
         return out;
     }
 
@@ -156,10 +127,6 @@ protected:
         screen.m_strContCode = "Q1";
         screen.DoModal();
     }
-
-    std::filesystem::path dir;
-    std::unique_ptr<server::Server> server;
-    win::ScopedHeadlessDriver driver;
 };
 
 TEST_F(ProductGroupEndToEnd, ASectionIsAddedWithProductsChangedAndDeletedFromTheTreatyDataForm) {

@@ -13,6 +13,7 @@
 #include "screens/S0000S400.h"
 #include "screens/S0000SV.h"
 #include "screens/S0000SV0.h"
+#include "screens/tests/DemoServerTest.h"
 #include "screens/tests/ReinsurerTestSupport.h"
 #include "screens/tests/ScreenTestSupport.h"
 #include "server/Server.h"
@@ -31,44 +32,8 @@ int FindRow(const CQXGrid& grid, int col, const char* text) {
     return -1;
 }
 
-class ReinsurerEndToEnd : public ::testing::Test {
+class ReinsurerEndToEnd : public DemoServerTest {
 protected:
-    void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() / ("kelmor-reinsurer-e2e-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::string error;
-        server = server::OpenEmbedded((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(server) << error;
-        InstallChannel(std::make_shared<net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
-        std::shared_ptr<db::Connection> db = db::Open((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(db) << error;
-        SetStaticDatabase(db);
-    }
-    void TearDown() override {
-        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
-        SetStaticDatabase(nullptr);
-        InstallChannel(nullptr);
-        server.reset();
-        std::filesystem::remove_all(dir);
-    }
-
-    // What the store answers, asked directly: the body of `code` for `body`.
-    std::vector<char> Stored(int16_t code, const void* body, std::size_t size) {
-        _PacketHead head{};
-        head.nTransCode = code;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
-        _PacketHead answerHead{};
-        std::vector<char> answer;
-        server->Handle(head, std::string_view(static_cast<const char*>(body), size), answerHead, answer);
-        EXPECT_EQ(answerHead.cStatus, 0) << code;
-        return answer;
-    }
     // The stored reinsurer `code` (from the whole list) and its accounts.
     std::vector<char> StoredReinsurer(const char* code) {
         std::vector<char> all = Stored(182, nullptr, 0);
@@ -83,10 +48,6 @@ protected:
         text::PutField(key, code);
         return Stored(215, key, sizeof key);
     }
-
-    std::filesystem::path dir;
-    std::unique_ptr<server::Server> server;
-    win::ScopedHeadlessDriver driver;
 };
 
 TEST_F(ReinsurerEndToEnd, AReinsurerWithAccountsIsAddedKeptWholeLapsedAndDeleted) {

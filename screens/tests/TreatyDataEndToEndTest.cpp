@@ -13,6 +13,7 @@
 #include "screens/S0000S700.h"
 #include "screens/S0000S701.h"
 #include "screens/TreatyLists.h"
+#include "screens/tests/DemoServerTest.h"
 #include "screens/tests/TreatyDataSupport.h"
 #include "server/Server.h"
 
@@ -31,34 +32,8 @@ int FindRow(const CQXGrid& grid, int col, const char* text) {
     return -1;
 }
 
-class TreatyDataEndToEnd : public ::testing::Test {
+class TreatyDataEndToEnd : public DemoServerTest {
 protected:
-    void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() / ("kelmor-treaty-e2e-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::string error;
-        server = server::OpenEmbedded((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(server) << error;
-        InstallChannel(std::make_shared<net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
-        db = db::Open((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(db) << error;
-        SetStaticDatabase(db);
-        CBASEBASE::SetLoginUser("demo");
-    }
-    void TearDown() override {
-        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
-        SetStaticDatabase(nullptr);
-        InstallChannel(nullptr);
-        db.reset();
-        server.reset();
-        std::filesystem::remove_all(dir);
-    }
-
     // What the store answers to `code` with `body`, asked directly.
     std::vector<char> Ask(int16_t code, const std::vector<char>& body, int* count = nullptr) {
         _PacketHead head{};
@@ -104,11 +79,6 @@ protected:
             a.Click(IDCANCEL);
         });
     }
-
-    std::filesystem::path dir;
-    std::unique_ptr<server::Server> server;
-    std::shared_ptr<db::Connection> db;
-    win::ScopedHeadlessDriver driver;
 };
 
 // The road a user takes most: search 2024, open the quota share treaty, change a

@@ -16,6 +16,7 @@
 #include "screens/S0000S710.h"
 #include "screens/S0000S711.h"
 #include "screens/S0000S73.h"
+#include "screens/tests/DemoServerTest.h"
 #include "screens/tests/TreatyDataSupport.h"
 #include "server/Server.h"
 
@@ -31,68 +32,30 @@ int FindRow(const CQXGrid& grid, int col, const char* text) {
     return -1;
 }
 
-class TreatyDetailEndToEnd : public ::testing::Test {
+class TreatyDetailEndToEnd : public DemoServerTest {
 protected:
-    void SetUp() override {
-        dir =
-            std::filesystem::temp_directory_path() / ("kelmor-detail-e2e-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        std::string error;
-        server = server::OpenEmbedded((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(server) << error;
-        InstallChannel(std::make_shared<net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
-        db = db::Open((dir / "kelmor.db").string(), &error);
-        ASSERT_TRUE(db) << error;
-        SetStaticDatabase(db);
-        CBASEBASE::SetLoginUser("demo");
-    }
-    void TearDown() override {
-        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
-        SetStaticDatabase(nullptr);
-        InstallChannel(nullptr);
-        db.reset();
-        server.reset();
-        std::filesystem::remove_all(dir);
-    }
-
     // The stored lines of treaty data 8, asked directly.
     std::vector<_ContDetailStruct> Lines(const char* product = "") {
         _ContDetailStruct filter{};
         filter.nContId = 8;
         text::PutField(filter.szProdCode, product);
-        _PacketHead head{};
-        head.nTransCode = 205;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
-        _PacketHead answerHead{};
-        std::vector<char> answer;
         const auto body = BytesOf(filter);
-        server->Handle(head, std::string_view(body.data(), body.size()), answerHead, answer);
+        _PacketHead answerHead{};
+        std::vector<char> answer = Stored(205, body.data(), body.size(), &answerHead);
         std::vector<_ContDetailStruct> lines(static_cast<size_t>(answerHead.nCount));
         if (!lines.empty()) std::memcpy(lines.data(), answer.data(), lines.size() * sizeof(_ContDetailStruct));
         return lines;
     }
     void Generate() {
-        _PacketHead head{};
-        head.nTransCode = 200;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
-        _PacketHead answerHead{};
-        std::vector<char> answer;
         const auto body = GenerateBody(8, "Q1", "Q1-2024");
-        server->Handle(head, std::string_view(body.data(), body.size()), answerHead, answer);
-        ASSERT_EQ(answerHead.cStatus, 0);
+        Stored(200, body.data(), body.size());
     }
 
     // Searches 2024 in the treaty data search, selects `code` and presses `button`;
     // `script` works the screen that opens. The search closes with 返回.
     void FromTreatyRow(const char* code, int button, const char* caption,
                        std::function<void(win::DialogActions&)> script) {
-        driver->Then("合约资料设置[检索]", [=](win::DialogActions& a) {
+        driver->Then("合约资料设置[检索]", [=, this](win::DialogActions& a) {
             a.Type(Search::IDC_EDT_YEAR, "2024").Click(Search::IDC_BTN_SEARCH);
             const int row = FindRow(GridOf(a, Search::IDC_GRID), Search::COL_CONT_CODE, code);
             ASSERT_GT(row, 0);
@@ -107,11 +70,6 @@ protected:
     void OnDetails(std::function<void(win::DialogActions&)> script) {
         FromTreatyRow("Q1", Search::IDC_BTN_DETAIL, "合约资料设置[合约细节检索]", std::move(script));
     }
-
-    std::filesystem::path dir;
-    std::unique_ptr<server::Server> server;
-    std::shared_ptr<db::Connection> db;
-    win::ScopedHeadlessDriver driver;
 };
 
 TEST_F(TreatyDetailEndToEnd, LinesAreSearchedWithFiltersAdjustedAndTheirCommissionSetBySectionAndReinsurer) {
