@@ -33,7 +33,7 @@
 #include "common/net/Frame.h"
 #include "common/net/TcpChannel.h"
 #include "common/text/GbkText.h"
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Listener.h"
 #include "server/Server.h"
 #include "server/Store.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "data/Records.h"
-#include "data/TransactionCodes.h"
+#include "common/records/Records.h"
+#include "common/records/TransactionCodes.h"
 
 class CBASEBASE;
 

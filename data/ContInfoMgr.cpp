@@ -1,7 +1,7 @@
 #include "data/ContInfoMgr.h"
 
 #include "common/text/GbkText.h"
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "host/qxcommon/BaseBase.h"
 
 using namespace kel::records;

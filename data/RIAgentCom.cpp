@@ -1,6 +1,6 @@
 #include "data/RIAgentCom.h"
 
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 
 using namespace kel::records;
 

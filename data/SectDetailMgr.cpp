@@ -1,6 +1,6 @@
 #include "data/SectDetailMgr.h"
 
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 
 using namespace kel::records;
 

@@ -1,7 +1,7 @@
 #include "data/SectionMgr.h"
 
 #include "common/text/GbkText.h"
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 
 using namespace kel::records;
 

@@ -1,7 +1,7 @@
 // The broker entry record as the broker's list and the entry form show it.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/FieldTable.h"
 
 namespace kel::screens {

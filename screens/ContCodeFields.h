@@ -1,7 +1,7 @@
 // The treaty code record as the treaty code list and its form show it.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/FieldTable.h"
 
 namespace kel::screens {

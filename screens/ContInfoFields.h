@@ -2,7 +2,7 @@
 // as the treaty data form shows it in its fields.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/FieldTable.h"
 
 namespace kel::screens {

@@ -2,7 +2,7 @@
 // form shows it: one table for both.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/FieldTable.h"
 
 namespace kel::screens {

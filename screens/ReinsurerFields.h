@@ -2,7 +2,7 @@
 // account record as the form's account grid and the account form show it.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/FieldTable.h"
 
 namespace kel::screens {

@@ -3,7 +3,7 @@
 // again from the server, a delete removes just its row.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 

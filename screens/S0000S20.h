@@ -2,7 +2,7 @@
 // the record itself when confirmed (181) and closes with OK only when that worked.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 
 class CS0000S20 : public CBASEBASE {

@@ -4,7 +4,7 @@
 // been changed the list offers the broker's own list of reinsurers.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/db/CodeLists.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 
 class CS0000S400 : public CBASEBASE {

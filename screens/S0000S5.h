@@ -2,7 +2,7 @@
 // The maintenance buttons exist in the dialog but are never shown.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "common/text/GbkText.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/OrderMonth.h"
 #include "screens/S0000S60.h"

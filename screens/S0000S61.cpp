@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/text/GbkText.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ScreenCommon.h"
 #include "screens/ScreenTransaction.h"

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "common/db/CodeLists.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 

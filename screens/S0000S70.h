@@ -8,7 +8,7 @@
 #include "INCLUDE/NumEdit.h"
 #include "common/db/CodeLists.h"
 #include "data/ContInfoMgr.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXDateTime.h"
 #include "host/qxctlset/QXGrid.h"

@@ -7,7 +7,7 @@
 
 #include "common/db/CodeLists.h"
 #include "data/BaseMgr.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "INCLUDE/NumEdit.h"
 #include "host/qxctlset/QXGrid.h"

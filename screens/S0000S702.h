@@ -3,7 +3,7 @@
 // section clicked, add, modify and delete of sections, and the product choice.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/ProductGroupList.h"
 
 class CS0000S702 : public CProductGroupList {

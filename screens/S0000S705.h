@@ -3,7 +3,7 @@
 // class clicked, add, modify and delete of classes, and the product choice.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "screens/ProductGroupList.h"
 
 class CS0000S705 : public CProductGroupList {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 
 class CS0000S7050 : public CBASEBASE {

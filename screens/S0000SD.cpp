@@ -1,6 +1,6 @@
 #include "screens/S0000SD.h"
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ScreenTransaction.h"
 

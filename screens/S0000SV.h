@@ -3,7 +3,7 @@
 // modify is followed by a fresh read of the broker's entries.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 

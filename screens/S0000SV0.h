@@ -3,7 +3,7 @@
 // looks that reinsurer up on the server (3019) and fills the form from it.
 #pragma once
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 
 class CS0000SV0 : public CBASEBASE {

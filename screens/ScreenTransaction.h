@@ -10,8 +10,8 @@
 #include <cstring>
 #include <memory>
 
-#include "data/PacketHead.h"
-#include "data/TransactionCodes.h"
+#include "common/records/PacketHead.h"
+#include "common/records/TransactionCodes.h"
 
 class CBASEBASE;
 

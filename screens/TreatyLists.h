@@ -11,7 +11,7 @@
 #include <array>
 #include <optional>
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/win/CString.h"
 
 class CDialog;

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 
 namespace kel::server {
 

@@ -18,7 +18,7 @@ consteval const kel::records::TransactionInfo* Rule(int code) {
     // checks make a pointer comparison unusable at compile time.
     for (const auto& t : kel::records::kTransactions)
         if (t.nCode == code) return &t;
-    throw "transaction code missing from data/TransactionCodes.h";
+    throw "transaction code missing from common/records/TransactionCodes.h";
 }
 
 constexpr std::array kCommands = {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Handlers.h"
 
 namespace kel::server {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "common/db/Database.h"
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 #include "server/Wire.h"
 
 namespace kel::server {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 #include "server/Status.h"
 
 namespace kel::server {

@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "host/qt/WindowMessage.h"
+#include "qt/WindowMessage.h"
 
 namespace kel::shell {
 namespace {

@@ -12,8 +12,8 @@
 #include <iostream>
 
 #include "host/fac/FacBooking.h"
-#include "host/qt/DialogView.h"
-#include "host/qt/QtDriver.h"
+#include "qt/DialogView.h"
+#include "qt/QtDriver.h"
 #include "host/win/Dialog.h"
 #include "shell/ConsoleDriver.h"
 #include "shell/LogonDialog.h"

@@ -28,12 +28,12 @@ struct Layer {
     bool qtAllowed = false;
 };
 
-// Bottom to top. The record headers are the only part of data/ the server and
-// the channels share with the module.
+// Bottom to top. common/ is what the module and the server share; above the
+// module stand the Qt front end and the program.
 const std::vector<Layer>& Layers() {
     static const std::vector<Layer> layers = {
         {"text", {"common/text/"}, {}},
-        {"records", {"data/records/", "data/PacketHead.h", "data/Records.h", "data/TransactionCodes.h"}, {"text"}},
+        {"records", {"common/records/"}, {"text"}},
         {"net", {"common/net/"}, {"text", "records"}},
         {"db", {"common/db/"}, {"text"}},
         {"win", {"host/win/"}, {"text"}},
@@ -55,7 +55,7 @@ const std::vector<Layer>& Layers() {
          {"text", "records", "win", "qxctlset", "fac", "qxcommon", "numedit", "popup", "managers", "screens"}},
         {"server", {"server/"}, {"text", "records", "net", "db"}},
         // Above the module: the Qt driver renders its controls, the program links all.
-        {"qt", {"host/qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
+        {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
         {"bench", {"bench/"}, {"text", "records", "net", "db", "server"}},
         {"shell",
          {"shell/"},
@@ -66,7 +66,7 @@ const std::vector<Layer>& Layers() {
 }
 
 // The layer a repository path belongs to: the longest matching prefix wins, so
-// that data/records/ is the record headers and data/ the managers.
+// that host/win/testing/ is the test harness and host/win/ the window layer.
 const Layer* LayerOf(const std::string& path) {
     const Layer* best = nullptr;
     size_t bestLength = 0;
@@ -157,7 +157,7 @@ TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtInTheModuleAndAFolderWithoutLayer
         fs::create_directories((root / path).parent_path());
         std::ofstream(root / path) << text;
     };
-    write("server/Handler.cpp", "#include \"host/win/Dialog.h\"\n#include \"data/records/ContRecords.h\"\n");
+    write("server/Handler.cpp", "#include \"host/win/Dialog.h\"\n#include \"common/records/ContRecords.h\"\n");
     write("screens/S1.cpp", "#include <QWidget>\n#include \"common/net/Channel.h\"\n#include \"data/BaseMgr.h\"\n");
     write("data/Mgr.cpp", "#include \"screens/S1.h\"\n");
     write("stray/File.cpp", "\n");

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 
 namespace kel {
 

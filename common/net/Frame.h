@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/net/Channel.h"
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 
 namespace kel::net {
 

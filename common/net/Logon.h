@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 
 #pragma pack(push, 1)
 struct _LogonBody {

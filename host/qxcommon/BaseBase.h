@@ -7,7 +7,7 @@
 
 #include "common/db/CodeListStruct.h"
 #include "common/net/Channel.h"  // the result codes SendPacket and RecvPacket return
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 

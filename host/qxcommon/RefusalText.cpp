@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "data/TransactionCodes.h"
-#include "data/records/AnswerStatus.h"
+#include "common/records/TransactionCodes.h"
+#include "common/records/AnswerStatus.h"
 
 namespace kel {
 namespace {

@@ -16,7 +16,7 @@
 
 #include "common/db/Database.h"
 #include "common/net/InProcessChannel.h"
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/testing/HeadlessDriver.h"

@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "common/net/InProcessChannel.h"
-#include "host/qt/DialogView.h"
-#include "host/qt/QtDriver.h"
+#include "qt/DialogView.h"
+#include "qt/QtDriver.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S702.h"
 #include "screens/S0000S7021.h"

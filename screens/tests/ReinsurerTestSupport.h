@@ -9,7 +9,7 @@
 
 #include "common/db/CodeLists.h"
 #include "common/text/GbkText.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/testing/HeadlessDriver.h"
 #include "screens/S0000S40.h"

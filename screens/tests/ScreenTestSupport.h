@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/text/GbkText.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "data/tests/support/RecordingChannel.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/testing/HeadlessDriver.h"

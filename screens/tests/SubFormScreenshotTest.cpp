@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "common/text/GbkText.h"
-#include "host/qt/DialogView.h"
-#include "host/qt/QtDriver.h"
+#include "qt/DialogView.h"
+#include "qt/QtDriver.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S700.h"
 #include "screens/S0000S701.h"

@@ -13,8 +13,8 @@
 
 #include "common/net/InProcessChannel.h"
 #include "frame/Kelmor.h"
-#include "host/qt/DialogView.h"
-#include "host/qt/QtDriver.h"
+#include "qt/DialogView.h"
+#include "qt/QtDriver.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S7.h"
 #include "screens/S0000S70.h"

@@ -1,5 +1,5 @@
 // The reinsurers behind each broker (216, 217).
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"

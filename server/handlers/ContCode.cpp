@@ -1,5 +1,5 @@
 // Treaty codes (180, 181).
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"

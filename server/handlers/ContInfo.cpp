@@ -4,7 +4,7 @@
 #include <set>
 
 #include "common/text/GbkText.h"
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"

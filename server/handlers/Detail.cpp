@@ -1,6 +1,6 @@
 // Treaty details: generation (200), commission adjustment (201), search (205),
 // line update and delete (206).
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"

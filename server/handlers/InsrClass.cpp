@@ -1,7 +1,7 @@
 // Insurance classes of a treaty data record and their products (198, 199, 211, 212).
 #include <set>
 
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"

@@ -1,5 +1,5 @@
 // Treaty order (134..138): each month's treaties with priorities 1..n, no gaps.
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"

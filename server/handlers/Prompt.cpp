@@ -1,7 +1,7 @@
 // Prompt settings (163, 164) and the documents waiting for a user (165..167).
 #include <algorithm>
 
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 

@@ -1,5 +1,5 @@
 // Exchange rates (210).
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 

@@ -1,6 +1,6 @@
 // Reinsurers with their bank accounts (182, 183, 214, 215) and the reinsurer
 // look-up by its code (3019).
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 

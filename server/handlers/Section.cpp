@@ -1,7 +1,7 @@
 // Sections of a treaty data record and their products (191..194).
 #include <set>
 
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/text/GbkText.h"
-#include "data/Records.h"
+#include "common/records/Records.h"
 #include "server/ColumnTable.h"
 
 namespace kel::server {

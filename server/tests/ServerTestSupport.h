@@ -14,7 +14,7 @@
 
 #include "common/db/Database.h"
 #include "common/text/GbkText.h"
-#include "data/TransactionCodes.h"
+#include "common/records/TransactionCodes.h"
 #include "server/Server.h"
 
 namespace kel::server::test {

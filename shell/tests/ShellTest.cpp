@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "host/qt/QtDriver.h"
+#include "qt/QtDriver.h"
 #include "shell/MainWindow.h"
 #include "shell/Options.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/net/Channel.h"
-#include "data/PacketHead.h"
+#include "common/records/PacketHead.h"
 
 namespace kel::testing {
 

@@ -1,0 +1,103 @@
+// The report list: columns with headings, widths and alignment, rows with an
+// optional check box in front (LVS_EX_CHECKBOXES). Program changes come cell by
+// cell; the widget is rebuilt once they are done.
+#include <QHeaderView>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "qt/ControlView.h"
+#include "qt/Text.h"
+#include "host/win/Controls.h"
+
+namespace kel::qt {
+namespace {
+
+Qt::Alignment AlignmentOf(int format) {
+    if (format == LVCFMT_RIGHT) return Qt::AlignRight | Qt::AlignVCenter;
+    if (format == LVCFMT_CENTER) return Qt::AlignCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+class ReportListView : public ControlView {
+public:
+    ReportListView(CListCtrl& model, DialogView& dialog, QWidget* parent) : ControlView(model, dialog) {
+        m_tree = new QTreeWidget(parent);
+        m_tree->setRootIsDecorated(false);
+        m_tree->setUniformRowHeights(true);
+        m_tree->setAllColumnsShowFocus(true);
+        m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_tree->setMinimumSize(240, 120);
+        SetWidget(m_tree);
+        connect(m_tree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+            if (Updating() || column != 0) return;
+            int row = m_tree->indexOfTopLevelItem(item);
+            bool checked = item->checkState(0) == Qt::Checked;
+            if (m_model && static_cast<CListCtrl*>(m_model)->GetCheck(row) == checked) return;
+            User([row](CWnd& m) { static_cast<CListCtrl&>(m).UserToggleCheck(row); });
+        });
+        connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+            int row = m_tree->indexOfTopLevelItem(item);
+            User([row](CWnd& m) { static_cast<CListCtrl&>(m).UserClick(row); });
+        });
+    }
+    bool Stretches() const override { return true; }
+    bool StretchesVertically() const override { return true; }
+
+protected:
+    void Refresh(win::Aspect) override {
+        if (m_pending) return;
+        m_pending = true;
+        QTimer::singleShot(0, m_tree, [this] {
+            m_pending = false;
+            if (m_model) Rebuild();
+        });
+    }
+
+private:
+    void Rebuild() {
+        UpdateGuard guard(*this);
+        auto& model = static_cast<CListCtrl&>(*m_model);
+        const bool checks = (model.GetExtendedStyle() & LVS_EX_CHECKBOXES) != 0;
+        const int columns = model.GetColumnCount();
+        QStringList headings;
+        for (int c = 0; c < columns; ++c) headings << Q(model.GetColumn(c).heading);
+        m_tree->setColumnCount(std::max(1, columns));
+        m_tree->setHeaderLabels(headings);
+        for (int c = 0; c < columns; ++c) {
+            m_tree->setColumnWidth(c, model.GetColumn(c).width);
+            // A zero-width column holds a key for the program, not for the eye; the
+            // last column would otherwise stretch it into view.
+            m_tree->setColumnHidden(c, model.GetColumn(c).width == 0);
+            m_tree->headerItem()->setTextAlignment(c, AlignmentOf(model.GetColumn(c).format));
+        }
+        m_tree->clear();
+        QList<QTreeWidgetItem*> items;
+        for (int r = 0; r < model.GetItemCount(); ++r) {
+            auto* item = new QTreeWidgetItem;
+            for (int c = 0; c < columns; ++c) {
+                item->setText(c, Q(model.GetItemText(r, c)));
+                item->setTextAlignment(c, AlignmentOf(model.GetColumn(c).format));
+            }
+            if (checks) {
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(0, model.GetCheck(r) ? Qt::Checked : Qt::Unchecked);
+            }
+            items << item;
+        }
+        m_tree->addTopLevelItems(items);
+        if (int sel = model.GetSelectionMark(); sel >= 0 && sel < items.size()) m_tree->setCurrentItem(items[sel]);
+    }
+
+    QTreeWidget* m_tree;
+    bool m_pending = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlView> MakeReportListView(CWnd& model, DialogView& dialog, QWidget* parent) {
+    auto* list = dynamic_cast<CListCtrl*>(&model);
+    if (!list) return nullptr;
+    return std::make_unique<ReportListView>(*list, dialog, parent);
+}
+
+}  // namespace kel::qt
