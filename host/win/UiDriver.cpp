@@ -7,14 +7,16 @@
 namespace win {
 namespace {
 
+// Both are never destroyed: the popup's thread runs on its own and may still ask
+// for the driver while the process exits and destroys its statics.
 std::mutex& DriverMutex() {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
 std::shared_ptr<UiDriver>& Slot() {
-    static std::shared_ptr<UiDriver> driver;
-    return driver;
+    static auto* driver = new std::shared_ptr<UiDriver>;
+    return *driver;
 }
 
 }  // namespace

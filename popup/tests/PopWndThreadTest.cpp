@@ -74,10 +74,12 @@ TEST(PopWndThread, KeepsItsDriverAliveWhenTheHostReplacesIt) {
     gated.reset();
     ASSERT_FALSE(*destroyed);
     {
+        // Notified under the lock: once it is released the popup's thread may end
+        // and destroy the desktop, condition variable and all.
         std::lock_guard lock(raw->gate);
         raw->mayGo = true;
+        raw->opened.notify_all();
     }
-    raw->opened.notify_all();
     for (int i = 0; i < 500 && !*destroyed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(*destroyed);  // released once the popup's thread let go of it
 }
