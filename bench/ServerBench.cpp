@@ -32,8 +32,8 @@
 
 #include "common/net/Frame.h"
 #include "common/net/TcpChannel.h"
-#include "common/text/GbkText.h"
 #include "common/records/TransactionCodes.h"
+#include "common/text/GbkText.h"
 #include "server/Listener.h"
 #include "server/Server.h"
 #include "server/Store.h"

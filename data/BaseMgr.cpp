@@ -4,8 +4,8 @@
 #include <climits>
 
 #include "common/net/Channel.h"
-#include "common/records/TransactionCodes.h"
 #include "common/records/AnswerStatus.h"
+#include "common/records/TransactionCodes.h"
 #include "host/qxcommon/BaseBase.h"
 
 namespace kel::mgr {

@@ -1,7 +1,7 @@
 #include "data/ContInfoMgr.h"
 
-#include "common/text/GbkText.h"
 #include "common/records/TransactionCodes.h"
+#include "common/text/GbkText.h"
 #include "host/qxcommon/BaseBase.h"
 
 using namespace kel::records;

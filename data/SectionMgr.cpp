@@ -1,7 +1,7 @@
 #include "data/SectionMgr.h"
 
-#include "common/text/GbkText.h"
 #include "common/records/TransactionCodes.h"
+#include "common/text/GbkText.h"
 
 using namespace kel::records;
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "host/win/Controls.h"
 #include "qt/ControlView.h"
 #include "qt/Text.h"
-#include "host/win/Controls.h"
 
 namespace kel::qt {
 namespace {

@@ -1,9 +1,9 @@
 // The check list: one check box per item.
 #include <QListWidget>
 
+#include "host/win/Controls.h"
 #include "qt/ControlView.h"
 #include "qt/Text.h"
-#include "host/win/Controls.h"
 
 namespace kel::qt {
 namespace {

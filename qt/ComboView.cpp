@@ -7,9 +7,9 @@
 
 #include <functional>
 
+#include "host/win/Controls.h"
 #include "qt/ControlView.h"
 #include "qt/Text.h"
-#include "host/win/Controls.h"
 
 namespace kel::qt {
 namespace {

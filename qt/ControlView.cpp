@@ -3,8 +3,8 @@
 #include <QEvent>
 #include <QFocusEvent>
 
-#include "qt/DialogView.h"
 #include "host/win/Controls.h"
+#include "qt/DialogView.h"
 
 namespace kel::qt {
 

@@ -1,9 +1,9 @@
 // Date and year-month fields: the model (a win::KeyInput) places each digit into its
 // part of the mask and never moves digits between parts; the line shows the model's
 // text, blanks and all, with the caret where the model puts it.
+#include "host/qxctlset/QXDateTime.h"
 #include "qt/KeyEditView.h"
 #include "qt/Text.h"
-#include "host/qxctlset/QXDateTime.h"
 
 namespace kel::qt {
 namespace {

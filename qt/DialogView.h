@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "qt/ControlView.h"
 #include "host/win/Dialog.h"
+#include "qt/ControlView.h"
 
 namespace kel::qt {
 

@@ -2,8 +2,8 @@
 
 #include <QColor>
 
-#include "qt/Text.h"
 #include "host/qxctlset/QXGrid.h"
+#include "qt/Text.h"
 
 namespace kel::qt {
 namespace {

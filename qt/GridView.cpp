@@ -13,12 +13,12 @@
 #include <QTableView>
 #include <QTimer>
 
+#include "host/qxctlset/QXGrid.h"
+#include "host/win/KeyInput.h"
 #include "qt/ControlView.h"
 #include "qt/DialogView.h"
 #include "qt/GridModel.h"
 #include "qt/Text.h"
-#include "host/qxctlset/QXGrid.h"
-#include "host/win/KeyInput.h"
 
 namespace kel::qt {
 namespace {

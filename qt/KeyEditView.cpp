@@ -8,9 +8,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
-#include "qt/Text.h"
 #include "host/win/Controls.h"
 #include "host/win/KeyInput.h"
+#include "qt/Text.h"
 
 namespace kel::qt {
 namespace {

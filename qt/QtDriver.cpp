@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "host/win/Dialog.h"
 #include "qt/DialogView.h"
 #include "qt/GuiBridge.h"
 #include "qt/MessageBox.h"
@@ -13,7 +14,6 @@
 #include "qt/PrintPreview.h"
 #include "qt/Text.h"
 #include "qt/WindowMessage.h"
-#include "host/win/Dialog.h"
 
 namespace kel::qt {
 namespace {

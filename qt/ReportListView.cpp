@@ -5,9 +5,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "host/win/Controls.h"
 #include "qt/ControlView.h"
 #include "qt/Text.h"
-#include "host/win/Controls.h"
 
 namespace kel::qt {
 namespace {

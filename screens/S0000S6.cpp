@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/OrderMonth.h"
 #include "screens/S0000S60.h"

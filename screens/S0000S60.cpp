@@ -1,7 +1,7 @@
 #include "screens/S0000S60.h"
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/OrderMonth.h"
 #include "screens/ScreenTransaction.h"

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ScreenCommon.h"
 #include "screens/ScreenTransaction.h"

@@ -7,8 +7,8 @@
 
 #include "INCLUDE/NumEdit.h"
 #include "common/db/CodeLists.h"
-#include "data/ContInfoMgr.h"
 #include "common/records/Records.h"
+#include "data/ContInfoMgr.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXDateTime.h"
 #include "host/qxctlset/QXGrid.h"

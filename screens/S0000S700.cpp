@@ -115,8 +115,8 @@ BOOL CS0000S700::OnInitDialog() {
 
 void CS0000S700::SetUpGrid() {
     using kel::screens::GridColumn;
-    kel::screens::SetUpListGrid(m_Grid, {GridColumn{"下属再保公司代码", 170}, GridColumn{"公司名称", 217},
-                                         GridColumn{"参与比例", 100}});
+    kel::screens::SetUpListGrid(
+        m_Grid, {GridColumn{"下属再保公司代码", 170}, GridColumn{"公司名称", 217}, GridColumn{"参与比例", 100}});
     // The total row stays last: a sort by header would move it among the rows.
     m_Grid.SetHeaderSort(FALSE);
     m_Grid.SetColumnType(COL_CODE, CQXGrid::kColumnText);

@@ -5,11 +5,11 @@
 // owner then writes the held values into its participation row.
 #pragma once
 
-#include "common/db/CodeLists.h"
-#include "data/BaseMgr.h"
-#include "common/records/Records.h"
-#include "host/qxcommon/BaseBase.h"
 #include "INCLUDE/NumEdit.h"
+#include "common/db/CodeLists.h"
+#include "common/records/Records.h"
+#include "data/BaseMgr.h"
+#include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 
 // What the participation form works on in the screen that opens it (its parent
@@ -28,15 +28,15 @@ class CS0000S700 : public CBASEBASE {
 public:
     enum { IDD = 25700 };
     enum : int {
-        IDC_EDT_CONT_CODE = 1001,                        // 合约代码: (shown only)
-        IDC_EDT_CONT_NAME = 1002,                        // 合约名称: (shown only)
-        IDC_CBX_REINSURER = kel::codelist::kReinsurer,   // 再保公司: list 20313
-        IDC_EDT_SHARE = 1003,                            // 参与比例: numeric (6, 4)
-        IDC_EDT_LIMIT = 1004,                            // 接受限额: numeric (20, 2)
-        IDC_BTN_ADD = 1005,                              // 增加[&A]
-        IDC_BTN_MODIFY = 1006,                           // 修改[&M]
-        IDC_BTN_DELETE = 1007,                           // 删除
-        IDC_GRID = 9999,                                 // 经纪公司所属再保公司资料
+        IDC_EDT_CONT_CODE = 1001,                       // 合约代码: (shown only)
+        IDC_EDT_CONT_NAME = 1002,                       // 合约名称: (shown only)
+        IDC_CBX_REINSURER = kel::codelist::kReinsurer,  // 再保公司: list 20313
+        IDC_EDT_SHARE = 1003,                           // 参与比例: numeric (6, 4)
+        IDC_EDT_LIMIT = 1004,                           // 接受限额: numeric (20, 2)
+        IDC_BTN_ADD = 1005,                             // 增加[&A]
+        IDC_BTN_MODIFY = 1006,                          // 修改[&M]
+        IDC_BTN_DELETE = 1007,                          // 删除
+        IDC_GRID = 9999,                                // 经纪公司所属再保公司资料
     };
 
     // The parent must be the owner (CReinsListOwner); the form works on its grid
@@ -48,14 +48,14 @@ public:
     void OnOK() override;
 
     // Set by the caller before DoModal, read back after OK.
-    int m_nRowNo = -1;       // the participation grid row edited; -1 for a new participant
-    int m_nExtraStart = 0;   // first broker sub-reinsurer record of the participant in the owner's array
-    int m_nExtraCount = 0;   // number of those records
-    CString m_strContCode;   // 合约代码
-    CString m_strContName;   // 合约名称
-    CString m_strRICode;     // 再保公司: the participant's code
-    CString m_strShare;      // 参与比例: a fraction; on OK rewritten with "%.4f"
-    CString m_strLimit;      // 接受限额: an amount
+    int m_nRowNo = -1;      // the participation grid row edited; -1 for a new participant
+    int m_nExtraStart = 0;  // first broker sub-reinsurer record of the participant in the owner's array
+    int m_nExtraCount = 0;  // number of those records
+    CString m_strContCode;  // 合约代码
+    CString m_strContName;  // 合约名称
+    CString m_strRICode;    // 再保公司: the participant's code
+    CString m_strShare;     // 参与比例: a fraction; on OK rewritten with "%.4f"
+    CString m_strLimit;     // 接受限额: an amount
 
     // The sub-reinsurer grid (for the sub-reinsurer form's duplicate test).
     CQXGrid m_Grid{0, 0, 0, 0};

@@ -24,11 +24,11 @@ public:
     void OnOK() override;
 
     // Set by the caller before DoModal, read back after OK.
-    int m_nRowNo = -1;        // the participation form's grid row edited; -1 for a new one
-    CString m_strContName;    // 合约名称
-    CString m_strContCode;    // 合约代码
-    CString m_strShare;       // 参与比例: a fraction, as entered
-    CString m_strSubRICode;   // 再保公司: the sub-reinsurer's code
+    int m_nRowNo = -1;       // the participation form's grid row edited; -1 for a new one
+    CString m_strContName;   // 合约名称
+    CString m_strContCode;   // 合约代码
+    CString m_strShare;      // 参与比例: a fraction, as entered
+    CString m_strSubRICode;  // 再保公司: the sub-reinsurer's code
 
     DECLARE_MESSAGE_MAP()
 };

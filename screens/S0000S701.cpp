@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int kLinesChars = 9;       // lines fit a 32-bit integer
-constexpr int kVipLimitBytes = 19;   // the record's VIP limit text: 20 bytes with its terminator
+constexpr int kLinesChars = 9;      // lines fit a 32-bit integer
+constexpr int kVipLimitBytes = 19;  // the record's VIP limit text: 20 bytes with its terminator
 constexpr int kRiskLevelChars = 7;
 
 bool IsDigits(const CString& text) {
@@ -163,8 +163,8 @@ bool CS0000S701::LoadRiskCodes() {
     kel::db::Connection* db = GetStaticDatabase();
     std::optional<kel::db::ResultSet> result;
     if (db)
-        result = db->Query("select c_risk_lvl_cde,n_keep_amt,n_max_fac_amt from t_risk_cde where c_year = ?",
-                           {year.str()});
+        result =
+            db->Query("select c_risk_lvl_cde,n_keep_amt,n_max_fac_amt from t_risk_cde where c_year = ?", {year.str()});
     if (!result) {
         MessageBox("读取风险编码表的记录信息出错！", nullptr, MB_OK);
         return false;
@@ -271,8 +271,8 @@ LRESULT CS0000S701::OnCondition(WPARAM wParam, LPARAM lParam) {
     // the held product is shown, and would wipe it.
     CString product = Trimmed(GetCbxCode(IDC_CBX_PRODUCT));
     if (product.GetLength() >= 2 && IsLettersAndDigits(product))
-        condition += "and c_risk_lvl_cde in (select c_risk_lvl_cde from t_risk_lvl where c_prod_no = '" + product +
-                     "')";
+        condition +=
+            "and c_risk_lvl_cde in (select c_risk_lvl_cde from t_risk_lvl where c_prod_no = '" + product + "')";
     int length = condition.GetLength();
     if (length >= kConditionBufferSize) return 0;
     std::memcpy(buffer, condition.GetString(), static_cast<std::size_t>(length) + 1);

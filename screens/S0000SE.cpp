@@ -1,7 +1,7 @@
 #include "screens/S0000SE.h"
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "host/fac/FacBooking.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ScreenCommon.h"

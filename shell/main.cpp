@@ -12,9 +12,9 @@
 #include <iostream>
 
 #include "host/fac/FacBooking.h"
+#include "host/win/Dialog.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
-#include "host/win/Dialog.h"
 #include "shell/ConsoleDriver.h"
 #include "shell/LogonDialog.h"
 #include "shell/MainWindow.h"

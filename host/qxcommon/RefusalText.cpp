@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "common/records/TransactionCodes.h"
 #include "common/records/AnswerStatus.h"
+#include "common/records/TransactionCodes.h"
 
 namespace kel {
 namespace {

@@ -15,11 +15,11 @@
 #include <QTreeWidget>
 
 #include "INCLUDE/NumEdit.h"
-#include "qt/KeyEditView.h"
-#include "qt/tests/Suites.h"
 #include "host/qxctlset/QXDateTime.h"
 #include "host/win/DialogTemplate.h"
 #include "host/win/MessageMap.h"
+#include "qt/KeyEditView.h"
+#include "qt/tests/Suites.h"
 
 namespace {
 

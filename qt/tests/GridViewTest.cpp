@@ -11,10 +11,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include "qt/tests/Suites.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/DialogTemplate.h"
 #include "host/win/MessageMap.h"
+#include "qt/tests/Suites.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "qt/tests/Suites.h"
 #include "host/win/DialogTemplate.h"
 #include "host/win/MessageMap.h"
+#include "qt/tests/Suites.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include "popup/PopWndThread.h"
 #include "qt/PopupWindow.h"
 #include "qt/WindowMessage.h"
 #include "qt/tests/Suites.h"
-#include "popup/PopWndThread.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "common/db/CodeLists.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "screens/ParticipationShare.h"
-#include "screens/ScreenCommon.h"
 #include "screens/S0000S700.h"
 #include "screens/S0000S7000.h"
+#include "screens/ScreenCommon.h"
 #include "screens/tests/ScreenTestSupport.h"
 
 namespace kel::testing {
@@ -201,7 +201,7 @@ TEST_F(ParticipationForm, TheDuplicateTestReadsTheCodeTheComboShowsAndSkipsTheEd
     Form other(&owner);
     Prepare(other, 1, "R01", "0.5000", "100.00", 0, 0);
     driver->Then(kCaption, [](win::DialogActions& a) {
-        a.Leave(Form::IDC_CBX_REINSURER);  // R01 held from this focus change
+        a.Leave(Form::IDC_CBX_REINSURER);                         // R01 held from this focus change
         a.PickCode(Form::IDC_CBX_REINSURER, "B01 ").Click(IDOK);  // picked, never left: still tested
         EXPECT_EQ(a.FocusID(), Form::IDC_CBX_REINSURER);
         a.PickCode(Form::IDC_CBX_REINSURER, "R02 ").Click(IDOK);
@@ -282,9 +282,9 @@ TEST_F(ParticipationForm, SubReinsurerRowsAreChosenBeforeAModifyOrDeleteAndTheLa
     Form form(&owner);
     Prepare(form, 2, "B01", "0.5000", "200.00", 1, 2);
     driver->Then(kCaption, [](win::DialogActions& a) {
-        a.Click(Form::IDC_BTN_MODIFY);  // no row
+        a.Click(Form::IDC_BTN_MODIFY);                                                          // no row
         a.ClickRow(Form::IDC_GRID, 3).Click(Form::IDC_BTN_MODIFY).Click(Form::IDC_BTN_DELETE);  // the total row
-        a.ClickRow(Form::IDC_GRID, 1).Click(Form::IDC_BTN_DELETE);  // answered No
+        a.ClickRow(Form::IDC_GRID, 1).Click(Form::IDC_BTN_DELETE);                              // answered No
         CQXGrid& grid = GridOf(a, Form::IDC_GRID);
         EXPECT_EQ(grid.GetRowCount(), 4);
         a.ClickRow(Form::IDC_GRID, 1).Click(Form::IDC_BTN_DELETE);
@@ -295,9 +295,9 @@ TEST_F(ParticipationForm, SubReinsurerRowsAreChosenBeforeAModifyOrDeleteAndTheLa
     });
     driver->Answer(IDOK).Answer(IDOK).Answer(IDOK).Answer(IDNO).Answer(IDYES).Answer(IDYES);
     EXPECT_EQ(form.DoModal(), IDOK);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"请选择要修改的记录！", "请选择要修改的记录！", "请选择要删除的记录！",
-                                                    "是否删除选择的记录?", "是否删除选择的记录?",
-                                                    "是否删除选择的记录?"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"请选择要修改的记录！", "请选择要修改的记录！", "请选择要删除的记录！",
+                                        "是否删除选择的记录?", "是否删除选择的记录?", "是否删除选择的记录?"}));
     const auto& box = driver->MessageBoxes()[3].request;
     EXPECT_EQ(box.caption, "再保公司设置");
     EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "common/net/InProcessChannel.h"
+#include "host/qxcommon/StaticDatabase.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
-#include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S702.h"
 #include "screens/S0000S7021.h"
 #include "screens/S0000S705.h"

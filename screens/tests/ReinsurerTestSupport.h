@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/db/CodeLists.h"
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/testing/HeadlessDriver.h"
 #include "screens/S0000S40.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "data/tests/support/RecordingChannel.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/testing/HeadlessDriver.h"

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "common/text/GbkText.h"
+#include "host/qxcommon/StaticDatabase.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
-#include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S700.h"
 #include "screens/S0000S701.h"
 #include "server/Server.h"
@@ -66,7 +66,8 @@ private slots:
 
     void participationFormRenders() {
         Owner owner;
-        const _ContExtraStruct records[] = {Extra("B1", "03", "0.1000", "0.2500"), Extra("B1", "14", "0.1500", "0.2500")};
+        const _ContExtraStruct records[] = {Extra("B1", "03", "0.1000", "0.2500"),
+                                            Extra("B1", "14", "0.1500", "0.2500")};
         owner.extras.Assign(records, 2);
         CS0000S700 form(&owner);
         form.m_nRowNo = 3;

@@ -13,9 +13,9 @@
 
 #include "common/net/InProcessChannel.h"
 #include "frame/Kelmor.h"
+#include "host/qxcommon/StaticDatabase.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
-#include "host/qxcommon/StaticDatabase.h"
 #include "screens/S0000S7.h"
 #include "screens/S0000S70.h"
 #include "server/Server.h"

@@ -203,7 +203,7 @@ TEST_F(TreatyDetail, ALineAdjustmentChecksItsFieldsSendsTheWholeLineAndSearchesA
             EXPECT_TRUE(channel->requests.size() == 1u);  // nothing sent yet
             channel->AnswerStatus(1);
             f.Type(LineForm::IDC_EDT_COMM_RATE, "0.25").Click(IDOK);
-            EXPECT_FALSE(f.Ended());  // refused: what was typed stays
+            EXPECT_FALSE(f.Ended());   // refused: what was typed stays
             channel->AnswerStatus(0);  // the update, then the search again
             channel->AnswerRecords(TwoLines());
             f.Click(IDOK);

@@ -3,8 +3,8 @@
 #include <map>
 #include <set>
 
-#include "common/text/GbkText.h"
 #include "common/records/TransactionCodes.h"
+#include "common/text/GbkText.h"
 #include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"

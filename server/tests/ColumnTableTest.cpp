@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 #include "server/ColumnTable.h"
 
 namespace kel::server {

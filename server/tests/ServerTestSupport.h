@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "common/db/Database.h"
-#include "common/text/GbkText.h"
 #include "common/records/TransactionCodes.h"
+#include "common/text/GbkText.h"
 #include "server/Server.h"
 
 namespace kel::server::test {

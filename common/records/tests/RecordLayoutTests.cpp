@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/text/GbkText.h"
 #include "common/records/Records.h"
+#include "common/text/GbkText.h"
 
 using kel::text::GetField;
 using kel::text::PutField;
