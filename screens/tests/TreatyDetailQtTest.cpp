@@ -1,0 +1,158 @@
+// The treaty detail search and the check result drawn by the Qt driver, off-screen,
+// against the server in process on the demo data with treaty Q1's details generated;
+// and the check result's print preview, opened and closed as a person would.
+// KELMOR_SCREENSHOT_DIR keeps the pictures.
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+#include "common/net/InProcessChannel.h"
+#include "common/records/ContRecords.h"
+#include "common/text/GbkText.h"
+#include "host/qxcommon/StaticDatabase.h"
+#include "host/win/UserActions.h"
+#include "qt/DialogView.h"
+#include "qt/PrintPreview.h"
+#include "qt/QtDriver.h"
+#include "screens/S0000S71.h"
+#include "screens/S0000S73.h"
+#include "server/Server.h"
+
+class TreatyDetailQtTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        const std::string path = (dir.path() + "/kelmor.db").toStdString();
+        std::string error;
+        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
+        QVERIFY2(server, error.c_str());
+        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
+            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
+                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
+        QVERIFY2(db, error.c_str());
+        SetStaticDatabase(db);
+        CBASEBASE::SetLoginUser("demo");
+
+        // Q1 of 2024 (id 8) generated, so that the search has lines to show.
+        _ContInfoStruct key{};
+        key.nContId = 8;
+        kel::text::PutField(key.szContCode, "Q1");
+        kel::text::PutField(key.szContNo, "Q1-2024");
+        _PacketHead head{};
+        head.nTransCode = 200;
+        head.nCount = 1;
+        head.nSubSystem = kSubSystemDefault;
+        _PacketHead answerHead{};
+        std::vector<char> answer;
+        server->Handle(head, std::string_view(reinterpret_cast<const char*>(&key), sizeof key), answerHead, answer);
+        QCOMPARE(int(answerHead.cStatus), 0);
+    }
+    void cleanupTestCase() {
+        CBASEBASE::SetLoginUser("");
+        SetStaticDatabase(nullptr);
+        kel::InstallChannel(nullptr);
+    }
+
+    void detailSearchRendersTheGeneratedLines() {
+        CS0000S71 screen;
+        screen.m_nContId = 8;
+        screen.m_strContCode = "Q1";
+        screen.m_strContNameCode = "Q1";
+        screen.m_strStartDate = "20240101";
+        screen.m_strEndDate = "20241231";
+        int lines = 0;
+        QImage picture = Grab(screen, [&] {
+            win::user::Click(*screen.GetDlgItem(CS0000S71::IDC_BTN_SEARCH));
+            lines = static_cast<CQXGrid*>(screen.GetDlgItem(CS0000S71::IDC_GRID))->GetRowCount() - 1;
+        });
+        QVERIFY(lines > 0);
+        QVERIFY(!picture.isNull() && picture.width() > 500 && picture.height() > 250);
+        QVERIFY(picture.save(Keep() + "/screen-25013-details.png", "PNG"));
+    }
+
+    void checkResultRenders() {
+        CS0000S73 screen;
+        screen.m_nContId = 8;
+        screen.m_strContCode = "Q1";
+        screen.m_strStartDate = "20240101";
+        screen.m_strEndDate = "20241231";
+        QImage picture = Grab(screen, [] {});
+        QVERIFY(!picture.isNull() && picture.width() > 300 && picture.height() > 200);
+        QVERIFY(picture.save(Keep() + "/screen-25013-check.png", "PNG"));
+    }
+
+    // What is printed: the title, a header row and every cell, escaped.
+    void thePrintedDocumentHoldsTheTitleHeaderAndCells() {
+        win::PrintJob job;
+        job.title = "合约检查结果";
+        job.headers = {"序号", "检查结果"};
+        job.rows = {{"1", "险类01没有险种，无法展开"}, {"2", "<a&b>"}};
+        QTextDocument document;
+        kel::qt::BuildPrintDocument(job, document);
+        const QString text = document.toPlainText();
+        for (const char* expected : {"合约检查结果", "序号", "检查结果", "险类01没有险种，无法展开", "<a&b>"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+    }
+
+    // The preview opens modally and, closed without printing, reports nothing printed.
+    void thePreviewOpensAndClosesWithoutPrinting() {
+        QString seen;  // the title of the modal window closed
+        QTimer closer;
+        closer.setInterval(50);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                seen = modal->windowTitle();
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            }
+        });
+        closer.start();
+        win::PrintJob job;
+        job.title = "合约检查结果";
+        job.headers = {"序号"};
+        job.rows = {{"1"}};
+        QVERIFY(!kel::qt::RunPrintPreview(job, nullptr));
+        closer.stop();
+        QCOMPARE(seen, QStringLiteral("合约检查结果"));
+    }
+
+private:
+    // Runs the dialog in Qt; once it is shown, `act` plays the user, the picture is
+    // taken after the view has caught up and the dialog closes.
+    QImage Grab(CDialog& dialog, const std::function<void()>& act) {
+        kel::qt::ScopedQtDriver driver;
+        QImage picture;
+        driver->SetDialogShownHook([&](CDialog& shown, kel::qt::DialogView& view) {
+            QTimer::singleShot(100, &view, [&, d = &shown, v = &view] {
+                act();
+                QTimer::singleShot(200, v, [&, d, v] {
+                    picture = v->grab().toImage();
+                    d->EndDialog(IDCANCEL);
+                    driver->CheckEnded();
+                });
+            });
+        });
+        dialog.DoModal();
+        return picture;
+    }
+    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<kel::server::Server> server;
+};
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TreatyDetailQtTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "TreatyDetailQtTest.moc"
