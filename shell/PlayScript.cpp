@@ -9,12 +9,12 @@
 namespace kel::shell {
 namespace {
 
-struct CommandSpec {
+struct CommandWord {
     PlayCommand command;
     const char* name;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandWord kCommands[] = {
     {PlayCommand::Open, "open"},     {PlayCommand::Type, "type"},       {PlayCommand::Pick, "pick"},
     {PlayCommand::Check, "check"},   {PlayCommand::Uncheck, "uncheck"}, {PlayCommand::Click, "click"},
     {PlayCommand::Select, "select"}, {PlayCommand::Double, "double"},   {PlayCommand::Tick, "tick"},
@@ -63,19 +63,19 @@ ControlName NameOf(const ScriptWord& word) {
 // Fills `line` from its words; returns why not.
 std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
     const std::string& verb = words[0].text;
-    const CommandSpec* spec = nullptr;
+    const CommandWord* entry = nullptr;
     if (!words[0].quoted)
-        for (const CommandSpec& c : kCommands)
-            if (SameWord(verb, c.name)) spec = &c;
-    if (!spec) return "unknown command \"" + verb + "\"";
-    line.command = spec->command;
+        for (const CommandWord& c : kCommands)
+            if (SameWord(verb, c.name)) entry = &c;
+    if (!entry) return "unknown command \"" + verb + "\"";
+    line.command = entry->command;
     const size_t args = words.size() - 1;
     auto arity = [&](size_t least, size_t most, const char* shape) -> std::string {
         if (args >= least && args <= most) return "";
-        return std::string("usage: ") + spec->name + (*shape ? " " : "") + shape;
+        return std::string("usage: ") + entry->name + (*shape ? " " : "") + shape;
     };
     std::string bad;
-    switch (spec->command) {
+    switch (entry->command) {
         case PlayCommand::Open: {
             if (!(bad = arity(1, 1, "SCREEN")).empty()) return bad;
             auto screen = Positive(words[1].text);
@@ -85,7 +85,7 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
         }
         case PlayCommand::Type:
         case PlayCommand::Pick:
-            if (!(bad = arity(2, 2, spec->command == PlayCommand::Type ? "FIELD TEXT" : "FIELD ITEM")).empty())
+            if (!(bad = arity(2, 2, entry->command == PlayCommand::Type ? "FIELD TEXT" : "FIELD ITEM")).empty())
                 return bad;
             line.control = NameOf(words[1]);
             line.text = words[2].text;
@@ -93,7 +93,7 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
         case PlayCommand::Check:
         case PlayCommand::Uncheck:
         case PlayCommand::Click:
-            if (!(bad = arity(1, 1, spec->command == PlayCommand::Click ? "BUTTON" : "FIELD")).empty()) return bad;
+            if (!(bad = arity(1, 1, entry->command == PlayCommand::Click ? "BUTTON" : "FIELD")).empty()) return bad;
             line.control = NameOf(words[1]);
             break;
         case PlayCommand::Select:
@@ -101,19 +101,19 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
         case PlayCommand::Tick:
         case PlayCommand::Untick:
         case PlayCommand::Sort: {
-            const bool sort = spec->command == PlayCommand::Sort;
+            const bool sort = entry->command == PlayCommand::Sort;
             if (!(bad = arity(1, 2, sort ? "COLUMN [N]" : "ROW [N]")).empty()) return bad;
             if (sort) {
                 line.text = words[1].text;
             } else {
                 auto row = Positive(words[1].text);
                 if (!row)
-                    return std::string(spec->name) + ": \"" + words[1].text + "\" is not a row number (1 = first row)";
+                    return std::string(entry->name) + ": \"" + words[1].text + "\" is not a row number (1 = first row)";
                 line.row = *row;
             }
             if (args == 2) {
                 auto list = Positive(words[2].text);
-                if (!list) return std::string(spec->name) + ": \"" + words[2].text + "\" is not a grid or list number";
+                if (!list) return std::string(entry->name) + ": \"" + words[2].text + "\" is not a grid or list number";
                 line.list = *list;
             }
             break;
@@ -141,10 +141,10 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
             break;
     }
     if ((line.control.text.empty() && line.control.id == 0) &&
-        (spec->command == PlayCommand::Type || spec->command == PlayCommand::Pick ||
-         spec->command == PlayCommand::Check || spec->command == PlayCommand::Uncheck ||
-         spec->command == PlayCommand::Click))
-        return std::string(spec->name) + ": the control's name is empty";
+        (entry->command == PlayCommand::Type || entry->command == PlayCommand::Pick ||
+         entry->command == PlayCommand::Check || entry->command == PlayCommand::Uncheck ||
+         entry->command == PlayCommand::Click))
+        return std::string(entry->name) + ": the control's name is empty";
     return "";
 }
 
@@ -224,7 +224,7 @@ std::vector<PlayLine> ParseScript(const std::string& script, std::optional<Scrip
 }
 
 const char* CommandName(PlayCommand command) {
-    for (const CommandSpec& c : kCommands)
+    for (const CommandWord& c : kCommands)
         if (c.command == command) return c.name;
     return "";
 }
