@@ -22,6 +22,7 @@
 #include "qt/QtDriver.h"
 #include "screens/S0000S71.h"
 #include "screens/S0000S73.h"
+#include "screens/tests/QtGrab.h"
 #include "server/Server.h"
 
 class TreatyDetailQtTest : public QObject {
@@ -125,23 +126,8 @@ private slots:
     }
 
 private:
-    // Runs the dialog in Qt; once it is shown, `act` plays the user, the picture is
-    // taken after the view has caught up and the dialog closes.
-    QImage Grab(CDialog& dialog, const std::function<void()>& act) {
-        kel::qt::ScopedQtDriver driver;
-        QImage picture;
-        driver->SetDialogShownHook([&](CDialog& shown, kel::qt::DialogView& view) {
-            QTimer::singleShot(100, &view, [&, d = &shown, v = &view] {
-                act();
-                QTimer::singleShot(200, v, [&, d, v] {
-                    picture = v->grab().toImage();
-                    d->EndDialog(IDCANCEL);
-                    driver->CheckEnded();
-                });
-            });
-        });
-        dialog.DoModal();
-        return picture;
+    static QImage Grab(CDialog& dialog, const std::function<void()>& act) {
+        return kel::testing::GrabDialog(dialog, act);
     }
     QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
 
