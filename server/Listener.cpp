@@ -16,6 +16,7 @@
 
 #include "common/net/Frame.h"
 #include "common/net/Logon.h"
+#include "common/text/GbkText.h"
 #include "server/Server.h"
 
 namespace kel::server {
@@ -24,9 +25,35 @@ Listener::Listener(Server& server, ListenerOptions options) : server_(server), o
 
 Listener::~Listener() { Stop(); }
 
-void Listener::Log(const std::string& text) const {
-    if (options_.log) options_.log(text);
+void Listener::Log(LogLevel level, const std::string& text) const {
+    if (options_.log) options_.log(level, text);
 }
+
+namespace {
+
+// "127.0.0.1:51234" or "[::1]:51234".
+std::string PeerText(const sockaddr_storage& peer) {
+    char host[INET6_ADDRSTRLEN] = "?";
+    if (peer.ss_family == AF_INET6) {
+        const auto& a = reinterpret_cast<const sockaddr_in6&>(peer);
+        ::inet_ntop(AF_INET6, &a.sin6_addr, host, sizeof host);
+        return "[" + std::string(host) + "]:" + std::to_string(ntohs(a.sin6_port));
+    }
+    const auto& a = reinterpret_cast<const sockaddr_in&>(peer);
+    ::inet_ntop(AF_INET, &a.sin_addr, host, sizeof host);
+    return std::string(host) + ":" + std::to_string(ntohs(a.sin_port));
+}
+
+// The user code a log-on names, readable in a log line.
+std::string LogonUser(std::string_view body) {
+    if (body.size() < sizeof(_LogonBody)) return "(none)";
+    const std::string_view field(body.data(), sizeof(_LogonBody::szUserCode));
+    const auto utf8 = kel::text::GbkToUtf8(field.substr(0, field.find('\0')));
+    if (!utf8) return "(unreadable)";
+    return utf8->empty() ? "(empty)" : *utf8;
+}
+
+}  // namespace
 
 bool Listener::Start(std::string* error) {
     auto fail = [&](std::string why) {
@@ -85,43 +112,51 @@ void Listener::AcceptLoop() {
         ReapFinished();
         if (n <= 0 || stopping_ || (fds[1].revents & POLLIN)) continue;
         if (!(fds[0].revents & POLLIN)) continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        sockaddr_storage peerAddress{};
+        socklen_t peerLength = sizeof peerAddress;
+        const int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peerAddress), &peerLength, SOCK_CLOEXEC);
         if (fd < 0) continue;
+        std::string peer = PeerText(peerAddress);
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         std::lock_guard lock(sessionsMutex_);
         if (sessions_.size() >= options_.maxClients) {
-            Log("too many clients: connection refused");
+            Log(LogLevel::Warning, peer + " connection refused: too many clients");
             ::close(fd);
             continue;
         }
         Session& s = sessions_.emplace_back();
         s.fd = fd;
-        s.thread = std::thread([this, &s] { Serve(s); });
+        Log(LogLevel::Info, peer + " connection opened");
+        s.thread = std::thread([this, &s, peer = std::move(peer)] { Serve(s, peer); });
     }
 }
 
-void Listener::Serve(Session& session) {
+void Listener::Serve(Session& session, const std::string& peer) {
     using namespace kel::net;
     const int fd = session.fd;
     _PacketHead head{}, answer{};
     std::vector<char> body, answerBody;
     bool loggedOn = false;
+    // Why the connection ended, when the client did not simply hang up.
+    std::string why;
+    LogLevel level = LogLevel::Info;
     for (;;) {
         const int wait = loggedOn ? options_.idleTimeoutMs : options_.logonTimeoutMs;
         int r = WaitReadable(fd, DeadlineAfter(wait));
         if (r == kChannelTimeout) {
-            Log(loggedOn ? "idle client: connection closed" : "no log-on in time: connection closed");
+            why = loggedOn ? "idle" : "no log-on in time";
             break;
         }
         if (r == kChannelOk) r = ReadFrame(fd, head, body, DeadlineAfter(options_.frameTimeoutMs));
         if (r != kChannelOk) {
+            level = r == kChannelClosed ? LogLevel::Info : LogLevel::Warning;
             if (r == kChannelTimeout)
-                Log("a frame did not arrive whole in time: connection closed");
+                why = "a frame did not arrive whole in time";
             else if (r == kChannelFrameTooLarge)
-                Log("frame above the cap: connection closed");
+                why = "frame above the cap";
             else if (r != kChannelClosed)
-                Log("unreadable frame: connection closed");
+                why = "unreadable frame";
             break;
         }
         if (!loggedOn && head.nTransCode != kLogonTransCode) {
@@ -129,20 +164,35 @@ void Listener::Serve(Session& session) {
             answer.nTransCode = head.nTransCode;
             answer.cStatus = 1;
             WriteFrame(fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
-            Log("first frame is not a log-on: connection closed");
+            level = LogLevel::Warning;
+            why = "first frame is not a log-on";
             break;
         }
         server_.Handle(head, std::string_view(body.data(), body.size()), answer, answerBody);
+        if (head.nTransCode == kLogonTransCode) {
+            const bool accepted = answer.cStatus == 0;
+            Log(accepted ? LogLevel::Info : LogLevel::Warning,
+                peer + " log-on " + LogonUser(std::string_view(body.data(), body.size())) +
+                    (accepted ? " accepted" : " refused"));
+        } else if (options_.log) {
+            Log(LogLevel::Debug, peer + " request " + std::to_string(head.nTransCode) + " status " +
+                                     std::to_string(static_cast<int>(answer.cStatus)));
+        }
         r = WriteFrame(fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs));
-        if (r != kChannelOk) break;
+        if (r != kChannelOk) {
+            level = LogLevel::Warning;
+            why = "the answer could not be sent";
+            break;
+        }
         if (head.nTransCode == kLogonTransCode) {
             if (answer.cStatus != 0) {
-                Log("log-on refused: connection closed");
+                why = "log-on refused";
                 break;
             }
             loggedOn = true;
         }
     }
+    Log(level, peer + " connection closed" + (why.empty() ? "" : ": " + why));
     CloseSession(session);
 }
 

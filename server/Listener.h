@@ -17,18 +17,22 @@
 #include <string_view>
 #include <thread>
 
+#include "server/Log.h"
+
 namespace kel::server {
 
 class Server;
 
 struct ListenerOptions {
-    std::string address = "127.0.0.1";          // loopback unless told otherwise
-    uint16_t port = 0;                          // 0: any free port (see Port())
-    int idleTimeoutMs = 30 * 60 * 1000;         // between requests
-    int frameTimeoutMs = 30 * 1000;             // for a frame once begun, and for sending an answer
-    int logonTimeoutMs = 30 * 1000;             // for the first frame
-    std::size_t maxClients = 256;               // more are closed at once
-    std::function<void(std::string_view)> log;  // connection events; nullptr: silent
+    std::string address = "127.0.0.1";   // loopback unless told otherwise
+    uint16_t port = 0;                   // 0: any free port (see Port())
+    int idleTimeoutMs = 30 * 60 * 1000;  // between requests
+    int frameTimeoutMs = 30 * 1000;      // for a frame once begun, and for sending an answer
+    int logonTimeoutMs = 30 * 1000;      // for the first frame
+    std::size_t maxClients = 256;        // more are closed at once
+    // Connection events, log-ons and (at Debug) each request, every line led by the
+    // peer address; nullptr: silent.
+    std::function<void(LogLevel, std::string_view)> log;
 };
 
 class Listener {
@@ -53,10 +57,10 @@ private:
     };
 
     void AcceptLoop();
-    void Serve(Session& session);
+    void Serve(Session& session, const std::string& peer);
     void CloseSession(Session& session);
     void ReapFinished();
-    void Log(const std::string& text) const;
+    void Log(LogLevel level, const std::string& text) const;
 
     Server& server_;
     ListenerOptions options_;

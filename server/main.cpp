@@ -1,94 +1,56 @@
 // kelmor-server: the application server over TCP.
 //
-//   kelmor-server --listen [ADDR:]PORT --database CONN [--demo]
-//                 [--idle-timeout SECONDS] [--max-clients N] [--quiet]
+//   kelmor-server --listen [ADDR:]PORT --database CONN [--demo] [OPTION...]
 //   kelmor-server --database CONN --set-user CODE [--name NAME]   (password on stdin)
+//   kelmor-server --config FILE [OPTION...]
 //
-// CONN is an ODBC connection string ("DRIVER=...;...") or a file path, which means
-// a SQLite file. ADDR defaults to 127.0.0.1 (loopback); IPv6 addresses go in
-// brackets: [::1]:7430. PORT 0 takes any free port; the port is printed.
+// The options are the table in server/Options.cpp (`--help` lists them). CONN is
+// an ODBC connection string ("DRIVER=...;...") or a file path, which means a
+// SQLite file. Log lines go to stderr (server/Log.h).
 #include <signal.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
-#include <mutex>
 #include <string>
 
 #include "server/Listener.h"
+#include "server/Log.h"
+#include "server/Options.h"
 #include "server/Server.h"
 
 namespace {
 
-int Usage(const char* why) {
-    if (why) std::fprintf(stderr, "kelmor-server: %s\n", why);
-    std::fprintf(stderr,
-                 "usage: kelmor-server --listen [ADDR:]PORT --database CONN [--demo]\n"
-                 "                     [--idle-timeout SECONDS] [--max-clients N] [--quiet]\n"
-                 "       kelmor-server --database CONN --set-user CODE [--name NAME]  (password on stdin)\n");
-    return 2;
+using kel::server::Log;
+using kel::server::LogLevel;
+
+int Usage(const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "kelmor-server: %s\n", why.c_str());
+    std::fputs(kel::server::ProgramUsage().c_str(), why.empty() ? stdout : stderr);
+    return why.empty() ? 0 : 2;
 }
 
-bool ParseListen(const std::string& text, std::string& address, uint16_t& port) {
-    std::string portText = text;
-    address = "127.0.0.1";
-    if (!text.empty() && text.front() == '[') {
-        const auto close = text.find("]:");
-        if (close == std::string::npos) return false;
-        address = text.substr(1, close - 1);
-        portText = text.substr(close + 2);
-    } else if (const auto colon = text.rfind(':'); colon != std::string::npos) {
-        if (colon > 0) address = text.substr(0, colon);
-        portText = text.substr(colon + 1);
-    }
-    if (portText.empty() || portText.find_first_not_of("0123456789") != std::string::npos || portText.size() > 5)
-        return false;
-    const long p = std::stol(portText);
-    if (p > 65535) return false;
-    port = static_cast<uint16_t>(p);
-    return true;
+// A request refused by a rule (a key that exists) is everyday business; a malformed
+// one hints at a faulty client; a database failure is the administrator's.
+std::string RequestLine(int code, kel::server::Status status, std::string_view why) {
+    return "request " + std::to_string(code) + (status == kel::server::kServerFailure ? " failed" : " refused") +
+           ": status " + std::to_string(static_cast<int>(status)) + ": " + std::string(why);
 }
 
-std::mutex g_logMutex;
-
-void LogLine(std::string_view text) {
-    std::lock_guard lock(g_logMutex);
-    std::fprintf(stderr, "kelmor-server: %.*s\n", static_cast<int>(text.size()), text.data());
+LogLevel RequestLevel(kel::server::Status status) {
+    if (status == kel::server::kRefused) return LogLevel::Info;
+    return status == kel::server::kServerFailure ? LogLevel::Error : LogLevel::Warning;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string listen, database, setUser, userName;
-    bool demo = false, quiet = false;
-    kel::server::ListenerOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        const char* v = nullptr;
-        if (arg == "--demo") {
-            demo = true;
-        } else if (arg == "--quiet") {
-            quiet = true;
-        } else if (arg == "--listen" || arg == "--database" || arg == "--set-user" || arg == "--name" ||
-                   arg == "--idle-timeout" || arg == "--max-clients") {
-            if (!(v = value())) return Usage(("missing value of " + arg).c_str());
-            if (arg == "--listen") listen = v;
-            if (arg == "--database") database = v;
-            if (arg == "--set-user") setUser = v;
-            if (arg == "--name") userName = v;
-            if (arg == "--idle-timeout") options.idleTimeoutMs = std::max(1, std::atoi(v)) * 1000;
-            if (arg == "--max-clients") options.maxClients = static_cast<std::size_t>(std::max(1, std::atoi(v)));
-        } else if (arg == "--help" || arg == "-h") {
-            return Usage(nullptr);
-        } else {
-            return Usage(("unknown argument " + arg).c_str());
-        }
-    }
-    if (database.empty()) return Usage("--database is required");
-    if (setUser.empty() && listen.empty()) return Usage("--listen is required");
-    if (!listen.empty() && !ParseListen(listen, options.address, options.port))
-        return Usage("--listen takes [ADDR:]PORT");
+    kel::server::ProgramSettings settings;
+    std::string error;
+    if (!kel::server::ParseProgramOptions(argc, argv, settings, error)) return Usage(error);
+    if (settings.help) return Usage("");
+    if (settings.database.empty()) return Usage("--database is required");
+    if (settings.setUser.empty() && settings.listen.empty()) return Usage("--listen is required");
+    kel::server::SetLogLevel(settings.logLevel);
 
     // Signals are taken by sigwait below; every thread inherits the mask.
     sigset_t signals;
@@ -99,50 +61,50 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     kel::server::ServerOptions serverOptions;
-    if (!quiet)
-        serverOptions.log = [](int code, kel::server::Status status, std::string_view why) {
-            LogLine("transaction " + std::to_string(code) + ": status " + std::to_string(static_cast<int>(status)) +
-                    ": " + std::string(why));
-        };
-    std::string error;
-    auto server = kel::server::Server::Open(database, &error, serverOptions);
+    serverOptions.log = [](int code, kel::server::Status status, std::string_view why) {
+        Log(RequestLevel(status), RequestLine(code, status, why));
+    };
+    auto server = kel::server::Server::Open(settings.database, &error, serverOptions);
     if (!server) {
-        LogLine(error);
+        Log(LogLevel::Error, error);
         return 1;
     }
 
-    if (!setUser.empty()) {
+    if (!settings.setUser.empty()) {
         std::string password;
         std::getline(std::cin, password);
-        if (!server->SetUser(setUser, userName, password, &error)) {
-            LogLine(error);
+        if (!server->SetUser(settings.setUser, settings.userName, password, &error)) {
+            Log(LogLevel::Error, error);
             return 1;
         }
-        LogLine("user " + setUser + " stored");
-        if (listen.empty()) return 0;
+        Log(LogLevel::Info, "user " + settings.setUser + " stored");
+        if (settings.listen.empty()) return 0;
     }
-    if (demo) {
+    if (settings.demo) {
         if (!server->IsEmpty())
-            LogLine("the database is not empty: demo data not loaded");
+            Log(LogLevel::Warning, "the database is not empty: demo data not loaded");
         else if (!server->LoadDemoData(&error)) {
-            LogLine(error);
+            Log(LogLevel::Error, error);
             return 1;
         } else
-            LogLine("demo data loaded (users demo/demo, wangli/wangli, zhaoming/zhaoming)");
+            Log(LogLevel::Info, "demo data loaded (users demo/demo, wangli/wangli, zhaoming/zhaoming)");
     }
 
-    if (!quiet) options.log = LogLine;
+    kel::server::ListenerOptions& options = settings.listener;
+    options.log = [](LogLevel level, std::string_view text) { Log(level, text); };
     kel::server::Listener listener(*server, options);
     if (!listener.Start(&error)) {
-        LogLine(error);
+        Log(LogLevel::Error, error);
         return 1;
     }
+    // stdout, for whoever started the server on port 0 and waits for the port.
     std::printf("kelmor-server: listening on %s:%u\n", options.address.c_str(), listener.Port());
     std::fflush(stdout);
+    Log(LogLevel::Info, "listening on " + options.address + ":" + std::to_string(listener.Port()));
 
     int received = 0;
     sigwait(&signals, &received);
-    LogLine("stopping");
+    Log(LogLevel::Info, "stopping");
     listener.Stop();
     return 0;
 }

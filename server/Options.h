@@ -1,0 +1,54 @@
+// The options of kelmor-server: one table, read from the command line
+// (`--name value`, `--name=value`, `--flag`) and from a configuration file given
+// with `--config FILE` (`name = value` or `name` for a flag, `#` starts a comment
+// line). The command line wins over the file. A new option is one row in
+// Options.cpp and, when it needs one, a member of ProgramSettings.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "server/Listener.h"
+#include "server/Log.h"
+
+namespace kel::server {
+
+struct ProgramSettings {
+    std::string listen;    // as given; also parsed into listener.address and listener.port
+    std::string database;  // a SQLite file path or an ODBC connection string
+    std::string setUser, userName;
+    std::string backup, restore;
+    std::string config;
+    bool demo = false;
+    bool help = false;
+    LogLevel logLevel = LogLevel::Info;
+    ListenerOptions listener;
+};
+
+struct OptionRow {
+    std::string_view name;   // without the leading "--"
+    std::string_view value;  // the value's name in the usage ("SECONDS"); empty: a flag
+    std::string_view help;
+    // Stores the value; a flag gets "1" (on) or "0" (off, from a file's "name = no").
+    // false with `error` saying what is wrong with the value.
+    bool (*set)(ProgramSettings& settings, std::string_view value, std::string& error);
+};
+
+std::span<const OptionRow> ProgramOptionTable();
+
+// Reads the file of `--config` first when one is given, then the command line
+// over it. false with `error` (naming the option, or the file and its line).
+bool ParseProgramOptions(int argc, const char* const* argv, ProgramSettings& settings, std::string& error);
+
+// One configuration file's text; `fileName` only names it in errors.
+bool ReadConfigText(std::string_view text, std::string_view fileName, ProgramSettings& settings, std::string& error);
+bool ReadConfigFile(const std::string& path, ProgramSettings& settings, std::string& error);
+
+// The usage: the synopsis and one line per option.
+std::string ProgramUsage();
+
+// "[ADDR:]PORT", IPv6 addresses in brackets; ADDR defaults to 127.0.0.1.
+bool ParseListenAddress(std::string_view text, std::string& address, uint16_t& port);
+
+}  // namespace kel::server

@@ -1,0 +1,198 @@
+// The program's options (command line and configuration file from one table) and
+// its log: the line format administrators filter on, and the lines the listener
+// writes for a connection's life.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <regex>
+
+#include "common/net/TcpChannel.h"
+#include "server/Listener.h"
+#include "server/Log.h"
+#include "server/Options.h"
+#include "server/tests/ServerTestSupport.h"
+
+namespace kel::server::test {
+namespace {
+
+bool Parse(std::vector<const char*> args, ProgramSettings& s, std::string& error) {
+    args.insert(args.begin(), "kelmor-server");
+    return ParseProgramOptions(static_cast<int>(args.size()), args.data(), s, error);
+}
+
+TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
+    ProgramSettings s;
+    std::string error;
+    ASSERT_TRUE(Parse({"--listen", "0.0.0.0:7430", "--database=/tmp/x.db", "--demo", "--idle-timeout", "60",
+                       "--max-clients", "8", "--verbose"},
+                      s, error))
+        << error;
+    EXPECT_EQ(s.listener.address, "0.0.0.0");
+    EXPECT_EQ(s.listener.port, 7430);
+    EXPECT_EQ(s.database, "/tmp/x.db");
+    EXPECT_TRUE(s.demo);
+    EXPECT_EQ(s.listener.idleTimeoutMs, 60000);
+    EXPECT_EQ(s.listener.maxClients, 8u);
+    EXPECT_EQ(s.logLevel, LogLevel::Debug);
+
+    ASSERT_TRUE(Parse({"--listen", "[::1]:0", "--quiet"}, s, error)) << error;
+    EXPECT_EQ(s.listener.address, "::1");
+    EXPECT_EQ(s.listener.port, 0);
+    EXPECT_EQ(s.logLevel, LogLevel::Error);
+    ASSERT_TRUE(Parse({"--listen", "7431"}, s, error)) << error;
+    EXPECT_EQ(s.listener.address, "127.0.0.1");
+}
+
+TEST(ProgramOptions, BadCommandLinesSayWhatIsWrong) {
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"--bogus"}, "unknown option --bogus"},
+        {{"--listen"}, "--listen needs a value"},
+        {{"--listen", "host:99999"}, "--listen takes [ADDR:]PORT"},
+        {{"--listen", "[::1]7430"}, "--listen takes"},
+        {{"--idle-timeout", "ten"}, "--idle-timeout takes a number"},
+        {{"--idle-timeout", "0"}, "--idle-timeout takes a number"},
+        {{"--idle-timeout", "99999999999"}, "--idle-timeout takes a number"},
+        {{"--max-clients", "-3"}, "--max-clients takes a number"},
+        {{"--log-level", "loud"}, "--log-level takes error"},
+        {{"--demo=maybe"}, "--demo is a flag"},
+        {{"stray"}, "unexpected argument stray"},
+        {{"--config", "/nonexistent/kelmor.conf"}, "cannot read /nonexistent/kelmor.conf"},
+    };
+    for (const auto& [args, expected] : cases) {
+        ProgramSettings s;
+        std::string error;
+        EXPECT_FALSE(Parse(args, s, error)) << args.front();
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
+    }
+}
+
+TEST(ProgramOptions, ConfigFileTakesEveryOptionAndTheCommandLineWins) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "server.conf").string();
+    std::ofstream(path) << "# the shared server\n"
+                           "\n"
+                           "  listen = 0.0.0.0:7430  \r\n"
+                           "database = DRIVER={PostgreSQL Unicode};Server=db;PWD=a#b=c\n"
+                           "demo\n"
+                           "idle-timeout=600\n"
+                           "quiet = yes\n";
+    ProgramSettings s;
+    std::string error;
+    ASSERT_TRUE(Parse({"--idle-timeout", "30", "--config", path.c_str(), "--verbose"}, s, error)) << error;
+    EXPECT_EQ(s.listen, "0.0.0.0:7430");
+    EXPECT_EQ(s.listener.port, 7430);
+    // The value runs to the end of the line: '#' and '=' belong to it.
+    EXPECT_EQ(s.database, "DRIVER={PostgreSQL Unicode};Server=db;PWD=a#b=c");
+    EXPECT_TRUE(s.demo);
+    EXPECT_EQ(s.listener.idleTimeoutMs, 30000);  // given before --config, and still winning
+    EXPECT_EQ(s.logLevel, LogLevel::Debug);
+
+    ProgramSettings off;
+    ASSERT_TRUE(ReadConfigText("demo = yes\ndemo = no\n", "f", off, error)) << error;
+    EXPECT_FALSE(off.demo);
+}
+
+TEST(ProgramOptions, ConfigFileErrorsNameTheLine) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"# fine\nlisten = 1\nlisen = 2\n", "f.conf:3: unknown setting \"lisen\""},
+        {"database\n", "f.conf:1: database needs a value"},
+        {"database =   \n", "f.conf:1: database needs a value"},
+        {"\n\nmax-clients = lots\n", "f.conf:3: max-clients takes a number"},
+        {"demo = perhaps\n", "f.conf:1: demo is a flag"},
+        {"config = other.conf\n", "f.conf:1: unknown setting \"config\""},
+    };
+    for (const auto& [text, expected] : cases) {
+        ProgramSettings s;
+        std::string error;
+        EXPECT_FALSE(ReadConfigText(text, "f.conf", s, error)) << text;
+        EXPECT_EQ(error.substr(0, expected.size()), expected) << error;
+    }
+}
+
+TEST(ProgramOptions, UsageListsEveryRow) {
+    const std::string usage = ProgramUsage();
+    for (const OptionRow& row : ProgramOptionTable())
+        EXPECT_NE(usage.find("--" + std::string(row.name)), std::string::npos) << row.name;
+}
+
+TEST(ProgramLog, LineIsTimeLevelText) {
+    const auto line = FormatLogLine(std::chrono::system_clock::now(), LogLevel::Warning, "a\nforged\rline\x1b[2J");
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d{4} WARN  .*)")))
+        << line;
+    EXPECT_EQ(line.substr(line.find("WARN  ") + 6), "a forged line?[2J");
+    EXPECT_EQ(ParseLogLevel("debug"), LogLevel::Debug);
+    EXPECT_FALSE(ParseLogLevel("DEBUG"));
+}
+
+TEST(ProgramLog, LevelFiltersLines) {
+    std::vector<std::string> lines;
+    SetLogSink([&](std::string_view l) { lines.emplace_back(l); });
+    SetLogLevel(LogLevel::Error);
+    Log(LogLevel::Info, "hidden");
+    Log(LogLevel::Error, "shown");
+    SetLogLevel(LogLevel::Debug);
+    Log(LogLevel::Debug, "detail");
+    SetLogLevel(LogLevel::Info);
+    SetLogSink(nullptr);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("ERROR shown"), std::string::npos);
+    EXPECT_NE(lines[1].find("DEBUG detail"), std::string::npos);
+}
+
+// What the listener reports, with the level, waiting until the expected count arrived.
+class LogRecorder {
+public:
+    void Add(LogLevel level, std::string_view text) {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(std::string(LogLevelWord(level)) + " " + std::string(text));
+        changed_.notify_all();
+    }
+    std::vector<std::string> WaitFor(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(5), [&] { return lines_.size() >= count; });
+        return lines_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> lines_;
+};
+
+TEST(ProgramLog, ListenerLogsEachConnectionWithItsPeer) {
+    TempDir dir;
+    std::string error;
+    auto server = OpenEmbedded((dir.Path() / "kelmor.db").string(), &error);
+    ASSERT_TRUE(server) << error;
+    LogRecorder log;
+    ListenerOptions options;
+    options.log = [&](LogLevel level, std::string_view text) { log.Add(level, text); };
+    Listener listener(*server, options);
+    ASSERT_TRUE(listener.Start(&error)) << error;
+
+    {
+        kel::net::TcpChannel good;
+        ASSERT_TRUE(good.Connect("127.0.0.1", listener.Port(), "demo", "demo").ok());
+    }
+    auto lines = log.WaitFor(3);
+    {
+        kel::net::TcpChannel bad;
+        EXPECT_TRUE(bad.Connect("127.0.0.1", listener.Port(), "demo", "guess").refused);
+    }
+    lines = log.WaitFor(6);
+    listener.Stop();
+    ASSERT_EQ(lines.size(), 6u);
+    const std::regex peer(R"(127\.0\.0\.1:\d+)");
+    const std::vector<std::string> expected = {
+        "INFO  PEER connection opened",   "INFO  PEER log-on demo accepted",
+        "INFO  PEER connection closed",   "INFO  PEER connection opened",
+        "WARN  PEER log-on demo refused", "INFO  PEER connection closed: log-on refused",
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(std::regex_replace(lines[i], peer, "PEER"), expected[i]);
+}
+
+}  // namespace
+}  // namespace kel::server::test
