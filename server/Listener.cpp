@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -21,39 +22,58 @@
 
 namespace kel::server {
 
-Listener::Listener(Server& server, ListenerOptions options) : server_(server), options_(std::move(options)) {}
+namespace {
+
+// The peer's host as text; an IPv4 address reached over IPv6 reads as IPv4.
+std::string HostOf(const sockaddr_storage& peer) {
+    char text[INET6_ADDRSTRLEN] = "?";
+    if (peer.ss_family == AF_INET) {
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(peer).sin_addr, text, sizeof text);
+    } else if (peer.ss_family == AF_INET6) {
+        const in6_addr& a = reinterpret_cast<const sockaddr_in6&>(peer).sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&a))
+            ::inet_ntop(AF_INET, a.s6_addr + 12, text, sizeof text);
+        else
+            ::inet_ntop(AF_INET6, &a, text, sizeof text);
+    }
+    return text;
+}
+
+// "127.0.0.1:51234" or "[::1]:51234".
+std::string PeerText(const sockaddr_storage& peer) {
+    const std::string host = HostOf(peer);
+    if (peer.ss_family == AF_INET6 && host.find(':') != std::string::npos)
+        return "[" + host + "]:" + std::to_string(ntohs(reinterpret_cast<const sockaddr_in6&>(peer).sin6_port));
+    const in_port_t port = peer.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(peer).sin6_port
+                                                      : reinterpret_cast<const sockaddr_in&>(peer).sin_port;
+    return host + ":" + std::to_string(ntohs(port));
+}
+
+// The user code of a log-on body as sent (GBK bytes up to the NUL), for the brake.
+std::string UserCodeOf(const std::vector<char>& body) {
+    const std::size_t width = std::min(body.size(), sizeof(_LogonBody::szUserCode));
+    std::string code(body.data(), width);
+    return code.substr(0, code.find('\0'));
+}
+
+// The user code a log-on names, readable in a log line.
+std::string LogonUser(const std::vector<char>& body) {
+    if (body.size() < sizeof(_LogonBody)) return "(none)";
+    const auto utf8 = kel::text::GbkToUtf8(UserCodeOf(body));
+    if (!utf8) return "(unreadable)";
+    return utf8->empty() ? "(empty)" : *utf8;
+}
+
+}  // namespace
+
+Listener::Listener(Server& server, ListenerOptions options)
+    : server_(server), options_(std::move(options)), brake_(options_.brake) {}
 
 Listener::~Listener() { Stop(); }
 
 void Listener::Log(LogLevel level, const std::string& text) const {
     if (options_.log) options_.log(level, text);
 }
-
-namespace {
-
-// "127.0.0.1:51234" or "[::1]:51234".
-std::string PeerText(const sockaddr_storage& peer) {
-    char host[INET6_ADDRSTRLEN] = "?";
-    if (peer.ss_family == AF_INET6) {
-        const auto& a = reinterpret_cast<const sockaddr_in6&>(peer);
-        ::inet_ntop(AF_INET6, &a.sin6_addr, host, sizeof host);
-        return "[" + std::string(host) + "]:" + std::to_string(ntohs(a.sin6_port));
-    }
-    const auto& a = reinterpret_cast<const sockaddr_in&>(peer);
-    ::inet_ntop(AF_INET, &a.sin_addr, host, sizeof host);
-    return std::string(host) + ":" + std::to_string(ntohs(a.sin_port));
-}
-
-// The user code a log-on names, readable in a log line.
-std::string LogonUser(std::string_view body) {
-    if (body.size() < sizeof(_LogonBody)) return "(none)";
-    const std::string_view field(body.data(), sizeof(_LogonBody::szUserCode));
-    const auto utf8 = kel::text::GbkToUtf8(field.substr(0, field.find('\0')));
-    if (!utf8) return "(unreadable)";
-    return utf8->empty() ? "(empty)" : *utf8;
-}
-
-}  // namespace
 
 bool Listener::Start(std::string* error) {
     auto fail = [&](std::string why) {
@@ -112,88 +132,176 @@ void Listener::AcceptLoop() {
         ReapFinished();
         if (n <= 0 || stopping_ || (fds[1].revents & POLLIN)) continue;
         if (!(fds[0].revents & POLLIN)) continue;
-        sockaddr_storage peerAddress{};
-        socklen_t peerLength = sizeof peerAddress;
-        const int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peerAddress), &peerLength, SOCK_CLOEXEC);
-        if (fd < 0) continue;
-        std::string peer = PeerText(peerAddress);
-        const int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::lock_guard lock(sessionsMutex_);
-        if (sessions_.size() >= options_.maxClients) {
-            Log(LogLevel::Warning, peer + " connection refused: too many clients");
-            ::close(fd);
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        const int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // The connection stays queued; without a pause poll would report it at once, forever.
+                Log(LogLevel::Error, std::string("cannot accept a connection: ") + std::strerror(errno));
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
             continue;
         }
-        Session& s = sessions_.emplace_back();
-        s.fd = fd;
-        Log(LogLevel::Info, peer + " connection opened");
-        s.thread = std::thread([this, &s, peer = std::move(peer)] { Serve(s, peer); });
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        Admit(fd, peer);
     }
 }
 
-void Listener::Serve(Session& session, const std::string& peer) {
+void Listener::Admit(int fd, const sockaddr_storage& peerAddress) {
+    std::string address = HostOf(peerAddress);
+    std::string peer = PeerText(peerAddress);
+    std::lock_guard lock(sessionsMutex_);
+    std::size_t total = 0, fromAddress = 0;
+    Session* oldestWaiting = nullptr;
+    for (Session& s : sessions_) {
+        if (s.done || s.evicted) continue;
+        ++total;
+        if (s.address == address) ++fromAddress;
+        if (!s.loggedOn && (!oldestWaiting || s.accepted < oldestWaiting->accepted)) oldestWaiting = &s;
+    }
+    if (fromAddress >= options_.maxClientsPerAddress) {
+        Log(LogLevel::Warning, peer + " connection refused: too many connections from " + address);
+        ::close(fd);
+        return;
+    }
+    if (total >= options_.maxClients) {
+        if (!oldestWaiting) {
+            Log(LogLevel::Warning, peer + " connection refused: too many clients");
+            ::close(fd);
+            return;
+        }
+        // A real log-on takes milliseconds: a connection still without one yields its place.
+        oldestWaiting->evicted = true;
+        if (oldestWaiting->fd >= 0) ::shutdown(oldestWaiting->fd, SHUT_RDWR);
+        Log(LogLevel::Warning, oldestWaiting->peer + " made way for a new connection: too many clients");
+    }
+    bool added = false;
+    try {
+        Session& s = sessions_.emplace_back();
+        added = true;
+        s.fd = fd;
+        s.address = std::move(address);
+        s.peer = peer;
+        s.accepted = std::chrono::steady_clock::now();
+        if (options_.fault) options_.fault("thread");
+        s.thread = std::thread([this, &s] { Serve(s); });
+        Log(LogLevel::Info, peer + " connection opened");
+    } catch (const std::exception& e) {
+        // No thread or no memory: this client is not served, the others are.
+        if (added) sessions_.pop_back();
+        ::close(fd);
+        Log(LogLevel::Error, peer + " connection closed: cannot serve it (" + e.what() + ")");
+    }
+}
+
+void Listener::Serve(Session& session) {
+    Ending ending;
+    try {
+        ending = ServeClient(session);
+    } catch (const std::exception& e) {
+        ending = {LogLevel::Error, std::string("cannot serve it (") + e.what() + ")"};
+    } catch (...) {
+        ending = {LogLevel::Error, "cannot serve it"};
+    }
+    Log(ending.level, session.peer + " connection closed" + (ending.why.empty() ? "" : ": " + ending.why));
+    CloseSession(session);
+}
+
+Listener::Ending Listener::ServeClient(Session& session) {
     using namespace kel::net;
     const int fd = session.fd;
+    const Deadline logonDeadline = session.accepted + std::chrono::milliseconds(std::max(options_.logonTimeoutMs, 0));
+    static constexpr FrameRule kLogonFrame{static_cast<std::uint32_t>(kFrameHeadBytes + sizeof(_LogonBody)),
+                                           kLogonTransCode};
     _PacketHead head{}, answer{};
     std::vector<char> body, answerBody;
     bool loggedOn = false;
-    // Why the connection ended, when the client did not simply hang up.
-    std::string why;
-    LogLevel level = LogLevel::Info;
     for (;;) {
-        const int wait = loggedOn ? options_.idleTimeoutMs : options_.logonTimeoutMs;
-        int r = WaitReadable(fd, DeadlineAfter(wait));
-        if (r == kChannelTimeout) {
-            why = loggedOn ? "idle" : "no log-on in time";
-            break;
-        }
-        if (r == kChannelOk) r = ReadFrame(fd, head, body, DeadlineAfter(options_.frameTimeoutMs));
-        if (r != kChannelOk) {
-            level = r == kChannelClosed ? LogLevel::Info : LogLevel::Warning;
-            if (r == kChannelTimeout)
-                why = "a frame did not arrive whole in time";
-            else if (r == kChannelFrameTooLarge)
-                why = "frame above the cap";
-            else if (r != kChannelClosed)
-                why = "unreadable frame";
-            break;
-        }
-        if (!loggedOn && head.nTransCode != kLogonTransCode) {
+        if (WaitReadable(fd, loggedOn ? DeadlineAfter(options_.idleTimeoutMs) : logonDeadline) == kChannelTimeout)
+            return {LogLevel::Info, loggedOn ? "idle" : "no log-on in time"};
+        const Deadline frameDeadline = loggedOn ? DeadlineAfter(options_.frameTimeoutMs) : logonDeadline;
+        const ReadOutcome got = ReadRequest(fd, loggedOn ? FrameRule{} : kLogonFrame, frameDeadline, held_, head, body);
+        if (got == ReadOutcome::kRefusedAtHead) {
             answer = _PacketHead{};
             answer.nTransCode = head.nTransCode;
             answer.cStatus = 1;
             WriteFrame(fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
-            level = LogLevel::Warning;
-            why = "first frame is not a log-on";
-            break;
+            return {LogLevel::Warning, "first frame is not a log-on"};
+        }
+        switch (got) {
+            case ReadOutcome::kWhole: break;
+            case ReadOutcome::kClosed: return {};
+            case ReadOutcome::kTimeout:
+                return {LogLevel::Warning, loggedOn ? "a frame did not arrive whole in time" : "no log-on in time"};
+            case ReadOutcome::kBadLength: return {LogLevel::Warning, "frame length out of range"};
+            case ReadOutcome::kNoMemory: return {LogLevel::Error, "no memory for a request"};
+            default: return {LogLevel::Warning, "unreadable frame"};
+        }
+        if (options_.fault) options_.fault("request");
+        if (head.nTransCode == kLogonTransCode) {
+            // Also a log-on after the first: each one passes the brake.
+            Ending ending;
+            if (!LogOn(session, head, body, ending)) return ending;
+            loggedOn = true;
+            continue;
         }
         server_.Handle(head, std::string_view(body.data(), body.size()), answer, answerBody);
-        if (head.nTransCode == kLogonTransCode) {
-            const bool accepted = answer.cStatus == 0;
-            Log(accepted ? LogLevel::Info : LogLevel::Warning,
-                peer + " log-on " + LogonUser(std::string_view(body.data(), body.size())) +
-                    (accepted ? " accepted" : " refused"));
-        } else if (options_.log) {
-            Log(LogLevel::Debug, peer + " request " + std::to_string(head.nTransCode) + " status " +
+        std::vector<char>().swap(body);  // nothing kept while the client is idle
+        if (options_.log)
+            Log(LogLevel::Debug, session.peer + " request " + std::to_string(head.nTransCode) + " status " +
                                      std::to_string(static_cast<int>(answer.cStatus)));
-        }
-        r = WriteFrame(fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs));
-        if (r != kChannelOk) {
-            level = LogLevel::Warning;
-            why = "the answer could not be sent";
-            break;
-        }
-        if (head.nTransCode == kLogonTransCode) {
-            if (answer.cStatus != 0) {
-                why = "log-on refused";
-                break;
-            }
-            loggedOn = true;
-        }
+        if (WriteFrame(fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) !=
+            kChannelOk)
+            return {LogLevel::Warning, "the answer could not be sent"};
+        if (answerBody.capacity() > kReadChunkBytes) std::vector<char>().swap(answerBody);
     }
-    Log(level, peer + " connection closed" + (why.empty() ? "" : ": " + why));
-    CloseSession(session);
+}
+
+bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vector<char>& body, Ending& ending) {
+    using namespace kel::net;
+    const std::string user = UserCodeOf(body);
+    if (!WaitOut(session.fd, brake_.Delay(user, session.address))) return false;
+    _PacketHead answer{};
+    std::vector<char> answerBody;
+    server_.Handle(head, std::string_view(body.data(), body.size()), answer, answerBody);
+    const bool accepted = answer.cStatus == 0;
+    Log(accepted ? LogLevel::Info : LogLevel::Warning,
+        session.peer + " log-on " + LogonUser(body) + (accepted ? " accepted" : " refused"));
+    if (!accepted) {
+        brake_.Failed(user, session.address);
+        WriteFrame(session.fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
+        ending.why = "log-on refused";
+        return false;
+    }
+    brake_.Succeeded(user, session.address);
+    {
+        std::lock_guard lock(sessionsMutex_);
+        if (session.evicted) {
+            ending.why = "made way for a new connection";
+            return false;
+        }
+        session.loggedOn = true;
+    }
+    if (WriteFrame(session.fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) ==
+        kChannelOk)
+        return true;
+    ending = {LogLevel::Warning, "the answer could not be sent"};
+    return false;
+}
+
+bool Listener::WaitOut(int fd, std::chrono::milliseconds delay) const {
+    const auto until = std::chrono::steady_clock::now() + delay;
+    while (!stopping_) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return true;
+        // Wakes when the client hangs up (or Stop shuts the socket), not when it sends.
+        pollfd p{fd, POLLRDHUP, 0};
+        const int n = ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 200)));
+        if (n > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL))) return false;
+    }
+    return false;
 }
 
 void Listener::CloseSession(Session& session) {

@@ -1,13 +1,24 @@
 // The TCP listener of kelmor-server: one thread per client.
 //
-// A client's first frame must be a log-on (transaction 1); a failed log-on, or any
-// other first frame, is answered with status 1 and the connection closed. After
-// that each frame is one request answered by Server::Handle. A frame whose length
-// is out of range, a frame that does not arrive whole within the frame time-out,
-// or a client silent for the idle time-out, ends the connection.
+// A client's first frame must be a log-on (transaction 1 with its 64-byte body):
+// any other length or code is refused at its head, before a body byte is read, and
+// the whole log-on frame must arrive within the short log-on time-out. A failed
+// log-on is answered with status 1 and the connection closed; failures slow the
+// next attempts for that user and address down (LogonBrake). After log-on each
+// frame is one request answered by Server::Handle; its buffer grows with the bytes
+// that arrive (RequestReader). A frame whose length is out of range, a frame that
+// does not arrive whole within the frame time-out, or a client silent for the idle
+// time-out, ends the connection.
+//
+// Connections: at most maxClientsPerAddress from one address; at most maxClients in
+// all, and when full, the oldest connection that has not logged on yet gives way to
+// the new one, so sockets held open without a log-on never lock a user out. A
+// connection the server cannot serve (no thread, no memory) is closed; the server
+// goes on.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,23 +27,34 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
+#include <sys/socket.h>
+
+#include "common/records/PacketHead.h"
 #include "server/Log.h"
+#include "server/LogonBrake.h"
+#include "server/RequestReader.h"
 
 namespace kel::server {
 
 class Server;
 
 struct ListenerOptions {
-    std::string address = "127.0.0.1";   // loopback unless told otherwise
-    uint16_t port = 0;                   // 0: any free port (see Port())
-    int idleTimeoutMs = 30 * 60 * 1000;  // between requests
-    int frameTimeoutMs = 30 * 1000;      // for a frame once begun, and for sending an answer
-    int logonTimeoutMs = 30 * 1000;      // for the first frame
-    std::size_t maxClients = 256;        // more are closed at once
+    std::string address = "127.0.0.1";      // loopback unless told otherwise
+    uint16_t port = 0;                      // 0: any free port (see Port())
+    int idleTimeoutMs = 30 * 60 * 1000;     // between requests of a logged-on client
+    int frameTimeoutMs = 30 * 1000;         // for a frame once begun, and for sending an answer
+    int logonTimeoutMs = 5 * 1000;          // from the connection to the whole log-on frame
+    std::size_t maxClients = 256;           // connections in all
+    std::size_t maxClientsPerAddress = 32;  // connections from one address
+    LogonBrakeOptions brake;                // the growing delay after failed log-ons
     // Connection events, log-ons and (at Debug) each request, every line led by the
     // peer address; nullptr: silent.
     std::function<void(LogLevel, std::string_view)> log;
+    // For tests: called where a connection takes a thread ("thread") and before each
+    // request it makes ("request"); it may throw what thread start and allocation throw.
+    std::function<void(std::string_view stage)> fault;
 };
 
 class Listener {
@@ -48,22 +70,41 @@ public:
     // Stops accepting, closes every client connection and waits for their threads.
     void Stop();
     std::size_t ClientCount() const;
+    // Bytes held in buffers of requests not yet whole, across every connection.
+    const HeldBytes& FrameBytes() const { return held_; }
 
 private:
     struct Session {
         std::thread thread;
         int fd = -1;
+        std::string address;  // the peer's host, which the limits and the brake count by
+        std::string peer;     // host and port, for the log
+        std::chrono::steady_clock::time_point accepted;
+        bool loggedOn = false;  // under sessionsMutex_
+        bool evicted = false;   // under sessionsMutex_: gave its place to a newer connection
         std::atomic<bool> done{false};
     };
 
+    // Why a connection ended; no words when the client simply hung up.
+    struct Ending {
+        LogLevel level = LogLevel::Info;
+        std::string why;
+    };
+
     void AcceptLoop();
-    void Serve(Session& session, const std::string& peer);
+    void Admit(int fd, const sockaddr_storage& peer);
+    void Serve(Session& session);
+    Ending ServeClient(Session& session);
+    bool LogOn(Session& session, const _PacketHead& head, const std::vector<char>& body, Ending& ending);
+    bool WaitOut(int fd, std::chrono::milliseconds delay) const;
     void CloseSession(Session& session);
     void ReapFinished();
     void Log(LogLevel level, const std::string& text) const;
 
     Server& server_;
     ListenerOptions options_;
+    LogonBrake brake_;
+    HeldBytes held_;
     int listenFd_ = -1;
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

@@ -1,4 +1,7 @@
 // Salted password hashes through libxcrypt (yescrypt, "$y$").
+//
+// One hash takes about 16 MiB and tens of milliseconds: a bounded number run at a
+// time, and the others wait their turn (a log-on waits, it is never refused for it).
 #pragma once
 
 #include <optional>
@@ -7,10 +10,16 @@
 
 namespace kel::server {
 
-// A fresh salted hash of the password; nullopt when the library fails.
-std::optional<std::string> HashPassword(std::string_view password);
+// A fresh salted hash of the password; nullopt when the library fails. `cost` 0 is
+// the library's default; tests use 1 to store users cheaply.
+std::optional<std::string> HashPassword(std::string_view password, unsigned long cost = 0);
 
 // True when the password matches the stored hash. A malformed hash never matches.
 bool VerifyPassword(std::string_view password, const std::string& hash);
+
+// The most hashes that run at once, and the most that did since the last reset.
+int MaxHashesAtOnce();
+int PeakHashesAtOnce();
+void ResetPeakHashesAtOnce();
 
 }  // namespace kel::server

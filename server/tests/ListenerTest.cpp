@@ -1,12 +1,6 @@
 // The real TCP listener: the log-on comes first, malformed input gets a non-zero
 // status or a closed connection and never a crash or half a change, idle clients
 // are dropped, and two clients writing the same records at once leave them whole.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <optional>
 #include <random>
 #include <set>
 #include <thread>
@@ -14,77 +8,19 @@
 #include "common/net/Frame.h"
 #include "common/net/Logon.h"
 #include "common/net/TcpChannel.h"
-#include "server/Listener.h"
-#include "server/tests/ServerTestSupport.h"
+#include "server/tests/RawClient.h"
 
 namespace kel::server::test {
 namespace {
 
 using namespace kel::records;
 
-// A client that can send anything at all.
-class RawClient {
-public:
-    explicit RawClient(uint16_t port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    }
-    ~RawClient() { ::close(fd_); }
-
-    void Raw(std::string_view bytes) {
-        kel::net::WriteAll(fd_, bytes.data(), bytes.size(), kel::net::DeadlineAfter(2000));
-    }
-
-    void Frame(int code, std::string_view body, int32_t op = 0, int16_t count = 1) {
-        _PacketHead h{};
-        h.nTransCode = static_cast<int16_t>(code);
-        h.nCount = count;
-        h.nSubSystem = kSubSystemDefault;
-        h.nOperation = op;
-        kel::net::WriteFrame(fd_, h, body.data(), body.size(), kel::net::DeadlineAfter(2000));
-    }
-
-    // The next answer, or nullopt when the server closed the connection.
-    std::optional<Reply> Read() {
-        Reply r;
-        if (kel::net::ReadFrame(fd_, r.head, r.body, kel::net::DeadlineAfter(5000)) != kChannelOk) return std::nullopt;
-        return r;
-    }
-
-    std::optional<Reply> Call(int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1) {
-        Frame(code, body, op, count);
-        return Read();
-    }
-
-    bool LogOn(const char* user = "demo", const char* password = "demo") {
-        _LogonBody b{};
-        Set(b.szUserCode, user);
-        Set(b.szPassword, password);
-        const auto r = Call(kel::net::kLogonTransCode, Bytes(b));
-        return r && r->Status() == 0;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-class TcpServer : public ::testing::Test {
+class TcpServer : public ListenerFixture {
 protected:
     void SetUp() override {
-        path = (dir.Path() / "kelmor.db").string();
+        ListenerFixture::SetUp();
+        StartListener(QuickOptions());
         std::string error;
-        server = OpenEmbedded(path, &error);
-        ASSERT_TRUE(server) << error;
-        ListenerOptions options;
-        options.idleTimeoutMs = 1500;
-        options.frameTimeoutMs = 500;
-        options.logonTimeoutMs = 1500;
-        listener = std::make_unique<Listener>(*server, options);
-        ASSERT_TRUE(listener->Start(&error)) << error;
         db = kel::db::Open(path, &error);
         ASSERT_TRUE(db) << error;
     }
@@ -98,10 +34,6 @@ protected:
         return s;
     }
 
-    TempDir dir;
-    std::string path;
-    std::unique_ptr<Server> server;
-    std::unique_ptr<Listener> listener;
     std::unique_ptr<kel::db::Connection> db;
 };
 

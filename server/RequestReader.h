@@ -1,0 +1,63 @@
+// Reading one request frame from a client socket, holding no more memory than the
+// bytes that have arrived, and counting what is held in the server's accounting.
+//
+// Before log-on the only frame taken is a log-on of its exact size: the length and
+// the head decide, before any body is read. After log-on a frame may be as long as
+// the cap, but its buffer grows with the bytes received, so a client that announces
+// 16 MiB and sends 28 bytes costs the server a few kilobytes.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/net/Frame.h"
+#include "common/records/PacketHead.h"
+
+namespace kel::server {
+
+// Bytes held in buffers of frames not yet whole, across every connection.
+class HeldBytes {
+public:
+    void Add(std::size_t n) {
+        const std::size_t now = held_.fetch_add(n) + n;
+        std::size_t peak = peak_.load();
+        while (now > peak && !peak_.compare_exchange_weak(peak, now)) {
+        }
+    }
+    void Remove(std::size_t n) { held_.fetch_sub(n); }
+    std::size_t Now() const { return held_.load(); }
+    std::size_t Peak() const { return peak_.load(); }
+    void ResetPeak() { peak_.store(held_.load()); }
+
+private:
+    std::atomic<std::size_t> held_{0};
+    std::atomic<std::size_t> peak_{0};
+};
+
+// What a frame must be to be read at all. Zero: anything within the cap.
+struct FrameRule {
+    std::uint32_t exactLength = 0;  // the length field (head + body)
+    std::int16_t transCode = 0;
+};
+
+enum class ReadOutcome {
+    kWhole,          // head and body read
+    kRefusedAtHead,  // length or code broke the rule; `head` holds what came (if a head came)
+    kBadLength,      // below a head or above the cap: not a frame
+    kTimeout,
+    kClosed,
+    kFailed,
+    kNoMemory,
+};
+
+// Reads one frame. `body` is replaced by a fresh buffer on kWhole; on anything else
+// the stream position is lost and the connection must be dropped.
+ReadOutcome ReadRequest(int fd, const FrameRule& rule, kel::net::Deadline deadline, HeldBytes& held, _PacketHead& head,
+                        std::vector<char>& body);
+
+// The first bytes a buffer gets, and the most it grows ahead of the bytes read.
+inline constexpr std::size_t kReadChunkBytes = 64 * 1024;
+
+}  // namespace kel::server
