@@ -8,6 +8,7 @@
 #include "server/AnswerCache.h"
 #include "server/CommandTable.h"
 #include "server/Password.h"
+#include "server/PrivateFile.h"
 #include "server/Sql.h"
 #include "server/Store.h"
 
@@ -46,6 +47,7 @@ Server::Server(std::unique_ptr<Store> store, ServerOptions options)
 Server::~Server() = default;
 
 std::unique_ptr<Server> Server::Open(const std::string& database, std::string* error, ServerOptions options) {
+    if (!PrepareDatabaseFile(database, error)) return nullptr;
     auto store = Store::Open(database, error);
     if (!store) return nullptr;
     return std::unique_ptr<Server>(new Server(std::move(store), std::move(options)));

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "server/PrivateFile.h"
+
 namespace kel::shell {
 namespace {
 
@@ -113,8 +115,8 @@ std::string DefaultDatabaseFile() {
     else
         base = std::filesystem::temp_directory_path();
     std::filesystem::path folder = base / "kelmor";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    // Private to the user: the file in it holds the password hashes.
+    kel::server::MakePrivateFolders(folder);
     return (folder / "kelmor.db").string();
 }
 
