@@ -63,6 +63,26 @@ const OptionRow kOptions[] = {
          s.listener.maxClients = static_cast<std::size_t>(n);
          return true;
      }},
+    {"logon-timeout", "SECONDS", "close a connection whose log-on has not arrived whole by then (default 5)",
+     [](ProgramSettings& s, std::string_view v, std::string& e) {
+         long n = 0;
+         if (!ParseCount(v, 1, 3600, n)) {
+             e = "takes a number of seconds from 1 to 3600";
+             return false;
+         }
+         s.listener.logonTimeoutMs = static_cast<int>(n * 1000);
+         return true;
+     }},
+    {"max-per-address", "N", "at most this many connections from one address (default 32)",
+     [](ProgramSettings& s, std::string_view v, std::string& e) {
+         long n = 0;
+         if (!ParseCount(v, 1, 100000, n)) {
+             e = "takes a number from 1 to 100000";
+             return false;
+         }
+         s.listener.maxClientsPerAddress = static_cast<std::size_t>(n);
+         return true;
+     }},
     {"quiet", "", "log errors only",
      [](ProgramSettings& s, std::string_view v, std::string&) {
          s.logLevel = v == "1" ? LogLevel::Error : LogLevel::Info;

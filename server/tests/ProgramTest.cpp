@@ -26,7 +26,7 @@ TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
     ProgramSettings s;
     std::string error;
     ASSERT_TRUE(Parse({"--listen", "0.0.0.0:7430", "--database=/tmp/x.db", "--demo", "--idle-timeout", "60",
-                       "--max-clients", "8", "--verbose"},
+                       "--max-clients", "8", "--logon-timeout", "3", "--max-per-address", "4", "--verbose"},
                       s, error))
         << error;
     EXPECT_EQ(s.listener.address, "0.0.0.0");
@@ -35,6 +35,8 @@ TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
     EXPECT_TRUE(s.demo);
     EXPECT_EQ(s.listener.idleTimeoutMs, 60000);
     EXPECT_EQ(s.listener.maxClients, 8u);
+    EXPECT_EQ(s.listener.logonTimeoutMs, 3000);
+    EXPECT_EQ(s.listener.maxClientsPerAddress, 4u);
     EXPECT_EQ(s.logLevel, LogLevel::Debug);
 
     ASSERT_TRUE(Parse({"--listen", "[::1]:0", "--quiet"}, s, error)) << error;
@@ -55,6 +57,8 @@ TEST(ProgramOptions, BadCommandLinesSayWhatIsWrong) {
         {{"--idle-timeout", "0"}, "--idle-timeout takes a number"},
         {{"--idle-timeout", "99999999999"}, "--idle-timeout takes a number"},
         {{"--max-clients", "-3"}, "--max-clients takes a number"},
+        {{"--logon-timeout", "0"}, "--logon-timeout takes a number"},
+        {{"--max-per-address", "x"}, "--max-per-address takes a number"},
         {{"--log-level", "loud"}, "--log-level takes error"},
         {{"--demo=maybe"}, "--demo is a flag"},
         {{"stray"}, "unexpected argument stray"},
