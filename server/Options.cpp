@@ -103,10 +103,14 @@ const OptionRow kOptions[] = {
          s.logLevel = *level;
          return true;
      }},
-    {"set-user", "CODE", "add a user or change its password (read from stdin), then exit unless --listen",
+    {"set-user", "CODE", "add a user or change its password (read from stdin), then exit",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.setUser, v, e); }},
     {"name", "NAME", "with --set-user: the user's name",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.userName, v, e); }},
+    {"backup", "COPY", "write a consistent copy of the SQLite store to COPY (while the server runs), then exit",
+     [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.backup, v, e); }},
+    {"restore", "COPY", "bring a copy back into the SQLite store (the old one kept as STORE.before-restore), then exit",
+     [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.restore, v, e); }},
     {"config", "FILE", "read settings from FILE (name = value a line); the command line wins",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.config, v, e); }},
     {"help", "", "print this help",
@@ -283,6 +287,7 @@ std::string ProgramUsage() {
     std::string text =
         "usage: kelmor-server --listen [ADDR:]PORT --database CONN [OPTION...]\n"
         "       kelmor-server --database CONN --set-user CODE [--name NAME]   (password on stdin)\n"
+        "       kelmor-server --database FILE --backup COPY | --restore COPY\n"
         "       kelmor-server --config FILE [OPTION...]\n"
         "\n";
     for (const OptionRow& row : kOptions) {

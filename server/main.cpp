@@ -2,6 +2,7 @@
 //
 //   kelmor-server --listen [ADDR:]PORT --database CONN [--demo] [OPTION...]
 //   kelmor-server --database CONN --set-user CODE [--name NAME]   (password on stdin)
+//   kelmor-server --database FILE --backup COPY | --restore COPY
 //   kelmor-server --config FILE [OPTION...]
 //
 // The options are the table in server/Options.cpp (`--help` lists them). CONN is
@@ -13,6 +14,7 @@
 #include <iostream>
 #include <string>
 
+#include "server/Backup.h"
 #include "server/Listener.h"
 #include "server/Log.h"
 #include "server/Options.h"
@@ -49,8 +51,23 @@ int main(int argc, char** argv) {
     if (!kel::server::ParseProgramOptions(argc, argv, settings, error)) return Usage(error);
     if (settings.help) return Usage("");
     if (settings.database.empty()) return Usage("--database is required");
-    if (settings.setUser.empty() && settings.listen.empty()) return Usage("--listen is required");
+    const int tasks = !settings.setUser.empty() + !settings.backup.empty() + !settings.restore.empty();
+    if (tasks > 1) return Usage("give one of --set-user, --backup and --restore");
+    // A task runs and exits; the listen address of a configuration file does not start a server then.
+    if (tasks == 0 && settings.listen.empty()) return Usage("--listen is required");
     kel::server::SetLogLevel(settings.logLevel);
+
+    if (!settings.backup.empty() || !settings.restore.empty()) {
+        const bool backup = !settings.backup.empty();
+        const bool ok = backup ? kel::server::BackupStore(settings.database, settings.backup, error)
+                               : kel::server::RestoreStore(settings.restore, settings.database, error);
+        if (!ok) {
+            Log(LogLevel::Error, error);
+            return 1;
+        }
+        Log(LogLevel::Info, backup ? "backup written to " + settings.backup : "restored from " + settings.restore);
+        return 0;
+    }
 
     // Signals are taken by sigwait below; every thread inherits the mask.
     sigset_t signals;
@@ -78,7 +95,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         Log(LogLevel::Info, "user " + settings.setUser + " stored");
-        if (settings.listen.empty()) return 0;
+        return 0;
     }
     if (settings.demo) {
         if (!server->IsEmpty())

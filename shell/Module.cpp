@@ -17,10 +17,21 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
 }
 
+// The build tree keeps the module beside the program; an install keeps it with the
+// client's libraries, at a fixed place relative to the program.
+std::string ModulePath() {
+    const std::string folder = ProgramFolder();
+    const std::string beside = folder + "/libKelmor.so";
+#ifdef KELMOR_MODULE_DIR_FROM_PROGRAM
+    if (access(beside.c_str(), F_OK) != 0) return folder + "/" KELMOR_MODULE_DIR_FROM_PROGRAM "/libKelmor.so";
+#endif
+    return beside;
+}
+
 }  // namespace
 
 bool LoadModule(Module& module, std::string& error) {
-    const std::string path = ProgramFolder() + "/libKelmor.so";
+    const std::string path = ModulePath();
     void* library = dlopen(path.c_str(), RTLD_NOW);
     if (!library) {
         const char* why = dlerror();
