@@ -1,12 +1,12 @@
 #include "server/Backup.h"
 
+#include "server/PrivateFile.h"
+
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -92,13 +92,8 @@ bool SyncFile(const std::string& path) {
 bool CopyToFile(sqlite3* from, const std::string& to, std::string& error) {
     const std::string partial = to + ".partial";
     std::filesystem::remove(partial);
-    // A copy holds what the store holds: readable by its owner only.
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = "cannot create " + partial + ": " + std::strerror(errno);
-        return false;
-    }
-    ::close(fd);
+    // A copy holds what the store holds (password hashes too): private to its owner.
+    if (!PrepareDatabaseFile(partial, &error)) return false;
     bool ok = false;
     {
         Db out = OpenDb(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
