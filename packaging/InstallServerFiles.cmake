@@ -8,9 +8,12 @@ else()
 endif()
 set(KELMOR_SERVER_PROGRAM ${CMAKE_INSTALL_PREFIX}/${KELMOR_BINDIR}/kelmor-server)
 set(KELMOR_SERVER_CONFIG ${_etc}/kelmor-server/kelmor-server.conf)
-configure_file(${KELMOR_PACKAGING_DIR}/kelmor-server.service.in ${KELMOR_SCRATCH}/kelmor-server.service @ONLY)
+# One scratch folder per destination: a package and a plain install may run at once.
+string(MD5 _key "$ENV{DESTDIR}|${CMAKE_INSTALL_PREFIX}")
+set(_scratch ${KELMOR_SCRATCH}/${_key})
+configure_file(${KELMOR_PACKAGING_DIR}/kelmor-server.service.in ${_scratch}/kelmor-server.service @ONLY)
 
-file(INSTALL ${KELMOR_SCRATCH}/kelmor-server.service
+file(INSTALL ${_scratch}/kelmor-server.service
   DESTINATION "${CMAKE_INSTALL_PREFIX}/lib/systemd/system")
 # Settings an administrator has edited stay as they are.
 if(EXISTS "$ENV{DESTDIR}${KELMOR_SERVER_CONFIG}")

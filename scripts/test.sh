@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: once as built for users, once under
+# Sets up, builds and runs every test: once as built for users (then the install
+# tree and the Debian packages made from that build), once under
 # AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests once more
 # under ThreadSanitizer. The SQL tests also run against a throw-away PostgreSQL
 # cluster on loopback that this script starts and removes again.
@@ -27,7 +28,11 @@ run_tests() {  # DIR [CTEST-OPTION...]
 }
 
 echo "== tests"
-run_tests build
+run_tests build -LE install
+
+# The install tree and the two Debian packages (cpack), used as an administrator would.
+echo "== install tree and packages"
+run_tests build -L install
 ((quick)) && exit 0
 
 echo "== tests under AddressSanitizer + UndefinedBehaviorSanitizer"
@@ -35,7 +40,7 @@ scripts/build.sh build-asan -DKELMOR_SANITIZE=address
 # Leaks are looked for in our code; the Qt and font libraries keep caches to the end.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp":print_suppressions=0 \
-  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan -LE install
 
 echo "== threaded tests under ThreadSanitizer"
 scripts/build.sh build-tsan -DKELMOR_SANITIZE=thread -DKELMOR_WITH_QT=OFF -- \
