@@ -99,6 +99,7 @@ std::string YearKey() {
 struct World {
     std::filesystem::path dir;
     std::unique_ptr<Server> server;
+    mutable kel::server::ConnectionContext client{"bench"};  // requests sent straight to the server
     std::unique_ptr<Listener> listener;
     std::unique_ptr<Server> uncachedServer;  // the same database, without kept answers
     std::unique_ptr<Listener> uncachedListener;
@@ -138,7 +139,7 @@ struct World {
             body.append(reinterpret_cast<const char*>(&r), sizeof r);
             _PacketHead answer;
             std::vector<char> answerBody;
-            server->Handle(Head(189), body, answer, answerBody);
+            server->Handle(client, Head(189), body, answer, answerBody);
             if (answer.cStatus != 0) Die("cannot insert treaty data");
         }
         listener = std::make_unique<Listener>(*server, kel::server::ListenerOptions{});
@@ -171,7 +172,7 @@ struct World {
     std::vector<char> AnswerFrame(int code, const std::string& body) const {
         _PacketHead answer;
         std::vector<char> answerBody, frame;
-        server->Handle(Head(code), body, answer, answerBody);
+        server->Handle(client, Head(code), body, answer, answerBody);
         kel::net::EncodeFrame(answer, answerBody.data(), answerBody.size(), frame);
         return frame;
     }
@@ -198,10 +199,11 @@ void Tcp180RoundTrip(benchmark::State& state) {
 
 void InProcess180(benchmark::State& state) {
     Server& server = *TheWorld().server;
+    kel::server::ConnectionContext client{"bench"};
     _PacketHead answer;
     std::vector<char> body;
     for (auto _ : state) {
-        server.Handle(Head(180), "", answer, body);
+        server.Handle(client, Head(180), "", answer, body);
         if (answer.cStatus != 0) state.SkipWithError("180 failed");
     }
 }

@@ -4,6 +4,7 @@
 // one transaction and rolls back on any fault.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "common/db/Database.h"
@@ -20,6 +21,7 @@ struct Call {
     kel::db::Connection& db;
     Store& store;
     wire::Answer& answer;
+    const std::string& user;  // the connection's logged-on user, whom the request acts for
 };
 
 using Handler = void (*)(Call&);

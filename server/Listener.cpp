@@ -247,7 +247,7 @@ Listener::Ending Listener::ServeClient(Session& session) {
             loggedOn = true;
             continue;
         }
-        server_.Handle(head, std::string_view(body.data(), body.size()), answer, answerBody);
+        server_.Handle(session.client, head, std::string_view(body.data(), body.size()), answer, answerBody);
         std::vector<char>().swap(body);  // nothing kept while the client is idle
         if (options_.log)
             Log(LogLevel::Debug, session.peer + " request " + std::to_string(head.nTransCode) + " status " +
@@ -265,7 +265,7 @@ bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vecto
     if (!WaitOut(session.fd, brake_.Delay(user, session.address))) return false;
     _PacketHead answer{};
     std::vector<char> answerBody;
-    server_.Handle(head, std::string_view(body.data(), body.size()), answer, answerBody);
+    server_.Handle(session.client, head, std::string_view(body.data(), body.size()), answer, answerBody);
     const bool accepted = answer.cStatus == 0;
     Log(accepted ? LogLevel::Info : LogLevel::Warning,
         session.peer + " log-on " + LogonUser(body) + (accepted ? " accepted" : " refused"));

@@ -32,6 +32,7 @@
 #include <sys/socket.h>
 
 #include "common/records/PacketHead.h"
+#include "server/ConnectionContext.h"
 #include "server/Log.h"
 #include "server/LogonBrake.h"
 #include "server/RequestReader.h"
@@ -83,6 +84,7 @@ private:
         bool loggedOn = false;  // under sessionsMutex_
         bool evicted = false;   // under sessionsMutex_: gave its place to a newer connection
         std::atomic<bool> done{false};
+        ConnectionContext client;  // the user it logged on as, and the versions it has read
     };
 
     // Why a connection ended; no words when the client simply hung up.

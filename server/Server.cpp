@@ -57,8 +57,8 @@ void Server::Log(int code, Status status, std::string_view why) const {
     if (options_.log) options_.log(code, status, why);
 }
 
-void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
-                    std::vector<char>& answerBody) {
+void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::string_view body,
+                    _PacketHead& answerHead, std::vector<char>& answerBody) {
     answerHead = _PacketHead{};
     answerHead.nTransCode = request.nTransCode;
     answerHead.nSubSystem = request.nSubSystem;
@@ -68,12 +68,16 @@ void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHe
     std::size_t count = 0;
     try {
         if (request.nTransCode == kel::net::kLogonTransCode) {
+            client.LogOn({});  // a refused log-on leaves nobody logged on
             if (body.size() != sizeof(_LogonBody)) BadRequest("log-on body is not 64 bytes");
             const auto logon = wire::Load<_LogonBody>(body);
             const std::string user = wire::Required(logon.szUserCode, "user code");
             const std::string password = wire::Text(logon.szPassword, "password");
             if (!CheckLogon(user, password)) Refuse("wrong user code or password for " + user);
+            client.LogOn(user);
         } else {
+            const std::string user = client.User();
+            if (user.empty()) Refuse("nobody is logged on to this connection");
             const Command* cmd = FindCommand(request.nTransCode);
             if (!cmd) throw Fault(kUnknownCode, "no such transaction");
             CheckRequest(*cmd->rule, request, body);
@@ -85,14 +89,14 @@ void Server::Handle(const _PacketHead& request, std::string_view body, _PacketHe
             if (cacheable) {
                 store_->NoticeOutsideChanges(*lease);
                 generation = store_->Generation();  // before the query: a change meanwhile outdates it
-                key = AnswerCache::KeyOf(request, body);
+                key = AnswerCache::KeyOf(request, body) + '\0' + user;  // the answer is this user's
                 if (cache_->Find(key, generation, kept, answerBody)) {
                     answerHead.nCount = kept.nCount;
                     return;
                 }
             }
             wire::Answer answer(answerBody);
-            Call call{request, body, *lease, *store_, answer};
+            Call call{request, body, *lease, *store_, answer, user};
             try {
                 Run(*cmd, call, *store_);
                 if (cmd->tx == Tx::Write) store_->Touch();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/records/PacketHead.h"
+#include "server/ConnectionContext.h"
 #include "server/Status.h"
 
 namespace kel::server {
@@ -36,11 +37,14 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // Answers one request. The answer head repeats the request's code, subsystem
-    // and operation and carries the record count and the status; a request that
-    // fails leaves the answer body empty and the database unchanged. Never throws.
-    // Transaction 1 is the log-on check (body _LogonBody): status 0 or 1.
-    void Handle(const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
+    // Answers one request of the connection `client`, acting for its logged-on
+    // user. The answer head repeats the request's code, subsystem and operation and
+    // carries the record count and the status; a request that fails leaves the
+    // answer body empty and the database unchanged. Never throws.
+    // Transaction 1 is the log-on (body _LogonBody): status 0 or 1; it sets the
+    // connection's user (none after a refusal). Any other request of a connection
+    // nobody is logged on to is refused (status 1).
+    void Handle(ConnectionContext& client, const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
                 std::vector<char>& answerBody);
 
     // True when the user exists and the password is right (UTF-8 texts).

@@ -33,9 +33,12 @@ bool Session::LogOn(const std::string& user, const std::string& password, std::s
     kel::net::ConnectResult result;
     if (m_embedded) {
         std::weak_ptr<kel::server::Server> server = m_server;
+        // One connection: it acts for the user who logs on through it below.
+        auto client = std::make_shared<kel::server::ConnectionContext>();
         auto inProcess = std::make_shared<kel::net::InProcessChannel>(
-            [server](const _PacketHead& request, std::string_view body, _PacketHead& head, std::vector<char>& answer) {
-                if (auto s = server.lock()) s->Handle(request, body, head, answer);
+            [server, client](const _PacketHead& request, std::string_view body, _PacketHead& head,
+                             std::vector<char>& answer) {
+                if (auto s = server.lock()) s->Handle(*client, request, body, head, answer);
             });
         result = inProcess->LogOn(user, password);
         channel = inProcess;

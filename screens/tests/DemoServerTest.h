@@ -38,7 +38,7 @@ protected:
         ASSERT_TRUE(server) << error;
         InstallChannel(std::make_shared<net::InProcessChannel>(
             [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+                   std::vector<char>& answerBody) { server->Handle(client, head, body, answerHead, answerBody); }));
         db = db::Open(file, &error);
         ASSERT_TRUE(db) << error;
         SetStaticDatabase(db);
@@ -65,7 +65,7 @@ protected:
         head.nSubSystem = kSubSystemDefault;
         _PacketHead answerHead{};
         std::vector<char> answer;
-        server->Handle(head, std::string_view(static_cast<const char*>(body), size), answerHead, answer);
+        server->Handle(direct, head, std::string_view(static_cast<const char*>(body), size), answerHead, answer);
         EXPECT_EQ(answerHead.cStatus, 0) << code;
         if (answered) *answered = answerHead;
         return answer;
@@ -73,7 +73,9 @@ protected:
 
     std::filesystem::path dir;
     std::unique_ptr<server::Server> server;
-    std::shared_ptr<db::Connection> db;  // the same file, as the host database
+    server::ConnectionContext client{"demo"};  // the screens' connection, as the host logged on
+    server::ConnectionContext direct{"demo"};  // the test's own look at the store
+    std::shared_ptr<db::Connection> db;        // the same file, as the host database
     win::ScopedHeadlessDriver driver;
 };
 

@@ -46,8 +46,10 @@ bool ServeDemoData(const QTemporaryDir& dir) {
         return false;
     }
     kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-        [server](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                 std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+        [server, client = std::make_shared<kel::server::ConnectionContext>("demo")](
+            const _PacketHead& head, std::string_view body, _PacketHead& answerHead, std::vector<char>& answerBody) {
+            server->Handle(*client, head, body, answerHead, answerBody);
+        }));
     CBASEBASE::SetLoginUser("demo");  // as the host after its log-on: the prompt screens ask for the user's data
     return true;
 }

@@ -42,7 +42,7 @@ protected:
         head.nSubSystem = kSubSystemDefault;
         _PacketHead answerHead{};
         std::vector<char> answer;
-        server->Handle(head, std::string_view(body.data(), body.size()), answerHead, answer);
+        server->Handle(direct, head, std::string_view(body.data(), body.size()), answerHead, answer);
         EXPECT_EQ(answerHead.cStatus, 0) << code;
         if (count) *count = answerHead.nCount;
         return answer;

@@ -37,7 +37,7 @@ private slots:
         QVERIFY2(server, error.c_str());
         kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
             [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(head, body, answerHead, answerBody); }));
+                   std::vector<char>& answerBody) { server->Handle(client, head, body, answerHead, answerBody); }));
         std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
         QVERIFY2(db, error.c_str());
         SetStaticDatabase(db);
@@ -54,7 +54,8 @@ private slots:
         head.nSubSystem = kSubSystemDefault;
         _PacketHead answerHead{};
         std::vector<char> answer;
-        server->Handle(head, std::string_view(reinterpret_cast<const char*>(&key), sizeof key), answerHead, answer);
+        server->Handle(client, head, std::string_view(reinterpret_cast<const char*>(&key), sizeof key), answerHead,
+                       answer);
         QCOMPARE(int(answerHead.cStatus), 0);
     }
     void cleanupTestCase() {
@@ -133,6 +134,7 @@ private:
 
     QTemporaryDir dir;
     std::unique_ptr<kel::server::Server> server;
+    kel::server::ConnectionContext client{"demo"};  // the screens' connection
 };
 
 int main(int argc, char** argv) {

@@ -96,7 +96,11 @@ struct ContData {
     Params update;  // kUpdate columns of kInfo
 };
 
-ContData Parse(const _ContInfoStruct& r) {
+// The record as stored: the creating and updating user are the connection's
+// logged-on user, whatever the request carries.
+ContData Parse(const Call& c, _ContInfoStruct r) {
+    wire::Put(r.szUserCode, c.user);
+    wire::Put(r.szUserCode2, c.user);
     ContData d;
     d.id = r.nContId;
     d.insert = kInfo.Values(r, kInsert);
@@ -237,7 +241,7 @@ void ContInfoList(Call& c) {
 }
 
 void ContInfoInsert(Call& c) {
-    const ContData d = Parse(Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
+    const ContData d = Parse(c, Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
     const Lists lists = ParseLists(189, c.body);
     RequireTreatyCode(c.db, d.code);
     RefuseSecondRecord(c.db, d, 0);
@@ -252,7 +256,7 @@ void ContInfoInsert(Call& c) {
 }
 
 void ContInfoUpdate(Call& c) {
-    const ContData d = Parse(Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
+    const ContData d = Parse(c, Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
     const Lists lists = ParseLists(187, c.body);
     RequireTreatyData(c.db, d.id);
     RequireTreatyCode(c.db, d.code);

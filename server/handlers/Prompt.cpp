@@ -18,15 +18,20 @@ const char* const kWaiting =
     " FROM t_detail_info d WHERE d.c_user_cde = ? AND d.c_processed = 'N' AND d.c_prompt_type IN "
     "(SELECT s.c_prompt_type FROM t_prompt_set s WHERE s.c_user_cde = ?)";
 
-std::string UserOf(std::string_view body) {
-    const auto b = Load<_UserCodeBody>(body);
-    return wire::Required(b.szUserCode, "user code", kUserCodeMax);
+// The user code a request names, which must be the logged-on user's: a user's
+// prompts and waiting items are nobody else's to read or change.
+std::string OwnUser(const Call& c, const char (&field)[21]) {
+    std::string user = wire::Required(field, "user code", kUserCodeMax);
+    if (user != c.user) Refuse("user " + c.user + " asked for the items of user " + user);
+    return user;
 }
+
+std::string UserOf(const Call& c) { return OwnUser(c, Load<_UserCodeBody>(c.body).szUserCode); }
 
 }  // namespace
 
 void PromptLoad(Call& c) {
-    const std::string user = UserOf(c.body);
+    const std::string user = UserOf(c);
     const auto rs =
         Query(c.db, "SELECT c_prompt_type FROM t_prompt_set WHERE c_user_cde = ? ORDER BY c_prompt_type", {Text(user)});
     for (const Row& row : rs.rows) {
@@ -39,7 +44,7 @@ void PromptLoad(Call& c) {
 
 void PromptSet(Call& c) {
     const auto b = Load<_PromptSetStruct>(c.body);
-    const std::string user = wire::Required(b.szUserCode, "user code", kUserCodeMax);
+    const std::string user = OwnUser(c, b.szUserCode);
     if (b.cPromptType < 'A' || b.cPromptType > 'E') BadRequest("prompt type is not A to E");
     if (b.cAction != kPromptOn && b.cAction != kPromptOff) BadRequest("action is neither 'A' nor 'D'");
     if (!Exists(c.db, "SELECT 1 FROM t_user WHERE c_user_cde = ?", {Text(user)})) Refuse("no user " + user);
@@ -50,14 +55,14 @@ void PromptSet(Call& c) {
 }
 
 void DetailInfoCount(Call& c) {
-    const std::string user = UserOf(c.body);
+    const std::string user = UserOf(c);
     const auto rs = Query(c.db, std::string("SELECT COUNT(*)") + kWaiting, {Text(user), Text(user)});
     // The count travels in the head's 16-bit field; more items than it holds read as its largest value.
     c.answer.SetCount(static_cast<std::size_t>(std::min<int64_t>(Int(rs.rows[0][0]), INT16_MAX)));
 }
 
 void DetailInfoList(Call& c) {
-    const std::string user = UserOf(c.body);
+    const std::string user = UserOf(c);
     const auto rs =
         Query(c.db,
               std::string("SELECT d.c_doc_no, d.c_doc_type, d.c_prompt_type, d.c_description, d.n_item_id") + kWaiting +
@@ -76,7 +81,7 @@ void DetailInfoList(Call& c) {
 void DetailInfoDone(Call& c) {
     const auto b = Load<_DetailActBody>(c.body);
     const int32_t item = wire::Key(b.szItemKey, "item key");
-    const std::string user = wire::Required(b.szUserCode, "user code", kUserCodeMax);
+    const std::string user = OwnUser(c, b.szUserCode);
     const int64_t n = Execute(c.db,
                               "UPDATE t_detail_info SET c_processed = 'Y' "
                               "WHERE n_item_id = ? AND c_user_cde = ? AND c_processed = 'N'",

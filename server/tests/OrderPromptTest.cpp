@@ -89,6 +89,7 @@ TEST_P(OrderAndPrompts, TheUserSeesWaitingItemsOfTheTypesSwitchedOnUntilProcesse
                            "(1, 'li', 'P001', 'P', 'A', '超限额', 'N'), (2, 'li', 'P002', 'P', 'B', '需临分', 'N'), "
                            "(3, 'li', 'P003', 'E', 'B', '批改', 'N'), (4, 'wang', 'P004', 'P', 'B', '他人', 'N')"),
               0);
+    client_.LogOn("li");  // the connection acts for li
     _UserCodeBody li{};
     Set(li.szUserCode, "li");
     auto set = [&](const char* user, char type, char action) {
@@ -106,6 +107,7 @@ TEST_P(OrderAndPrompts, TheUserSeesWaitingItemsOfTheTypesSwitchedOnUntilProcesse
     EXPECT_EQ(set("li", 'F', 'A'), kBadRequest);
     EXPECT_EQ(set("li", 'A', 'X'), kBadRequest);
     EXPECT_EQ(set("nobody", 'A', 'A'), kRefused);
+    EXPECT_EQ(set("wang", 'B', 'D'), kRefused);  // another user's settings
 
     const auto types = Send(163, Bytes(li)).Records<_PromptSetStruct>();
     ASSERT_EQ(types.size(), 1u);
@@ -123,7 +125,7 @@ TEST_P(OrderAndPrompts, TheUserSeesWaitingItemsOfTheTypesSwitchedOnUntilProcesse
     _DetailActBody act{};
     std::memcpy(act.szItemKey, items[0].szItemKey, sizeof act.szItemKey);
     Set(act.szUserCode, "wang");
-    EXPECT_EQ(SendRecord(167, act).Status(), kRefused);  // not wang's item
+    EXPECT_EQ(SendRecord(167, act).Status(), kRefused);  // not wang's item, and wang is not logged on
     Set(act.szUserCode, "li");
     EXPECT_EQ(SendRecord(167, act).Status(), 0);
     EXPECT_EQ(SendRecord(167, act).Status(), kRefused);  // already processed

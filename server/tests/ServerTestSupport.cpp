@@ -150,7 +150,7 @@ Reply ServerTest::Send(int code, std::string_view body, int32_t op, int16_t coun
     head.nSubSystem = (code >= 163 && code <= 167) ? kSubSystemPrompt : kSubSystemDefault;
     head.nOperation = op;
     Reply reply;
-    server_->Handle(head, body, reply.head, reply.body);
+    server_->Handle(client_, head, body, reply.head, reply.body);
     return reply;
 }
 

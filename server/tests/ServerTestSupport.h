@@ -121,6 +121,7 @@ protected:
     std::unique_ptr<TempDir> dir_;
     std::unique_ptr<PgDatabase> pg_;
     std::unique_ptr<Server> server_;
+    ConnectionContext client_{"demo"};  // the connection of Send, logged on as the demo user
     std::unique_ptr<kel::db::Connection> db_;
 };
 

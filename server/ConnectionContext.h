@@ -1,0 +1,56 @@
+// What the server keeps for one client connection: the user it acts for, and the
+// version of each record it has answered to this connection, so that a save of a
+// record someone else changed since is refused instead of overwriting that change.
+//
+// The TCP listener keeps one per socket; the in-process channel one per channel.
+// Thread-safe: the in-process tests share one between threads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace kel::server {
+
+// A record's identity for the version check: a hash of its table and key text.
+using RecordHash = uint64_t;
+RecordHash HashRecord(std::string_view table, std::string_view key);
+
+// Versions seen by one request: applied to the connection once the request succeeded.
+using SeenVersions = std::vector<std::pair<RecordHash, int64_t>>;
+
+class ConnectionContext {
+public:
+    ConnectionContext() = default;  // nobody logged on yet
+    explicit ConnectionContext(std::string user) : user_(std::move(user)) {}
+
+    // The logged-on user's code; empty before a log-on.
+    std::string User() const;
+    // A log-on (or a refused one, with ""): versions seen by another user's requests go.
+    void LogOn(std::string user);
+
+    // What the connection knows of a record: the version it was last answered or
+    // wrote, none when it never saw it. `forgotten` is set when the connection had
+    // to forget versions (too many remembered), so an unknown record may be one
+    // it read.
+    std::optional<int64_t> VersionOf(RecordHash record, bool& forgotten) const;
+    void Remember(const SeenVersions& seen);
+    void Forget(RecordHash record);
+
+    // Versions remembered at most; past it the oldest half is forgotten.
+    static constexpr std::size_t kMaxVersions = 1 << 16;
+
+private:
+    mutable std::mutex mutex_;
+    std::string user_;
+    std::unordered_map<RecordHash, std::pair<int64_t, uint64_t>> versions_;  // version, when remembered
+    uint64_t clock_ = 0;
+    bool forgotten_ = false;
+};
+
+}  // namespace kel::server
