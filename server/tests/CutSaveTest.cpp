@@ -18,7 +18,8 @@ std::string Stored(Server& server, int32_t id) {
          {std::pair{186, std::string("2023") + std::string(5, '\0')}, std::pair{190, Key<10>(id)}}) {
         _PacketHead answer{};
         std::vector<char> body;
-        server.Handle(RawClient::Head(code), key, answer, body);
+        ConnectionContext direct{"demo"};
+        server.Handle(direct, RawClient::Head(code), key, answer, body);
         EXPECT_EQ(answer.cStatus, 0) << code;
         state += std::to_string(answer.nCount) + ":" + std::string(body.begin(), body.end());
     }
@@ -41,12 +42,13 @@ TEST_F(CutSave, ARecordIsStoredWholeOrNotAtAllWhereverItsFrameIsCut) {
     // The demo's first treaty data record as a screen loads it, then edited.
     _PacketHead answer{};
     std::vector<char> found, lists;
-    server->Handle(RawClient::Head(186), std::string("2023") + std::string(5, '\0'), answer, found);
+    ConnectionContext direct{"demo"};  // the test's own look at the store
+    server->Handle(direct, RawClient::Head(186), std::string("2023") + std::string(5, '\0'), answer, found);
     ASSERT_GE(answer.nCount, 1);
     _ContInfoStruct info{};
     std::memcpy(&info, found.data(), sizeof info);
     const int32_t id = info.nContId;
-    server->Handle(RawClient::Head(190), Key<10>(id), answer, lists);
+    server->Handle(direct, RawClient::Head(190), Key<10>(id), answer, lists);
     _ContSubListHead counts{};
     std::memcpy(&counts, lists.data(), sizeof counts);
     ASSERT_GE(counts.nRiskCount, 1);
@@ -90,10 +92,10 @@ TEST_F(CutSave, ARecordIsStoredWholeOrNotAtAllWhereverItsFrameIsCut) {
     ASSERT_NE(after, before);
     // The new record came whole: main record and product list together.
     std::vector<char> check;
-    server->Handle(RawClient::Head(190), Key<10>(id), answer, check);
+    server->Handle(direct, RawClient::Head(190), Key<10>(id), answer, check);
     std::memcpy(&counts, check.data(), sizeof counts);
     EXPECT_EQ(counts.nRiskCount, static_cast<int32_t>(edited.risk.size()));
-    server->Handle(RawClient::Head(186), std::string("2023") + std::string(5, '\0'), answer, check);
+    server->Handle(direct, RawClient::Head(186), std::string("2023") + std::string(5, '\0'), answer, check);
     std::memcpy(&info, check.data(), sizeof info);
     EXPECT_EQ(Get(info.szContNo), "CUT-1");
     EXPECT_DOUBLE_EQ(info.dCommRate, 0.123);
