@@ -115,11 +115,12 @@ TEST_F(Backup, RestoreBringsTheCopyBackUnderARunningServerAndKeepsWhatWasThere) 
     std::string error;
     ASSERT_TRUE(BackupStore(store, copy, error)) << error;
     const std::string atBackup = Rows(*db, "t_cont_code", "c_cont_code");
+    ConnectionContext client{"demo"};
     const Reply list = [&] {
         _PacketHead head{}, answer{};
         head.nTransCode = 180;
         std::vector<char> body;
-        server->Handle(head, {}, answer, body);
+        server->Handle(client, head, {}, answer, body);
         return Reply{answer, body};
     }();
     ASSERT_EQ(list.Status(), 0);
@@ -133,7 +134,7 @@ TEST_F(Backup, RestoreBringsTheCopyBackUnderARunningServerAndKeepsWhatWasThere) 
     _PacketHead head{}, answer{};
     head.nTransCode = 180;
     std::vector<char> body;
-    server->Handle(head, {}, answer, body);
+    server->Handle(client, head, {}, answer, body);
     EXPECT_EQ(answer.nCount, list.Count());
     // What the store held before the restore is kept beside it.
     auto before = kel::db::Open(store + ".before-restore", &error);
