@@ -103,24 +103,24 @@ const sql::Value& ColumnRows::ValueOf(const sql::Params& values, std::string_vie
     throw Fault(kServerFailure, "no column " + std::string(name));
 }
 
-void ColumnRows::Pack(const sql::Row& row, std::size_t& at, char* record, unsigned use) const {
+void ColumnRows::Pack(const sql::RowCells& row, std::size_t& at, char* record, unsigned use) const {
     for (const Column& c : columns_) {
         if (!Takes(c, use)) continue;
-        if (at >= row.size()) throw Fault(kServerFailure, "a row without column " + std::string(c.name));
-        const sql::Value& v = row[at++];
+        if (at >= row.Size()) throw Fault(kServerFailure, "a row without column " + std::string(c.name));
+        const std::size_t i = at++;
         switch (c.kind) {
             case ColumnKind::Text:
             case ColumnKind::Required:
             case ColumnKind::NumberText:
             case ColumnKind::Date:
-            case ColumnKind::OptionalDate: wire::Put(record + c.offset, c.size, sql::Str(v)); break;
-            case ColumnKind::Letter: record[c.offset] = wire::LetterOf(sql::Str(v)); break;
-            case ColumnKind::Int: WriteAs(record, c, static_cast<std::int32_t>(sql::Int(v))); break;
+            case ColumnKind::OptionalDate: wire::Put(record + c.offset, c.size, row.Text(i)); break;
+            case ColumnKind::Letter: record[c.offset] = wire::LetterOf(row.Text(i)); break;
+            case ColumnKind::Int: WriteAs(record, c, static_cast<std::int32_t>(row.Int(i))); break;
             case ColumnKind::Real:
                 if (c.size == sizeof(float))
-                    WriteAs(record, c, static_cast<float>(sql::Num(v)));
+                    WriteAs(record, c, static_cast<float>(row.Real(i)));
                 else
-                    WriteAs(record, c, sql::Num(v));
+                    WriteAs(record, c, row.Real(i));
                 break;
         }
     }

@@ -127,7 +127,7 @@ public:
     const sql::Value& ValueOf(const sql::Params& values, std::string_view name, unsigned use) const;
 
     // Writes the columns of `use` from `row`, starting at column `at` (moved past them).
-    void Pack(const sql::Row& row, std::size_t& at, char* record, unsigned use) const;
+    void Pack(const sql::RowCells& row, std::size_t& at, char* record, unsigned use) const;
 
 private:
     std::vector<Column> columns_;
@@ -148,8 +148,11 @@ public:
         return rows_.ValueOf(values, name, use);
     }
     // `record` may sit unaligned in an answer body: packed records have alignment 1.
-    void Pack(const sql::Row& row, std::size_t& at, R& record, unsigned use = kSelect) const {
+    void Pack(const sql::RowCells& row, std::size_t& at, R& record, unsigned use = kSelect) const {
         rows_.Pack(row, at, reinterpret_cast<char*>(&record), use);
+    }
+    void Pack(const sql::Row& row, std::size_t& at, R& record, unsigned use = kSelect) const {
+        rows_.Pack(sql::CellsOf(row), at, reinterpret_cast<char*>(&record), use);
     }
 
 private:

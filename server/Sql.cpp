@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "common/net/Frame.h"
+
 namespace kel::server::sql {
 
 ResultSet Query(Connection& db, const std::string& sql, const Params& params) {
@@ -15,6 +17,32 @@ int64_t Execute(Connection& db, const std::string& sql, const Params& params) {
     const int64_t n = db.Execute(sql, params);
     if (n < 0) throw Fault(kServerFailure, db.LastError() + " in: " + sql);
     return n;
+}
+
+void Each(Connection& db, const std::string& sql, const Params& params, const EachRow& each) {
+    if (auto* native = dynamic_cast<store::NativeConnection*>(&db)) {
+        if (!native->Each(sql, params, each)) throw Fault(kServerFailure, db.LastError() + " in: " + sql);
+        return;
+    }
+    for (const Row& row : Query(db, sql, params).rows)
+        if (!each(CellsOf(row))) return;
+}
+
+std::size_t CountForAnswer(Connection& db, const std::string& rowsSql, const Params& params, std::size_t recordSize) {
+    const std::size_t limit = std::min(kMaxAnswerRecords, kel::net::kMaxBodyBytes / recordSize);
+    const auto rs =
+        Query(db, "SELECT COUNT(*) FROM (" + rowsSql + " LIMIT " + std::to_string(limit + 1) + ") counted", params);
+    const auto n = static_cast<std::size_t>(rs.rows.empty() ? 0 : std::max<int64_t>(0, Int(rs.rows[0][0])));
+    if (n > limit) throw Fault(kAnswerTooLarge, "more than " + std::to_string(limit) + " records to answer");
+    return n;
+}
+
+int64_t CellsOf::Int(std::size_t i) const { return sql::Int(row_.at(i)); }
+double CellsOf::Real(std::size_t i) const { return Num(row_.at(i)); }
+std::string_view CellsOf::Text(std::size_t i) const {
+    if (const auto* s = std::get_if<std::string>(&row_.at(i).v)) return *s;
+    scratch_ = row_.at(i).ToText();
+    return scratch_;
 }
 
 bool Exists(Connection& db, const std::string& sql, const Params& params) {

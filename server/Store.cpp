@@ -5,6 +5,7 @@
 #include "common/db/CodeLists.h"
 #include "server/Sql.h"
 #include "server/Status.h"
+#include "server/store/NativeConnection.h"
 
 namespace kel::server {
 namespace {
@@ -29,37 +30,84 @@ std::unique_ptr<Store> Store::Open(const std::string& target, std::string* error
         return nullptr;
     }
     store->open_ = 1;
-    store->idle_.push_back(std::move(first));
+    store->idle_.push_back({std::move(first), Clock::now()});
+    store->closer_ = std::thread([s = store.get()] { s->CloseIdle(); });
     return store;
 }
 
-Store::~Store() = default;
+Store::~Store() {
+    {
+        std::lock_guard lock(poolMutex_);
+        stopping_ = true;
+    }
+    idleChanged_.notify_all();
+    if (closer_.joinable()) closer_.join();
+}
 
 std::unique_ptr<kel::db::Connection> Store::Connect(std::string* error) {
-    auto c = kel::db::Open(target_, error);
-    if (c && c->Dialect() == "sqlite") {
-        // Wait for a lock held by another process rather than fail at once.
-        c->Query("PRAGMA busy_timeout=10000");
-    }
-    return c;
+    // The native connections wait up to 10 s for a lock another process holds.
+    return store::Open(target_, error);
+}
+
+void Store::Forget(const kel::db::Connection* c) {
+    std::lock_guard lock(versionsMutex_);
+    versions_.erase(c);
 }
 
 void Store::Lease::Discard() {
-    if (c_) {
-        std::lock_guard lock(store_->versionsMutex_);
-        store_->versions_.erase(c_.get());
-    }
+    if (c_) store_->Forget(c_.get());
     c_.reset();
+}
+
+void Store::SetIdleClose(std::chrono::milliseconds after) {
+    {
+        std::lock_guard lock(poolMutex_);
+        idleClose_ = after;
+    }
+    idleChanged_.notify_all();
+}
+
+std::size_t Store::OpenConnections() {
+    std::lock_guard lock(poolMutex_);
+    return open_;
+}
+
+void Store::CloseIdle() {
+    std::unique_lock lock(poolMutex_);
+    while (!stopping_) {
+        idleChanged_.wait_for(lock, idleClose_ / 2 + std::chrono::milliseconds(1));
+        if (stopping_) break;
+        // The least recently used come first; the most recent one stays open.
+        const auto before = Clock::now() - idleClose_;
+        std::vector<std::unique_ptr<kel::db::Connection>> closing;
+        while (idle_.size() > 1 && idle_.front().since < before) {
+            closing.push_back(std::move(idle_.front().c));
+            idle_.erase(idle_.begin());
+            --open_;
+        }
+        if (closing.empty()) continue;
+        poolFree_.notify_all();
+        lock.unlock();
+        for (auto& c : closing) {
+            Forget(c.get());
+            c.reset();  // closing may take a round trip: outside the pool's lock
+        }
+        lock.lock();
+    }
 }
 
 void Store::NoticeOutsideChanges(kel::db::Connection& db) {
     if (!sqlite_) return;
-    const auto rs = db.Query("PRAGMA data_version");
-    if (!rs || rs->rows.empty()) {
+    std::optional<int64_t> seen = store::DataVersion(db);
+    if (!seen) {
+        const auto rs = db.Query("PRAGMA data_version");
+        if (rs && !rs->rows.empty()) seen = sql::Int(rs->rows[0][0]);
+    }
+    if (!seen) {
         Touch();
         return;
     }
-    const int64_t version = sql::Int(rs->rows[0][0]);
+    const int64_t version = *seen;
     std::lock_guard lock(versionsMutex_);
     const auto [it, added] = versions_.try_emplace(&db, version);
     if (added || it->second != version) {
@@ -76,7 +124,7 @@ Store::Lease Store::Acquire() {
     std::unique_lock lock(poolMutex_);
     poolFree_.wait(lock, [this] { return !idle_.empty() || open_ < kMaxConnections; });
     if (!idle_.empty()) {
-        auto c = std::move(idle_.back());
+        auto c = std::move(idle_.back().c);
         idle_.pop_back();
         return Lease(*this, std::move(c));
     }
@@ -96,7 +144,7 @@ Store::Lease Store::Acquire() {
 void Store::Return(std::unique_ptr<kel::db::Connection> c) {
     std::lock_guard lock(poolMutex_);
     if (c)
-        idle_.push_back(std::move(c));
+        idle_.push_back({std::move(c), Clock::now()});
     else
         --open_;
     poolFree_.notify_one();
@@ -117,8 +165,8 @@ void Store::BeginRead(kel::db::Connection& db) {
         sql::Execute(db, "BEGIN");
         return;
     }
-    if (!db.Begin()) throw Fault(kServerFailure, "cannot begin a transaction: " + db.LastError());
-    sql::Execute(db, "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ");
+    // One round trip: the snapshot is taken at the first statement.
+    sql::Execute(db, "BEGIN ISOLATION LEVEL REPEATABLE READ");
 }
 
 void Store::Commit(kel::db::Connection& db) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -26,7 +28,8 @@ namespace kel::server {
 class Store {
 public:
     // Opens the first connection and creates the schema where missing. `target`
-    // is a SQLite file path or an ODBC connection string. nullptr on failure.
+    // is a SQLite file path, a PostgreSQL URI or an ODBC connection string (see
+    // store/NativeConnection.h). nullptr on failure.
     static std::unique_ptr<Store> Open(const std::string& target, std::string* error);
     ~Store();
     Store(const Store&) = delete;
@@ -78,18 +81,34 @@ public:
 
     // Maximum connections open at once; a request beyond waits for one.
     static constexpr std::size_t kMaxConnections = 64;
+    // A pooled connection unused this long is closed (one is kept open).
+    static constexpr std::chrono::milliseconds kIdleClose{std::chrono::minutes(2)};
+    void SetIdleClose(std::chrono::milliseconds after);
+    std::size_t OpenConnections();
 
 private:
     explicit Store(std::string target) : target_(std::move(target)) {}
     std::unique_ptr<kel::db::Connection> Connect(std::string* error);
     void Return(std::unique_ptr<kel::db::Connection> c);
+    void CloseIdle();  // the thread that closes connections idle too long
+    void Forget(const kel::db::Connection* c);
+
+    using Clock = std::chrono::steady_clock;
+    struct Idle {
+        std::unique_ptr<kel::db::Connection> c;
+        Clock::time_point since;
+    };
 
     std::string target_;
     bool sqlite_ = false;
     std::mutex poolMutex_;
     std::condition_variable poolFree_;
-    std::vector<std::unique_ptr<kel::db::Connection>> idle_;
+    std::vector<Idle> idle_;  // the most recently used last
     std::size_t open_ = 0;
+    std::chrono::milliseconds idleClose_ = kIdleClose;
+    bool stopping_ = false;
+    std::condition_variable idleChanged_;
+    std::thread closer_;
     std::mutex writeMutex_;
     std::atomic<uint64_t> generation_{1};
     std::mutex versionsMutex_;

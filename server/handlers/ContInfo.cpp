@@ -222,22 +222,28 @@ void StoreLists(Connection& db, int32_t id, const Lists& lists) {
 void ContInfoList(Call& c) {
     const auto key = Load<_ContYearKey>(c.body);
     const std::string prefix = wire::Text(key.szStartDate, "start date key");
-    const auto rs = Query(c.db,
-                          "SELECT " + kInfo.Names(kSelect, "i.") +
-                              ", k.c_type FROM t_cont_info i "
-                              "LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code "
-                              "WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ? "
-                              "ORDER BY i.c_start_date, i.c_cont_code",
-                          {Value(static_cast<int64_t>(prefix.size())), Text(prefix)});
-    c.answer.Reserve(rs.rows.size() * sizeof(_ContInfoStruct));
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_ContInfoStruct>();
-        std::size_t at = 0;
-        kInfo.Pack(row, at, r);
-        const std::string type = Str(row.at(at));
-        r.cAttribute = wire::LetterOf(type);
-        wire::Put(r.szContTypeName, TreatyTypeText(type));
-    }
+    const Params p{Value(static_cast<int64_t>(prefix.size())), Text(prefix)};
+    const std::string where = " WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ?";
+    // Counted first: an answer too large for its count is refused before its rows
+    // are sorted and read, and the body is sized once.
+    const std::size_t count = CountForAnswer(c.db, "SELECT 1 FROM t_cont_info i" + where, p, sizeof(_ContInfoStruct));
+    c.answer.Reserve(count * sizeof(_ContInfoStruct));
+    // Packed as the rows are stepped: no copy of the whole result.
+    Each(c.db,
+         "SELECT " + kInfo.Names(kSelect, "i.") +
+             ", k.c_type FROM t_cont_info i LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code" + where +
+             " ORDER BY i.c_start_date, i.c_cont_code",
+         p, [&](const RowCells& row) {
+             // Rows added since the count: still bounded.
+             if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
+             auto& r = c.answer.Add<_ContInfoStruct>();
+             std::size_t at = 0;
+             kInfo.Pack(row, at, r);
+             const std::string_view type = row.Text(at);
+             r.cAttribute = wire::LetterOf(type);
+             wire::Put(r.szContTypeName, TreatyTypeText(type));
+             return true;
+         });
 }
 
 void ContInfoInsert(Call& c) {
