@@ -21,6 +21,7 @@
 #include "shell/Module.h"
 #include "shell/Options.h"
 #include "shell/Play.h"
+#include "shell/Screenshot.h"
 #include "shell/Session.h"
 
 namespace {
@@ -57,18 +58,6 @@ void UseCjkFont(QApplication& app) {
             return;
         }
     }
-}
-
-// --screenshot: once the first dialog is open and drawn, save it and close it.
-void ArmScreenshot(kel::qt::QtDriver& driver, const QString& file, bool& saved) {
-    driver.SetDialogShownHook([&driver, file, &saved](CDialog& dialog, kel::qt::DialogView& view) {
-        driver.SetDialogShownHook(nullptr);
-        QTimer::singleShot(400, &view, [&driver, &dialog, &view, file, &saved] {
-            saved = view.grab().save(file, "PNG");
-            dialog.EndDialog(IDCANCEL);
-            driver.CheckEnded();
-        });
-    });
 }
 
 }  // namespace
@@ -146,7 +135,7 @@ int main(int argc, char** argv) {
             std::cout << module.callDialog(*o.screen, 0) << std::endl;
         } else {
             bool saved = false;
-            if (!o.screenshot.empty()) ArmScreenshot(*driver, QString::fromStdString(o.screenshot), saved);
+            if (!o.screenshot.empty()) kel::shell::ArmScreenshot(*driver, QString::fromStdString(o.screenshot), saved);
             exitCode = module.callDialog(*o.screen, 0);
             if (!o.screenshot.empty() && !saved) {
                 std::cerr << "kelmor: no screenshot: screen " << *o.screen << " opened no dialog\n";

@@ -1,0 +1,62 @@
+#include "shell/Screenshot.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+
+#include "host/win/Dialog.h"
+#include "qt/DialogView.h"
+#include "qt/QtDriver.h"
+
+namespace kel::shell {
+namespace {
+
+// Waits on the view for its first paint; the picture is taken on the next turn
+// of the event loop, when the paint has finished and what it posted is handled.
+class AfterFirstPaint final : public QObject {
+public:
+    AfterFirstPaint(kel::qt::QtDriver& driver, CDialog& dialog, kel::qt::DialogView& view, QString file, bool& saved,
+                    int fallbackMs)
+        : QObject(&view), driver_(driver), dialog_(dialog), view_(view), file_(std::move(file)), saved_(saved) {
+        view.installEventFilter(this);
+        QTimer::singleShot(fallbackMs, this, [this] { Take(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &view_ && event->type() == QEvent::Paint && !armed_) {
+            armed_ = true;
+            QTimer::singleShot(0, this, [this] { Take(); });
+        }
+        return false;
+    }
+
+private:
+    void Take() {
+        if (taken_) return;
+        taken_ = true;
+        view_.removeEventFilter(this);
+        saved_ = view_.grab().save(file_, "PNG");
+        dialog_.EndDialog(IDCANCEL);
+        driver_.CheckEnded();
+    }
+
+    kel::qt::QtDriver& driver_;
+    CDialog& dialog_;
+    kel::qt::DialogView& view_;
+    QString file_;
+    bool& saved_;
+    bool armed_ = false;
+    bool taken_ = false;
+};
+
+}  // namespace
+
+void ArmScreenshot(kel::qt::QtDriver& driver, const QString& file, bool& saved, int fallbackMs) {
+    driver.SetDialogShownHook([&driver, file, &saved, fallbackMs](CDialog& dialog, kel::qt::DialogView& view) {
+        driver.SetDialogShownHook(nullptr);
+        new AfterFirstPaint(driver, dialog, view, file, saved, fallbackMs);  // owned by the view
+    });
+}
+
+}  // namespace kel::shell
