@@ -39,10 +39,12 @@ const OptionRow kOptions[] = {
          s.listen = std::string(v);
          return true;
      }},
-    {"database", "CONN", "the store: a SQLite file path or an ODBC connection string",
+    {"database", "CONN", "the store: a SQLite file path, a postgresql:// URI or an ODBC connection string",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.database, v, e); }},
     {"demo", "", "fill an empty database with the demo data",
      [](ProgramSettings& s, std::string_view v, std::string&) { return (s.demo = v == "1"), true; }},
+    {"no-answer-cache", "", "read every query from the store (answers are kept while a SQLite store is unchanged)",
+     [](ProgramSettings& s, std::string_view v, std::string&) { return (s.cacheAnswers = v != "1"), true; }},
     {"idle-timeout", "SECONDS", "close a client silent for this long (default 1800)",
      [](ProgramSettings& s, std::string_view v, std::string& e) {
          long n = 0;

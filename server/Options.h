@@ -16,11 +16,12 @@ namespace kel::server {
 
 struct ProgramSettings {
     std::string listen;    // as given; also parsed into listener.address and listener.port
-    std::string database;  // a SQLite file path or an ODBC connection string
+    std::string database;  // a SQLite file path, a PostgreSQL URI or an ODBC connection string
     std::string setUser, userName;
     std::string backup, restore;
     std::string config;
     bool demo = false;
+    bool cacheAnswers = true;  // --no-answer-cache turns it off
     bool help = false;
     LogLevel logLevel = LogLevel::Info;
     ListenerOptions listener;

@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     kel::server::ServerOptions serverOptions;
+    serverOptions.cacheAnswers = settings.cacheAnswers;
     serverOptions.log = [](int code, kel::server::Status status, std::string_view why) {
         Log(RequestLevel(status), RequestLine(code, status, why));
     };

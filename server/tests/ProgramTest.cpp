@@ -45,6 +45,9 @@ TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
     EXPECT_EQ(s.logLevel, LogLevel::Error);
     ASSERT_TRUE(Parse({"--listen", "7431"}, s, error)) << error;
     EXPECT_EQ(s.listener.address, "127.0.0.1");
+    EXPECT_TRUE(s.cacheAnswers);
+    ASSERT_TRUE(Parse({"--no-answer-cache"}, s, error)) << error;
+    EXPECT_FALSE(s.cacheAnswers);
 }
 
 TEST(ProgramOptions, BadCommandLinesSayWhatIsWrong) {
