@@ -4,6 +4,7 @@
 //   EchoOf180Bytes                 floor: a raw loopback echo of 180's request and answer bytes
 //   Tcp180/cached:1, cached:0      180 (20 treaty codes) with and without kept answers
 //   InProcess180/cached:1, 0       the server's own work for 180, without the network
+//   SqliteFloor180                 180's SELECT through the sqlite3 C API plus the echo (shown)
 //   SqliteFloor186/records:N       floor: the handler's SELECT through the sqlite3 C API (prepared
 //                                  once, every column read in its type) plus an echo of the answer
 //   Tcp186/records:N               186 answering N treaty data records, uncached
@@ -247,8 +248,10 @@ public:
     }
     // Rows read; `sink` takes every value so nothing is skipped.
     std::size_t Run(const std::string& prefix, std::size_t& sink) {
-        sqlite3_bind_int64(stmt_, 1, static_cast<sqlite3_int64>(prefix.size()));
-        sqlite3_bind_text(stmt_, 2, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
+        if (sqlite3_bind_parameter_count(stmt_) == 2) {
+            sqlite3_bind_int64(stmt_, 1, static_cast<sqlite3_int64>(prefix.size()));
+            sqlite3_bind_text(stmt_, 2, prefix.data(), static_cast<int>(prefix.size()), SQLITE_STATIC);
+        }
         std::size_t rows = 0;
         const int columns = sqlite3_column_count(stmt_);
         while (sqlite3_step(stmt_) == SQLITE_ROW) {
@@ -286,6 +289,20 @@ void Tcp180(benchmark::State& state) {
     for (auto _ : state)
         if (!Transact(*ch, 180, "", answer)) state.SkipWithError("180 failed");
     state.counters["records"] = static_cast<double>(answer.size() / sizeof(_ContCodeStruct));
+}
+
+// The same SELECT as 180's through the sqlite3 C API, plus the echo.
+void SqliteFloor180(benchmark::State& state) {
+    EchoServer echo(Sqlite().AnswerFrame(180, ""));
+    auto ch = echo.Connect();
+    SqliteFloor floor((Folder() / "kelmor.db").string(), k180Sql);
+    std::vector<char> answer;
+    std::size_t sink = 0;
+    for (auto _ : state) {
+        floor.Run("", sink);
+        if (!Transact(*ch, 180, "", answer)) state.SkipWithError("echo failed");
+    }
+    benchmark::DoNotOptimize(sink);
 }
 
 // The server's own work for 180, without the network.
@@ -480,6 +497,7 @@ void PgTcp186(benchmark::State& state) {
 
 BENCHMARK(EchoOf180Bytes)->UseRealTime();
 BENCHMARK(Tcp180)->ArgName("cached")->Arg(1)->Arg(0)->UseRealTime();
+BENCHMARK(SqliteFloor180)->UseRealTime();
 BENCHMARK(InProcess180)->ArgName("cached")->Arg(1)->Arg(0)->UseRealTime();
 BENCHMARK(SqliteFloor186)->ArgName("records")->Arg(1000)->Arg(10000)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Tcp186)->ArgName("records")->Arg(1000)->Arg(10000)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -495,11 +513,12 @@ BENCHMARK(Throughput16Clients)->ArgName("cached")->Arg(1)->Arg(0)->UseRealTime()
 struct Goal {
     const char* name;
     const char* floor;  // nullptr: `limit` is an absolute time in ms
-    double limit;
+    double limit;       // 0: the ratio is shown, no goal
 };
 const Goal kGoals[] = {
     {"Tcp180/cached:1", "EchoOf180Bytes", 1.2},
     {"Tcp180/cached:0", "EchoOf180Bytes", 2.0},
+    {"Tcp180/cached:0", "SqliteFloor180", 0},
     {"Tcp186/records:1000", "SqliteFloor186/records:1000", 1.5},
     {"Tcp186/records:10000", "SqliteFloor186/records:10000", 1.5},
     {"PgTcp180", "PgFloor180", 2.0},
@@ -545,6 +564,10 @@ public:
             const auto f = Time(g.floor);
             if (!f) continue;
             const double ratio = *t / *f;
+            if (g.limit == 0) {  // shown, no goal
+                std::printf("%-24s %9.1f us %-30s %7.2fx\n", g.name, *t / 1e3, g.floor, ratio);
+                continue;
+            }
             std::printf("%-24s %9.1f us %-30s %7.2fx %7.1fx %s\n", g.name, *t / 1e3, g.floor, ratio, g.limit,
                         ratio <= g.limit ? "met" : "MISSED");
         }
@@ -570,7 +593,9 @@ struct ServerProcess {
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addclose(&actions, out[0]);
         const std::string p = program.string();
-        std::vector<std::string> args = {p, "--listen", "127.0.0.1:0", "--database", database, "--quiet"};
+        // Every log-on of the measurement comes from loopback: no cap per address.
+        std::vector<std::string> args = {p,        "--listen", "127.0.0.1:0",       "--database",
+                                         database, "--quiet",  "--max-per-address", "1000"};
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -661,7 +686,7 @@ int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
     bool repetitions = false;
     for (int i = 1; i < argc; ++i) repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
-    std::string r = "--benchmark_repetitions=5", i = "--benchmark_enable_random_interleaving=true",
+    std::string r = "--benchmark_repetitions=9", i = "--benchmark_enable_random_interleaving=true",
                 a = "--benchmark_report_aggregates_only=true";
     if (!repetitions) args.insert(args.begin() + 1, {r.data(), i.data(), a.data()});
     int count = static_cast<int>(args.size());

@@ -33,16 +33,17 @@ bool IsTreatyCode(std::string_view code) {
 
 void ContCodeList(Call& c) {
     // 'Y' marks a code that no treaty data record uses yet.
-    const auto rs =
-        Query(c.db, "SELECT " + kCodes.Names(kSelect, "k.") +
-                        ", CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE i.c_cont_code = k.c_cont_code) "
-                        "THEN 'N' ELSE 'Y' END FROM t_cont_code k ORDER BY k.c_cont_code");
-    for (const Row& row : rs.rows) {
+    static const std::string sql = "SELECT " + kCodes.Names(kSelect, "k.") +
+                                   ", CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE i.c_cont_code = "
+                                   "k.c_cont_code) THEN 'N' ELSE 'Y' END FROM t_cont_code k ORDER BY k.c_cont_code";
+    // Packed as the rows are stepped.
+    Each(c.db, sql, {}, [&](const RowCells& row) {
         auto& r = c.answer.Add<_ContCodeStruct>();
         std::size_t at = 0;
         kCodes.Pack(row, at, r);
-        r.cMarkFlag = wire::LetterOf(Str(row.at(at)));
-    }
+        r.cMarkFlag = wire::LetterOf(row.Text(at));
+        return true;
+    });
 }
 
 void ContCodeStore(Call& c) {
