@@ -145,7 +145,11 @@ void Listener::AcceptLoop() {
         }
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        Admit(fd, peer);
+        try {
+            Admit(fd, peer);
+        } catch (...) {
+            // Only the words of a log line are left to fail here; the loop goes on.
+        }
     }
 }
 
@@ -185,9 +189,9 @@ void Listener::Admit(int fd, const sockaddr_storage& peerAddress) {
         s.address = std::move(address);
         s.peer = peer;
         s.accepted = std::chrono::steady_clock::now();
+        Log(LogLevel::Info, peer + " connection opened");
         if (options_.fault) options_.fault("thread");
         s.thread = std::thread([this, &s] { Serve(s); });
-        Log(LogLevel::Info, peer + " connection opened");
     } catch (const std::exception& e) {
         // No thread or no memory: this client is not served, the others are.
         if (added) sessions_.pop_back();
