@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once as built for users (then the install
 # tree and the Debian packages made from that build), once under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded tests once more
-# under ThreadSanitizer. The SQL tests also run against a throw-away PostgreSQL
+# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests once more
+# under ThreadSanitizer, and each fuzz target for a few seconds (scripts/fuzz.sh).
+# The SQL tests also run against a throw-away PostgreSQL
 # cluster on loopback that this script starts and removes again.
 #   scripts/test.sh [--quick]     --quick: the plain run only
 set -euo pipefail
@@ -46,3 +47,6 @@ echo "== threaded tests under ThreadSanitizer"
 scripts/build.sh build-tsan -DKELMOR_SANITIZE=thread -DKELMOR_WITH_QT=OFF -- \
   net_tests popup_tests module_tests server_tests Kelmor
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build-tsan -L threads
+
+echo "== fuzz targets, a few seconds each"
+scripts/fuzz.sh 5

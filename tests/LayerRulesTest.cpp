@@ -57,6 +57,8 @@ const std::vector<Layer>& Layers() {
         // Above the module: the Qt driver renders its controls, the program links all.
         {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
         {"bench", {"bench/"}, {"text", "records", "net", "db", "server"}},
+        // The fuzz targets drive the server and the packet framework as tests do.
+        {"fuzz", {"fuzz/"}, {"text", "records", "net", "db", "win", "wintesting", "qxcommon", "managers", "server"}},
         {"shell",
          {"shell/"},
          {"text", "records", "net", "db", "win", "qxctlset", "fac", "qxcommon", "qt", "server"},
