@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            : std::string_view();
     _PacketHead answer{};
     std::vector<char> answerBody;
-    kel::fuzz::DemoServer().Handle(head, body, answer, answerBody);
+    kel::server::ConnectionContext client{"demo"};  // a fresh connection, logged on
+    kel::fuzz::DemoServer().Handle(client, head, body, answer, answerBody);
     FUZZ_CHECK(answer.nTransCode == head.nTransCode && answer.nOperation == head.nOperation);
     FUZZ_CHECK(answer.cStatus >= 0 && answer.cStatus <= 5);
     FUZZ_CHECK(answer.cStatus == 0 || (answerBody.empty() && answer.nCount == 0));

@@ -67,9 +67,10 @@ int main(int argc, char** argv) {
     const fs::path root(argv[1]);
     for (const char* kind : {"request", "frame", "answer", "gbk"}) fs::create_directories(root / kind);
     auto& server = kel::fuzz::DemoServer();
+    kel::server::ConnectionContext client{"demo"};
     auto ask = [&](const Request& r) {
         Answer a;
-        server.Handle(r.head, r.body, a.head, a.body);
+        server.Handle(client, r.head, r.body, a.head, a.body);
         return a;
     };
 
