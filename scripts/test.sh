@@ -45,7 +45,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 
 echo "== threaded tests under ThreadSanitizer"
 scripts/build.sh build-tsan -DKELMOR_SANITIZE=thread -DKELMOR_WITH_QT=OFF -- \
-  net_tests popup_tests module_tests server_tests Kelmor
+  net_tests popup_tests module_tests server_tests server_program_tests Kelmor
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build-tsan -L threads
 
 echo "== fuzz targets, a few seconds each"

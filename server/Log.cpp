@@ -56,6 +56,16 @@ std::string FormatLogLine(std::chrono::system_clock::time_point when, LogLevel l
     return line;
 }
 
+std::string RequestLogText(int code, Status status, std::string_view why) {
+    return "request " + std::to_string(code) + (status == kServerFailure ? " failed" : " refused") + ": status " +
+           std::to_string(static_cast<int>(status)) + ": " + std::string(why);
+}
+
+LogLevel RequestLogLevel(Status status) {
+    if (status == kRefused) return LogLevel::Info;
+    return status == kServerFailure ? LogLevel::Error : LogLevel::Warning;
+}
+
 void SetLogLevel(LogLevel level) { g_level = level; }
 
 LogLevel GetLogLevel() { return g_level; }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "server/Status.h"
+
 namespace kel::server {
 
 // In order of importance: a level lets through itself and everything above it.
@@ -29,6 +31,12 @@ bool LogEnabled(LogLevel level);
 
 // Writes one line when the level is enabled; thread-safe, lines never interleave.
 void Log(LogLevel level, std::string_view text);
+
+// The line of a request the server did not carry out, and its level: a request
+// refused by a rule (a key that exists) is everyday business, a malformed one hints
+// at a faulty client, a database failure is the administrator's.
+std::string RequestLogText(int code, Status status, std::string_view why);
+LogLevel RequestLogLevel(Status status);
 
 // Where the lines go instead of stderr (each without its newline); nullptr: stderr.
 void SetLogSink(std::function<void(std::string_view line)> sink);

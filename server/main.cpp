@@ -31,18 +31,6 @@ int Usage(const std::string& why) {
     return why.empty() ? 0 : 2;
 }
 
-// A request refused by a rule (a key that exists) is everyday business; a malformed
-// one hints at a faulty client; a database failure is the administrator's.
-std::string RequestLine(int code, kel::server::Status status, std::string_view why) {
-    return "request " + std::to_string(code) + (status == kel::server::kServerFailure ? " failed" : " refused") +
-           ": status " + std::to_string(static_cast<int>(status)) + ": " + std::string(why);
-}
-
-LogLevel RequestLevel(kel::server::Status status) {
-    if (status == kel::server::kRefused) return LogLevel::Info;
-    return status == kel::server::kServerFailure ? LogLevel::Error : LogLevel::Warning;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,7 +68,7 @@ int main(int argc, char** argv) {
     kel::server::ServerOptions serverOptions;
     serverOptions.cacheAnswers = settings.cacheAnswers;
     serverOptions.log = [](int code, kel::server::Status status, std::string_view why) {
-        Log(RequestLevel(status), RequestLine(code, status, why));
+        Log(kel::server::RequestLogLevel(status), kel::server::RequestLogText(code, status, why));
     };
     auto server = kel::server::Server::Open(settings.database, &error, serverOptions);
     if (!server) {

@@ -129,6 +129,12 @@ TEST(ProgramLog, LineIsTimeLevelText) {
     EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d{4} WARN  .*)")))
         << line;
     EXPECT_EQ(line.substr(line.find("WARN  ") + 6), "a forged line?[2J");
+    EXPECT_EQ(RequestLogText(181, kRefused, "the treaty code exists"),
+              "request 181 refused: status 1: the treaty code exists");
+    EXPECT_EQ(RequestLogText(187, kServerFailure, "disk full"), "request 187 failed: status 3: disk full");
+    EXPECT_EQ(RequestLogLevel(kRefused), LogLevel::Info);
+    EXPECT_EQ(RequestLogLevel(kBadRequest), LogLevel::Warning);
+    EXPECT_EQ(RequestLogLevel(kServerFailure), LogLevel::Error);
     EXPECT_EQ(ParseLogLevel("debug"), LogLevel::Debug);
     EXPECT_FALSE(ParseLogLevel("DEBUG"));
 }
@@ -182,20 +188,31 @@ TEST(ProgramLog, ListenerLogsEachConnectionWithItsPeer) {
     {
         kel::net::TcpChannel good;
         ASSERT_TRUE(good.Connect("127.0.0.1", listener.Port(), "demo", "demo").ok());
+        _PacketHead head{}, answer{};
+        head.nTransCode = 180;
+        head.nCount = 1;
+        head.nSubSystem = kSubSystemDefault;
+        std::vector<char> body;
+        ASSERT_EQ(good.Send(head, nullptr, 0), kChannelOk);
+        ASSERT_EQ(good.Receive(answer, body), kChannelOk);
     }
-    auto lines = log.WaitFor(3);
+    auto lines = log.WaitFor(4);
     {
         kel::net::TcpChannel bad;
         EXPECT_TRUE(bad.Connect("127.0.0.1", listener.Port(), "demo", "guess").refused);
     }
-    lines = log.WaitFor(6);
+    lines = log.WaitFor(7);
     listener.Stop();
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 7u);
     const std::regex peer(R"(127\.0\.0\.1:\d+)");
     const std::vector<std::string> expected = {
-        "INFO  PEER connection opened",   "INFO  PEER log-on demo accepted",
-        "INFO  PEER connection closed",   "INFO  PEER connection opened",
-        "WARN  PEER log-on demo refused", "INFO  PEER connection closed: log-on refused",
+        "INFO  PEER connection opened",
+        "INFO  PEER log-on demo accepted",
+        "DEBUG PEER request 180 status 0",
+        "INFO  PEER connection closed",
+        "INFO  PEER connection opened",
+        "WARN  PEER log-on demo refused",
+        "INFO  PEER connection closed: log-on refused",
     };
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(std::regex_replace(lines[i], peer, "PEER"), expected[i]);
