@@ -1,6 +1,7 @@
 #include "server/Backup.h"
 
 #include "server/PrivateFile.h"
+#include "server/store/ConnectionString.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace kel::server {
 
@@ -114,45 +116,50 @@ bool CopyToFile(sqlite3* from, const std::string& to, std::string& error) {
     return ok;
 }
 
+// The file of a SQLite store, or nullopt with `error` (`tool` names what serves the others).
+std::optional<std::string> SqliteFile(const std::string& database, const char* tool, std::string& error) {
+    const auto target = store::ReadTarget(database, &error);
+    if (!target) return std::nullopt;
+    if (target->kind != store::TargetKind::SqliteFile) {
+        error = std::string("this works on a SQLite store only; for PostgreSQL use ") + tool;
+        return std::nullopt;
+    }
+    return target->location;
+}
+
 }  // namespace
 
-bool IsSqliteFile(const std::string& database) { return database.find('=') == std::string::npos; }
-
 bool BackupStore(const std::string& database, const std::string& copy, std::string& error) {
-    if (!IsSqliteFile(database)) {
-        error = "backups are made of a SQLite store only; back a PostgreSQL database up with pg_dump";
-        return false;
-    }
+    const auto file = SqliteFile(database, "pg_dump", error);
+    if (!file) return false;
     std::error_code ec;
-    if (std::filesystem::equivalent(database, copy, ec)) {
+    if (std::filesystem::equivalent(*file, copy, ec)) {
         error = "the copy cannot be the store itself";
         return false;
     }
     // Read-only and never created: a mistyped path must not leave an empty store.
-    Db from = OpenDb(database, SQLITE_OPEN_READONLY, error);
+    Db from = OpenDb(*file, SQLITE_OPEN_READONLY, error);
     return from && CopyToFile(from.get(), copy, error);
 }
 
 bool RestoreStore(const std::string& copy, const std::string& database, std::string& error) {
-    if (!IsSqliteFile(database)) {
-        error = "a restore goes into a SQLite store only; restore a PostgreSQL database with pg_restore";
-        return false;
-    }
+    const auto file = SqliteFile(database, "pg_restore", error);
+    if (!file) return false;
     std::error_code ec;
-    if (std::filesystem::equivalent(database, copy, ec)) {
+    if (std::filesystem::equivalent(*file, copy, ec)) {
         error = "the copy is the store itself";
         return false;
     }
     Db from = OpenDb(copy, SQLITE_OPEN_READONLY, error);
     if (!from || !LooksSound(from.get(), copy, error)) return false;
-    const bool storeExists = std::filesystem::exists(database, ec);
-    Db to = OpenDb(database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
+    const bool storeExists = std::filesystem::exists(*file, ec);
+    Db to = OpenDb(*file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
     if (!to) return false;
-    if (storeExists && !CopyToFile(to.get(), database + ".before-restore", error)) {
+    if (storeExists && !CopyToFile(to.get(), *file + ".before-restore", error)) {
         error = "the store was left as it was: " + error;
         return false;
     }
-    return CopyPages(from.get(), to.get(), "cannot restore into " + database, error);
+    return CopyPages(from.get(), to.get(), "cannot restore into " + *file, error);
 }
 
 }  // namespace kel::server

@@ -7,9 +7,8 @@
 
 namespace kel::server {
 
-// True when `database` names a SQLite file rather than an ODBC connection string
-// (the rule of kel::db::Open: a connection string holds a '=').
-bool IsSqliteFile(const std::string& database);
+// `database` is what --database takes; it must name a SQLite file (a path, or the
+// SQLite driver's connection string).
 
 // Writes a copy of the store to `copy`, replacing one that is there only once the
 // new copy is whole (written beside it and renamed). false with `error`.

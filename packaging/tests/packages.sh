@@ -38,7 +38,7 @@ depends() { dpkg-deb -f "$1" Depends; }
 for d in libqt6widgets6 libsqliteodbc odbc-postgresql libodbc2; do
   depends "$client" | grep -q "$d" || fail "the client does not depend on $d: $(depends "$client")"
 done
-for d in adduser libsqliteodbc odbc-postgresql libodbc2 libcrypt1; do
+for d in adduser libsqlite3-0 libpq5 libcrypt1; do
   depends "$server" | grep -q "$d" || fail "the server does not depend on $d: $(depends "$server")"
 done
 depends "$server" | grep -q qt6 && fail "the server depends on Qt: $(depends "$server")"

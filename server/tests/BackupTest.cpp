@@ -105,6 +105,10 @@ TEST_F(Backup, CopyWhileWritesGoOnIsWholeAndThenHoldsTheSameRows) {
     EXPECT_EQ(Rows(*c, "t_exch_rate", "c_src_cur, c_dst_cur, c_start_date"),
               Rows(*db, "t_exch_rate", "c_src_cur, c_dst_cur, c_start_date"));
     EXPECT_EQ(Rows(*c, "t_cont_code", "c_cont_code"), Rows(*db, "t_cont_code", "c_cont_code"));
+    // The SQLite driver's connection string names the same store.
+    const std::string second = (dir.Path() / "second.db").string();
+    ASSERT_TRUE(BackupStore("DRIVER=SQLite3;Database=" + store + ";", second, error)) << error;
+    EXPECT_TRUE(std::filesystem::exists(second));
     // And it serves: a server on the copy knows the demo user.
     auto onCopy = Server::Open(copy, &error);
     ASSERT_TRUE(onCopy) << error;
@@ -149,8 +153,10 @@ TEST_F(Backup, RefusesWhatWouldLoseOrInventData) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing.db"));  // not created by the attempt
     EXPECT_FALSE(BackupStore(store, store, error));
     EXPECT_NE(error.find("the store itself"), std::string::npos) << error;
-    EXPECT_FALSE(BackupStore("DRIVER={PostgreSQL Unicode};Server=db", copy, error));
+    EXPECT_FALSE(BackupStore("postgresql://kelmor@db/kelmor", copy, error));
     EXPECT_NE(error.find("pg_dump"), std::string::npos) << error;
+    EXPECT_FALSE(RestoreStore(copy, "DRIVER={PostgreSQL Unicode};Server=db;Database=kelmor;", error));
+    EXPECT_NE(error.find("pg_restore"), std::string::npos) << error;
 
     // A file that is no store of this server, or no database at all, is not restored.
     std::ofstream(other) << "not a database";
