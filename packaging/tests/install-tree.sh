@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The install tree runs: installs the build into a fresh prefix, moves it elsewhere,
-# starts the installed server from a settings file on a free port and the installed
-# client against it with no display and no LD_LIBRARY_PATH, adds a treaty code as a
-# user would, backs the running server's store up and reads the code back from the
-# copy.
+# starts the installed server from a settings file on a free port, adds a user with
+# the same settings, and plays the installed client as that user with no display and
+# no LD_LIBRARY_PATH: it adds a treaty code; then backs the running server's store up
+# and reads the code back from the copy.
 #   install-tree.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -61,6 +61,11 @@ for _ in $(seq 100); do
 done
 [ -n "$port" ] || fail "the installed server did not say its port"
 
+# The administrator adds a user with the same settings file: the task runs and exits,
+# though the file names a listen address, while the server goes on.
+printf 'secret\n' | timeout 30 "$prefix/bin/kelmor-server" --config "$work/server.conf" --set-user tester \
+  --name 测试 2>"$work/setuser.err" || fail "--set-user with the settings file"
+
 cat >"$work/add.play" <<'PLAY'
 open 25001
 click 新增
@@ -70,7 +75,7 @@ pick 类型 A
 click 确定
 click 返回
 PLAY
-"$prefix/bin/kelmor" --server "127.0.0.1:$port" --database "$work/store.db" --user demo --password demo \
+"$prefix/bin/kelmor" --server "127.0.0.1:$port" --database "$work/store.db" --user tester --password secret \
   --play "$work/add.play" >"$work/play.out" 2>"$work/play.err" || fail "the installed client's play"
 grep -q '^open "合约代码设置\[检索\]"' "$work/play.out" || fail "the client did not open the treaty codes"
 
@@ -86,7 +91,7 @@ grep -q 'ZT | 安装 测试 |' "$work/copy.out" || fail "the copy lacks the code
 kill -TERM "$server_pid"
 wait "$server_pid" || fail "the server did not stop cleanly"
 server_pid=
-grep -qE '^[0-9T:.+-]+ INFO  127\.0\.0\.1:[0-9]+ log-on demo accepted$' "$work/server.err" ||
+grep -qE '^[0-9T:.+-]+ INFO  127\.0\.0\.1:[0-9]+ log-on tester accepted$' "$work/server.err" ||
   fail "the server's log lacks the log-on"
 grep -qE ' INFO  stopping$' "$work/server.err" || fail "the server's log lacks its stop"
 echo "install tree: ok"
