@@ -89,6 +89,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelmor"));
+    // The desktop entry (packaging/kelmor.desktop): its icon for the window on every desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kelmor"));
     UseCjkFont(app);
     auto driver = std::make_shared<kel::qt::QtDriver>();
     win::InstallDriver(driver);
