@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/records/PacketHead.h"
+#include "server/ConnectionContext.h"
 
 namespace kel::server {
 
@@ -26,14 +27,19 @@ public:
     // The key of a request: everything a query's answer can depend on.
     static std::string KeyOf(const _PacketHead& request, std::string_view body);
 
-    bool Find(const std::string& key, uint64_t generation, _PacketHead& head, std::vector<char>& body);
-    void Keep(std::string key, uint64_t generation, const _PacketHead& head, const std::vector<char>& body);
+    // An answer comes with the record versions it carries, for the asking connection.
+    bool Find(const std::string& key, uint64_t generation, _PacketHead& head, std::vector<char>& body,
+              SeenVersions& seen);
+    void Keep(std::string key, uint64_t generation, const _PacketHead& head, const std::vector<char>& body,
+              SeenVersions seen);
 
 private:
     struct Entry {
         uint64_t generation;
         _PacketHead head;
         std::vector<char> body;
+        SeenVersions seen;
+        std::size_t Bytes() const { return body.size() + seen.size() * sizeof(seen[0]); }
     };
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> entries_;

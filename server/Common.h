@@ -29,7 +29,8 @@ bool ParseNumber(std::string_view text, double& value);
 // Refuses (kRefused) unless the product exists in t_prd_prod.
 void RequireProduct(kel::db::Connection& db, const std::string& code);
 
-// Regenerates the treaty details of one treaty data record; returns the lines written.
-int GenerateDetails(kel::db::Connection& db, int32_t contId);
+// Regenerates the treaty details of one treaty data record, each line stored with
+// `version` (server/Versions.h); returns the lines written.
+int GenerateDetails(kel::db::Connection& db, int32_t contId, int64_t version = 0);
 
 }  // namespace kel::server

@@ -9,6 +9,7 @@
 
 #include "common/db/Database.h"
 #include "common/records/PacketHead.h"
+#include "server/ConnectionContext.h"
 #include "server/Wire.h"
 
 namespace kel::server {
@@ -22,6 +23,12 @@ struct Call {
     Store& store;
     wire::Answer& answer;
     const std::string& user;  // the connection's logged-on user, whom the request acts for
+    ConnectionContext& client;
+
+    // Filled while the request runs (server/Versions.h), applied once it succeeded.
+    SeenVersions seen;             // record versions answered or written
+    std::vector<RecordHash> gone;  // records deleted
+    int64_t change = 0;            // this write's number, once one was needed
 };
 
 using Handler = void (*)(Call&);

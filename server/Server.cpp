@@ -11,6 +11,7 @@
 #include "server/PrivateFile.h"
 #include "server/Sql.h"
 #include "server/Store.h"
+#include "server/Versions.h"
 
 namespace kel::server {
 namespace {
@@ -50,6 +51,13 @@ std::unique_ptr<Server> Server::Open(const std::string& database, std::string* e
     if (!PrepareDatabaseFile(database, error)) return nullptr;
     auto store = Store::Open(database, error);
     if (!store) return nullptr;
+    try {
+        auto lease = store->Acquire();
+        UpgradeVersionColumns(*lease);
+    } catch (const std::exception& e) {
+        if (error) *error = std::string("cannot upgrade the schema: ") + e.what();
+        return nullptr;
+    }
     return std::unique_ptr<Server>(new Server(std::move(store), std::move(options)));
 }
 
@@ -90,13 +98,15 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
                 store_->NoticeOutsideChanges(*lease);
                 generation = store_->Generation();  // before the query: a change meanwhile outdates it
                 key = AnswerCache::KeyOf(request, body) + '\0' + user;  // the answer is this user's
-                if (cache_->Find(key, generation, kept, answerBody)) {
+                SeenVersions seen;
+                if (cache_->Find(key, generation, kept, answerBody, seen)) {
+                    client.Remember(seen);
                     answerHead.nCount = kept.nCount;
                     return;
                 }
             }
             wire::Answer answer(answerBody);
-            Call call{request, body, *lease, *store_, answer, user};
+            Call call{request, body, *lease, *store_, answer, user, client};
             try {
                 Run(*cmd, call, *store_);
                 if (cmd->tx == Tx::Write) store_->Touch();
@@ -108,9 +118,12 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
             count = answer.Count();
             if (count > static_cast<std::size_t>(INT16_MAX) || answerBody.size() > kMaxAnswerBody)
                 throw Fault(kAnswerTooLarge, "the answer does not fit one frame");
+            // Committed and answered: the connection now knows these versions.
+            client.Remember(call.seen);
+            for (RecordHash record : call.gone) client.Forget(record);
             if (cacheable) {
                 kept.nCount = static_cast<int16_t>(count);
-                cache_->Keep(std::move(key), generation, kept, answerBody);
+                cache_->Keep(std::move(key), generation, kept, answerBody, std::move(call.seen));
             }
         }
     } catch (const Fault& f) {

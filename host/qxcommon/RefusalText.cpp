@@ -19,12 +19,16 @@ bool IsRecordCommand(int code) {
     return std::find(kRecordCommands.begin(), kRecordCommands.end(), code) != kRecordCommands.end();
 }
 
+// An update or delete is also refused when someone else changed the record since
+// this client read it: the user reads it again and repeats the change.
+constexpr const char* kReadAgain = "\n如该记录已被其他用户修改，请重新查询后再操作。";
+
 CString RuleRefusal(int code, int32_t operation) {
     if (IsRecordCommand(code)) {
         switch (operation) {
             case records::kOpInsert: return "服务器拒绝保存：该记录已存在，或不符合规则!";
-            case records::kOpUpdate: return "服务器拒绝保存：该记录已不存在，或不符合规则!";
-            case records::kOpDelete: return "服务器拒绝删除：该记录不存在，或正在被使用!";
+            case records::kOpUpdate: return CString("服务器拒绝保存：该记录已不存在，或不符合规则!") + kReadAgain;
+            case records::kOpDelete: return CString("服务器拒绝删除：该记录不存在，或正在被使用!") + kReadAgain;
             default: break;
         }
     }

@@ -2,6 +2,7 @@
 #include "common/records/TransactionCodes.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 
@@ -13,7 +14,7 @@ void RIAgentList(Call& c) {
     const std::string broker = wire::Text(key.szRICode, "broker code");
     const auto rs = Query(c.db,
                           "SELECT c_broker_cde, c_ri_cde, c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_kind, "
-                          "c_contact, c_country_cde, c_credit_lvl FROM t_ri_agent WHERE c_broker_cde = ? "
+                          "c_contact, c_country_cde, c_credit_lvl, n_version FROM t_ri_agent WHERE c_broker_cde = ? "
                           "ORDER BY c_ri_cde",
                           {Text(broker)});
     for (const Row& row : rs.rows) {
@@ -30,6 +31,7 @@ void RIAgentList(Call& c) {
         wire::Put(r.szContact, Str(row[9]));
         wire::Put(r.szCountry, Str(row[10]));
         wire::Put(r.szCredit, Str(row[11]));
+        Answered(c, "t_ri_agent", KeyText({Str(row[0]), Str(row[1])}), Int(row[12]));
     }
 }
 
@@ -52,6 +54,7 @@ void RIAgentStore(Call& c) {
                       Text(code)};
     const bool exists =
         Exists(c.db, "SELECT 1 FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
+    const StoredRecord record = BrokerEntryRecord(broker, code);
     switch (c.head.nOperation) {
         case kOpInsert:
             if (exists) Refuse("broker " + broker + " already has reinsurer " + code);
@@ -61,18 +64,23 @@ void RIAgentStore(Call& c) {
                     "INSERT INTO t_ri_agent (c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_kind, c_contact, "
                     "c_country_cde, c_credit_lvl, c_broker_cde, c_ri_cde) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                     data);
+            Written(c, record);
             break;
         case kOpUpdate:
             if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
+            RequireUnchanged(c, record);
             Execute(c.db,
                     "UPDATE t_ri_agent SET c_nme_cn = ?, c_nme_en = ?, c_abbr = ?, c_addr = ?, c_tel = ?, c_fax = ?, "
                     "c_kind = ?, c_contact = ?, c_country_cde = ?, c_credit_lvl = ? WHERE c_broker_cde = ? AND "
                     "c_ri_cde = ?",
                     data);
+            Written(c, record);
             break;
         default:
             if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
+            RequireUnchanged(c, record);
             Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
+            Deleted(c, record);
             break;
     }
 }

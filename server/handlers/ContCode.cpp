@@ -4,6 +4,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 
@@ -35,13 +36,15 @@ void ContCodeList(Call& c) {
     // 'Y' marks a code that no treaty data record uses yet.
     static const std::string sql = "SELECT " + kCodes.Names(kSelect, "k.") +
                                    ", CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE i.c_cont_code = "
-                                   "k.c_cont_code) THEN 'N' ELSE 'Y' END FROM t_cont_code k ORDER BY k.c_cont_code";
+                                   "k.c_cont_code) THEN 'N' ELSE 'Y' END, k.n_version FROM t_cont_code k "
+                                   "ORDER BY k.c_cont_code";
     // Packed as the rows are stepped.
     Each(c.db, sql, {}, [&](const RowCells& row) {
         auto& r = c.answer.Add<_ContCodeStruct>();
         std::size_t at = 0;
         kCodes.Pack(row, at, r);
         r.cMarkFlag = wire::LetterOf(row.Text(at));
+        Answered(c, "t_cont_code", std::string(row.Text(0)), row.Int(at + 1));
         return true;
     });
 }
@@ -51,12 +54,15 @@ void ContCodeStore(Call& c) {
     if (c.head.nOperation == kOpDelete) {
         const auto key = Load<_ContCodeKey>(c.body);
         const std::string code = wire::Required(key.szContCode, "treaty code");
+        const StoredRecord record = TreatyCodeRecord(code);
+        RequireUnchanged(c, record);
         if (Exists(c.db, "SELECT 1 FROM t_cont_info WHERE c_cont_code = ?", {Text(code)}))
             Refuse("treaty code " + code + " is used by treaty data");
         if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_cont_code = ?", {Text(code)}))
             Refuse("treaty code " + code + " is in a treaty order");
         if (Execute(c.db, "DELETE FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}) == 0)
             Refuse("no treaty code " + code);
+        Deleted(c, record);
         return;
     }
     const auto r = Load<_ContCodeStruct>(c.body);
@@ -74,12 +80,16 @@ void ContCodeStore(Call& c) {
                 "INSERT INTO t_cont_code (" + kCodes.Names(kInsert) + ") VALUES (" +
                     Placeholders(kCodes.Count(kInsert)) + ")",
                 values);
+        Written(c, TreatyCodeRecord(code));
         return;
     }
+    const StoredRecord record = TreatyCodeRecord(code);
+    RequireUnchanged(c, record);
     Params update = kCodes.Values(r, kUpdate);
     update.push_back(Text(code));
     if (Execute(c.db, "UPDATE t_cont_code SET " + kCodes.Assignments(kUpdate) + " WHERE c_cont_code = ?", update) == 0)
         Refuse("no treaty code " + code);
+    Written(c, record);
 }
 
 }  // namespace kel::server::handlers

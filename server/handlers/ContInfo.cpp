@@ -10,6 +10,7 @@
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Store.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -231,8 +232,8 @@ void ContInfoList(Call& c) {
     // Packed as the rows are stepped: no copy of the whole result.
     Each(c.db,
          "SELECT " + kInfo.Names(kSelect, "i.") +
-             ", k.c_type FROM t_cont_info i LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code" + where +
-             " ORDER BY i.c_start_date, i.c_cont_code",
+             ", k.c_type, i.n_version FROM t_cont_info i LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code" +
+             where + " ORDER BY i.c_start_date, i.c_cont_code",
          p, [&](const RowCells& row) {
              // Rows added since the count: still bounded.
              if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
@@ -242,6 +243,7 @@ void ContInfoList(Call& c) {
              const std::string_view type = row.Text(at);
              r.cAttribute = wire::LetterOf(type);
              wire::Put(r.szContTypeName, TreatyTypeText(type));
+             Answered(c, "t_cont_info", std::to_string(row.Int(0)), row.Int(at + 1));
              return true;
          });
 }
@@ -259,12 +261,15 @@ void ContInfoInsert(Call& c) {
                 Placeholders(kInfo.Count(kInsert) + 1) + ", 1)",
             p);
     StoreLists(c.db, id, lists);
+    Written(c, TreatyDataRecord(id));
 }
 
 void ContInfoUpdate(Call& c) {
     const ContData d = Parse(c, Load<_ContInfoStruct>(c.body, sizeof(_ContSubHead)));
     const Lists lists = ParseLists(187, c.body);
     RequireTreatyData(c.db, d.id);
+    const StoredRecord record = TreatyDataRecord(d.id);
+    RequireUnchanged(c, record);
     RequireTreatyCode(c.db, d.code);
     RefuseSecondRecord(c.db, d, d.id);
     Params p = d.update;
@@ -275,12 +280,16 @@ void ContInfoUpdate(Call& c) {
         p);
     Execute(c.db, "UPDATE t_cont_section SET c_cont_code = ? WHERE n_cont_id = ?", {Text(d.code), Value(d.id)});
     StoreLists(c.db, d.id, lists);
+    Written(c, record);
 }
 
 void ContInfoDelete(Call& c) {
     const auto key = Load<_ContIdKey32>(c.body);
     const int32_t id = wire::Key(key.szContId, "treaty data identifier");
     RequireTreatyData(c.db, id);
+    const StoredRecord record = TreatyDataRecord(id);
+    RequireUnchanged(c, record);
+    Deleted(c, record);
     const Params p{Value(id)};
     Execute(c.db,
             "DELETE FROM t_sect_detail WHERE n_sect_id IN (SELECT n_sect_id FROM t_cont_section WHERE n_cont_id = ?)",

@@ -4,6 +4,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -26,7 +27,7 @@ void GenerateCont(Call& c) {
         if (rs.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
         if (Str(rs.rows[0][0]) != code)
             Refuse("treaty data record " + std::to_string(r.nContId) + " is not of treaty " + code);
-        GenerateDetails(c.db, r.nContId);
+        GenerateDetails(c.db, r.nContId, ChangeNumber(c));
         return;
     }
     const auto rs = Query(c.db, "SELECT n_cont_id FROM t_cont_info WHERE c_cont_code = ? AND c_cont_no = ?",
@@ -34,7 +35,7 @@ void GenerateCont(Call& c) {
     if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
     if (rs.rows.size() > 1)
         Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
-    GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])));
+    GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])), ChangeNumber(c));
 }
 
 void AdjustDetail(Call& c) {
@@ -50,8 +51,9 @@ void AdjustDetail(Call& c) {
     if (byReinsurer && ri.empty()) BadRequest("no reinsurer for an adjustment by reinsurer");
     RequireTreatyData(c.db, b.nContId);
 
-    std::string sql = "UPDATE t_cont_detail SET n_comm_rate = ? WHERE n_cont_id = ?";
-    Params p{Value(rate), Value(b.nContId)};
+    // The lines adjusted are changed records: a line read before is saved only after reading it again.
+    std::string sql = "UPDATE t_cont_detail SET n_comm_rate = ?, n_version = ? WHERE n_cont_id = ?";
+    Params p{Value(rate), Value(ChangeNumber(c)), Value(b.nContId)};
     if (bySection) {
         if (!Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ?",
                     {Value(b.nContId), Text(sect)}))
@@ -74,7 +76,7 @@ void ContDetailList(Call& c) {
     wire::Text(f.szRICode, "reinsurer code");
     std::string sql =
         "SELECT n_cont_id, n_quota_ratio, n_cont_limit, n_share, n_ri_limit, n_comm_rate, c_ri_cde, c_com_cde, "
-        "c_prod_no, c_risk_lvl FROM t_cont_detail WHERE n_cont_id = ?";
+        "c_prod_no, c_risk_lvl, n_version FROM t_cont_detail WHERE n_cont_id = ?";
     Params p{Value(f.nContId)};
     const std::pair<std::string, const char*> filters[] = {
         {wire::Text(f.szProdCode, "product code"), " AND c_prod_no = ?"},
@@ -101,18 +103,22 @@ void ContDetailList(Call& c) {
         wire::Put(r.szCompCode, Str(row[7]));
         wire::Put(r.szProdCode, Str(row[8]));
         wire::Put(r.szRiskLevel, Str(row[9]));
+        Answered(c, "t_cont_detail",
+                 KeyText({std::to_string(Int(row[0])), Str(row[8]), Str(row[9]), Str(row[7]), Str(row[6])}),
+                 Int(row[10]));
     }
 }
 
 void ContDetailStore(Call& c) {
     const auto r = Load<_ContDetailStruct>(c.body);
-    const Params key{Value(r.nContId), Text(wire::Required(r.szProdCode, "product code")),
-                     Text(wire::Text(r.szRiskLevel, "risk level")),
-                     Text(wire::Required(r.szCompCode, "insuring company")),
-                     Text(wire::Required(r.szRICode, "reinsurer code"))};
+    const StoredRecord record = DetailLineRecord(
+        r.nContId, wire::Required(r.szProdCode, "product code"), wire::Text(r.szRiskLevel, "risk level"),
+        wire::Required(r.szCompCode, "insuring company"), wire::Required(r.szRICode, "reinsurer code"));
+    const Params& key = record.key;
     const char* const where =
         " WHERE n_cont_id = ? AND c_prod_no = ? AND c_risk_lvl = ? AND c_com_cde = ? AND c_ri_cde = ?";
     int64_t n = 0;
+    RequireUnchanged(c, record);
     if (c.head.nOperation == kel::records::kOpUpdate) {
         Params p{Value(wire::Real(r.dQuotaRatio, "quota share")), Value(wire::Real(r.dContLimit, "treaty limit")),
                  Value(wire::Real(r.dShare, "reinsurer share")), Value(wire::Real(r.dRILimit, "reinsurer limit")),
@@ -127,6 +133,10 @@ void ContDetailStore(Call& c) {
         n = Execute(c.db, std::string("DELETE FROM t_cont_detail") + where, key);
     }
     if (n == 0) Refuse("no such treaty detail line");
+    if (c.head.nOperation == kel::records::kOpUpdate)
+        Written(c, record);
+    else
+        Deleted(c, record);
 }
 
 }  // namespace kel::server::handlers

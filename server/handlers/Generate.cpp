@@ -46,7 +46,7 @@ struct Taker {
 
 }  // namespace
 
-int GenerateDetails(Connection& db, int32_t contId) {
+int GenerateDetails(Connection& db, int32_t contId, int64_t version) {
     const Params id{Value(contId)};
     const auto info = Query(db, "SELECT n_comm_rate FROM t_cont_info WHERE n_cont_id = ?", id);
     if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(contId));
@@ -151,13 +151,13 @@ int GenerateDetails(Connection& db, int32_t contId) {
             const auto& [key, l] = *it;
             const auto& [product, risk, comp, ri] = key;
             for (Value v : {Value(contId), Text(product), Text(risk), Text(comp), Text(ri), Value(l.quota),
-                            Value(l.contLimit), Value(l.share), Value(l.riLimit), Value(l.commRate)})
+                            Value(l.contLimit), Value(l.share), Value(l.riLimit), Value(l.commRate), Value(version)})
                 p.push_back(std::move(v));
         }
         std::string sql =
             "INSERT INTO t_cont_detail (n_cont_id, c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde, n_quota_ratio, "
-            "n_cont_limit, n_share, n_ri_limit, n_comm_rate) VALUES ";
-        for (std::size_t i = 0; i < n; ++i) sql += (i ? ", (" : "(") + Placeholders(10) + ")";
+            "n_cont_limit, n_share, n_ri_limit, n_comm_rate, n_version) VALUES ";
+        for (std::size_t i = 0; i < n; ++i) sql += (i ? ", (" : "(") + Placeholders(11) + ")";
         Execute(db, sql, p);
     }
     Execute(db, "UPDATE t_cont_info SET n_detail_rev = n_data_rev WHERE n_cont_id = ?", id);

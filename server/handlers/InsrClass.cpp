@@ -5,6 +5,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 
@@ -14,15 +15,17 @@ using wire::Load;
 void InsrncSectList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t contId = wire::Key(key.szKey, "treaty data identifier");
-    const auto rs = Query(c.db,
-                          "SELECT n_cont_id, c_class_cde, c_class_nme FROM t_insrnc_sect WHERE n_cont_id = ? "
-                          "ORDER BY c_class_cde",
-                          {Value(contId)});
+    const auto rs =
+        Query(c.db,
+              "SELECT n_cont_id, c_class_cde, c_class_nme, n_version FROM t_insrnc_sect WHERE n_cont_id = ? "
+              "ORDER BY c_class_cde",
+              {Value(contId)});
     for (const Row& row : rs.rows) {
         auto& r = c.answer.Add<_InsrncSectStruct>();
         r.nContId = static_cast<int32_t>(Int(row[0]));
         wire::Put(r.szClassCode, Str(row[1]));
         wire::Put(r.szClassName, Str(row[2]));
+        Answered(c, "t_insrnc_sect", KeyText({std::to_string(Int(row[0])), Str(row[1])}), Int(row[3]));
     }
 }
 
@@ -33,20 +36,26 @@ void InsrncSectStore(Call& c) {
     const std::string name = wire::Text(r.szClassName, "class name");
     const Params key{Value(r.nContId), Text(code)};
     const bool exists = Exists(c.db, "SELECT 1 FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key);
+    const StoredRecord record = ClassRecord(r.nContId, code);
     switch (c.head.nOperation) {
         case kOpInsert:
             RequireTreatyData(c.db, r.nContId);
             if (exists) Refuse("class " + code + " exists");
             Execute(c.db, "INSERT INTO t_insrnc_sect (n_cont_id, c_class_cde, c_class_nme) VALUES (?, ?, ?)",
                     {Value(r.nContId), Text(code), Text(name)});
+            Written(c, record);
             break;
         case kOpUpdate:
             if (!exists) Refuse("no class " + code);
+            RequireUnchanged(c, record);
             Execute(c.db, "UPDATE t_insrnc_sect SET c_class_nme = ? WHERE n_cont_id = ? AND c_class_cde = ?",
                     {Text(name), Value(r.nContId), Text(code)});
+            Written(c, record);
             break;
         default:
             if (!exists) Refuse("no class " + code);
+            RequireUnchanged(c, record);
+            Deleted(c, record);
             Execute(c.db, "DELETE FROM t_class_detail WHERE n_cont_id = ? AND c_class_cde = ?", key);
             Execute(c.db, "DELETE FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key);
             break;

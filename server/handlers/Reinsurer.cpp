@@ -3,6 +3,7 @@
 #include "common/records/TransactionCodes.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -15,6 +16,8 @@ const char* const kColumns =
     "c_ri_cde, c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_busi_type, c_com_prop, c_bill_type, "
     "c_pay_mode, c_com_kind, c_contact, c_country_cde, c_credit_lvl, c_sp_rating, c_amb_rating, c_solvency, "
     "c_related, c_reserve_fund, c_capital, c_lapsed";
+
+constexpr std::size_t kVersionAt = 22;  // n_version after the columns
 
 // The record's values in column order; checks every field.
 Params Values(const _RICompanyStruct& r) {
@@ -81,9 +84,12 @@ Params AccountValues(const std::string& code, int seq, const _RIAccountStruct& a
 }  // namespace
 
 void RICompanyList(Call& c) {
-    const auto rs = Query(c.db, std::string("SELECT ") + kColumns + " FROM t_ri_company ORDER BY c_ri_cde");
+    const auto rs = Query(c.db, std::string("SELECT ") + kColumns + ", n_version FROM t_ri_company ORDER BY c_ri_cde");
     c.answer.Reserve(rs.rows.size() * sizeof(_RICompanyStruct));
-    for (const Row& row : rs.rows) Fill(c.answer.Add<_RICompanyStruct>(), row);
+    for (const Row& row : rs.rows) {
+        Fill(c.answer.Add<_RICompanyStruct>(), row);
+        Answered(c, "t_ri_company", Str(row[0]), Int(row[kVersionAt]));
+    }
 }
 
 void RICompanyStore(Call& c) {
@@ -105,6 +111,7 @@ void RICompanyStore(Call& c) {
                 values);
     } else {
         if (!exists) Refuse("no reinsurer " + code);
+        RequireUnchanged(c, ReinsurerRecord(code));
         Params update(values.begin() + 1, values.end());
         update.push_back(values[0]);
         Execute(c.db,
@@ -120,6 +127,7 @@ void RICompanyStore(Call& c) {
                 "INSERT INTO t_ri_account (c_ri_cde, n_seq, c_cur_cde, c_bank, c_account_no, c_payee, c_busi_type, "
                 "c_bank_addr) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
                 a);
+    Written(c, ReinsurerRecord(code));
 }
 
 void RICompanyDelete(Call& c) {
@@ -127,6 +135,8 @@ void RICompanyDelete(Call& c) {
     const std::string code = wire::Required(key.szRICode, "reinsurer code");
     const Params p{Text(code)};
     if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", p)) Refuse("no reinsurer " + code);
+    const StoredRecord record = ReinsurerRecord(code);
+    RequireUnchanged(c, record);
     // Treaty data keeps its participants: a reinsurer in use stays.
     if (Exists(c.db, "SELECT 1 FROM t_cont_reins WHERE c_ri_cde = ?", p) ||
         Exists(c.db, "SELECT 1 FROM t_cont_info WHERE c_lead_ri_cde = ?", p) ||
@@ -137,6 +147,7 @@ void RICompanyDelete(Call& c) {
     Execute(c.db, "DELETE FROM t_ri_account WHERE c_ri_cde = ?", p);
     Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ?", p);
     Execute(c.db, "DELETE FROM t_ri_company WHERE c_ri_cde = ?", p);
+    Deleted(c, record);
 }
 
 void RIAccountList(Call& c) {
@@ -162,10 +173,11 @@ void RICompanyLookup(Call& c) {
     const std::string typed = wire::Required(record.szRICode, "reinsurer code");
     // The exact code: the broker form puts the answer's code behind the broker's,
     // so a longer code found by its beginning would not fit the entry's field.
-    const auto rs =
-        Query(c.db, std::string("SELECT ") + kColumns + " FROM t_ri_company WHERE c_ri_cde = ?", {Text(typed)});
+    const auto rs = Query(c.db, std::string("SELECT ") + kColumns + ", n_version FROM t_ri_company WHERE c_ri_cde = ?",
+                          {Text(typed)});
     if (rs.rows.empty()) Refuse("no reinsurer " + typed);
     Fill(c.answer.Add<_RICompanyStruct>(), rs.rows[0]);
+    Answered(c, "t_ri_company", Str(rs.rows[0][0]), Int(rs.rows[0][kVersionAt]));
 }
 
 }  // namespace kel::server::handlers

@@ -6,6 +6,7 @@
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Store.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -25,7 +26,7 @@ void SectionList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t contId = wire::Key(key.szKey, "treaty data identifier");
     const auto rs = Query(c.db,
-                          "SELECT n_sect_id, n_comm_rate, n_cont_id, c_cont_code, c_sect_cde, c_sect_nme "
+                          "SELECT n_sect_id, n_comm_rate, n_cont_id, c_cont_code, c_sect_cde, c_sect_nme, n_version "
                           "FROM t_cont_section WHERE n_cont_id = ? ORDER BY c_sect_cde",
                           {Value(contId)});
     for (const Row& row : rs.rows) {
@@ -36,6 +37,7 @@ void SectionList(Call& c) {
         wire::Put(r.szContCode, Str(row[3]));
         wire::Put(r.szSectCode, Str(row[4]));
         wire::Put(r.szSectName, Str(row[5]));
+        Answered(c, "t_cont_section", std::to_string(Int(row[0])), Int(row[6]));
     }
 }
 
@@ -47,6 +49,9 @@ void SectionStore(Call& c) {
     const std::string name = wire::Text(r.szSectName, "section name");
     if (c.head.nOperation == kOpDelete) {
         const int32_t contId = TreatyOfSection(c.db, r.nSectId);
+        const StoredRecord record = SectionRecord(r.nSectId);
+        RequireUnchanged(c, record);
+        Deleted(c, record);
         Execute(c.db, "DELETE FROM t_sect_detail WHERE n_sect_id = ?", {Value(r.nSectId)});
         Execute(c.db, "DELETE FROM t_cont_section WHERE n_sect_id = ?", {Value(r.nSectId)});
         TouchTreatyData(c.db, contId);
@@ -64,10 +69,13 @@ void SectionStore(Call& c) {
                 "INSERT INTO t_cont_section (n_sect_id, n_cont_id, c_cont_code, c_sect_cde, c_sect_nme, n_comm_rate) "
                 "VALUES (?, ?, ?, ?, ?, ?)",
                 {Value(id), Value(r.nContId), Text(Str(info.rows[0][0])), Text(code), Text(name), Value(rate)});
+        Written(c, SectionRecord(id));
         TouchTreatyData(c.db, r.nContId);
         return;
     }
     const int32_t contId = TreatyOfSection(c.db, r.nSectId);
+    const StoredRecord record = SectionRecord(r.nSectId);
+    RequireUnchanged(c, record);
     // The id names the section; a record naming another treaty does not move it there.
     if (r.nContId != contId) Refuse("section " + std::to_string(r.nSectId) + " is not of that treaty data record");
     if (Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ? AND n_sect_id <> ?",
@@ -75,6 +83,7 @@ void SectionStore(Call& c) {
         Refuse("section " + code + " exists");
     Execute(c.db, "UPDATE t_cont_section SET c_sect_cde = ?, c_sect_nme = ?, n_comm_rate = ? WHERE n_sect_id = ?",
             {Text(code), Text(name), Value(rate), Value(r.nSectId)});
+    Written(c, record);
     TouchTreatyData(c.db, contId);
 }
 

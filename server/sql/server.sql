@@ -7,7 +7,8 @@
 -- Texts are UTF-8 (GBK only on the wire); widths are characters and never exceed
 -- the GBK byte width of the record field. Identifiers are assigned by the server.
 
--- The next identifier per kind (treaty data, section, detail item).
+-- The next identifier per kind (treaty data, section, detail item), and the next
+-- write number ('change', the versions of records).
 CREATE TABLE IF NOT EXISTS t_id_counter (
     c_name              VARCHAR(30)  NOT NULL PRIMARY KEY,
     n_next              INTEGER      NOT NULL
@@ -16,6 +17,9 @@ CREATE TABLE IF NOT EXISTS t_id_counter (
 -- Treaty data: one treaty for one period (_ContInfoStruct). n_data_rev counts the
 -- changes of the data the details are generated from; n_detail_rev is the value it
 -- had when the details were last generated (NULL: never).
+--
+-- n_version, here and in the other tables of records a screen reads and then saves:
+-- the number of the write that last stored the record (server/Versions.h).
 CREATE TABLE IF NOT EXISTS t_cont_info (
     n_cont_id           INTEGER      NOT NULL PRIMARY KEY,
     c_cont_code         VARCHAR(2)   NOT NULL,
@@ -52,6 +56,7 @@ CREATE TABLE IF NOT EXISTS t_cont_info (
     c_update_user       VARCHAR(30),
     n_data_rev          INTEGER      NOT NULL,
     n_detail_rev        INTEGER,
+    n_version           INTEGER      NOT NULL DEFAULT 0,
     UNIQUE (c_cont_code, c_start_date)
 );
 CREATE INDEX IF NOT EXISTS ix_cont_info_start ON t_cont_info (c_start_date);
@@ -112,6 +117,7 @@ CREATE TABLE IF NOT EXISTS t_insrnc_sect (
     n_cont_id           INTEGER      NOT NULL,
     c_class_cde         VARCHAR(2)   NOT NULL,
     c_class_nme         VARCHAR(112),
+    n_version           INTEGER      NOT NULL DEFAULT 0,
     PRIMARY KEY (n_cont_id, c_class_cde)
 );
 
@@ -134,6 +140,7 @@ CREATE TABLE IF NOT EXISTS t_cont_detail (
     n_share             DOUBLE PRECISION,
     n_ri_limit          DOUBLE PRECISION,
     n_comm_rate         DOUBLE PRECISION,
+    n_version           INTEGER      NOT NULL DEFAULT 0,
     PRIMARY KEY (n_cont_id, c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde)
 );
 

@@ -144,13 +144,17 @@ void ServerTest::TearDown() {
 }
 
 Reply ServerTest::Send(int code, std::string_view body, int32_t op, int16_t count) {
+    return SendAs(client_, code, body, op, count);
+}
+
+Reply ServerTest::SendAs(ConnectionContext& client, int code, std::string_view body, int32_t op, int16_t count) {
     _PacketHead head{};
     head.nTransCode = static_cast<int16_t>(code);
     head.nCount = count;
     head.nSubSystem = (code >= 163 && code <= 167) ? kSubSystemPrompt : kSubSystemDefault;
     head.nOperation = op;
     Reply reply;
-    server_->Handle(client_, head, body, reply.head, reply.body);
+    server_->Handle(client, head, body, reply.head, reply.body);
     return reply;
 }
 

@@ -104,6 +104,8 @@ protected:
     void TearDown() override;
 
     Reply Send(int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1);
+    // The same through another connection.
+    Reply SendAs(ConnectionContext& client, int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1);
     template <class R>
     Reply SendRecord(int code, const R& r, int32_t op = 0) {
         return Send(code, Bytes(r), op);
