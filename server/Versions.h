@@ -57,8 +57,9 @@ void Deleted(Call& c, const StoredRecord& r);
 // The number of this write (the version it gives what it stores); taken once.
 int64_t ChangeNumber(Call& c);
 
-// Adds n_version to the tables of an older database (schema creation only adds
-// what is missing). Throws Fault(kServerFailure).
+// Adds n_version where a table lacks it: the shared code-list tables (whose schema
+// the host applies to its own database too, without versions) and the tables of
+// an older database. Throws Fault(kServerFailure).
 void UpgradeVersionColumns(kel::db::Connection& db);
 
 }  // namespace kel::server

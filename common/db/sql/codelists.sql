@@ -9,7 +9,6 @@
 -- character boundary.
 -- Codes are the keys the records carry: a code of n characters travels in n + 1 bytes.
 -- Identifiers (n_..._id) are assigned by the application server, not by the engine.
--- n_version: the application server's version of a record (server/Versions.h).
 
 -- 20108: currencies (合同限额币种).
 CREATE TABLE IF NOT EXISTS t_currency (
@@ -83,8 +82,7 @@ CREATE TABLE IF NOT EXISTS t_ri_company (
     c_related       VARCHAR(1),
     c_reserve_fund  VARCHAR(14),
     c_capital       VARCHAR(14),
-    c_lapsed        VARCHAR(1),
-    n_version       INTEGER      NOT NULL DEFAULT 0
+    c_lapsed        VARCHAR(1)
 );
 
 -- 20314: the reinsurers behind each broker (_RIAgentStruct), each entry with its
@@ -102,7 +100,6 @@ CREATE TABLE IF NOT EXISTS t_ri_agent (
     c_contact       VARCHAR(60),
     c_country_cde   VARCHAR(30),
     c_credit_lvl    VARCHAR(30),
-    n_version       INTEGER      NOT NULL DEFAULT 0,
     PRIMARY KEY (c_broker_cde, c_ri_cde)
 );
 
@@ -111,8 +108,7 @@ CREATE TABLE IF NOT EXISTS t_cont_code (
     c_cont_code     VARCHAR(2)   NOT NULL PRIMARY KEY,
     c_name_cn       VARCHAR(60)  NOT NULL,
     c_name_en       VARCHAR(60),
-    c_type          VARCHAR(1),
-    n_version       INTEGER      NOT NULL DEFAULT 0
+    c_type          VARCHAR(1)
 );
 
 -- 29002: insuring companies (承保公司).
@@ -129,7 +125,6 @@ CREATE TABLE IF NOT EXISTS t_cont_section (
     c_sect_cde      VARCHAR(2)   NOT NULL,
     c_sect_nme      VARCHAR(113),
     n_comm_rate     NUMERIC,
-    n_version       INTEGER      NOT NULL DEFAULT 0,
     UNIQUE (n_cont_id, c_sect_cde)
 );
 

@@ -25,7 +25,8 @@ TEST_F(Framework, EveryCommandFailureIsToldOnceAndReturnsFalse) {
     channel->AnswerStatus(1);
     EXPECT_FALSE(mgr.Delete());
     EXPECT_EQ(Messages(), (std::vector<std::string>{"发送数据包失败!", "等待应用服务器应答超时!",
-                                                    "服务器拒绝删除：该记录不存在，或正在被使用!"}));
+                                                    "服务器拒绝删除：该记录不存在，或正在被使用!\n"
+                                                    "如该记录已被其他用户修改，请重新查询后再操作。"}));
     // A refusal is a plain notice, like the send failure.
     EXPECT_EQ(driver->MessageBoxes()[2].request.type, MB_OK);
     driver->ClearRecords();
@@ -53,7 +54,8 @@ TEST_F(Framework, RefusalsNameTheirCause) {
     EXPECT_FALSE(classes.Insert());
     EXPECT_EQ(Messages(), (std::vector<std::string>{
                               "服务器拒绝保存：该记录已存在，或不符合规则!",
-                              "服务器拒绝保存：该记录已不存在，或不符合规则!",
+                              "服务器拒绝保存：该记录已不存在，或不符合规则!\n"
+                              "如该记录已被其他用户修改，请重新查询后再操作。",
                               "服务器拒绝了该请求：数据格式不正确!",
                               "服务器数据库处理失败，数据未保存!",
                               "服务器不支持该交易(交易码 217)!",
