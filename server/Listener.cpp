@@ -158,28 +158,37 @@ void Listener::Admit(int fd, const sockaddr_storage& peerAddress) {
     std::string peer = PeerText(peerAddress);
     std::lock_guard lock(sessionsMutex_);
     std::size_t total = 0, fromAddress = 0;
-    Session* oldestWaiting = nullptr;
+    Session* oldestWaiting = nullptr;  // of all connections without a log-on
+    Session* oldestHere = nullptr;     // of those from this address
     for (Session& s : sessions_) {
         if (s.done || s.evicted) continue;
         ++total;
-        if (s.address == address) ++fromAddress;
-        if (!s.loggedOn && (!oldestWaiting || s.accepted < oldestWaiting->accepted)) oldestWaiting = &s;
+        const bool here = s.address == address;
+        if (here) ++fromAddress;
+        if (s.loggedOn) continue;
+        if (!oldestWaiting || s.accepted < oldestWaiting->accepted) oldestWaiting = &s;
+        if (here && (!oldestHere || s.accepted < oldestHere->accepted)) oldestHere = &s;
     }
+    // A real log-on takes milliseconds: a connection still without one yields its place.
+    auto makeWay = [&](Session* s, const char* why) {
+        s->evicted = true;
+        if (s->fd >= 0) ::shutdown(s->fd, SHUT_RDWR);
+        Log(LogLevel::Warning, s->peer + " made way for a new connection: " + why);
+    };
     if (fromAddress >= options_.maxClientsPerAddress) {
-        Log(LogLevel::Warning, peer + " connection refused: too many connections from " + address);
-        ::close(fd);
-        return;
-    }
-    if (total >= options_.maxClients) {
+        if (!oldestHere) {
+            Log(LogLevel::Warning, peer + " connection refused: too many connections from " + address);
+            ::close(fd);
+            return;
+        }
+        makeWay(oldestHere, "too many connections from its address");
+    } else if (total >= options_.maxClients) {
         if (!oldestWaiting) {
             Log(LogLevel::Warning, peer + " connection refused: too many clients");
             ::close(fd);
             return;
         }
-        // A real log-on takes milliseconds: a connection still without one yields its place.
-        oldestWaiting->evicted = true;
-        if (oldestWaiting->fd >= 0) ::shutdown(oldestWaiting->fd, SHUT_RDWR);
-        Log(LogLevel::Warning, oldestWaiting->peer + " made way for a new connection: too many clients");
+        makeWay(oldestWaiting, "too many clients");
     }
     bool added = false;
     try {

@@ -10,9 +10,10 @@
 // does not arrive whole within the frame time-out, or a client silent for the idle
 // time-out, ends the connection.
 //
-// Connections: at most maxClientsPerAddress from one address; at most maxClients in
-// all, and when full, the oldest connection that has not logged on yet gives way to
-// the new one, so sockets held open without a log-on never lock a user out. A
+// Connections: at most maxClientsPerAddress from one address and maxClients in all;
+// past either limit the oldest connection (from that address, or of all) that has
+// not logged on yet gives way to the new one, so sockets held open without a log-on
+// never lock a user out. A
 // connection the server cannot serve (no thread, no memory) is closed; the server
 // goes on.
 #pragma once
