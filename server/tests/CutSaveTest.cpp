@@ -86,7 +86,9 @@ TEST_F(CutSave, ARecordIsStoredWholeOrNotAtAllWhereverItsFrameIsCut) {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (listener->ClientCount() > 0 && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (n < bytes.size()) ASSERT_EQ(Stored(*server, id), before) << "cut after " << n << " bytes";
+        if (n < bytes.size()) {
+            ASSERT_EQ(Stored(*server, id), before) << "cut after " << n << " bytes";
+        }
     }
     const std::string after = Stored(*server, id);
     ASSERT_NE(after, before);

@@ -28,8 +28,11 @@ TEST(PrivateDatabaseFile, CreatedFileAndFoldersAreTheServersAlone) {
     EXPECT_EQ(ModeOf(dir.Path() / "data" / "kelmor"), 0700u);
     EXPECT_EQ(ModeOf(file), 0600u);
     // The journal files SQLite makes beside it take the file's mode.
-    for (const char* suffix : {"-wal", "-shm"})
-        if (std::filesystem::exists(file.string() + suffix)) EXPECT_EQ(ModeOf(file.string() + suffix), 0600u) << suffix;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        if (std::filesystem::exists(file.string() + suffix)) {
+            EXPECT_EQ(ModeOf(file.string() + suffix), 0600u) << suffix;
+        }
+    }
     EXPECT_FALSE(server->IsEmpty());  // the empty file made first became a whole database
 }
 
