@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "server/store/ConnectionString.h"
+
 namespace kel::server {
 namespace {
 
@@ -46,8 +48,10 @@ bool MakePrivateFolders(const std::filesystem::path& folder, std::string* error)
 
 bool PrepareDatabaseFile(const std::string& database, std::string* error,
                          const std::function<void(std::string_view)>& warn) {
-    if (database.empty() || database.find('=') != std::string::npos) return true;  // a connection string
-    const std::filesystem::path file(database);
+    // The file a SQLite target names (a path, or the SQLite driver's connection string).
+    const auto target = store::ReadTarget(database, nullptr);
+    if (!target || target->kind != store::TargetKind::SqliteFile || target->location.empty()) return true;
+    const std::filesystem::path file(target->location);
     if (!MakePrivateFolders(file.parent_path(), error)) return false;
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
@@ -57,7 +61,7 @@ bool PrepareDatabaseFile(const std::string& database, std::string* error,
     if (errno != EEXIST) return Fail(error, "cannot create " + database + ": " + std::strerror(errno));
     struct stat st {};
     if (::stat(file.c_str(), &st) == 0 && (st.st_mode & S_IROTH)) {
-        const std::string words = "the database " + database + " (mode " + Octal(st.st_mode) +
+        const std::string words = "the database " + file.string() + " (mode " + Octal(st.st_mode) +
                                   ") can be read by every user of this machine, password hashes included; "
                                   "chmod 600 it";
         if (warn)

@@ -11,7 +11,8 @@
 
 namespace kel::server {
 
-// For a database that is a file path (not an ODBC connection string): creates the
+// For a database that is a SQLite file (a path, or the SQLite driver's connection
+// string; nothing for PostgreSQL and other ODBC targets): creates the
 // missing folders and the empty file, private. false with `error` when it cannot.
 // `warn` gets the words about a world-readable file; nullptr: stderr.
 bool PrepareDatabaseFile(const std::string& database, std::string* error = nullptr,

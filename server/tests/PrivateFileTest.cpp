@@ -55,8 +55,14 @@ TEST(PrivateDatabaseFile, AnExistingFileKeepsItsModeAndAWorldReadableOneIsNamed)
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(ModeOf(file), 0640u);
 
-    // A connection string names no file; a folder in the way is reported.
-    EXPECT_TRUE(PrepareDatabaseFile("DRIVER={X};Database=/nonexistent/x.db", &error, warn));
+    // A PostgreSQL target names no file; a folder in the way is reported.
+    EXPECT_TRUE(PrepareDatabaseFile("postgresql://nobody@localhost/nothing", &error, warn));
+    EXPECT_FALSE(std::filesystem::exists("postgresql:"));
+    // The SQLite driver's connection string names its file: made private the same way.
+    const auto named = dir.Path() / "named" / "k.db";
+    ASSERT_TRUE(PrepareDatabaseFile("DRIVER={SQLite3};Database=" + named.string() + ";", &error, warn)) << error;
+    EXPECT_EQ(ModeOf(named.parent_path()), 0700u);
+    EXPECT_EQ(ModeOf(named), 0600u);
     std::ofstream(dir.Path() / "plain") << "x";
     EXPECT_FALSE(PrepareDatabaseFile((dir.Path() / "plain" / "kelmor.db").string(), &error, warn));
     EXPECT_NE(error.find("plain"), std::string::npos) << error;
