@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "server/Limits.h"
 #include "server/Status.h"
 
 namespace kel::server {
@@ -67,6 +68,11 @@ void CheckRequest(const kel::records::TransactionInfo& rule, const _PacketHead& 
         const auto counts = ContSubCountsOf(rule.nCode, sub);
         if (counts) expected = ContSubListsSize(counts->nReins, counts->nRisk, counts->nExtra);
         if (!expected) BadRequest("negative list count");
+        if (counts->nReins > kMaxParticipants || counts->nRisk > kMaxProductShareRows ||
+            counts->nExtra > kMaxSubReinsurers)
+            BadRequest("more than " + std::to_string(kMaxParticipants) + " participants, " +
+                       std::to_string(kMaxProductShareRows) + " product share rows or " +
+                       std::to_string(kMaxSubReinsurers) + " sub-reinsurers");
     } else {
         if ((rule.bodyRule == BodyRule::Records || rule.bodyRule == BodyRule::FixedPlusRecords) && head.nCount < 0)
             BadRequest("negative record count");

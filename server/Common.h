@@ -1,11 +1,13 @@
 // Small pieces several handlers share.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "common/db/Database.h"
+#include "server/Limits.h"
 
 namespace kel::server {
 
@@ -30,7 +32,10 @@ bool ParseNumber(std::string_view text, double& value);
 void RequireProduct(kel::db::Connection& db, const std::string& code);
 
 // Regenerates the treaty details of one treaty data record, each line stored with
-// `version` (server/Versions.h); returns the lines written.
-int GenerateDetails(kel::db::Connection& db, int32_t contId, int64_t version = 0);
+// `version` (server/Versions.h); returns the lines written. With `limits`, refuses
+// (kRefused) a generation of more lines than they allow, before writing any, or
+// one still writing at `deadline`.
+int GenerateDetails(kel::db::Connection& db, int32_t contId, int64_t version = 0, const WorkLimits* limits = nullptr,
+                    std::chrono::steady_clock::time_point deadline = {});
 
 }  // namespace kel::server

@@ -10,6 +10,7 @@
 #include "common/db/Database.h"
 #include "common/records/PacketHead.h"
 #include "server/ConnectionContext.h"
+#include "server/Limits.h"
 #include "server/Wire.h"
 
 namespace kel::server {
@@ -24,6 +25,7 @@ struct Call {
     wire::Answer& answer;
     const std::string& user;  // the connection's logged-on user, whom the request acts for
     ConnectionContext& client;
+    const WorkLimits& limits;
 
     // Filled while the request runs (server/Versions.h), applied once it succeeded.
     SeenVersions seen;             // record versions answered or written

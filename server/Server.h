@@ -12,6 +12,7 @@
 
 #include "common/records/PacketHead.h"
 #include "server/ConnectionContext.h"
+#include "server/Limits.h"
 #include "server/Status.h"
 
 namespace kel::server {
@@ -25,6 +26,8 @@ struct ServerOptions {
     // Keep query answers while the store is unchanged (SQLite only, where every
     // commit by another connection or process is noticed).
     bool cacheAnswers = true;
+    // How much work one request may make.
+    WorkLimits limits;
 };
 
 class Server {

@@ -15,6 +15,7 @@ using wire::Load;
 }  // namespace
 
 void GenerateCont(Call& c) {
+    const auto deadline = std::chrono::steady_clock::now() + c.limits.generationTime;
     // The identifier names the treaty data record; a request without one (0) names
     // it by treaty code and contract number, which only works while no two periods
     // share the contract number.
@@ -27,7 +28,7 @@ void GenerateCont(Call& c) {
         if (rs.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
         if (Str(rs.rows[0][0]) != code)
             Refuse("treaty data record " + std::to_string(r.nContId) + " is not of treaty " + code);
-        GenerateDetails(c.db, r.nContId, ChangeNumber(c));
+        GenerateDetails(c.db, r.nContId, ChangeNumber(c), &c.limits, deadline);
         return;
     }
     const auto rs = Query(c.db, "SELECT n_cont_id FROM t_cont_info WHERE c_cont_code = ? AND c_cont_no = ?",
@@ -35,7 +36,7 @@ void GenerateCont(Call& c) {
     if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
     if (rs.rows.size() > 1)
         Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
-    GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])), ChangeNumber(c));
+    GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])), ChangeNumber(c), &c.limits, deadline);
 }
 
 void AdjustDetail(Call& c) {

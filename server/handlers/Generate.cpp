@@ -16,6 +16,7 @@
 // whatever the order; a class without products gives no lines (the check says so).
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -46,7 +47,13 @@ struct Taker {
 
 }  // namespace
 
-int GenerateDetails(Connection& db, int32_t contId, int64_t version) {
+int GenerateDetails(Connection& db, int32_t contId, int64_t version, const WorkLimits* limits,
+                    std::chrono::steady_clock::time_point deadline) {
+    auto inTime = [&] {
+        if (limits && std::chrono::steady_clock::now() > deadline)
+            Refuse("the generation of treaty data " + std::to_string(contId) + " took longer than " +
+                   std::to_string(limits->generationTime.count()) + " ms");
+    };
     const Params id{Value(contId)};
     const auto info = Query(db, "SELECT n_comm_rate FROM t_cont_info WHERE n_cont_id = ?", id);
     if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(contId));
@@ -117,6 +124,21 @@ int GenerateDetails(Connection& db, int32_t contId, int64_t version) {
         if (!broker) takers.push_back({code, share, limit});
     }
 
+    // The lines it will write, counted before they are built: one per product and
+    // risk level, insuring company and reinsurer.
+    if (limits) {
+        std::set<std::pair<std::string, std::string>> rowKeys;
+        for (const ProductTerms& t : terms) rowKeys.emplace(t.product, t.risk);
+        std::set<std::string> takerCodes;
+        for (const Taker& t : takers) takerCodes.insert(t.code);
+        const double count = static_cast<double>(rowKeys.size()) * static_cast<double>(companies.rows.size()) *
+                             static_cast<double>(takerCodes.size());
+        if (count > static_cast<double>(limits->maxDetailLines))
+            Refuse("treaty data " + std::to_string(contId) + " would generate " +
+                   std::to_string(static_cast<long long>(std::min(count, 1e18))) + " detail lines, more than " +
+                   std::to_string(limits->maxDetailLines));
+    }
+
     std::map<LineKey, Line> lines;
     for (const ProductTerms& row : terms) {
         const std::string& product = row.product;
@@ -145,6 +167,7 @@ int GenerateDetails(Connection& db, int32_t contId, int64_t version) {
     constexpr std::size_t kBatch = 50;
     auto it = lines.begin();
     while (it != lines.end()) {
+        inTime();
         Params p;
         std::size_t n = 0;
         for (; it != lines.end() && n < kBatch; ++it, ++n) {
@@ -160,6 +183,7 @@ int GenerateDetails(Connection& db, int32_t contId, int64_t version) {
         for (std::size_t i = 0; i < n; ++i) sql += (i ? ", (" : "(") + Placeholders(11) + ")";
         Execute(db, sql, p);
     }
+    inTime();
     Execute(db, "UPDATE t_cont_info SET n_detail_rev = n_data_rev WHERE n_cont_id = ?", id);
     return static_cast<int>(lines.size());
 }
