@@ -2,8 +2,12 @@
 
 #include "host/win/DialogTemplate.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <langinfo.h>
 #include <locale.h>
+#endif
 #include <algorithm>
 #include <clocale>
 
@@ -25,11 +29,17 @@ CNumEdit::CNumEdit() {
     // The separators of the system's default locale.
     char decimal = '\0';
     char group = '\0';
+#ifdef _WIN32
+    char text[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 0) decimal = FirstAscii(text);
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, text, sizeof text) > 0) group = FirstAscii(text);
+#else
     if (locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0))) {
         decimal = FirstAscii(nl_langinfo_l(RADIXCHAR, loc));
         group = FirstAscii(nl_langinfo_l(THOUSEP, loc));
         freelocale(loc);
     }
+#endif
     m_cDecimal = decimal ? decimal : '.';
     m_cGroup = group ? group : ',';
     if (m_cGroup == m_cDecimal) m_cGroup = ',';

@@ -26,7 +26,7 @@ int CKelmorApp::ExitInstance() {
 
 CKelmorApp theApp;
 
-extern "C" int Call_Kelmor_Dialog(int screenNumber, int /*reserved*/) {
+extern "C" int KELMOR_ENTRY Call_Kelmor_Dialog(int screenNumber, int /*reserved*/) {
     int result = 0;
     const kel::ScreenEntry* entry = kel::FindScreen(screenNumber);
     if (!entry) return result;
@@ -36,8 +36,8 @@ extern "C" int Call_Kelmor_Dialog(int screenNumber, int /*reserved*/) {
     return result;
 }
 
-extern "C" int PopWnd(const char* text, int width, int height, int textRight, int textBottom, int red1, int green1,
-                      int blue1, int red2, int green2, int blue2) {
+extern "C" int KELMOR_ENTRY PopWnd(const char* text, int width, int height, int textRight, int textBottom, int red1,
+                                   int green1, int blue1, int red2, int green2, int blue2) {
     COLORREF background = RGB(static_cast<unsigned>(red1), static_cast<unsigned>(green1), static_cast<unsigned>(blue1));
     COLORREF textColour = RGB(static_cast<unsigned>(red2), static_cast<unsigned>(green2), static_cast<unsigned>(blue2));
     auto* thread = new (std::nothrow)

@@ -129,7 +129,7 @@ void CTaskBarMsgWnd::DestroyWindow() {
     m_bDestroyed = true;
     if (m_link) m_link->Cut();
     m_surface.reset();
-    PostQuitMessage(0);  // ends the popup's own thread; nothing on any other
+    win::PostQuitMessage(0);  // ends the popup's own thread; nothing on any other
 }
 
 LRESULT CTaskBarMsgWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

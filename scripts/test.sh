@@ -4,7 +4,8 @@
 # AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests once more
 # under ThreadSanitizer, and each fuzz target for a few seconds (scripts/fuzz.sh).
 # The SQL tests also run against a throw-away PostgreSQL
-# cluster on loopback that this script starts and removes again.
+# cluster on loopback that this script starts and removes again. Kelmor.dll is
+# built for Windows and tested under Wine (scripts/test-windows.sh).
 #   scripts/test.sh [--quick]     --quick: the plain run only
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,6 +36,9 @@ run_tests build -LE install
 echo "== install tree and packages"
 run_tests build -L install
 ((quick)) && exit 0
+
+echo "== Kelmor.dll for Windows, tested under Wine"
+scripts/test-windows.sh
 
 echo "== tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 scripts/build.sh build-asan -DKELMOR_SANITIZE=address

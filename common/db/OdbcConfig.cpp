@@ -5,6 +5,21 @@
 
 #include "common/db/Database.h"
 
+#ifdef _WIN32
+
+// Windows: the drivers are those installed in the system's ODBC driver manager,
+// by the names the connection strings use; there is nothing to write.
+namespace kel::db {
+namespace odbc {
+std::string FindDriverLibrary(const std::string&) { return ""; }
+std::string OdbcConfigDir() { return ""; }
+std::string MissingDriverHint() { return ""; }
+}  // namespace odbc
+void EnsureOdbcConfig() {}
+}  // namespace kel::db
+
+#else
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,3 +150,5 @@ void EnsureOdbcConfig() {
 }
 
 }  // namespace kel::db
+
+#endif  // _WIN32

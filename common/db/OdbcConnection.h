@@ -4,6 +4,9 @@
 
 #include "common/db/Database.h"
 
+#ifdef _WIN32
+#include <windows.h>  // the system's ODBC headers build on its types
+#endif
 #include <sql.h>
 
 #include <mutex>

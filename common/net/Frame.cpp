@@ -1,14 +1,13 @@
 #include "common/net/Frame.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
+
+#include "common/net/Socket.h"
 
 namespace kel::net {
 
@@ -37,15 +36,14 @@ int PollTimeout(Deadline deadline) {
     return static_cast<int>(std::min<long long>(ms, INT_MAX));
 }
 
-// Waits for `events`. POLLERR/POLLHUP count as ready: the next recv/send reports them.
-int WaitFor(int fd, short events, Deadline deadline, int failure) {
+// Waits for `what`. Errors and hang-ups count as ready: the next recv/send reports them.
+int WaitFor(int fd, sock::Wait what, Deadline deadline, int failure) {
     for (;;) {
         const int ms = PollTimeout(deadline);
         if (ms == 0) return kChannelTimeout;
-        pollfd p{fd, events, 0};
-        const int n = ::poll(&p, 1, ms);
-        if (n > 0) return (p.revents & POLLNVAL) ? failure : kChannelOk;
-        if (n < 0 && errno != EINTR) return failure;
+        const int n = sock::Poll(fd, what, ms);
+        if (n > 0) return kChannelOk;
+        if (n == -2 || (n == -1 && sock::LastError() != EINTR)) return failure;
         // Timed out or interrupted: the loop re-checks the clock.
     }
 }
@@ -97,23 +95,24 @@ int DecodeFrame(std::string_view data, DecodedFrame& frame, std::size_t& consume
 
 Deadline DeadlineAfter(int ms) { return Clock::now() + std::chrono::milliseconds(std::max(ms, 0)); }
 
-int WaitReadable(int fd, Deadline deadline) { return WaitFor(fd, POLLIN, deadline, kChannelReceiveFailed); }
+int WaitReadable(int fd, Deadline deadline) { return WaitFor(fd, sock::kReadable, deadline, kChannelReceiveFailed); }
 
-int WaitWritable(int fd, Deadline deadline) { return WaitFor(fd, POLLOUT, deadline, kChannelSendFailed); }
+int WaitWritable(int fd, Deadline deadline) { return WaitFor(fd, sock::kWritable, deadline, kChannelSendFailed); }
 
 int WriteAll(int fd, const void* data, std::size_t length, Deadline deadline) {
     const char* p = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t n = ::send(fd, p + done, length - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const long n = sock::Send(fd, p + done, length - done);
+        const int error = n < 0 ? sock::LastError() : 0;
         if (n > 0) {
             done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
+        } else if (n < 0 && error == EINTR) {
             continue;
-        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (int r = WaitFor(fd, POLLOUT, deadline, kChannelSendFailed)) return r;
+        } else if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
+            if (int r = WaitFor(fd, sock::kWritable, deadline, kChannelSendFailed)) return r;
         } else {
-            return (n < 0 && IsPeerGone(errno)) ? kChannelClosed : kChannelSendFailed;
+            return (n < 0 && IsPeerGone(error)) ? kChannelClosed : kChannelSendFailed;
         }
     }
     return kChannelOk;
@@ -123,17 +122,18 @@ int ReadExact(int fd, void* data, std::size_t length, Deadline deadline) {
     char* p = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t n = ::recv(fd, p + done, length - done, MSG_DONTWAIT);
+        const long n = sock::Recv(fd, p + done, length - done);
+        const int error = n < 0 ? sock::LastError() : 0;
         if (n > 0) {
             done += static_cast<std::size_t>(n);
         } else if (n == 0) {
             return kChannelClosed;
-        } else if (errno == EINTR) {
+        } else if (error == EINTR) {
             continue;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (int r = WaitFor(fd, POLLIN, deadline, kChannelReceiveFailed)) return r;
+        } else if (error == EAGAIN || error == EWOULDBLOCK) {
+            if (int r = WaitFor(fd, sock::kReadable, deadline, kChannelReceiveFailed)) return r;
         } else {
-            return IsPeerGone(errno) ? kChannelClosed : kChannelReceiveFailed;
+            return IsPeerGone(error) ? kChannelClosed : kChannelReceiveFailed;
         }
     }
     return kChannelOk;

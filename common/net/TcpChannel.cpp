@@ -1,11 +1,10 @@
 #include "common/net/TcpChannel.h"
 
-#include <unistd.h>
-
 #include <cstring>
 #include <utility>
 
 #include "common/net/Frame.h"
+#include "common/net/Socket.h"
 #include "common/net/TcpConnect.h"
 
 namespace kel::net {
@@ -22,7 +21,7 @@ TcpOptions WithDefaults(TcpOptions options) {
 struct FdGuard {
     int fd;
     ~FdGuard() {
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) sock::Close(fd);
     }
     int release() { return std::exchange(fd, -1); }
 };
@@ -30,7 +29,7 @@ struct FdGuard {
 }  // namespace
 
 TcpChannel::~TcpChannel() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) sock::Close(m_fd);
 }
 
 ConnectResult TcpChannel::Connect(const std::string& host, std::uint16_t port, std::string_view userCode,
@@ -136,7 +135,7 @@ void TcpChannel::ReleaseTurnLocked() {
 }
 
 void TcpChannel::DropLocked(State next) {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) sock::Close(m_fd);
     m_fd = -1;
     m_state = next;
     ReleaseTurnLocked();

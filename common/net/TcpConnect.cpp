@@ -1,10 +1,14 @@
 #include "common/net/TcpConnect.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
-#include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <condition_variable>
@@ -14,6 +18,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "common/net/Socket.h"
 
 namespace kel::net {
 namespace {
@@ -85,6 +91,14 @@ int ResolveWithin(const std::string& host, std::uint16_t port, Deadline deadline
     return lookup->rc;
 }
 
+bool IsSystemLookupError(int rc) {
+#ifdef EAI_SYSTEM
+    return rc == EAI_SYSTEM;
+#else
+    return false;
+#endif
+}
+
 std::string Endpoint(const std::string& host, std::uint16_t port) {
     const bool ipv6 = host.find(':') != std::string::npos;
     return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
@@ -93,14 +107,16 @@ std::string Endpoint(const std::string& host, std::uint16_t port) {
 // Connects one address before the deadline: the socket, or -1 with errno-like
 // `error` (ETIMEDOUT when the deadline passed).
 int ConnectOne(const Address& address, Deadline deadline, int& error) {
-    const int fd = ::socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    const int fd = sock::OpenStream(address.storage.ss_family);
     if (fd < 0) {
-        error = errno;
+        error = sock::LastError();
         return -1;
     }
     int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length);
-    // An interrupted non-blocking connect goes on in the background, like EINPROGRESS.
-    if (rc != 0 && (errno == EINPROGRESS || errno == EINTR)) {
+    int connectError = rc != 0 ? sock::LastError() : 0;
+    // An interrupted non-blocking connect goes on in the background, like EINPROGRESS
+    // (Windows says it would block).
+    if (rc != 0 && (connectError == EINPROGRESS || connectError == EINTR || connectError == EWOULDBLOCK)) {
         const int wait = WaitWritable(fd, deadline);
         int soError = 0;
         socklen_t length = sizeof soError;
@@ -108,20 +124,21 @@ int ConnectOne(const Address& address, Deadline deadline, int& error) {
             soError = ETIMEDOUT;
         else if (wait != kChannelOk)
             soError = EIO;
-        else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &length) != 0)
-            soError = errno;
+        else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &length) != 0)
+            soError = sock::LastError();
         rc = soError == 0 ? 0 : -1;
-        errno = soError;
+        connectError = soError;
     }
     if (rc != 0) {
-        error = errno;
-        ::close(fd);
+        error = connectError;
+        sock::Close(fd);
         return -1;
     }
     const int on = 1;
     // Requests and answers are single frames; waiting to merge them only adds delay.
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    const auto* option = reinterpret_cast<const char*>(&on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, option, sizeof on);
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, option, sizeof on);
     return fd;
 }
 
@@ -146,9 +163,9 @@ OpenResult OpenTcpConnection(const std::string& host, std::uint16_t port, Deadli
     }
     if (rc != 0 || addresses.empty()) {
         result.error = kChannelNotConnected;
-        result.message = "无法解析应用服务器地址 " + host + "：" +
-                         (rc == EAI_SYSTEM ? std::system_category().message(errno)
-                                           : std::string(rc ? ::gai_strerror(rc) : "no address"));
+        result.message =
+            "无法解析应用服务器地址 " + host + "：" +
+            (IsSystemLookupError(rc) ? sock::ErrorText(errno) : std::string(rc ? ::gai_strerror(rc) : "no address"));
         return result;
     }
 
@@ -161,7 +178,7 @@ OpenResult OpenTcpConnection(const std::string& host, std::uint16_t port, Deadli
     const bool late = lastError == ETIMEDOUT;
     result.error = late ? kChannelTimeout : kChannelNotConnected;
     result.message = late ? "连接应用服务器 " + where + " 超时"
-                          : "无法连接到应用服务器 " + where + "：" + std::system_category().message(lastError);
+                          : "无法连接到应用服务器 " + where + "：" + sock::ErrorText(lastError);
     return result;
 }
 

@@ -1,77 +1,18 @@
-// GBK <-> UTF-8 conversion over glibc iconv, and the fixed-width record text fields.
+// GBK <-> UTF-8 conversion and the fixed-width record text fields.
 #include "common/text/GbkText.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "common/text/GbkCodec.h"
 
 namespace kel::text {
 namespace {
 
-// One iconv descriptor per direction and thread: descriptors carry shift state
-// and must not be shared between threads.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (Ok()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts `in`. Returns true when all of it converted; `out` then holds the
-    // result. On an invalid or unconvertible sequence returns false, `out` holds
-    // what converted before it and `consumed` how many input bytes that took.
-    bool Convert(std::string_view in, std::string& out, std::size_t* consumed = nullptr) {
-        out.clear();
-        if (consumed) *consumed = 0;
-        if (!Ok()) return false;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset state
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        out.resize(in.size() * 2 + 8);
-        std::size_t produced = 0;
-        bool whole = true;
-        while (srcLeft > 0) {
-            char* dst = out.data() + produced;
-            std::size_t dstLeft = out.size() - produced;
-            const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            produced = out.size() - dstLeft;
-            if (rc != static_cast<std::size_t>(-1)) break;
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            whole = false;  // EILSEQ or EINVAL (incomplete sequence at the end)
-            break;
-        }
-        out.resize(produced);
-        if (consumed) *consumed = in.size() - srcLeft;
-        return whole;
-    }
-
-private:
-    iconv_t cd_;
-};
-
-Converter& ToGbk() {
-    thread_local Converter c("GBK", "UTF-8");
-    return c;
-}
-
-Converter& FromGbk() {
-    thread_local Converter c("UTF-8", "GBK");
-    return c;
-}
-
 bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
 // Length of the UTF-8 sequence that begins with `b` (1 for anything unexpected;
-// only used on text iconv has already accepted as valid UTF-8).
+// only used on text the converter has already accepted as valid UTF-8).
 std::size_t Utf8SeqLength(unsigned char b) {
     if (b >= 0xF0) return 4;
     if (b >= 0xE0) return 3;
@@ -83,13 +24,13 @@ std::size_t Utf8SeqLength(unsigned char b) {
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
     std::string out;
-    if (!ToGbk().Convert(utf8, out)) return std::nullopt;
+    if (!codec::Utf8ToGbk(utf8, out)) return std::nullopt;
     return out;
 }
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
     std::string out;
-    if (!FromGbk().Convert(gbk, out)) return std::nullopt;
+    if (!codec::GbkToUtf8(gbk, out)) return std::nullopt;
     return out;
 }
 
@@ -98,7 +39,7 @@ bool IsGbkEncodable(std::string_view utf8) { return Utf8ToGbk(utf8).has_value();
 std::optional<std::size_t> FirstNonGbkOffset(std::string_view utf8) {
     std::string out;
     std::size_t consumed = 0;
-    if (ToGbk().Convert(utf8, out, &consumed)) return std::nullopt;
+    if (codec::Utf8ToGbk(utf8, out, &consumed)) return std::nullopt;
     return consumed;
 }
 
@@ -161,7 +102,7 @@ std::string GetRawField(const char* field, std::size_t width) { return std::stri
 
 std::string GetField(const char* field, std::size_t width) {
     std::string out;
-    FromGbk().Convert(GetRawField(field, width), out);  // stops at the first invalid byte
+    codec::GbkToUtf8(GetRawField(field, width), out);  // stops at the first invalid byte
     return out;
 }
 

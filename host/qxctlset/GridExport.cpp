@@ -19,7 +19,10 @@ std::string Reason(int error) {
         case EPERM:
         case EROFS: return "没有写入权限";
         case ENOSPC:
-        case EDQUOT: return "磁盘空间不足";
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return "磁盘空间不足";
         default: return std::strerror(error);
     }
 }

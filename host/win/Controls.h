@@ -15,8 +15,10 @@ public:
     CStatic() { SetKind(win::ControlKind::Label); }
 };
 
+#ifndef _WIN32  // the system's own on Windows
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
+#endif
 
 class CButton : public CWnd {
 public:
@@ -75,7 +77,9 @@ private:
     int m_nSelEnd = 0;
 };
 
+#ifndef _WIN32
 constexpr int CB_ERR = -1;
+#endif
 
 class CComboBox : public CWnd {
 public:
@@ -131,6 +135,7 @@ private:
     int m_nCurSel = -1;
 };
 
+#ifndef _WIN32  // the system's own (commctrl.h) on Windows
 constexpr int LVCFMT_LEFT = 0;
 constexpr int LVCFMT_RIGHT = 1;
 constexpr int LVCFMT_CENTER = 2;
@@ -144,6 +149,7 @@ struct NMLISTVIEW {
     UINT uNewState;
     UINT uOldState;
 };
+#endif
 
 // A report-style list with optional check boxes in front of the rows.
 class CListCtrl : public CWnd {

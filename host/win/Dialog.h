@@ -12,10 +12,12 @@
 // The keyboard interface between a dialog and its controls: before Enter does the
 // dialog's work, the control with the focus is asked (WM_GETDLGCODE) whether it
 // wants the key itself; if so it gets it as WM_KEYDOWN.
+#ifndef _WIN32  // the system's own on Windows
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT VK_RETURN = 0x0D;
 constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+#endif
 
 class CDataExchange {
 public:

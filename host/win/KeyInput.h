@@ -7,6 +7,7 @@
 #include "host/win/WinTypes.h"
 
 // Virtual keys and control characters the edit controls distinguish.
+#ifndef _WIN32  // the system's own on Windows
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
@@ -14,6 +15,7 @@ constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_HOME = 0x24;
 constexpr UINT VK_END = 0x23;
+#endif
 constexpr unsigned kCtrlC = 0x03;
 constexpr unsigned kCtrlV = 0x16;
 constexpr unsigned kCtrlX = 0x18;

@@ -109,6 +109,6 @@ BOOL CWinThread::PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-void PostQuitMessage(int exitCode) {
+void win::PostQuitMessage(int exitCode) {
     if (auto* loop = win::ThreadLoop::Current()) loop->PostQuit(exitCode);
 }

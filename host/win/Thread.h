@@ -76,5 +76,8 @@ private:
     win::ThreadLoop m_loop;
 };
 
-// Ends the message loop of the calling thread.
+namespace win {
+// Ends the message loop of the calling thread (a CWinThread's; the system's own
+// PostQuitMessage ends a system message loop).
 void PostQuitMessage(int exitCode);
+}  // namespace win

@@ -4,6 +4,15 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+
+// On Windows the vocabulary is the system's own: the same names with the same values,
+// so a driver hands them to the system as they are.
+#include <commctrl.h>
+#include <windows.h>
+
+#else
+
 using BOOL = int;
 using UINT = unsigned int;
 using DWORD = uint32_t;
@@ -61,15 +70,11 @@ constexpr UINT CBN_KILLFOCUS = 4;
 constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT CBN_DROPDOWN = 7;
 constexpr UINT LBN_SELCHANGE = 1;
-constexpr UINT CLBN_CHKCHANGE = 40;
 
 // WM_NOTIFY codes (as unsigned 32-bit values).
 constexpr UINT NM_CLICK = static_cast<UINT>(-2);   // 0xfffffffe
 constexpr UINT NM_DBLCLK = static_cast<UINT>(-3);  // 0xfffffffd
 constexpr UINT LVN_ITEMCHANGED = static_cast<UINT>(-101);
-// The grid's own click codes, as its notifications carry them.
-constexpr UINT GVN_DBLCLICK = 0xfffd;
-constexpr UINT GVN_CLICK = 0xfffe;
 
 struct NMHDR {
     void* hwndFrom;
@@ -114,7 +119,6 @@ constexpr int SW_SHOW = 5;
 
 // Window and control styles used by the dialog templates.
 constexpr DWORD WS_DISABLED = 0x08000000;
-constexpr DWORD WS_INVISIBLE = 0x40000000;  // our own bit: the template's "not visible"
 constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD ES_MULTILINE = 0x0004;
@@ -126,3 +130,16 @@ constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
 constexpr DWORD CBS_DROPDOWN = 0x0002;
 constexpr DWORD CBS_DROPDOWNLIST = 0x0003;
 constexpr DWORD LVS_EX_CHECKBOXES = 0x0004;
+
+#endif  // _WIN32
+
+// Names of the window layer that the system has not.
+// The check list's notice that the person ticked or unticked an item.
+constexpr UINT CLBN_CHKCHANGE = 40;
+// The grid's own click codes, as its notifications carry them.
+constexpr UINT GVN_DBLCLICK = 0xfffd;
+constexpr UINT GVN_CLICK = 0xfffe;
+// A template's "not visible": a flag of the dialog templates only, never a window
+// style of the system (where this bit is WS_CHILD); drivers take it out before
+// they make a window.
+constexpr DWORD WS_INVISIBLE = 0x40000000;

@@ -203,7 +203,7 @@ void CWnd::NotifyParent(UINT code) {
 }
 
 LRESULT CWnd::NotifyParentNm(NMHDR& header) {
-    header.hwndFrom = this;
+    header.hwndFrom = reinterpret_cast<decltype(header.hwndFrom)>(this);
     header.idFrom = static_cast<UINT_PTR>(m_nID);
     if (!m_pParent) return 0;
     return m_pParent->SendMessage(WM_NOTIFY, static_cast<WPARAM>(m_nID), reinterpret_cast<LPARAM>(&header));

@@ -1,0 +1,119 @@
+#include "common/net/Socket.h"
+
+#include <cerrno>
+#include <system_error>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace kel::net::sock {
+
+#ifdef _WIN32
+
+namespace {
+
+// Winsock wants starting once per process before the first call; it stays up.
+bool Started() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+int ToErrno(int wsa) {
+    switch (wsa) {
+        case WSAEWOULDBLOCK: return EWOULDBLOCK;
+        case WSAEINPROGRESS: return EINPROGRESS;
+        case WSAEINTR: return EINTR;
+        case WSAECONNRESET: return ECONNRESET;
+        case WSAECONNABORTED: return ECONNABORTED;
+        case WSAECONNREFUSED: return ECONNREFUSED;
+        case WSAENOTCONN: return ENOTCONN;
+        case WSAESHUTDOWN: return EPIPE;
+        case WSAETIMEDOUT: return ETIMEDOUT;
+        case WSAENETUNREACH: return ENETUNREACH;
+        case WSAEHOSTUNREACH: return EHOSTUNREACH;
+        case WSAEADDRNOTAVAIL: return EADDRNOTAVAIL;
+        case WSAEAFNOSUPPORT: return EAFNOSUPPORT;
+        case WSAENOTSOCK: return ENOTSOCK;
+        case WSAEMFILE: return EMFILE;
+        case WSAENOBUFS: return ENOBUFS;
+        default: return EIO;
+    }
+}
+
+}  // namespace
+
+int OpenStream(int family) {
+    if (!Started()) {
+        WSASetLastError(WSANOTINITIALISED);
+        return -1;
+    }
+    const SOCKET s = ::socket(family, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return -1;
+    u_long on = 1;
+    if (::ioctlsocket(s, FIONBIO, &on) != 0) {
+        ::closesocket(s);
+        return -1;
+    }
+    ::SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    return static_cast<int>(s);  // socket handles are small numbers on a 32-bit process
+}
+
+void Close(int fd) { ::closesocket(static_cast<SOCKET>(fd)); }
+
+int LastError() { return ToErrno(WSAGetLastError()); }
+
+long Send(int fd, const void* data, std::size_t length) {
+    const int n = static_cast<int>(length > 0x7FFFFFFF ? 0x7FFFFFFF : length);
+    return ::send(static_cast<SOCKET>(fd), static_cast<const char*>(data), n, 0);
+}
+
+long Recv(int fd, void* data, std::size_t length) {
+    const int n = static_cast<int>(length > 0x7FFFFFFF ? 0x7FFFFFFF : length);
+    return ::recv(static_cast<SOCKET>(fd), static_cast<char*>(data), n, 0);
+}
+
+int Poll(int fd, Wait what, int ms) {
+    WSAPOLLFD p{};
+    p.fd = static_cast<SOCKET>(fd);
+    p.events = what == kReadable ? POLLRDNORM : POLLWRNORM;
+    const int n = ::WSAPoll(&p, 1, ms);
+    if (n > 0) return (p.revents & POLLNVAL) ? -2 : 1;
+    return n == 0 ? 0 : -1;
+}
+
+#else
+
+int OpenStream(int family) { return ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP); }
+
+void Close(int fd) { ::close(fd); }
+
+int LastError() { return errno; }
+
+long Send(int fd, const void* data, std::size_t length) {
+    return ::send(fd, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+long Recv(int fd, void* data, std::size_t length) { return ::recv(fd, data, length, MSG_DONTWAIT); }
+
+int Poll(int fd, Wait what, int ms) {
+    pollfd p{fd, static_cast<short>(what == kReadable ? POLLIN : POLLOUT), 0};
+    const int n = ::poll(&p, 1, ms);
+    if (n > 0) return (p.revents & POLLNVAL) ? -2 : 1;
+    return n == 0 ? 0 : -1;
+}
+
+#endif
+
+std::string ErrorText(int error) { return std::generic_category().message(error); }
+
+}  // namespace kel::net::sock

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what the Windows build and its tests need on Debian 12, when any of it is
+# missing: the 32-bit MinGW-w64 tool chain with POSIX threads, Wine with its 32-bit
+# part, and a virtual X server for the windows it draws. Needs root (apt).
+set -euo pipefail
+
+PACKAGES=(
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  wine wine32:i386 xvfb xauth x11-apps imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+((${#missing[@]})) || exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
