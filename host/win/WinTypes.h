@@ -8,8 +8,9 @@
 
 // On Windows the vocabulary is the system's own: the same names with the same values,
 // so a driver hands them to the system as they are.
-#include <commctrl.h>
 #include <windows.h>
+// The list view's styles and notices; after windows.h, whose types it uses.
+#include <commctrl.h>
 
 #else
 
