@@ -213,6 +213,9 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, st
         return nullptr;
     }
     std::unique_ptr<PgConnection> c(new PgConnection(conn));
+    // The server's notices ("relation ... already exists, skipping") are no errors:
+    // libpq would print each on stderr.
+    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
     if (PQsetClientEncoding(conn, "UTF8") != 0) {
         if (error) *error = "cannot set the client encoding to UTF-8: " + std::string(PQerrorMessage(conn));
         return nullptr;
