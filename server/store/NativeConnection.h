@@ -39,6 +39,10 @@ protected:
     ~RowCells() = default;
 };
 
+// The text of NULL: empty, but pointing somewhere (memcpy of no bytes from a null
+// pointer is undefined).
+inline constexpr std::string_view kEmpty{""};
+
 // Called with every row; returning false stops the query early.
 using EachRow = std::function<bool(const RowCells&)>;
 

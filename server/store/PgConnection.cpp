@@ -116,7 +116,7 @@ public:
         return 0;
     }
     std::string_view Text(std::size_t i) const override {
-        if (IsNull(i)) return {};
+        if (IsNull(i)) return kEmpty;
         if (kinds_[i] == Kind::Text)
             return std::string_view(PQgetvalue(r_, row_, Col(i)),
                                     static_cast<std::size_t>(PQgetlength(r_, row_, Col(i))));
@@ -215,7 +215,8 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, st
     std::unique_ptr<PgConnection> c(new PgConnection(conn));
     // The server's notices ("relation ... already exists, skipping") are no errors:
     // libpq would print each on stderr.
-    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
     if (PQsetClientEncoding(conn, "UTF8") != 0) {
         if (error) *error = "cannot set the client encoding to UTF-8: " + std::string(PQerrorMessage(conn));
         return nullptr;

@@ -24,7 +24,7 @@ public:
     std::string_view Text(std::size_t i) const override {
         const int c = Col(i);
         switch (sqlite3_column_type(stmt_, c)) {
-            case SQLITE_NULL: return {};
+            case SQLITE_NULL: return kEmpty;
             case SQLITE_INTEGER:
             case SQLITE_FLOAT:
                 // SQLite's own text of a number would differ from Value::ToText's.
@@ -32,8 +32,7 @@ public:
                 return scratch_;
             default: {
                 const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
-                return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, c)))
-                         : std::string_view();
+                return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, c))) : kEmpty;
             }
         }
     }

@@ -99,6 +99,14 @@ TEST_P(NativeTest, ValuesKeepTheirTypesBothWays) {
                               }))
         << db_->LastError();
     EXPECT_EQ(seen, 1);
+
+    // A NULL read as text is empty and still points somewhere: packers copy from it.
+    ASSERT_TRUE(Native().Each("SELECT c_text FROM t WHERE c_code = ''", {}, [&](const store::RowCells& row) {
+        EXPECT_TRUE(row.IsNull(0));
+        EXPECT_TRUE(row.Text(0).empty());
+        EXPECT_NE(row.Text(0).data(), nullptr);
+        return true;
+    }));
 }
 
 TEST_P(NativeTest, DecimalsReadExactly) {
