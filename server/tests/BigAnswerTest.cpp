@@ -35,7 +35,8 @@ TEST_P(BigAnswerTest, ASearchBeyondTheSixteenBitCountIsRefusedWhole) {
     EXPECT_EQ(Get(records.front().szStartDate), "10000001");
     EXPECT_EQ(Get(records.back().szStartDate), "10032767");
     EXPECT_EQ(Get(records.back().szContTypeName), "成数合约");
-    EXPECT_EQ(records.back().dCommRate, 0.25);
+    const double rate = records.back().dCommRate;  // packed: read by copying
+    EXPECT_EQ(rate, 0.25);
 
     AddRecords(limit + 1, limit + 1);
     r = SendRecord(186, key);
