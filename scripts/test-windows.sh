@@ -16,7 +16,7 @@ elif ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/d
   exit 0
 fi
 
-scripts/build-windows.sh build-win32 -- Kelmor text_tests
+scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests
 
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/kelmor-wine.XXXXXX)

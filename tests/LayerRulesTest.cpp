@@ -56,6 +56,8 @@ const std::vector<Layer>& Layers() {
         {"server", {"server/"}, {"text", "records", "net", "db"}},
         // Above the module: the Qt driver renders its controls, the program links all.
         {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
+        // The native Windows driver, the same way with the system's controls.
+        {"win32", {"win32/"}, {"text", "win", "qxctlset"}},
         {"bench", {"bench/"}, {"text", "records", "net", "db", "server"}},
         // The fuzz targets drive the server and the packet framework as tests do.
         {"fuzz", {"fuzz/"}, {"text", "records", "net", "db", "win", "wintesting", "qxcommon", "managers", "server"}},

@@ -1,0 +1,401 @@
+#include "win32/ControlWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "host/qxctlset/QXGrid.h"
+#include "host/win/Controls.h"
+#include "host/win/KeyInput.h"
+#include "host/win/UserActions.h"
+#include "win32/WideText.h"
+
+namespace kel::win32 {
+namespace {
+
+using win::ControlKind;
+
+bool IsTextKind(ControlKind k) {
+    return k == ControlKind::Edit || k == ControlKind::NumEdit || k == ControlKind::DateTime;
+}
+bool IsListView(ControlKind k) {
+    return k == ControlKind::CheckList || k == ControlKind::ReportList || k == ControlKind::Grid;
+}
+
+// The system class and style for a model's kind and template style.
+const wchar_t* ClassFor(ControlKind kind, DWORD style, DWORD& ws, DWORD& ex) {
+    ws = WS_CHILD;
+    ex = 0;
+    switch (kind) {
+        case ControlKind::GroupBox: ws |= BS_GROUPBOX; return L"BUTTON";
+        case ControlKind::Button:
+            ws |= WS_TABSTOP | ((style & BS_DEFPUSHBUTTON) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+            return L"BUTTON";
+        case ControlKind::CheckBox: ws |= WS_TABSTOP | BS_CHECKBOX; return L"BUTTON";
+        case ControlKind::Radio: ws |= WS_TABSTOP | BS_RADIOBUTTON; return L"BUTTON";
+        case ControlKind::Edit:
+        case ControlKind::NumEdit:
+        case ControlKind::DateTime:
+            ws |= WS_TABSTOP | ES_AUTOHSCROLL | (style & (ES_PASSWORD | ES_READONLY));
+            if (style & ES_MULTILINE) ws |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
+            ex = WS_EX_CLIENTEDGE;
+            return L"EDIT";
+        case ControlKind::Combo:
+            ws |= WS_TABSTOP | WS_VSCROLL | ((style & 0x3) == CBS_DROPDOWN ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+            return L"COMBOBOX";
+        case ControlKind::CheckList:
+            ws |= WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+            ex = WS_EX_CLIENTEDGE;
+            return WC_LISTVIEWW;
+        case ControlKind::ReportList:
+            ws |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+            ex = WS_EX_CLIENTEDGE;
+            return WC_LISTVIEWW;
+        case ControlKind::Grid:
+            ws |= WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+            ex = WS_EX_CLIENTEDGE;
+            return WC_LISTVIEWW;
+        default: ws |= SS_LEFT; return L"STATIC";
+    }
+}
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Keys the numeric edit and the date field take one by one.
+LRESULT CALLBACK KeyEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* view = reinterpret_cast<ControlWindow*>(data);
+    if ((message == WM_CHAR || message == WM_KEYDOWN) && view->OnKey(message, wParam)) return 0;
+    if (message == WM_PASTE && view->OnKey(WM_CHAR, kCtrlV)) return 0;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&model), m_kind(model.GetKind()) {
+    DWORD ws = 0, ex = 0;
+    const wchar_t* cls = ClassFor(m_kind, model.GetStyle(), ws, ex);
+    if (model.GetStyle() & WS_GROUP) ws |= WS_GROUP;
+    const std::wstring text = IsTextKind(m_kind) || IsListView(m_kind) ? L"" : Wide(model.GetText().str());
+    const auto id = static_cast<UINT_PTR>(static_cast<UINT>(model.GetDlgCtrlID()) & 0xFFFF);
+    m_hwnd = CreateWindowExW(ex, cls, text.c_str(), ws, 0, 0, 10, 10, dialog, reinterpret_cast<HMENU>(id),
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!m_hwnd) return;
+    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetPropW(m_hwnd, L"KelmorControl", this);
+    if (IsListView(m_kind)) {
+        DWORD exStyle = LVS_EX_FULLROWSELECT;
+        if (m_kind == ControlKind::CheckList) exStyle |= LVS_EX_CHECKBOXES;
+        if (m_kind == ControlKind::Grid) exStyle |= LVS_EX_GRIDLINES;
+        if (auto* list = dynamic_cast<CListCtrl*>(&model)) exStyle |= list->GetExtendedStyle();
+        ListView_SetExtendedListViewStyle(m_hwnd, exStyle);
+        if (m_kind == ControlKind::CheckList) {
+            LVCOLUMNW column{};
+            column.mask = LVCF_WIDTH;
+            column.cx = 400;
+            ListView_InsertColumn(m_hwnd, 0, &column);
+        }
+    }
+    if (dynamic_cast<win::KeyInput*>(&model))
+        SetWindowSubclass(m_hwnd, KeyEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    model.SetView(this);
+}
+
+ControlWindow::~ControlWindow() {
+    Detach();
+    if (m_hwnd) RemovePropW(m_hwnd, L"KelmorControl");
+}
+
+void ControlWindow::Detach() {
+    if (m_model && m_model->GetView() == this) m_model->SetView(nullptr);
+    m_model = nullptr;
+    if (m_hwnd) RemoveWindowSubclass(m_hwnd, KeyEditProc, 1);
+}
+
+void ControlWindow::Place(const RECT& r) {
+    int height = r.bottom - r.top;
+    if (m_kind == ControlKind::Combo) height = 240;  // the list that drops down
+    MoveWindow(m_hwnd, r.left, r.top, r.right - r.left, height, FALSE);
+}
+
+template <class F>
+void ControlWindow::User(F&& action) {
+    if (!m_model || m_updating > 0) return;
+    action(*m_model);
+}
+
+void ControlWindow::ModelChanged(CWnd& wnd, win::Aspect aspect) {
+    if (&wnd != m_model || !m_hwnd) return;
+    Guard guard(*this);
+    using win::Aspect;
+    const bool all = aspect == Aspect::All;
+    if (all || aspect == Aspect::Enabled || aspect == Aspect::Style) {
+        EnableWindow(m_hwnd, m_model->IsWindowEnabled());
+        if (IsTextKind(m_kind))
+            SendMessageW(m_hwnd, EM_SETREADONLY, (m_model->GetStyle() & ES_READONLY) ? TRUE : FALSE, 0);
+    }
+    if (all || aspect == Aspect::Visible) ShowWindow(m_hwnd, m_model->IsWindowVisible() ? SW_SHOWNA : SW_HIDE);
+    if ((all || aspect == Aspect::Focus) && m_model->HasFocus() && GetFocus() != m_hwnd && IsWindowVisible(m_hwnd))
+        SetFocus(m_hwnd);
+    Refresh(aspect);
+}
+
+void ControlWindow::Refresh(win::Aspect aspect) {
+    using win::Aspect;
+    const bool all = aspect == Aspect::All;
+    switch (m_kind) {
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+            if (all || aspect == Aspect::Check)
+                SendMessageW(m_hwnd, BM_SETCHECK,
+                             static_cast<CButton*>(m_model)->GetCheck() ? BST_CHECKED : BST_UNCHECKED, 0);
+            [[fallthrough]];
+        case ControlKind::Label:
+        case ControlKind::GroupBox:
+        case ControlKind::Button:
+        case ControlKind::Window:
+            if (all || aspect == Aspect::Text) SetWindowTextW(m_hwnd, Wide(m_model->GetText().str()).c_str());
+            break;
+        case ControlKind::Edit:
+        case ControlKind::NumEdit:
+        case ControlKind::DateTime:
+            if (all || aspect == Aspect::Text || aspect == Aspect::Selection) RefreshText();
+            break;
+        case ControlKind::Combo: RefreshCombo(aspect); break;
+        case ControlKind::CheckList:
+        case ControlKind::ReportList: RefreshList(aspect); break;
+        case ControlKind::Grid: RefreshGrid(aspect); break;
+    }
+}
+
+void ControlWindow::RefreshText() {
+    const std::wstring text = Wide(m_model->GetText().str());
+    if (WindowText(m_hwnd) != text) SetWindowTextW(m_hwnd, text.c_str());
+    int start = 0, end = 0;
+    if (auto* edit = dynamic_cast<CEdit*>(m_model))
+        edit->GetSel(start, end);
+    else
+        start = end = static_cast<int>(text.size());
+    // Selections are byte places in the model's UTF-8 text; the window counts UTF-16.
+    const std::string utf8 = m_model->GetText().str();
+    auto units = [&](int bytes) {
+        return static_cast<int>(Wide(utf8.substr(0, std::min<size_t>(static_cast<size_t>(bytes), utf8.size()))).size());
+    };
+    SendMessageW(m_hwnd, EM_SETSEL, static_cast<WPARAM>(units(start)), static_cast<LPARAM>(units(end)));
+}
+
+void ControlWindow::RefreshCombo(win::Aspect aspect) {
+    using win::Aspect;
+    auto* combo = static_cast<CComboBox*>(m_model);
+    if (aspect == Aspect::All || aspect == Aspect::Items) {
+        SendMessageW(m_hwnd, CB_RESETCONTENT, 0, 0);
+        for (const CString& item : combo->Items())
+            SendMessageW(m_hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item.str()).c_str()));
+    }
+    SendMessageW(m_hwnd, CB_SETCURSEL, static_cast<WPARAM>(combo->GetCurSel()), 0);
+    if (combo->GetCurSel() < 0 && (combo->GetStyle() & 0x3) == CBS_DROPDOWN)
+        SetWindowTextW(m_hwnd, Wide(combo->GetText().str()).c_str());
+}
+
+void ControlWindow::RefreshList(win::Aspect aspect) {
+    using win::Aspect;
+    if (m_kind == ControlKind::CheckList) {
+        auto* list = static_cast<CCheckListBox*>(m_model);
+        if (aspect == Aspect::All || aspect == Aspect::Items) {
+            ListView_DeleteAllItems(m_hwnd);
+            for (int i = 0; i < list->GetCount(); ++i) {
+                CString text;
+                list->GetText(i, text);
+                std::wstring w = Wide(text.str());
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = i;
+                item.pszText = w.data();
+                SendMessageW(m_hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            }
+        }
+        for (int i = 0; i < list->GetCount(); ++i) ListView_SetCheckState(m_hwnd, i, list->GetCheck(i) ? TRUE : FALSE);
+        if (list->GetCurSel() >= 0)
+            ListView_SetItemState(m_hwnd, list->GetCurSel(), LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+        return;
+    }
+    auto* list = static_cast<CListCtrl*>(m_model);
+    if (aspect == Aspect::All || aspect == Aspect::Structure || aspect == Aspect::Cells) {
+        ListView_DeleteAllItems(m_hwnd);
+        while (ListView_DeleteColumn(m_hwnd, 0)) {
+        }
+        for (int c = 0; c < list->GetColumnCount(); ++c) {
+            const auto& column = list->GetColumn(c);
+            std::wstring heading = Wide(column.heading.str());
+            LVCOLUMNW lv{};
+            lv.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+            lv.fmt = column.format;
+            lv.cx = column.width;
+            lv.pszText = heading.data();
+            SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&lv));
+        }
+        for (int r = 0; r < list->GetItemCount(); ++r)
+            for (int c = 0; c < std::max(1, list->GetColumnCount()); ++c) {
+                std::wstring w = Wide(list->GetItemText(r, c).str());
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = r;
+                item.iSubItem = c;
+                item.pszText = w.data();
+                SendMessageW(m_hwnd, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            }
+    }
+    for (int r = 0; r < list->GetItemCount(); ++r) ListView_SetCheckState(m_hwnd, r, list->GetCheck(r) ? TRUE : FALSE);
+    if (list->GetSelectionMark() >= 0)
+        ListView_SetItemState(m_hwnd, list->GetSelectionMark(), LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void ControlWindow::RefreshGrid(win::Aspect aspect) {
+    using win::Aspect;
+    auto* grid = static_cast<CQXGrid*>(m_model);
+    const int fixed = grid->GetFixedRowCount();
+    if (aspect == Aspect::All || aspect == Aspect::Structure) {
+        while (ListView_DeleteColumn(m_hwnd, 0)) {
+        }
+        for (int c = 0; c < grid->GetColumnCount(); ++c) {
+            std::wstring heading = Wide(fixed > 0 ? grid->GetItemText(0, c).str() : std::string());
+            LVCOLUMNW lv{};
+            lv.mask = LVCF_TEXT | LVCF_WIDTH;
+            lv.cx = grid->GetColumnWidth(c);
+            lv.pszText = heading.data();
+            SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&lv));
+        }
+    }
+    ListView_SetItemCountEx(m_hwnd, std::max(0, grid->GetRowCount() - fixed), LVSICF_NOSCROLL);
+    const int current = grid->GetRow();
+    if (current >= fixed && current < grid->GetRowCount()) {
+        ListView_SetItemState(m_hwnd, current - fixed, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(m_hwnd, current - fixed, FALSE);
+    } else {
+        ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED);
+    }
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void ControlWindow::TextFromWindow() {
+    if (!m_model || m_updating > 0) return;
+    const CString text(Utf8(WindowText(m_hwnd)));
+    User([&](CWnd& m) { win::user::ReplaceText(m, text); });
+    // The model may have shaped the text (upper case, limits): show what it holds.
+    if (m_model && WindowText(m_hwnd) != Wide(m_model->GetText().str())) {
+        Guard guard(*this);
+        RefreshText();
+    }
+}
+
+void ControlWindow::OnCommand(UINT code) {
+    if (!m_model || m_updating > 0) return;
+    switch (m_kind) {
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+            if (code == BN_CLICKED) User([](CWnd& m) { win::user::Click(m); });
+            break;
+        case ControlKind::Edit:
+        case ControlKind::NumEdit:
+        case ControlKind::DateTime:
+            if (code == EN_CHANGE) TextFromWindow();
+            if (code == EN_KILLFOCUS) User([](CWnd& m) { win::user::Leave(m); });
+            break;
+        case ControlKind::Combo: {
+            auto* combo = static_cast<CComboBox*>(m_model);
+            if (code == CBN_DROPDOWN) combo->UserDropDown();
+            if (code == CBN_SELCHANGE) {
+                const int index = static_cast<int>(SendMessageW(m_hwnd, CB_GETCURSEL, 0, 0));
+                if (index >= 0) combo->UserSelect(index);
+            }
+            if (code == CBN_KILLFOCUS) combo->UserLeave();
+            break;
+        }
+        default: break;
+    }
+}
+
+LRESULT ControlWindow::OnNotify(NMHDR& header) {
+    if (!m_model || m_updating > 0) return 0;
+    const int code = static_cast<int>(header.code);
+    if (m_kind == ControlKind::Grid) {
+        auto* grid = static_cast<CQXGrid*>(m_model);
+        const int fixed = grid->GetFixedRowCount();
+        if (code == LVN_GETDISPINFOW) {
+            auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
+            if (info.item.mask & LVIF_TEXT) {
+                m_cell = Wide(grid->GetDisplayText(info.item.iItem + fixed, info.item.iSubItem).str());
+                info.item.pszText = m_cell.data();
+            }
+            return 0;
+        }
+        if (code == NM_CUSTOMDRAW) {
+            auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(header);
+            if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+            if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYSUBITEMDRAW;
+            if (draw.nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+                const COLORREF colour =
+                    grid->GetItemBkColour(static_cast<int>(draw.nmcd.dwItemSpec) + fixed, draw.iSubItem);
+                draw.clrTextBk = colour == CLR_DEFAULT || colour == 0 ? GetSysColor(COLOR_WINDOW) : colour;
+                return CDRF_DODEFAULT;
+            }
+            return CDRF_DODEFAULT;
+        }
+        if (code == NM_CLICK || code == NM_DBLCLK) {
+            const int row = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
+            if (row < 0) return 0;
+            if (code == NM_CLICK)
+                User([&](CWnd& m) { win::user::ClickRow(m, row + fixed); });
+            else
+                User([&](CWnd& m) { win::user::DoubleClickRow(m, row + fixed); });
+            return 0;
+        }
+        if (code == LVN_COLUMNCLICK) {
+            const int column = reinterpret_cast<NMLISTVIEW&>(header).iSubItem;
+            User([&](CWnd& m) { win::user::ClickHeader(m, column); });
+        }
+        return 0;
+    }
+    if (code == LVN_ITEMCHANGED) {
+        auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+        if (!(change.uChanged & LVIF_STATE) || !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK)) return 0;
+        const bool ticked = ListView_GetCheckState(m_hwnd, change.iItem) != 0;
+        const bool modelTicked = m_kind == ControlKind::CheckList
+                                     ? static_cast<CCheckListBox*>(m_model)->GetCheck(change.iItem) != 0
+                                     : static_cast<CListCtrl*>(m_model)->GetCheck(change.iItem) != FALSE;
+        if (ticked != modelTicked) User([&](CWnd& m) { win::user::ToggleItem(m, change.iItem); });
+        return 0;
+    }
+    if (code == NM_CLICK && m_kind == ControlKind::ReportList) {
+        const int item = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
+        User([&](CWnd& m) { win::user::ClickItem(m, item); });
+    }
+    return 0;
+}
+
+bool ControlWindow::OnKey(UINT message, WPARAM key) {
+    auto* input = dynamic_cast<win::KeyInput*>(m_model);
+    if (!input || m_updating > 0) return false;
+    if (message == WM_KEYDOWN) {
+        if (key != VK_DELETE && key != VK_INSERT) return false;  // arrows and the rest move the caret
+    } else if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) {
+        return false;
+    }
+    DWORD start = 0, end = 0;
+    SendMessageW(m_hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    // The text of these fields is ASCII: window places are the model's byte places.
+    input->SetCaret(static_cast<int>(start), static_cast<int>(end));
+    if (message == WM_KEYDOWN)
+        input->OnKeyDown(static_cast<UINT>(key));
+    else
+        input->OnChar(static_cast<unsigned>(key));
+    return true;
+}
+
+}  // namespace kel::win32

@@ -1,0 +1,61 @@
+// One control model shown as a system control: a child window of its dialog that
+// shows the model and carries the person's actions back through the window layer's
+// user operations. Changes the program makes reach the window through ModelChanged;
+// while the view updates its window, the notices the system sends for that are not
+// taken for the person's doing.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "host/win/Wnd.h"
+
+namespace kel::win32 {
+
+class ControlWindow : public win::WndView {
+public:
+    ControlWindow(CWnd& model, HWND dialog, HFONT font);
+    ~ControlWindow() override;
+    ControlWindow(const ControlWindow&) = delete;
+    ControlWindow& operator=(const ControlWindow&) = delete;
+
+    HWND Handle() const { return m_hwnd; }
+    CWnd* Model() const { return m_model; }
+    void Place(const RECT& r);
+    // The model is going away: the window stays, inert.
+    void Detach();
+
+    // win::WndView
+    void ModelChanged(CWnd& wnd, win::Aspect aspect) override;
+    void RefreshAll() { ModelChanged(*m_model, win::Aspect::All); }
+
+    // The system's notices about this control, sent to the dialog.
+    void OnCommand(UINT code);
+    LRESULT OnNotify(NMHDR& header);
+    // Keys for controls that take them one by one (numeric edit, date field).
+    bool OnKey(UINT message, WPARAM key);
+
+private:
+    struct Guard {
+        explicit Guard(ControlWindow& c) : view(c) { ++view.m_updating; }
+        ~Guard() { --view.m_updating; }
+        ControlWindow& view;
+    };
+    void Refresh(win::Aspect aspect);
+    void RefreshText();
+    void RefreshCombo(win::Aspect aspect);
+    void RefreshList(win::Aspect aspect);
+    void RefreshGrid(win::Aspect aspect);
+    void TextFromWindow();
+    template <class F>
+    void User(F&& action);
+
+    CWnd* m_model;
+    win::ControlKind m_kind;
+    HWND m_hwnd = nullptr;
+    std::wstring m_cell;  // the text a list view asks for, kept until it asks again
+    int m_updating = 0;
+};
+
+}  // namespace kel::win32

@@ -1,0 +1,217 @@
+// The native driver under a real window system (Wine with a virtual display in the
+// test command): dialogs made from templates, the person's keys and clicks sent to
+// the system's controls, the modal loop with its owner, message boxes and timers.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "host/win/Controls.h"
+#include "host/win/Dialog.h"
+#include "host/win/DialogTemplate.h"
+#include "win32/Win32Driver.h"
+
+namespace {
+
+using kel::win32::Win32Driver;
+
+enum {
+    IDD_FORM = 9100,
+    IDD_INNER = 9101,
+    IDC_CODE = 1001,
+    IDC_FLAG = 1002,
+    IDC_A = 1003,
+    IDC_B = 1004,
+    IDC_KIND = 1005,
+    IDC_OPEN = 1006,
+    IDC_ASK = 1007
+};
+
+void RegisterTemplates() {
+    win::TemplateBuilder(IDD_FORM, "表单")
+        .Label(0, "代码:", 0, 0)
+        .Edit(IDC_CODE, 0, 1, 1, ES_UPPERCASE, 4)
+        .Check(IDC_FLAG, "有效[&V]", 1, 0)
+        .Radio(IDC_A, "甲", 2, 0, 1, WS_GROUP)
+        .Radio(IDC_B, "乙", 2, 1)
+        .Combo(IDC_KIND, 3, 1)
+        .Button(IDC_OPEN, "打开[&P]...", 4, 0)
+        .Button(IDC_ASK, "询问", 4, 1)
+        .Button(IDOK, "确定", 5, 0, BS_DEFPUSHBUTTON)
+        .Button(IDCANCEL, "取消", 5, 1)
+        .Register();
+    win::TemplateBuilder(IDD_INNER, "内层").Label(0, "内容", 0, 0).Button(IDCANCEL, "返回", 1, 0).Register();
+}
+
+class Inner : public CDialog {
+public:
+    Inner() : CDialog(IDD_INNER) {}
+};
+
+class Form : public CDialog {
+public:
+    Form() : CDialog(IDD_FORM) {}
+    BOOL OnInitDialog() override {
+        auto* kind = static_cast<CComboBox*>(GetDlgItem(IDC_KIND));
+        kind->AddString("成数");
+        kind->AddString("溢额");
+        return CDialog::OnInitDialog();
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (LOWORD(wParam) == IDC_OPEN && HIWORD(wParam) == BN_CLICKED) {
+            HWND me = driver->TopDialog();
+            Inner inner;
+            innerResult = static_cast<int>(inner.DoModal());
+            ownerEnabledAfter = ::IsWindowEnabled(me) != FALSE;
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDC_ASK && HIWORD(wParam) == BN_CLICKED) {
+            answer = MessageBox("是否确定删除该纪录!", "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+            return TRUE;
+        }
+        return CDialog::OnCommand(wParam, lParam);
+    }
+    void OnTimer(UINT_PTR id) override {
+        if (id == 7 && ++ticks == 3) {
+            KillTimer(7);
+            EndDialog(IDABORT);
+        }
+    }
+    Win32Driver* driver = nullptr;
+    int innerResult = 0;
+    bool ownerEnabledAfter = false;
+    int answer = 0;
+    int ticks = 0;
+};
+
+// Runs `script` from a timer of the thread once the dialog is up, so that it acts
+// as the person would: through the system's windows and the message loop.
+struct Script {
+    static inline std::function<void()> step;
+    static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (auto s = std::move(step)) s();
+    }
+    static void After(UINT ms, std::function<void()> s) {
+        step = std::move(s);
+        SetTimer(nullptr, 0, ms, &Fire);
+    }
+};
+
+class Win32DriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterTemplates();
+        driver = std::make_shared<Win32Driver>();
+        win::InstallDriver(driver);
+        form.driver = driver.get();
+    }
+    void TearDown() override { win::InstallDriver(nullptr); }
+    HWND Item(int id) const { return GetDlgItem(driver->TopDialog(), id); }
+    void Key(HWND to, UINT key) { PostMessageW(to, WM_KEYDOWN, key, 0); }
+
+    std::shared_ptr<Win32Driver> driver;
+    Form form;
+};
+
+TEST_F(Win32DriverTest, TypedClickedAndPickedValuesReachTheModelsAndEnterConfirms) {
+    Script::After(100, [this] {
+        HWND code = Item(IDC_CODE);
+        ASSERT_TRUE(code);
+        SetFocus(code);
+        for (wchar_t c : std::wstring(L"ab12x")) SendMessageW(code, WM_CHAR, c, 0);
+        SendMessageW(Item(IDC_FLAG), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDC_B), BM_CLICK, 0, 0);
+        HWND kind = Item(IDC_KIND);
+        SendMessageW(kind, CB_SETCURSEL, 1, 0);
+        SendMessageW(driver->TopDialog(), WM_COMMAND, MAKEWPARAM(IDC_KIND, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(kind));
+        Key(code, VK_RETURN);
+    });
+    EXPECT_EQ(form.DoModal(), IDOK);
+    EXPECT_EQ(form.GetDlgItem(IDC_CODE), nullptr);  // the controls went with the dialog
+}
+
+TEST_F(Win32DriverTest, TheModelShapesWhatIsTypedAndTheWindowShowsIt) {
+    CString typed, kind;
+    int flag = -1, b = -1;
+    Script::After(100, [&, this] {
+        HWND code = Item(IDC_CODE);
+        SetFocus(code);
+        for (wchar_t c : std::wstring(L"ab12x")) SendMessageW(code, WM_CHAR, c, 0);
+        wchar_t shown[16] = {};
+        GetWindowTextW(code, shown, 16);
+        EXPECT_STREQ(shown, L"AB12");  // upper case, four characters at most
+        SendMessageW(Item(IDC_FLAG), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDC_B), BM_CLICK, 0, 0);
+        EXPECT_EQ(SendMessageW(Item(IDC_A), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        HWND combo = Item(IDC_KIND);
+        SendMessageW(combo, CB_SETCURSEL, 1, 0);
+        SendMessageW(driver->TopDialog(), WM_COMMAND, MAKEWPARAM(IDC_KIND, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        typed = form.GetDlgItem(IDC_CODE)->GetText();
+        flag = static_cast<CButton*>(form.GetDlgItem(IDC_FLAG))->GetCheck();
+        b = static_cast<CButton*>(form.GetDlgItem(IDC_B))->GetCheck();
+        kind = form.GetDlgItem(IDC_KIND)->GetText();
+        // A program change shows in the window, and raises nothing of the person's.
+        form.GetDlgItem(IDC_CODE)->SetWindowText("Q9");
+        wchar_t now[16] = {};
+        GetWindowTextW(code, now, 16);
+        EXPECT_STREQ(now, L"Q9");
+        Key(code, VK_ESCAPE);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    EXPECT_EQ(typed, CString("AB12"));
+    EXPECT_EQ(flag, BST_CHECKED);
+    EXPECT_EQ(b, BST_CHECKED);
+    EXPECT_EQ(kind, CString("溢额"));
+}
+
+TEST_F(Win32DriverTest, NestedDialogDisablesItsOwnerUntilItCloses) {
+    bool ownerDisabled = false;
+    Script::After(100, [&, this] {
+        HWND outer = driver->TopDialog();
+        Script::After(100, [&, this, outer] {
+            ownerDisabled = driver->TopDialog() != outer && !IsWindowEnabled(outer);
+            Key(driver->TopDialog(), VK_ESCAPE);  // closes the inner one only
+            Script::After(100, [this] { Key(driver->TopDialog(), VK_ESCAPE); });
+        });
+        // Alt+P, the button's mnemonic, opens the inner dialog.
+        PostMessageW(outer, WM_SYSCHAR, L'p', 1 << 29);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_EQ(form.innerResult, IDCANCEL);
+    EXPECT_TRUE(form.ownerEnabledAfter);
+}
+
+TEST_F(Win32DriverTest, MessageBoxHasItsDefaultButtonAndIsOwnedByTheDialog) {
+    LRESULT defaultId = 0;
+    bool owned = false;
+    Script::After(100, [&, this] {
+        HWND dialog = driver->TopDialog();
+        Script::After(200, [&, dialog] {
+            HWND box = GetLastActivePopup(dialog);
+            owned = box && box != dialog && GetWindow(box, GW_OWNER) == dialog;
+            // The default button is the one drawn as such.
+            for (int id : {IDYES, IDNO})
+                if ((GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON) defaultId = id;
+            PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);  // the default button: No
+            Script::After(200, [dialog] { PostMessageW(dialog, WM_CLOSE, 0, 0); });
+        });
+        SendMessageW(Item(IDC_ASK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);  // the close box cancels
+    EXPECT_TRUE(owned);
+    EXPECT_EQ(defaultId, IDNO);
+    EXPECT_EQ(form.answer, IDNO);
+}
+
+TEST_F(Win32DriverTest, TimersOfTheDialogRunInsideItsModalLoop) {
+    Script::After(10, [this] { form.SetTimer(7, 30); });
+    EXPECT_EQ(form.DoModal(), IDABORT);
+    EXPECT_EQ(form.ticks, 3);
+}
+
+}  // namespace
