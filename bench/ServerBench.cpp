@@ -653,7 +653,7 @@ void MeasureMemory() {
         if (!Transact(*ch, 186, YearKey("2022"), answer)) Die("186 of 30,000 records failed");
         const long peak = p.StatusKb("VmHWM");
         const double answerKb = static_cast<double>(answer.size()) / 1024;
-        std::printf("%-24s %9.1f MB %-30s %7.2fx %7.1fx %s\n", "Memory186/records:30000", (peak - before) / 1024.0,
+        std::printf("%-24s %8.1f MiB %-30s %7.2fx %7.1fx %s\n", "Memory186/records:30000", (peak - before) / 1024.0,
                     "(its answer's size)", (peak - before) / answerKb, 3.0,
                     (peak - before) / answerKb <= 3.0 ? "met" : "MISSED");
     }
@@ -674,7 +674,7 @@ void MeasureMemory() {
         go = true;
         for (auto& t : clients) t.join();
         const double peakMb = p.StatusKb("VmHWM") / 1024.0;
-        std::printf("%-24s %9.1f MB %-30s %8s %5.0f MB %s%s\n", "Logons64/peak", peakMb, "(absolute)", "", 200.0,
+        std::printf("%-24s %8.1f MiB %-30s %8s %5.0f MB %s%s\n", "Logons64/peak", peakMb, "(absolute)", "", 200.0,
                     peakMb <= 200 ? "met" : "MISSED", failed ? " (some log-ons failed)" : "");
     }
 }
