@@ -7,6 +7,9 @@
 #include "host/qxcommon/BaseBase.h"
 #include "host/win/DialogTemplate.h"
 #include "popup/PopWndThread.h"
+#ifdef _WIN32
+#include "frame/ForeignHost.h"
+#endif
 
 CKelmorApp::CKelmorApp() : CWinApp("Kelmor") { InitInstance(); }
 
@@ -26,10 +29,26 @@ int CKelmorApp::ExitInstance() {
 
 CKelmorApp theApp;
 
+namespace {
+
+// The host's text: UTF-8 from this project's hosts, the ANSI code page on Windows.
+std::string HostText(const char* text) {
+#ifdef _WIN32
+    return kel::FromHostText(text);
+#else
+    return text ? text : "";
+#endif
+}
+
+}  // namespace
+
 extern "C" int KELMOR_ENTRY Call_Kelmor_Dialog(int screenNumber, int /*reserved*/) {
     int result = 0;
     const kel::ScreenEntry* entry = kel::FindScreen(screenNumber);
     if (!entry) return result;
+#ifdef _WIN32
+    kel::EnsureForeignHostReady();
+#endif
     if (entry->result == kel::ScreenResult::UserInfoCount) return kel::CountUserInfo();
     auto screen = kel::CreateScreen(*entry);
     if (screen) result = static_cast<int>(screen->DoModal());
@@ -40,8 +59,8 @@ extern "C" int KELMOR_ENTRY PopWnd(const char* text, int width, int height, int 
                                    int green1, int blue1, int red2, int green2, int blue2) {
     COLORREF background = RGB(static_cast<unsigned>(red1), static_cast<unsigned>(green1), static_cast<unsigned>(blue1));
     COLORREF textColour = RGB(static_cast<unsigned>(red2), static_cast<unsigned>(green2), static_cast<unsigned>(blue2));
-    auto* thread = new (std::nothrow)
-        CPopWndThread(text ? text : "", width, height, textRight, textBottom, background, textColour);
+    auto* thread =
+        new (std::nothrow) CPopWndThread(HostText(text), width, height, textRight, textBottom, background, textColour);
     if (thread && !thread->CreateThread()) delete thread;  // never started: nobody else will free it
     return 1;
 }

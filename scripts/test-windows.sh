@@ -16,16 +16,22 @@ elif ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/d
   exit 0
 fi
 
-scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests
+scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests kelmor-host
+# The application server the foreign host talks to, built for Linux.
+[ -x build/bin/kelmor-server ] || scripts/build.sh build -- kelmor-server
 
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/kelmor-wine.XXXXXX)
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=""
+server_pid=""
+work=$(mktemp -d /tmp/kelmor-windows.XXXXXX)
 cleanup() {
   timeout 20 wineserver -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  rm -f "$root/build-win32/bin/Kelmor.ini"
+  rm -rf "$WINEPREFIX" "$work"
 }
 trap cleanup EXIT
 
@@ -47,4 +53,34 @@ if ! timeout 300 wineboot -i </dev/null >/dev/null 2>&1; then
   exit 1
 fi
 
+# Windows draw their own frames (there is no window manager), and the frames' font
+# takes Chinese from the CJK font the system has.
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+  /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK SC' /f >/dev/null 2>&1
+
 (cd build-win32 && ctest --output-on-failure --timeout 120 -R "^(windows\.|Gbk)")
+
+echo "-- a foreign host opens the treaty codes against kelmor-server on loopback"
+build/bin/kelmor-server --listen 127.0.0.1:0 --database "$work/demo.db" --demo >"$work/server.log" 2>&1 &
+server_pid=$!
+port=""
+for _ in $(seq 100); do
+  port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log" | head -1)
+  [ -n "$port" ] && break
+  sleep 0.1
+done
+[ -n "$port" ] || { echo "FAIL: kelmor-server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
+printf '[Server]\r\nAddress=127.0.0.1:%s\r\n' "$port" >build-win32/bin/Kelmor.ini
+picture=$(cd build-win32/bin && timeout 30 winepath -w "$work/screen-25001.bmp" 2>/dev/null)
+out=$(cd build-win32/bin && timeout 120 wine kelmor-host.exe --logon demo demo --picture "$picture" 25001 2>&1 | tr -d '\r')
+echo "$out"
+if ! grep -qx "picture taken" <<<"$out" || ! grep -qx "25001 -> 2" <<<"$out"; then
+  echo "FAIL: the treaty code screen did not open and close as the person did" >&2
+  exit 1
+fi
+if [ -n "${KELMOR_WINDOWS_PICTURE:-}" ]; then
+  convert "$work/screen-25001.bmp" "$KELMOR_WINDOWS_PICTURE"
+  echo "picture saved as $KELMOR_WINDOWS_PICTURE"
+fi
+echo "ok: the foreign host logged on, opened 25001 and closed it"

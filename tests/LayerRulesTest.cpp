@@ -50,9 +50,12 @@ const std::vector<Layer>& Layers() {
         {"screens",
          {"screens/"},
          {"text", "records", "db", "win", "qxctlset", "fac", "qxcommon", "numedit", "managers"}},
+        // On Windows the frame also starts what a foreign host did not: the native
+        // driver and a channel of its own (with the code-list database).
         {"frame",
          {"frame/"},
-         {"text", "records", "win", "qxctlset", "fac", "qxcommon", "numedit", "popup", "managers", "screens"}},
+         {"text", "records", "net", "db", "win", "qxctlset", "fac", "qxcommon", "numedit", "popup", "managers",
+          "screens", "win32"}},
         {"server", {"server/"}, {"text", "records", "net", "db"}},
         // Above the module: the Qt driver renders its controls, the program links all.
         {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},

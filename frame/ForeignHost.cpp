@@ -1,0 +1,127 @@
+#include "frame/ForeignHost.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "common/db/Database.h"
+#include "common/net/Channel.h"
+#include "common/net/TcpChannel.h"
+#include "host/qxcommon/BaseBase.h"
+#include "host/qxcommon/StaticDatabase.h"
+#include "host/win/Controls.h"
+#include "host/win/Dialog.h"
+#include "host/win/DialogTemplate.h"
+#include "host/win/UiDriver.h"
+#include "win32/WideText.h"
+#include "win32/Win32Driver.h"
+
+namespace kel {
+namespace {
+
+enum { IDD_LOGON = 9900, IDC_USER = 9901, IDC_PASSWORD = 9902, IDC_MESSAGE = 9903 };
+
+struct Settings {
+    std::string host;
+    std::uint16_t port = 0;
+    std::string database;
+};
+
+std::wstring IniPath() {
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&EnsureForeignHostReady), &self);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
+    std::wstring dir(path, n);
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"Kelmor.ini";
+}
+
+std::string ReadIni(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
+    wchar_t value[1024] = {};
+    GetPrivateProfileStringW(section, key, L"", value, 1024, path.c_str());
+    return win32::Utf8(value);
+}
+
+Settings ReadSettings() {
+    const std::wstring path = IniPath();
+    Settings s;
+    const std::string address = ReadIni(path, L"Server", L"Address");
+    const auto colon = address.rfind(':');
+    if (colon != std::string::npos) {
+        s.host = address.substr(0, colon);
+        s.port = static_cast<std::uint16_t>(std::strtoul(address.c_str() + colon + 1, nullptr, 10));
+    }
+    s.database = ReadIni(path, L"Database", L"Connection");
+    return s;
+}
+
+class CLogonDlg : public CDialog {
+public:
+    explicit CLogonDlg(const Settings& settings) : CDialog(IDD_LOGON), m_settings(settings) {
+        win::TemplateBuilder(IDD_LOGON, "登录")
+            .Label(0, "用户代码:", 0, 0)
+            .Edit(IDC_USER, 0, 1, 1, 0, 20)
+            .Label(0, "口令:", 1, 0)
+            .Edit(IDC_PASSWORD, 1, 1, 1, ES_PASSWORD, 20)
+            .Label(IDC_MESSAGE, "", 2, 0, 2)
+            .Button(IDOK, "确定", 3, 0, BS_DEFPUSHBUTTON)
+            .Button(IDCANCEL, "取消", 3, 1)
+            .Register();
+    }
+    void OnOK() override {
+        const std::string user = GetDlgItem(IDC_USER)->GetText().str();
+        const std::string password = GetDlgItem(IDC_PASSWORD)->GetText().str();
+        CWaitCursor wait;
+        auto channel = std::make_shared<net::TcpChannel>();
+        const net::ConnectResult result = channel->Connect(m_settings.host, m_settings.port, user, password);
+        if (!result.ok()) {
+            // The form stays with what was typed; only the password is asked again.
+            GetDlgItem(IDC_MESSAGE)->SetWindowText(result.refused ? "用户代码或密码错误" : result.message.c_str());
+            GetDlgItem(IDC_PASSWORD)->SetWindowText("");
+            GetDlgItem(IDC_PASSWORD)->SetFocus();
+            return;
+        }
+        if (!m_settings.database.empty()) {
+            std::string why;
+            std::shared_ptr<db::Connection> database = db::Open(m_settings.database, &why);
+            if (!database) {
+                GetDlgItem(IDC_MESSAGE)->SetWindowText(("无法打开数据库: " + why).c_str());
+                return;
+            }
+            SetStaticDatabase(database);
+        }
+        CBASEBASE::SetLoginUser(user.c_str());
+        InstallChannel(channel);
+        EndDialog(IDOK);
+    }
+
+private:
+    Settings m_settings;
+};
+
+}  // namespace
+
+void EnsureForeignHostReady() {
+    static bool asked = false;  // the log-on dialog once per process, whatever its answer
+    if (!win::InstalledDriver()) win::InstallDriver(std::make_shared<win32::Win32Driver>());
+    if (InstalledChannel() || asked) return;
+    asked = true;
+    const Settings settings = ReadSettings();
+    if (settings.host.empty() || settings.port == 0) {
+        AfxMessageBox("Kelmor.ini 中没有应用服务器地址 ([Server] Address=主机:端口)", MB_OK | MB_ICONSTOP);
+        return;
+    }
+    CLogonDlg logon(settings);
+    logon.DoModal();
+}
+
+std::string FromHostText(const char* text) {
+    if (!text || !*text) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n - 1 : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
+    return win32::Utf8(wide);
+}
+
+}  // namespace kel
