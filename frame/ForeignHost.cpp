@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 
 #include "common/db/Database.h"
 #include "common/net/Channel.h"
@@ -102,9 +103,15 @@ private:
 
 }  // namespace
 
+void EnsureForeignHostDriver() {
+    static std::mutex mutex;  // PopWnd may come from any thread
+    std::lock_guard lock(mutex);
+    if (!win::InstalledDriver()) win::InstallDriver(std::make_shared<win32::Win32Driver>());
+}
+
 void EnsureForeignHostReady() {
     static bool asked = false;  // the log-on dialog once per process, whatever its answer
-    if (!win::InstalledDriver()) win::InstallDriver(std::make_shared<win32::Win32Driver>());
+    EnsureForeignHostDriver();
     if (InstalledChannel() || asked) return;
     asked = true;
     const Settings settings = ReadSettings();

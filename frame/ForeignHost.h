@@ -16,6 +16,8 @@ namespace kel {
 
 // Called on the host's user-interface thread before a screen opens.
 void EnsureForeignHostReady();
+// Only the window driver (before a popup shows).
+void EnsureForeignHostDriver();
 
 // The host's ANSI text (its code page) as the module's UTF-8.
 std::string FromHostText(const char* text);

@@ -59,6 +59,9 @@ extern "C" int KELMOR_ENTRY PopWnd(const char* text, int width, int height, int 
                                    int green1, int blue1, int red2, int green2, int blue2) {
     COLORREF background = RGB(static_cast<unsigned>(red1), static_cast<unsigned>(green1), static_cast<unsigned>(blue1));
     COLORREF textColour = RGB(static_cast<unsigned>(red2), static_cast<unsigned>(green2), static_cast<unsigned>(blue2));
+#ifdef _WIN32
+    kel::EnsureForeignHostDriver();  // the popup is drawn by the installed driver
+#endif
     auto* thread =
         new (std::nothrow) CPopWndThread(HostText(text), width, height, textRight, textBottom, background, textColour);
     if (thread && !thread->CreateThread()) delete thread;  // never started: nobody else will free it

@@ -4,6 +4,7 @@
 
 #include "host/win/Dialog.h"
 #include "win32/DialogWindow.h"
+#include "win32/PopupWindow.h"
 #include "win32/WideText.h"
 
 namespace kel::win32 {
@@ -149,6 +150,10 @@ win::DesktopMetrics Win32Driver::GetDesktopMetrics() {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     return {ToRect(screen), ToRect(work)};
+}
+
+std::unique_ptr<win::PopupSurface> Win32Driver::CreatePopupSurface(const win::PopupLook& look, win::PopupInput input) {
+    return MakePopupSurface(look, std::move(input));
 }
 
 }  // namespace kel::win32

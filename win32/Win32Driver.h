@@ -43,6 +43,7 @@ public:
     win::WindowHandle FindTopLevelWindow(const std::string& title) override;
     LRESULT SendToWindow(win::WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
     win::DesktopMetrics GetDesktopMetrics() override;
+    std::unique_ptr<win::PopupSurface> CreatePopupSurface(const win::PopupLook& look, win::PopupInput input) override;
 
 private:
     static LRESULT CALLBACK TimerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -139,13 +139,14 @@ int main(int argc, char** argv) {
             // Colours above 255 count by their low 8 bits only.
             const int result = pop(argv[++i], 150, 115, 128, 93, 255, 0x1FF, 255, 0, 0, 0);
             std::printf("pop -> %d\n", result);
-            Sleep(200);  // the popup runs on its own thread; the host does not wait for it
+            Sleep(1500);  // the popup runs on its own thread; the host does not wait for it
             continue;
         }
         const int screen = std::atoi(argv[i]);
         std::printf("%d -> %d\n", screen, call(screen, 0x5A5A5A5A));
         std::fflush(stdout);
     }
-    FreeLibrary(dll);
+    // A popup may still be showing on its own thread: the DLL stays until the end,
+    // as in a host that loads it once.
     return 0;
 }

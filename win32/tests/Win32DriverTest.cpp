@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/DialogTemplate.h"
+#include "win32/PopupWindow.h"
 #include "win32/Win32Driver.h"
 
 namespace {
@@ -212,6 +214,39 @@ TEST_F(Win32DriverTest, TimersOfTheDialogRunInsideItsModalLoop) {
     Script::After(10, [this] { form.SetTimer(7, 30); });
     EXPECT_EQ(form.DoModal(), IDABORT);
     EXPECT_EQ(form.ticks, 3);
+}
+
+TEST(Win32Popup, NoticeIsTopmostWithoutTaskBarButtonAndHandsClicksToTheModel) {
+    win::PopupLook look;
+    look.background = RGB(255, 255, 0);
+    look.text = "您有 3 条待处理的信息, 请及时处理。这一段文字很长, 长得放不进通知的文字区域";
+    look.textRect = {1, 10, 128, 93};
+    look.font = {"MS Sans Serif", 10, 400, false};
+    std::atomic<UINT> last{0};
+    std::atomic<int> clicks{0};
+    auto surface = kel::win32::MakePopupSurface(look, [&](UINT message) {
+        last = message;
+        if (message == WM_LBUTTONUP) ++clicks;
+    });
+    ASSERT_TRUE(surface);
+    surface->Place({800, 600, 940, 714});
+    HWND notice = FindWindowW(L"KelmorTaskBarNotice", nullptr);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(IsWindowVisible(notice));
+    const auto ex = static_cast<DWORD>(GetWindowLongW(notice, GWL_EXSTYLE));
+    EXPECT_TRUE(ex & WS_EX_TOPMOST);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);  // no task-bar button
+    RECT r{};
+    GetWindowRect(notice, &r);
+    EXPECT_EQ(r.left, 800);
+    EXPECT_EQ(r.bottom - r.top, 114);
+    surface->SetUnderline(true);
+    SendMessageW(notice, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));  // runs on the notice's own thread
+    EXPECT_EQ(clicks.load(), 1);
+    SendMessageW(notice, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(last.load(), static_cast<UINT>(WM_MOUSELEAVE));
+    surface.reset();
+    EXPECT_FALSE(IsWindow(notice));
 }
 
 }  // namespace

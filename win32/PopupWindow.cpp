@@ -1,0 +1,194 @@
+#include "win32/PopupWindow.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "win32/WideText.h"
+
+namespace kel::win32 {
+namespace {
+
+constexpr wchar_t kClass[] = L"KelmorTaskBarNotice";
+constexpr UINT kCreate = WM_APP + 1;   // lParam: the Popup to make the window of
+constexpr UINT kDestroy = WM_APP + 2;  // lParam: the window to destroy
+
+struct Popup {
+    win::PopupLook look;
+    win::PopupInput input;
+    HWND hwnd = nullptr;
+    HFONT plain = nullptr;
+    HFONT underlined = nullptr;
+    HBITMAP bitmap = nullptr;
+    bool underline = false;
+    bool tracking = false;
+};
+
+HFONT MakeFont(const win::FontSpec& spec, bool underline) {
+    LOGFONTW lf{};
+    HDC dc = GetDC(nullptr);
+    lf.lfHeight = -MulDiv(spec.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, dc);
+    lf.lfWeight = spec.weight;
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, Wide(spec.family).c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&lf);
+}
+
+void Paint(Popup& p, HDC dc) {
+    RECT client{};
+    GetClientRect(p.hwnd, &client);
+    HBRUSH background = CreateSolidBrush(p.look.background);
+    FillRect(dc, &client, background);
+    DeleteObject(background);
+    if (p.bitmap) {
+        BITMAP info{};
+        GetObjectW(p.bitmap, sizeof info, &info);
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(mem, p.bitmap);
+        BitBlt(dc, 0, 0, std::min<int>(info.bmWidth, p.look.bitmapMaxWidth),
+               std::min<int>(info.bmHeight, p.look.bitmapMaxHeight), mem, 0, 0, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+    }
+    const std::wstring text = Wide(p.look.text);
+    RECT box{p.look.textRect.left, p.look.textRect.top, p.look.textRect.right, p.look.textRect.bottom};
+    HGDIOBJ oldFont = SelectObject(dc, p.underline ? p.underlined : p.plain);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, p.look.textColour);
+    // Centred both ways: the wrapped text's height first, then the box around it.
+    RECT measure = box;
+    const UINT flags = DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EDITCONTROL;
+    const int height = DrawTextW(dc, text.c_str(), -1, &measure, flags | DT_CALCRECT);
+    if (height < box.bottom - box.top) box.top += (box.bottom - box.top - height) / 2;
+    DrawTextW(dc, text.c_str(), -1, &box, flags);
+    SelectObject(dc, oldFont);
+}
+
+LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* p = reinterpret_cast<Popup*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (message) {
+        case kCreate: {
+            // Sent to the thread's helper window: make the notice here.
+            auto* popup = reinterpret_cast<Popup*>(lParam);
+            popup->hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP, 0,
+                                          0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            SetWindowLongPtrW(popup->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(popup));
+            return 0;
+        }
+        case kDestroy: DestroyWindow(reinterpret_cast<HWND>(lParam)); return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (p) Paint(*p, dc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;
+        case WM_MOUSEMOVE:
+            if (p && !p->tracking) {
+                TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, hwnd, 1};
+                p->tracking = TrackMouseEvent(&track) != FALSE;
+            }
+            return 0;
+        case WM_MOUSEHOVER:
+            if (p) {
+                p->tracking = false;
+                if (p->input) p->input(WM_MOUSEHOVER);
+            }
+            return 0;
+        case WM_MOUSELEAVE:
+            if (p) {
+                p->tracking = false;
+                if (p->input) p->input(WM_MOUSELEAVE);
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (p && p->input) p->input(WM_LBUTTONUP);
+            return 0;
+        case WM_SETCURSOR: SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING)); return TRUE;
+        default: return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+// The thread that owns every notice window, started with the first one; it runs
+// to the end of the process.
+HWND Helper() {
+    static HWND helper = [] {
+        std::mutex m;
+        std::condition_variable ready;
+        HWND made = nullptr;
+        bool done = false;
+        std::thread([&] {
+            WNDCLASSW wc{};
+            wc.style = CS_DBLCLKS;
+            wc.lpfnWndProc = &Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = kClass;
+            RegisterClassW(&wc);
+            HWND h = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+            {
+                std::lock_guard lock(m);
+                made = h;
+                done = true;
+            }
+            ready.notify_one();
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }).detach();
+        std::unique_lock lock(m);
+        ready.wait(lock, [&] { return done; });
+        return made;
+    }();
+    return helper;
+}
+
+class Surface : public win::PopupSurface {
+public:
+    explicit Surface(std::unique_ptr<Popup> popup) : m_popup(std::move(popup)) {}
+    ~Surface() override {
+        if (m_popup->hwnd) SendMessageW(Helper(), kDestroy, 0, reinterpret_cast<LPARAM>(m_popup->hwnd));
+        DeleteObject(m_popup->plain);
+        DeleteObject(m_popup->underlined);
+        if (m_popup->bitmap) DeleteObject(m_popup->bitmap);
+    }
+    void Place(const win::Rect& r) override {
+        SetWindowPos(m_popup->hwnd, HWND_TOPMOST, r.left, r.top, r.Width(), r.Height(),
+                     SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        InvalidateRect(m_popup->hwnd, nullptr, FALSE);
+    }
+    void SetUnderline(bool underline) override {
+        m_popup->underline = underline;
+        InvalidateRect(m_popup->hwnd, nullptr, FALSE);
+    }
+
+private:
+    std::unique_ptr<Popup> m_popup;
+};
+
+}  // namespace
+
+std::unique_ptr<win::PopupSurface> MakePopupSurface(const win::PopupLook& look, win::PopupInput input) {
+    HWND helper = Helper();
+    if (!helper) return nullptr;
+    auto popup = std::make_unique<Popup>();
+    popup->look = look;
+    popup->input = std::move(input);
+    popup->plain = MakeFont(look.font, false);
+    popup->underlined = MakeFont(look.font, true);
+    if (!look.bitmapPath.empty())
+        popup->bitmap = static_cast<HBITMAP>(
+            LoadImageW(nullptr, Wide(look.bitmapPath).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    SendMessageW(helper, kCreate, 0, reinterpret_cast<LPARAM>(popup.get()));
+    if (!popup->hwnd) return nullptr;
+    return std::make_unique<Surface>(std::move(popup));
+}
+
+}  // namespace kel::win32
