@@ -16,7 +16,7 @@ elif ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/d
   exit 0
 fi
 
-scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests kelmor-host
+scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests kelmor-host kelmor-play
 # The application server the foreign host talks to, built for Linux.
 [ -x build/bin/kelmor-server ] || scripts/build.sh build -- kelmor-server
 
@@ -77,6 +77,18 @@ out=$(cd build-win32/bin && timeout 120 wine kelmor-host.exe --logon demo demo -
 echo "$out"
 if ! grep -qx "picture taken" <<<"$out" || ! grep -qx "25001 -> 2" <<<"$out"; then
   echo "FAIL: the treaty code screen did not open and close as the person did" >&2
+  exit 1
+fi
+echo "-- the README tour's treaty codes played on Windows against the same server"
+script=$(cd build-win32/bin && timeout 30 winepath -w "$root/docs/tour/treaty-codes.play" 2>/dev/null)
+if ! played=$(cd build-win32/bin && timeout 120 wine kelmor-play.exe "127.0.0.1:$port" demo demo "$script" 2>&1 | tr -d '\r'); then
+  echo "$played"
+  echo "FAIL: the play did not run to its end" >&2
+  exit 1
+fi
+echo "$played" | grep -E '^(open|close|message) '
+if ! grep -q '^message "处理成功!"' <<<"$played" || ! grep -q '^close "合约代码设置\[检索\]" Cancel' <<<"$played"; then
+  echo "FAIL: the play's transcript lacks its last steps" >&2
   exit 1
 fi
 if [ -n "${KELMOR_WINDOWS_PICTURE:-}" ]; then
