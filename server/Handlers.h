@@ -31,6 +31,7 @@ struct Call {
     SeenVersions seen;             // record versions answered or written
     std::vector<RecordHash> gone;  // records deleted
     int64_t change = 0;            // this write's number, once one was needed
+    std::string auditKey;          // the record a write changed, for the audit (server/Audit.h)
 };
 
 using Handler = void (*)(Call&);

@@ -6,6 +6,7 @@
 #include "common/net/Channel.h"
 #include "common/net/Logon.h"
 #include "server/AnswerCache.h"
+#include "server/Audit.h"
 #include "server/CommandTable.h"
 #include "server/Password.h"
 #include "server/PrivateFile.h"
@@ -31,6 +32,7 @@ void Run(const Command& cmd, Call& call, Store& store) {
         else
             store.BeginRead(call.db);
         cmd.handler(call);
+        if (cmd.tx == Tx::Write) WriteAudit(call);  // committed with the change, or not at all
         store.Commit(call.db);
     } catch (...) {
         store.Rollback(call.db);  // also after a failed BEGIN: harmless
@@ -181,6 +183,22 @@ bool Server::SetUser(const std::string& userCode, const std::string& name, const
         return fail(e.what());
     }
     return true;
+}
+
+bool Server::ForEachAudit(const std::string& since, const std::function<void(const AuditEntry&)>& each,
+                          std::string* error) {
+    if (!since.empty() && !IsAuditTime(since)) {
+        if (error) *error = "a time is YYYY-MM-DD or YYYY-MM-DD HH:MM:SS, not " + since;
+        return false;
+    }
+    try {
+        auto lease = store_->Acquire();
+        ReadAudit(*lease, since, each);
+        return true;
+    } catch (const std::exception& e) {
+        if (error) *error = e.what();
+        return false;
+    }
 }
 
 bool Server::IsEmpty() {

@@ -18,6 +18,7 @@
 namespace kel::server {
 
 class AnswerCache;
+struct AuditEntry;
 class Store;
 
 struct ServerOptions {
@@ -59,6 +60,11 @@ public:
 
     // True when the database holds no users, treaty codes, reinsurers or treaty data.
     bool IsEmpty();
+
+    // Calls `each` with the audit's entries (who changed what) from `since` on
+    // ("YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS", UTC; empty: all), oldest first.
+    bool ForEachAudit(const std::string& since, const std::function<void(const AuditEntry&)>& each,
+                      std::string* error = nullptr);
 
     // Loads the demo data in one transaction (into an empty database only).
     bool LoadDemoData(std::string* error = nullptr);

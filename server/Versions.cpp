@@ -69,9 +69,17 @@ void Written(Call& c, const StoredRecord& r) {
     p.insert(p.end(), r.key.begin(), r.key.end());
     Execute(c.db, std::string("UPDATE ") + r.table + " SET n_version = ? WHERE " + r.where, p);
     c.seen.emplace_back(HashRecord(r.table, r.keyText), version);
+    Audited(c, std::string(r.table) + " " + r.keyText);
 }
 
-void Deleted(Call& c, const StoredRecord& r) { c.gone.push_back(HashRecord(r.table, r.keyText)); }
+void Deleted(Call& c, const StoredRecord& r) {
+    c.gone.push_back(HashRecord(r.table, r.keyText));
+    Audited(c, std::string(r.table) + " " + r.keyText);
+}
+
+void Audited(Call& c, std::string key) {
+    if (c.auditKey.empty()) c.auditKey = std::move(key);
+}
 
 int64_t ChangeNumber(Call& c) {
     if (c.change) return c.change;

@@ -54,6 +54,9 @@ void Written(Call& c, const StoredRecord& r);
 // The record is deleted by this request.
 void Deleted(Call& c, const StoredRecord& r);
 
+// Names the record a write changed, for the audit (the first one named counts).
+void Audited(Call& c, std::string key);
+
 // The number of this write (the version it gives what it stores); taken once.
 int64_t ChangeNumber(Call& c);
 

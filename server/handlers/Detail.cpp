@@ -28,6 +28,7 @@ void GenerateCont(Call& c) {
         if (rs.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
         if (Str(rs.rows[0][0]) != code)
             Refuse("treaty data record " + std::to_string(r.nContId) + " is not of treaty " + code);
+        Audited(c, "t_cont_detail " + std::to_string(r.nContId));
         GenerateDetails(c.db, r.nContId, ChangeNumber(c), &c.limits, deadline);
         return;
     }
@@ -36,6 +37,7 @@ void GenerateCont(Call& c) {
     if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
     if (rs.rows.size() > 1)
         Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
+    Audited(c, "t_cont_detail " + std::to_string(Int(rs.rows[0][0])));
     GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])), ChangeNumber(c), &c.limits, deadline);
 }
 
@@ -51,6 +53,7 @@ void AdjustDetail(Call& c) {
     if (bySection && sect.empty()) BadRequest("no section for an adjustment by section");
     if (byReinsurer && ri.empty()) BadRequest("no reinsurer for an adjustment by reinsurer");
     RequireTreatyData(c.db, b.nContId);
+    Audited(c, "t_cont_detail " + std::to_string(b.nContId));
 
     // The lines adjusted are changed records: a line read before is saved only after reading it again.
     std::string sql = "UPDATE t_cont_detail SET n_comm_rate = ?, n_version = ? WHERE n_cont_id = ?";

@@ -102,6 +102,7 @@ void InsrClassDtlStore(Call& c) {
     const Params key{Value(contId), Text(code)};
     if (!Exists(c.db, "SELECT 1 FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key))
         Refuse("no class " + code);
+    Audited(c, "t_class_detail " + KeyText({std::to_string(contId), code}));
     for (const std::string& p : products) RequireProduct(c.db, p);
     Execute(c.db, "DELETE FROM t_class_detail WHERE n_cont_id = ? AND c_class_cde = ?", key);
     for (const std::string& p : products)

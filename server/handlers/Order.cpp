@@ -3,6 +3,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -44,6 +45,7 @@ void OrderDelete(Call& c) {
     const auto body = Load<_OrderDeleteBody>(c.body);
     const std::string code = wire::Required(body.szContCode, "treaty code");
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
+    Audited(c, "t_cont_order " + month + "|" + code);
     const int64_t priority = PriorityOf(c.db, month, code);
     Execute(c.db, "DELETE FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?", {Text(month), Text(code)});
     Execute(c.db, "UPDATE t_cont_order SET n_priority = n_priority - 1 WHERE c_year_month = ? AND n_priority > ?",
@@ -55,6 +57,7 @@ void OrderMove(Call& c) {
     const std::string code = wire::Required(body.szContCode, "treaty code");
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
     if (body.cDirection != kMoveUp && body.cDirection != kMoveDown) BadRequest("direction is neither 'U' nor 'D'");
+    Audited(c, "t_cont_order " + month + "|" + code);
     const int64_t priority = PriorityOf(c.db, month, code);
     const int64_t other = body.cDirection == kMoveUp ? priority - 1 : priority + 1;
     const auto rs = Query(c.db, "SELECT c_cont_code FROM t_cont_order WHERE c_year_month = ? AND n_priority = ?",
@@ -71,6 +74,7 @@ void OrderAdd(Call& c) {
     const std::string code = wire::Required(body.szContCode, "treaty code");
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
     if (body.nOrderNo < 0) BadRequest("negative order number");
+    Audited(c, "t_cont_order " + month + "|" + code);
     if (!Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
         Refuse("no treaty code " + code);
     if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
@@ -92,6 +96,7 @@ void OrderCopy(Call& c) {
     const auto body = Load<_OrderCopyBody>(c.body);
     const std::string from = wire::YearMonth(body.szSrcYearMonth, "source year-month");
     const std::string to = wire::YearMonth(body.szNewYearMonth, "new year-month");
+    Audited(c, "t_cont_order " + to);
     if (OrderSize(c.db, to) > 0) Refuse("the month " + to + " already has an order");
     if (OrderSize(c.db, from) == 0) Refuse("the month " + from + " has no order to copy");
     Execute(c.db,

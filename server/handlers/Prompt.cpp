@@ -4,6 +4,7 @@
 #include "common/records/Records.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/Versions.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -49,6 +50,7 @@ void PromptSet(Call& c) {
     if (b.cAction != kPromptOn && b.cAction != kPromptOff) BadRequest("action is neither 'A' nor 'D'");
     if (!Exists(c.db, "SELECT 1 FROM t_user WHERE c_user_cde = ?", {Text(user)})) Refuse("no user " + user);
     const std::string type(1, b.cPromptType);
+    Audited(c, "t_prompt_set " + user + "|" + type);
     Execute(c.db, "DELETE FROM t_prompt_set WHERE c_user_cde = ? AND c_prompt_type = ?", {Text(user), Text(type)});
     if (b.cAction == kPromptOn)
         Execute(c.db, "INSERT INTO t_prompt_set (c_user_cde, c_prompt_type) VALUES (?, ?)", {Text(user), Text(type)});
@@ -81,6 +83,7 @@ void DetailInfoList(Call& c) {
 void DetailInfoDone(Call& c) {
     const auto b = Load<_DetailActBody>(c.body);
     const int32_t item = wire::Key(b.szItemKey, "item key");
+    Audited(c, "t_detail_info " + std::to_string(item));
     const std::string user = OwnUser(c, b.szUserCode);
     const int64_t n = Execute(c.db,
                               "UPDATE t_detail_info SET c_processed = 'Y' "

@@ -115,6 +115,7 @@ void SectDetailStore(Call& c) {
         products.insert(wire::Required(r.szProdCode, "product code"));
     }
     const int32_t contId = TreatyOfSection(c.db, sectId);
+    Audited(c, "t_sect_detail " + std::to_string(sectId));
     for (const std::string& p : products) RequireProduct(c.db, p);
     Execute(c.db, "DELETE FROM t_sect_detail WHERE n_sect_id = ?", {Value(sectId)});
     for (const std::string& p : products)

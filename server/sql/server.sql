@@ -162,6 +162,19 @@ CREATE TABLE IF NOT EXISTS t_exch_rate (
     PRIMARY KEY (c_src_cur, c_dst_cur, c_start_date)
 );
 
+-- Who changed what: one row per accepted command, written in the transaction of
+-- its change. n_change is the write's number (the version it gave what it stored);
+-- c_time is UTC, "YYYY-MM-DD HH:MM:SS"; c_record_key the table and key it changed.
+CREATE TABLE IF NOT EXISTS t_audit (
+    n_change            INTEGER      NOT NULL PRIMARY KEY,
+    c_time              VARCHAR(19)  NOT NULL,
+    c_user_cde          VARCHAR(20)  NOT NULL,
+    n_trans_code        INTEGER      NOT NULL,
+    n_operation         INTEGER      NOT NULL,
+    c_record_key        VARCHAR(200)
+);
+CREATE INDEX IF NOT EXISTS ix_audit_time ON t_audit (c_time);
+
 -- Users who may log on; c_pwd_hash is a salted crypt(3) hash (yescrypt).
 CREATE TABLE IF NOT EXISTS t_user (
     c_user_cde          VARCHAR(20)  NOT NULL PRIMARY KEY,
