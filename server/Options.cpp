@@ -113,6 +113,10 @@ const OptionRow kOptions[] = {
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.backup, v, e); }},
     {"restore", "COPY", "bring a copy back into the SQLite store (the old one kept as STORE.before-restore), then exit",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.restore, v, e); }},
+    {"audit", "", "print the audit (UTC time, user, transaction, operation, record of each change), then exit",
+     [](ProgramSettings& s, std::string_view v, std::string&) { return (s.audit = v == "1"), true; }},
+    {"since", "DATE", "with --audit: from DATE (YYYY-MM-DD, or \"YYYY-MM-DD HH:MM:SS\", UTC) on",
+     [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.since, v, e); }},
     {"config", "FILE", "read settings from FILE (name = value a line); the command line wins",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.config, v, e); }},
     {"help", "", "print this help",
@@ -290,6 +294,7 @@ std::string ProgramUsage() {
         "usage: kelmor-server --listen [ADDR:]PORT --database CONN [OPTION...]\n"
         "       kelmor-server --database CONN --set-user CODE [--name NAME]   (password on stdin)\n"
         "       kelmor-server --database FILE --backup COPY | --restore COPY\n"
+        "       kelmor-server --database CONN --audit [--since DATE]\n"
         "       kelmor-server --config FILE [OPTION...]\n"
         "\n";
     for (const OptionRow& row : kOptions) {

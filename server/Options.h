@@ -19,6 +19,8 @@ struct ProgramSettings {
     std::string database;  // a SQLite file path, a PostgreSQL URI or an ODBC connection string
     std::string setUser, userName;
     std::string backup, restore;
+    bool audit = false;  // print who changed what, then exit
+    std::string since;   // with audit: from this UTC date (and time) on
     std::string config;
     bool demo = false;
     bool cacheAnswers = true;  // --no-answer-cache turns it off

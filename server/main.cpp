@@ -3,6 +3,7 @@
 //   kelmor-server --listen [ADDR:]PORT --database CONN [--demo] [OPTION...]
 //   kelmor-server --database CONN --set-user CODE [--name NAME]   (password on stdin)
 //   kelmor-server --database FILE --backup COPY | --restore COPY
+//   kelmor-server --database CONN --audit [--since DATE]
 //   kelmor-server --config FILE [OPTION...]
 //
 // The options are the table in server/Options.cpp (`--help` lists them). CONN is
@@ -14,6 +15,7 @@
 #include <iostream>
 #include <string>
 
+#include "server/Audit.h"
 #include "server/Backup.h"
 #include "server/Listener.h"
 #include "server/Log.h"
@@ -39,8 +41,9 @@ int main(int argc, char** argv) {
     if (!kel::server::ParseProgramOptions(argc, argv, settings, error)) return Usage(error);
     if (settings.help) return Usage("");
     if (settings.database.empty()) return Usage("--database is required");
-    const int tasks = !settings.setUser.empty() + !settings.backup.empty() + !settings.restore.empty();
-    if (tasks > 1) return Usage("give one of --set-user, --backup and --restore");
+    const int tasks = !settings.setUser.empty() + !settings.backup.empty() + !settings.restore.empty() + settings.audit;
+    if (tasks > 1) return Usage("give one of --set-user, --backup, --restore and --audit");
+    if (!settings.since.empty() && !settings.audit) return Usage("--since goes with --audit");
     // A task runs and exits; the listen address of a configuration file does not start a server then.
     if (tasks == 0 && settings.listen.empty()) return Usage("--listen is required");
     kel::server::SetLogLevel(settings.logLevel);
@@ -76,6 +79,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (settings.audit) {
+        const bool ok = server->ForEachAudit(
+            settings.since,
+            [](const kel::server::AuditEntry& e) { std::printf("%s\n", kel::server::AuditLine(e).c_str()); }, &error);
+        if (!ok) {
+            Log(LogLevel::Error, error);
+            return 1;
+        }
+        return 0;
+    }
     if (!settings.setUser.empty()) {
         std::string password;
         std::getline(std::cin, password);

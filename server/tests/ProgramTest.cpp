@@ -48,6 +48,9 @@ TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
     EXPECT_TRUE(s.cacheAnswers);
     ASSERT_TRUE(Parse({"--no-answer-cache"}, s, error)) << error;
     EXPECT_FALSE(s.cacheAnswers);
+    ASSERT_TRUE(Parse({"--audit", "--since", "2026-12-01"}, s, error)) << error;
+    EXPECT_TRUE(s.audit);
+    EXPECT_EQ(s.since, "2026-12-01");
 }
 
 TEST(ProgramOptions, BadCommandLinesSayWhatIsWrong) {
