@@ -88,7 +88,7 @@ void Put(char* field, std::size_t width, std::string_view utf8) {
     if (IsAscii(utf8)) {
         const std::size_t nul = utf8.find('\0');
         const std::size_t n = std::min({utf8.size(), nul, width - 1});
-        std::memcpy(field, utf8.data(), n);
+        if (n) std::memcpy(field, utf8.data(), n);  // an empty view may carry no pointer
         std::memset(field + n, 0, width - n);
         return;
     }
