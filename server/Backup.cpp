@@ -153,6 +153,8 @@ bool RestoreStore(const std::string& copy, const std::string& database, std::str
     Db from = OpenDb(copy, SQLITE_OPEN_READONLY, error);
     if (!from || !LooksSound(from.get(), copy, error)) return false;
     const bool storeExists = std::filesystem::exists(*file, ec);
+    // A store restored where none was is made private like a new one.
+    if (!storeExists && !PrepareDatabaseFile(*file, &error)) return false;
     Db to = OpenDb(*file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
     if (!to) return false;
     if (storeExists && !CopyToFile(to.get(), *file + ".before-restore", error)) {

@@ -145,6 +145,15 @@ TEST_F(Backup, RestoreBringsTheCopyBackUnderARunningServerAndKeepsWhatWasThere) 
     auto before = kel::db::Open(store + ".before-restore", &error);
     ASSERT_TRUE(before) << error;
     EXPECT_EQ(Rates(*before), 1);
+
+    // Restored where no store was: a new store, private to the server's user.
+    const std::string fresh = (dir.Path() / "new" / "fresh.db").string();
+    ASSERT_TRUE(RestoreStore(copy, fresh, error)) << error;
+    EXPECT_EQ(std::filesystem::status(fresh).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    auto restored = kel::db::Open(fresh, &error);
+    ASSERT_TRUE(restored) << error;
+    EXPECT_EQ(Rows(*restored, "t_cont_code", "c_cont_code"), atBackup);
 }
 
 TEST_F(Backup, RefusesWhatWouldLoseOrInventData) {
