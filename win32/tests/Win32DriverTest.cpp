@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <commctrl.h>
 #include <atomic>
 #include <functional>
+
 #include <memory>
 
+#include "host/qxctlset/QXControls.h"
+#include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/DialogTemplate.h"
@@ -17,6 +21,16 @@
 namespace {
 
 using kel::win32::Win32Driver;
+
+std::wstring CellText(HWND list, int item, int column) {
+    wchar_t text[64] = {};
+    LVITEMW lv{};
+    lv.iSubItem = column;
+    lv.pszText = text;
+    lv.cchTextMax = 64;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+    return text;
+}
 
 enum {
     IDD_FORM = 9100,
@@ -247,6 +261,69 @@ TEST(Win32Popup, NoticeIsTopmostWithoutTaskBarButtonAndHandsClicksToTheModel) {
     EXPECT_EQ(last.load(), static_cast<UINT>(WM_MOUSELEAVE));
     surface.reset();
     EXPECT_FALSE(IsWindow(notice));
+}
+
+class GridForm : public CDialog {
+public:
+    enum { IDD = 9102, IDC_GRID = 1100 };
+    GridForm() : CDialog(IDD) {
+        RegisterQXControls();
+        win::TemplateBuilder(IDD, "列表").Grid(IDC_GRID, 0, 0, 1, 2).Button(IDCANCEL, "返回", 1, 1).Register();
+    }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        auto* grid = static_cast<CQXGrid*>(GetDlgItem(IDC_GRID));
+        grid->SetColumnCount(2);
+        grid->SetFixedRowCount(1);
+        grid->SetItemText(0, 0, "代码");  // the fixed row: the headings
+        grid->SetItemText(0, 1, "名称");
+        for (const char* code : {"S1", "A1", "Q1"}) {
+            const int row = grid->InsertRow(code);
+            grid->SetItemText(row, 1, (std::string("合约") + code).c_str());
+        }
+        grid->SetItemBkColour(2, 0, RGB(248, 108, 24));
+        grid->SetHeaderSort(TRUE);
+        return TRUE;
+    }
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (reinterpret_cast<NMHDR*>(lParam)->code == GVN_DBLCLICK) {
+            doubleClickedRow = static_cast<CQXGrid*>(GetDlgItem(IDC_GRID))->GetRow();
+            EndDialog(IDOK);
+            return TRUE;
+        }
+        return CDialog::OnNotify(wParam, lParam, result);
+    }
+    int doubleClickedRow = -1;
+};
+
+TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    GridForm form;
+    std::wstring firstAfterSort, cell;
+    int rows = 0;
+    Script::After(100, [&] {
+        HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
+        rows = ListView_GetItemCount(list);
+        cell = CellText(list, 0, 1);
+        // A click on the first heading sorts by code; the view shows the new order.
+        NMLISTVIEW column{};
+        column.hdr = {list, GridForm::IDC_GRID, static_cast<UINT>(LVN_COLUMNCLICK)};
+        column.iSubItem = 0;
+        SendMessageW(driver->TopDialog(), WM_NOTIFY, GridForm::IDC_GRID, reinterpret_cast<LPARAM>(&column));
+        firstAfterSort = CellText(list, 0, 0);
+        // A double click on the second row opens it.
+        NMITEMACTIVATE activate{};
+        activate.hdr = {list, GridForm::IDC_GRID, static_cast<UINT>(NM_DBLCLK)};
+        activate.iItem = 1;
+        SendMessageW(driver->TopDialog(), WM_NOTIFY, GridForm::IDC_GRID, reinterpret_cast<LPARAM>(&activate));
+    });
+    EXPECT_EQ(form.DoModal(), IDOK);
+    win::InstallDriver(nullptr);
+    EXPECT_EQ(rows, 3);  // the heading row is the list's header
+    EXPECT_EQ(cell, L"合约S1");
+    EXPECT_EQ(firstAfterSort, L"A1");
+    EXPECT_EQ(form.doubleClickedRow, 2);  // grid rows count the heading
 }
 
 }  // namespace
