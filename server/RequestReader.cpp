@@ -1,6 +1,7 @@
 #include "server/RequestReader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace kel::server {
@@ -38,13 +39,25 @@ private:
 
 ReadOutcome ReadRequest(int fd, const FrameRule& rule, Deadline deadline, HeldBytes& held, _PacketHead& head,
                         std::vector<char>& body) {
-    unsigned char prefix[kel::net::kFramePrefixBytes];
-    if (int r = kel::net::ReadExact(fd, prefix, sizeof prefix, deadline)) return FromChannel(r);
-    const std::uint32_t n = std::uint32_t{prefix[0]} | std::uint32_t{prefix[1]} << 8 | std::uint32_t{prefix[2]} << 16 |
-                            std::uint32_t{prefix[3]} << 24;
-    if (kel::net::CheckFrameLength(n) != kChannelOk) return ReadOutcome::kBadLength;
+    // Length and head in one read where they have arrived together: every frame is at
+    // least that long, so nothing of a following frame is taken.
+    unsigned char lead[kel::net::kFramePrefixBytes + kel::net::kFrameHeadBytes];
+    std::size_t taken = 0;
+    std::uint32_t n = 0;
+    while (taken < sizeof lead) {
+        std::size_t got = 0;
+        if (int r = kel::net::ReadSome(fd, lead + taken, sizeof lead - taken, deadline, got)) return FromChannel(r);
+        const bool hadLength = taken >= kel::net::kFramePrefixBytes;
+        taken += got;
+        if (!hadLength && taken >= kel::net::kFramePrefixBytes) {
+            n = std::uint32_t{lead[0]} | std::uint32_t{lead[1]} << 8 | std::uint32_t{lead[2]} << 16 |
+                std::uint32_t{lead[3]} << 24;
+            // Judged as soon as it is there: a client that sent a bad length is not waited for.
+            if (kel::net::CheckFrameLength(n) != kChannelOk) return ReadOutcome::kBadLength;
+        }
+    }
     _PacketHead h{};
-    if (int r = kel::net::ReadExact(fd, &h, sizeof h, deadline)) return FromChannel(r);
+    std::memcpy(&h, lead + kel::net::kFramePrefixBytes, sizeof h);
     head = h;
     if ((rule.exactLength && n != rule.exactLength) || (rule.transCode && h.nTransCode != rule.transCode))
         return ReadOutcome::kRefusedAtHead;

@@ -118,32 +118,64 @@ int WriteAll(int fd, const void* data, std::size_t length, Deadline deadline) {
     return kChannelOk;
 }
 
+int ReadSome(int fd, void* data, std::size_t length, Deadline deadline, std::size_t& got) {
+    got = 0;
+    if (length == 0) return kChannelOk;
+    for (;;) {
+        const long n = sock::Recv(fd, data, length);
+        const int error = n < 0 ? sock::LastError() : 0;
+        if (n > 0) {
+            got = static_cast<std::size_t>(n);
+            return kChannelOk;
+        }
+        if (n == 0) return kChannelClosed;
+        if (error == EINTR) continue;
+        if (error != EAGAIN && error != EWOULDBLOCK) return IsPeerGone(error) ? kChannelClosed : kChannelReceiveFailed;
+        if (int r = WaitFor(fd, sock::kReadable, deadline, kChannelReceiveFailed)) return r;
+    }
+}
+
 int ReadExact(int fd, void* data, std::size_t length, Deadline deadline) {
     char* p = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < length) {
-        const long n = sock::Recv(fd, p + done, length - done);
-        const int error = n < 0 ? sock::LastError() : 0;
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (n == 0) {
-            return kChannelClosed;
-        } else if (error == EINTR) {
-            continue;
-        } else if (error == EAGAIN || error == EWOULDBLOCK) {
-            if (int r = WaitFor(fd, sock::kReadable, deadline, kChannelReceiveFailed)) return r;
-        } else {
-            return IsPeerGone(error) ? kChannelClosed : kChannelReceiveFailed;
-        }
+        std::size_t got = 0;
+        if (int r = ReadSome(fd, p + done, length - done, deadline, got)) return r;
+        done += got;
     }
     return kChannelOk;
 }
 
 int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t length, Deadline deadline) {
-    // One buffer, one send: a head and body sent apart would wait on Nagle's delay.
-    std::vector<char> frame;
-    if (int r = EncodeFrame(head, body, length, frame)) return r;
-    return WriteAll(fd, frame.data(), frame.size(), deadline);
+    if (length > kMaxBodyBytes) return kChannelFrameTooLarge;
+    if (length > 0 && body == nullptr) return kChannelSendFailed;
+    // Length and head from the stack, the body where it lies, in one gather write: no
+    // copy, and no head sent apart from its body to wait on Nagle's delay.
+    char lead[kFramePrefixBytes + kFrameHeadBytes];
+    StoreLength(static_cast<std::uint32_t>(kFrameHeadBytes + length), lead);
+    std::memcpy(lead + kFramePrefixBytes, &head, kFrameHeadBytes);
+    std::size_t leadDone = 0;
+    while (leadDone < sizeof lead) {
+        const long n = sock::SendPair(fd, lead + leadDone, sizeof lead - leadDone, body, length);
+        const int error = n < 0 ? sock::LastError() : 0;
+        if (n > 0) {
+            const std::size_t sent = static_cast<std::size_t>(n);
+            if (sent < sizeof lead - leadDone) {
+                leadDone += sent;
+                continue;
+            }
+            const std::size_t bodyDone = sent - (sizeof lead - leadDone);
+            leadDone = sizeof lead;
+            return WriteAll(fd, static_cast<const char*>(body) + bodyDone, length - bodyDone, deadline);
+        }
+        if (n < 0 && error == EINTR) continue;
+        if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
+            if (int r = WaitFor(fd, sock::kWritable, deadline, kChannelSendFailed)) return r;
+            continue;
+        }
+        return (n < 0 && IsPeerGone(error)) ? kChannelClosed : kChannelSendFailed;
+    }
+    return kChannelOk;
 }
 
 int ReadFrame(int fd, _PacketHead& head, std::vector<char>& body, Deadline deadline) {

@@ -69,10 +69,13 @@ int WaitWritable(int fd, Deadline deadline);
 
 int WriteAll(int fd, const void* data, std::size_t length, Deadline deadline);
 int ReadExact(int fd, void* data, std::size_t length, Deadline deadline);
+// Reads what has arrived, at least one byte (waiting for it) and at most `length`;
+// `got` says how many.
+int ReadSome(int fd, void* data, std::size_t length, Deadline deadline, std::size_t& got);
 
-// Writes one frame. Refused before anything is written (stream still usable):
-// kChannelFrameTooLarge, kChannelSendFailed for a null body with a length,
-// kChannelNoMemory.
+// Writes one frame, length and head and body in one gather write. Refused before
+// anything is written (stream still usable): kChannelFrameTooLarge,
+// kChannelSendFailed for a null body with a length.
 int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t length, Deadline deadline);
 
 // Reads one whole frame. `head` and `body` are only written on success.

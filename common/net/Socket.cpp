@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #endif
 
@@ -82,6 +83,18 @@ long Recv(int fd, void* data, std::size_t length) {
     return ::recv(static_cast<SOCKET>(fd), static_cast<char*>(data), n, 0);
 }
 
+long SendPair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength) {
+    WSABUF parts[2];
+    parts[0].buf = const_cast<char*>(static_cast<const char*>(first));
+    parts[0].len = static_cast<ULONG>(firstLength > 0x7FFFFFFF ? 0x7FFFFFFF : firstLength);
+    parts[1].buf = const_cast<char*>(static_cast<const char*>(second));
+    parts[1].len =
+        static_cast<ULONG>(secondLength > 0x7FFFFFFF - parts[0].len ? 0x7FFFFFFF - parts[0].len : secondLength);
+    DWORD sent = 0;
+    if (::WSASend(static_cast<SOCKET>(fd), parts, 2, &sent, 0, nullptr, nullptr) != 0) return -1;
+    return static_cast<long>(sent);
+}
+
 int Poll(int fd, Wait what, int ms) {
     WSAPOLLFD p{};
     p.fd = static_cast<SOCKET>(fd);
@@ -104,6 +117,14 @@ long Send(int fd, const void* data, std::size_t length) {
 }
 
 long Recv(int fd, void* data, std::size_t length) { return ::recv(fd, data, length, MSG_DONTWAIT); }
+
+long SendPair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength) {
+    iovec parts[2] = {{const_cast<void*>(first), firstLength}, {const_cast<void*>(second), secondLength}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    return ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+}
 
 int Poll(int fd, Wait what, int ms) {
     pollfd p{fd, static_cast<short>(what == kReadable ? POLLIN : POLLOUT), 0};

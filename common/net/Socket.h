@@ -17,6 +17,9 @@ std::string ErrorText(int error);
 // Never block and never raise a signal; -1 with LastError on failure.
 long Send(int fd, const void* data, std::size_t length);
 long Recv(int fd, void* data, std::size_t length);
+// Sends `first` and then `second` as one call (a gather write where the system has
+// one); returns the bytes taken from both together, as Send does.
+long SendPair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength);
 
 enum Wait : short { kReadable = 1, kWritable = 2 };
 // Waits up to `ms` (-1: no limit) for the socket to be ready for `what`; 1 ready

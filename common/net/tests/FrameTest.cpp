@@ -113,6 +113,32 @@ TEST(FrameIo, FrameDribbledInSmallPiecesArrivesWhole) {
     EXPECT_EQ(got, body);
 }
 
+TEST(FrameIo, WrittenFrameLargerThanTheSocketBufferArrivesWhole) {
+    // Head and body go out in one gather write; a socket that takes part of them at a
+    // time must still get every byte once and in order.
+    SocketPair pair;
+    const int small = 4096;
+    ::setsockopt(pair.fd[1], SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    std::vector<char> body(300000);
+    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 31 % 251);
+    std::thread writer([&] {
+        EXPECT_EQ(WriteFrame(pair.fd[1], SampleHead(), body.data(), body.size(), DeadlineAfter(5000)), kChannelOk);
+        EXPECT_EQ(WriteFrame(pair.fd[1], SampleHead(), nullptr, 0, DeadlineAfter(5000)), kChannelOk);
+    });
+    _PacketHead head{};
+    std::vector<char> got;
+    EXPECT_EQ(ReadFrame(pair.fd[0], head, got, DeadlineAfter(5000)), kChannelOk);
+    EXPECT_EQ(got, body);
+    EXPECT_EQ(ReadFrame(pair.fd[0], head, got, DeadlineAfter(5000)), kChannelOk);
+    EXPECT_TRUE(got.empty());
+    EXPECT_EQ(head.nCount, -2);
+    writer.join();
+
+    pair.CloseOne(0);
+    EXPECT_EQ(WriteFrame(pair.fd[1], SampleHead(), body.data(), body.size(), DeadlineAfter(5000)), kChannelClosed);
+    EXPECT_EQ(WriteFrame(pair.fd[1], SampleHead(), nullptr, 1, DeadlineAfter(5000)), kChannelSendFailed);
+}
+
 TEST(FrameIo, SilenceTimesOutAndPeerLeavingMidFrameIsClosed) {
     SocketPair pair;
     _PacketHead head = SampleHead();
