@@ -1,7 +1,6 @@
 #include "server/Sql.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "common/net/Frame.h"
 
@@ -54,27 +53,9 @@ std::string Str(const Value& v) {
     return v.ToText();
 }
 
-double Num(const Value& v) {
-    if (const auto* d = std::get_if<double>(&v.v)) return *d;
-    if (const auto* n = std::get_if<int64_t>(&v.v)) return static_cast<double>(*n);
-    if (const auto* s = std::get_if<std::string>(&v.v)) {
-        double d = 0;
-        std::from_chars(s->data(), s->data() + s->size(), d);
-        return d;
-    }
-    return 0;
-}
+double Num(const Value& v) { return v.ToReal(); }
 
-int64_t Int(const Value& v) {
-    if (const auto* n = std::get_if<int64_t>(&v.v)) return *n;
-    if (const auto* d = std::get_if<double>(&v.v)) return static_cast<int64_t>(*d);
-    if (const auto* s = std::get_if<std::string>(&v.v)) {
-        int64_t n = 0;
-        std::from_chars(s->data(), s->data() + s->size(), n);
-        return n;
-    }
-    return 0;
-}
+int64_t Int(const Value& v) { return v.ToInt(); }
 
 std::string Placeholders(std::size_t n) {
     std::string s;

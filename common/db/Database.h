@@ -27,6 +27,10 @@ struct Value {
     // The value as text: integers in decimal, reals with "%g"-like shortest form,
     // NULL as the empty string.
     std::string ToText() const;
+    // The value as a number: a text read as a decimal number (0 when it is none),
+    // a real cut to an integer, NULL as 0.
+    int64_t ToInt() const;
+    double ToReal() const;
 };
 
 using Row = std::vector<Value>;

@@ -17,6 +17,22 @@ std::string Value::ToText() const {
     return "";
 }
 
+int64_t Value::ToInt() const {
+    if (const auto* n = std::get_if<int64_t>(&v)) return *n;
+    if (const auto* d = std::get_if<double>(&v)) return static_cast<int64_t>(*d);
+    int64_t n = 0;
+    if (const auto* s = std::get_if<std::string>(&v)) std::from_chars(s->data(), s->data() + s->size(), n);
+    return n;
+}
+
+double Value::ToReal() const {
+    if (const auto* d = std::get_if<double>(&v)) return *d;
+    if (const auto* n = std::get_if<int64_t>(&v)) return static_cast<double>(*n);
+    double d = 0;
+    if (const auto* s = std::get_if<std::string>(&v)) std::from_chars(s->data(), s->data() + s->size(), d);
+    return d;
+}
+
 int ResultSet::ColumnIndex(const std::string& name) const {
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (strcasecmp(columns[i].c_str(), name.c_str()) == 0) return static_cast<int>(i);

@@ -90,30 +90,12 @@ public:
     void At(int row) { row_ = row; }
     std::size_t Size() const override { return kinds_.size(); }
     bool IsNull(std::size_t i) const override { return kinds_[i] == Kind::Void || PQgetisnull(r_, row_, Col(i)); }
-    int64_t Int(std::size_t i) const override {
-        const Value v = Get(i);
-        if (const auto* n = std::get_if<int64_t>(&v.v)) return *n;
-        if (const auto* d = std::get_if<double>(&v.v)) return static_cast<int64_t>(*d);
-        if (const auto* s = std::get_if<std::string>(&v.v)) {
-            int64_t n = 0;
-            std::from_chars(s->data(), s->data() + s->size(), n);
-            return n;
-        }
-        return 0;
-    }
+    int64_t Int(std::size_t i) const override { return Get(i).ToInt(); }
     double Real(std::size_t i) const override {
         if (IsNull(i)) return 0;
         const char* p = PQgetvalue(r_, row_, Col(i));
         if (kinds_[i] == Kind::Real) return Float(p, PQgetlength(r_, row_, Col(i)));
-        const Value v = Get(i);
-        if (const auto* n = std::get_if<int64_t>(&v.v)) return static_cast<double>(*n);
-        if (const auto* d = std::get_if<double>(&v.v)) return *d;
-        if (const auto* s = std::get_if<std::string>(&v.v)) {
-            double d = 0;
-            std::from_chars(s->data(), s->data() + s->size(), d);
-            return d;
-        }
-        return 0;
+        return Get(i).ToReal();
     }
     std::string_view Text(std::size_t i) const override {
         if (IsNull(i)) return kEmpty;
