@@ -103,11 +103,15 @@ void InsrClassDtlStore(Call& c) {
     if (!Exists(c.db, "SELECT 1 FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key))
         Refuse("no class " + code);
     Audited(c, "t_class_detail " + KeyText({std::to_string(contId), code}));
+    // The product set belongs to the class (see the section's products).
+    const StoredRecord cls = ClassRecord(contId, code);
+    RequireUnchanged(c, cls);
     for (const std::string& p : products) RequireProduct(c.db, p);
     Execute(c.db, "DELETE FROM t_class_detail WHERE n_cont_id = ? AND c_class_cde = ?", key);
     for (const std::string& p : products)
         Execute(c.db, "INSERT INTO t_class_detail (n_cont_id, c_class_cde, c_prod_no) VALUES (?, ?, ?)",
                 {Value(contId), Text(code), Text(p)});
+    Written(c, cls);
 }
 
 }  // namespace kel::server::handlers

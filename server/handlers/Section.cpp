@@ -116,10 +116,15 @@ void SectDetailStore(Call& c) {
     }
     const int32_t contId = TreatyOfSection(c.db, sectId);
     Audited(c, "t_sect_detail " + std::to_string(sectId));
+    // The product set belongs to the section: a set saved over one changed since
+    // this connection read the section is refused, and a saved set moves it on.
+    const StoredRecord section = SectionRecord(sectId);
+    RequireUnchanged(c, section);
     for (const std::string& p : products) RequireProduct(c.db, p);
     Execute(c.db, "DELETE FROM t_sect_detail WHERE n_sect_id = ?", {Value(sectId)});
     for (const std::string& p : products)
         Execute(c.db, "INSERT INTO t_sect_detail (n_sect_id, c_prod_no) VALUES (?, ?)", {Value(sectId), Text(p)});
+    Written(c, section);
     TouchTreatyData(c.db, contId);
 }
 

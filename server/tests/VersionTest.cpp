@@ -103,6 +103,27 @@ TEST_P(Versions, EveryRecordAScreenReadsAndSavesIsRefusedWhenChangedSinceTheRead
     Race(reads(198, Key<64>(id)),
          saves(199, cls, [](auto& r, int n) { Set(r.szClassName, "险类" + std::to_string(n)); }), "class");
 
+    // A section's and a class's product sets belong to them: read with the list.
+    _SectDetailStruct sectProduct{};
+    sectProduct.nSectId = section.nSectId;
+    Race(
+        reads(191, Key<64>(id)),
+        [&](ConnectionContext& who) {
+            Set(sectProduct.szProdCode, ++round % 2 ? "0101" : "0102");
+            return SendAs(who, 194, Bytes(sectProduct), kOpInsert).Status();
+        },
+        "section products");
+    _InsrClassDtlStruct classProduct{};
+    classProduct.nContId = id;
+    Set(classProduct.szClassCode, "C1");
+    Race(
+        reads(198, Key<64>(id)),
+        [&](ConnectionContext& who) {
+            Set(classProduct.szProdCode, ++round % 2 ? "0101" : "0102");
+            return SendAs(who, 212, Bytes(classProduct), kOpInsert).Status();
+        },
+        "class products");
+
     ASSERT_EQ(SendRecord(200, t.info).Status(), 0);
     _ContDetailStruct filter{};
     filter.nContId = id;
