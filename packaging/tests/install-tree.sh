@@ -83,6 +83,11 @@ grep -q '^open "合约代码设置\[检索\]"' "$work/play.out" || fail "the cli
   fail "the backup of the running server"
 kill -0 "$server_pid" || fail "the server stopped during the backup"
 
+# Who changed what: the code the client added, by the user who added it.
+"$prefix/bin/kelmor-server" --database "$work/store.db" --audit >"$work/audit.out" 2>"$work/audit.err" ||
+  fail "the audit of the running server: $(cat "$work/audit.err")"
+grep -qE '  tester  181  .*ZT' "$work/audit.out" || fail "the audit lacks the added code: $(cat "$work/audit.out")"
+
 printf 'open 25001\nshow\nclick 返回\n' >"$work/show.play"
 "$prefix/bin/kelmor" --database "$work/copy.db" --play "$work/show.play" >"$work/copy.out" 2>"$work/copy.err" ||
   fail "the client on the copy"
