@@ -27,15 +27,15 @@ struct Popup {
     bool tracking = false;
 };
 
-HFONT MakeFont(const win::FontSpec& spec, bool underline) {
+HFONT MakeFont(const win::FontSpec& font, bool underline) {
     LOGFONTW lf{};
     HDC dc = GetDC(nullptr);
-    lf.lfHeight = -MulDiv(spec.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfHeight = -MulDiv(font.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(nullptr, dc);
-    lf.lfWeight = spec.weight;
+    lf.lfWeight = font.weight;
     lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, Wide(spec.family).c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, Wide(font.family).c_str(), LF_FACESIZE);
     return CreateFontIndirectW(&lf);
 }
 
