@@ -98,6 +98,16 @@ void Store::CloseIdle() {
 
 void Store::NoticeOutsideChanges(kel::db::Connection& db) {
     if (!sqlite_) return;
+    if (const auto stamp = store::ReadWalStamp(db)) {
+        // One stamp for the whole file. Moved on under the lock, so a request that
+        // finds the stamp it saw already noted also finds the generation moved on.
+        std::lock_guard lock(versionsMutex_);
+        if (*stamp != walStamp_) {
+            walStamp_ = *stamp;
+            Touch();
+        }
+        return;
+    }
     std::optional<int64_t> seen = store::DataVersion(db);
     if (!seen) {
         const auto rs = db.Query("PRAGMA data_version");

@@ -8,6 +8,7 @@
 // database also take turns. Reads run in parallel.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -76,7 +77,9 @@ public:
     uint64_t Generation() const { return generation_.load(); }
     void Touch() { ++generation_; }
     // On SQLite, moves the generation on when anyone else (another connection or
-    // process) has committed since this connection last looked. Elsewhere a no-op.
+    // process) has committed since the last look: in WAL mode from the WAL index
+    // header in shared memory (no lock, no call into the library), otherwise from
+    // the connection's data_version. Elsewhere a no-op.
     void NoticeOutsideChanges(kel::db::Connection& db);
 
     // Maximum connections open at once; a request beyond waits for one.
@@ -113,6 +116,7 @@ private:
     std::atomic<uint64_t> generation_{1};
     std::mutex versionsMutex_;
     std::unordered_map<const kel::db::Connection*, int64_t> versions_;  // SQLite data_version seen
+    std::array<uint32_t, 12> walStamp_{};                               // the WAL index header seen
 };
 
 // The schema of the server's own tables (server/sql/server.sql, built in).

@@ -36,4 +36,9 @@ std::optional<int64_t> DataVersion(kel::db::Connection& db) {
     return std::nullopt;
 }
 
+std::optional<WalStamp> ReadWalStamp(kel::db::Connection& db) {
+    if (auto* sqlite = dynamic_cast<SqliteConnection*>(&db)) return sqlite->ReadWalStamp();
+    return std::nullopt;
+}
+
 }  // namespace kel::server::store

@@ -8,6 +8,7 @@
 // copy of the whole result.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -66,5 +67,11 @@ std::unique_ptr<kel::db::Connection> Open(const std::string& target, std::string
 // The SQLite connection's data version: moves on whenever another connection or
 // process has committed since. nullopt when `db` is not a native SQLite connection.
 std::optional<int64_t> DataVersion(kel::db::Connection& db);
+
+// The state of a SQLite file in WAL mode as its last commit left it (the WAL index
+// header): equal stamps, no commit in between.
+using WalStamp = std::array<uint32_t, 12>;
+// nullopt when `db` is not a native SQLite connection to a file in WAL mode.
+std::optional<WalStamp> ReadWalStamp(kel::db::Connection& db);
 
 }  // namespace kel::server::store

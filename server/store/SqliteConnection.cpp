@@ -1,5 +1,6 @@
 #include "server/store/SqliteConnection.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstring>
 
@@ -235,6 +236,37 @@ std::optional<int64_t> SqliteConnection::DataVersion() {
         }))
         return std::nullopt;
     return version;
+}
+
+// A commit in WAL mode writes the WAL index header (into the "-shm" memory every
+// connection to the file shares) before it returns: its first copy last, its change
+// counter moved on. Reading that copy shows any commit completed before the read,
+// whoever made it. The mapping stays valid while this connection is open: a file in
+// WAL mode stays so while any connection holds it open, and the pager unmaps the
+// memory only when the connection closes.
+std::optional<WalStamp> SqliteConnection::ReadWalStamp() {
+    if (!walLooked_) {
+        walLooked_ = true;
+        std::string mode;
+        Each("PRAGMA journal_mode", {}, [&](const RowCells& row) {
+            mode = row.Text(0);
+            return false;
+        });
+        // A read transaction now makes sure the pager has opened the WAL and mapped its index.
+        sqlite3_file* file = nullptr;
+        if (mode == "wal" && Query("SELECT count(*) FROM sqlite_master") &&
+            sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
+            file->pMethods && file->pMethods->iVersion >= 2 && file->pMethods->xShmMap) {
+            volatile void* region = nullptr;
+            if (file->pMethods->xShmMap(file, 0, 32 * 1024, 0, &region) == SQLITE_OK && region)
+                walIndex_ = static_cast<const volatile uint32_t*>(region);
+        }
+    }
+    if (!walIndex_) return std::nullopt;
+    std::atomic_thread_fence(std::memory_order_acquire);
+    WalStamp stamp;
+    for (std::size_t i = 0; i < stamp.size(); ++i) stamp[i] = walIndex_[i];
+    return stamp;
 }
 
 }  // namespace kel::server::store

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -30,7 +31,14 @@ public:
     std::string Dialect() const override { return "sqlite"; }
 
     // PRAGMA data_version: a library call on a kept statement, no driver between.
+    // It opens a read transaction (two file-lock calls in WAL mode).
     std::optional<int64_t> DataVersion();
+
+    // The header of the file's WAL index as the last commit left it, read from the
+    // shared memory every connection to the file maps, without a lock or a call
+    // into the library: every commit, by any connection in any process, changes
+    // it. nullopt when the file is not in WAL mode (then DataVersion tells).
+    std::optional<WalStamp> ReadWalStamp();
 
     // Statements kept at most; past that the cache starts afresh.
     static constexpr std::size_t kMaxStatements = 256;
@@ -45,6 +53,8 @@ private:
     bool Fail();
 
     sqlite3* db_;
+    bool walLooked_ = false;
+    const volatile uint32_t* walIndex_ = nullptr;  // the WAL index, mapped while the connection is open
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
     std::string lastError_;
 };

@@ -1,5 +1,10 @@
 // Treaty codes (180, 181), reinsurers with accounts (182, 183, 214, 215), the
 // reinsurer look-up (3019), broker entries (216, 217) and exchange rates (210).
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
 #include "server/tests/ServerTestSupport.h"
 
 namespace kel::server::test {
@@ -95,6 +100,43 @@ TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore) {
     EXPECT_EQ(Send(180).Count(), first.Count() + 2);
     ASSERT_GE(Db().Execute("UPDATE t_cont_code SET c_name_cn = '改' WHERE c_cont_code = 'F1'"), 0);
     EXPECT_EQ(Get(Send(180).Records<_ContCodeStruct>()[0].szChnName), "改");
+}
+
+// Runs the SQL statements in another process (sqlite_commit, beside this program).
+bool CommitInAnotherProcess(const std::string& file, std::vector<std::string> sql) {
+    const auto program = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "sqlite_commit").string();
+    std::vector<std::string> args{program, file};
+    args.insert(args.end(), sql.begin(), sql.end());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_P(ReferenceData, AKeptAnswerIsNeverServedAfterAnotherProcessCommits) {
+    if (GetParam() != Backend::Sqlite) GTEST_SKIP() << "answers are kept on SQLite only";
+    Seed();
+    const int before = Send(180).Count();
+    EXPECT_EQ(Send(180).Count(), before);  // kept
+    ASSERT_TRUE(CommitInAnotherProcess(
+        target_, {"INSERT INTO t_cont_code (c_cont_code, c_name_cn, c_type) VALUES ('Z9', '剩余合约', 'G')"}));
+    EXPECT_EQ(Send(180).Count(), before + 1);
+    // A checkpoint that starts the log afresh, then a commit at its beginning again.
+    EXPECT_EQ(Send(180).Count(), before + 1);
+    ASSERT_TRUE(CommitInAnotherProcess(target_, {"PRAGMA wal_checkpoint(TRUNCATE)",
+                                                 "UPDATE t_cont_code SET c_name_cn = '改' WHERE c_cont_code = 'Z9'"}));
+    auto codes = Send(180).Records<_ContCodeStruct>();
+    ASSERT_EQ(codes.size(), static_cast<std::size_t>(before + 1));
+    EXPECT_EQ(Get(codes.back().szChnName), "改");
+    // Several commits in a row, each seen at once ('Z9' comes last).
+    for (const char* name : {"一", "二", "三"}) {
+        ASSERT_TRUE(CommitInAnotherProcess(
+            target_, {std::string("UPDATE t_cont_code SET c_name_cn = '") + name + "' WHERE c_cont_code = 'Z9'"}));
+        EXPECT_EQ(Get(Send(180).Records<_ContCodeStruct>().back().szChnName), name);
+    }
 }
 
 TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList) {
