@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
@@ -68,10 +69,23 @@ std::wstring WindowText(HWND hwnd) {
 // Keys the numeric edit and the date field take one by one.
 LRESULT CALLBACK KeyEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* view = reinterpret_cast<ControlWindow*>(data);
-    if ((message == WM_CHAR || message == WM_KEYDOWN) && view->OnKey(message, wParam)) return 0;
+    if ((message == WM_CHAR || message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && view->OnKey(message, wParam))
+        return 0;
     if (message == WM_PASTE && view->OnKey(WM_CHAR, kCtrlV)) return 0;
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
+
+// The date field's drop button opens the calendar as it is pressed, without taking
+// the focus from the field (leaving the field would tell the dialog it was left).
+LRESULT CALLBACK DropButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+        reinterpret_cast<ControlWindow*>(data)->DropCalendar();
+        return 0;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+constexpr wchar_t kViewProperty[] = L"KelmorControl";
 
 }  // namespace
 
@@ -85,7 +99,14 @@ ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&mo
                              GetModuleHandleW(nullptr), nullptr);
     if (!m_hwnd) return;
     SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SetPropW(m_hwnd, L"KelmorControl", this);
+    SetPropW(m_hwnd, kViewProperty, this);
+    if (m_kind == ControlKind::DateTime) {
+        m_drop = CreateWindowExW(0, L"BUTTON", L"\u25BC", WS_CHILD | BS_PUSHBUTTON, 0, 0, 10, 10, dialog, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(m_drop, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetPropW(m_drop, kViewProperty, this);
+        SetWindowSubclass(m_drop, DropButtonProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     if (IsListView(m_kind)) {
         DWORD exStyle = LVS_EX_FULLROWSELECT;
         if (m_kind == ControlKind::CheckList) exStyle |= LVS_EX_CHECKBOXES;
@@ -106,19 +127,29 @@ ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&mo
 
 ControlWindow::~ControlWindow() {
     Detach();
-    if (m_hwnd) RemovePropW(m_hwnd, L"KelmorControl");
+    if (m_hwnd) RemovePropW(m_hwnd, kViewProperty);
+    if (m_drop) RemovePropW(m_drop, kViewProperty);
 }
 
 void ControlWindow::Detach() {
     if (m_model && m_model->GetView() == this) m_model->SetView(nullptr);
     m_model = nullptr;
+    m_calendar.Close();
     if (m_hwnd) RemoveWindowSubclass(m_hwnd, KeyEditProc, 1);
+    if (m_drop) RemoveWindowSubclass(m_drop, DropButtonProc, 1);
 }
 
 void ControlWindow::Place(const RECT& r) {
     int height = r.bottom - r.top;
     if (m_kind == ControlKind::Combo) height = 240;  // the list that drops down
-    MoveWindow(m_hwnd, r.left, r.top, r.right - r.left, height, FALSE);
+    int width = r.right - r.left;
+    if (m_drop) {
+        // The button is square, at the field's right end.
+        const int side = std::min(height, width / 2);
+        width -= side;
+        MoveWindow(m_drop, r.left + width, r.top, side, height, FALSE);
+    }
+    MoveWindow(m_hwnd, r.left, r.top, width, height, FALSE);
 }
 
 template <class F>
@@ -134,10 +165,15 @@ void ControlWindow::ModelChanged(CWnd& wnd, win::Aspect aspect) {
     const bool all = aspect == Aspect::All;
     if (all || aspect == Aspect::Enabled || aspect == Aspect::Style) {
         EnableWindow(m_hwnd, m_model->IsWindowEnabled());
-        if (IsTextKind(m_kind))
-            SendMessageW(m_hwnd, EM_SETREADONLY, (m_model->GetStyle() & ES_READONLY) ? TRUE : FALSE, 0);
+        const bool readOnly = (m_model->GetStyle() & ES_READONLY) != 0;
+        if (IsTextKind(m_kind)) SendMessageW(m_hwnd, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+        if (m_drop) EnableWindow(m_drop, m_model->IsWindowEnabled() && !readOnly);
+        if (m_drop && !IsWindowEnabled(m_drop)) m_calendar.Close();
     }
-    if (all || aspect == Aspect::Visible) ShowWindow(m_hwnd, m_model->IsWindowVisible() ? SW_SHOWNA : SW_HIDE);
+    if (all || aspect == Aspect::Visible) {
+        ShowWindow(m_hwnd, m_model->IsWindowVisible() ? SW_SHOWNA : SW_HIDE);
+        if (m_drop) ShowWindow(m_drop, m_model->IsWindowVisible() ? SW_SHOWNA : SW_HIDE);
+    }
     if ((all || aspect == Aspect::Focus) && m_model->HasFocus() && GetFocus() != m_hwnd && IsWindowVisible(m_hwnd))
         SetFocus(m_hwnd);
     Refresh(aspect);
@@ -293,8 +329,8 @@ void ControlWindow::TextFromWindow() {
     }
 }
 
-void ControlWindow::OnCommand(UINT code) {
-    if (!m_model || m_updating > 0) return;
+void ControlWindow::OnCommand(UINT code, HWND from) {
+    if (!m_model || m_updating > 0 || (from && from == m_drop)) return;
     switch (m_kind) {
         case ControlKind::Button:
         case ControlKind::CheckBox:
@@ -305,7 +341,8 @@ void ControlWindow::OnCommand(UINT code) {
         case ControlKind::NumEdit:
         case ControlKind::DateTime:
             if (code == EN_CHANGE) TextFromWindow();
-            if (code == EN_KILLFOCUS) User([](CWnd& m) { win::user::Leave(m); });
+            // Into the field's own calendar is not out of the field.
+            if (code == EN_KILLFOCUS && !m_calendar.Holds(GetFocus())) User([](CWnd& m) { win::user::Leave(m); });
             break;
         case ControlKind::Combo: {
             auto* combo = static_cast<CComboBox*>(m_model);
@@ -382,6 +419,11 @@ LRESULT ControlWindow::OnNotify(NMHDR& header) {
 bool ControlWindow::OnKey(UINT message, WPARAM key) {
     auto* input = dynamic_cast<win::KeyInput*>(m_model);
     if (!input || m_updating > 0) return false;
+    if (m_drop && ((message == WM_SYSKEYDOWN && key == VK_DOWN) || (message == WM_KEYDOWN && key == VK_F4))) {
+        DropCalendar();
+        return true;
+    }
+    if (message == WM_SYSKEYDOWN) return false;
     if (message == WM_KEYDOWN) {
         if (key != VK_DELETE && key != VK_INSERT) return false;  // arrows and the rest move the caret
     } else if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) {
@@ -396,6 +438,29 @@ bool ControlWindow::OnKey(UINT message, WPARAM key) {
     else
         input->OnChar(static_cast<unsigned>(key));
     return true;
+}
+
+void ControlWindow::DropCalendar() {
+    if (!m_model || !m_drop || !IsWindowEnabled(m_drop)) return;
+    // The month the field shows, at its day or the first; today's when it shows none.
+    SYSTEMTIME day{};
+    unsigned year = 0, month = 0, date = 0;
+    const int read = std::sscanf(m_model->GetText().str().c_str(), "%4u/%2u/%2u", &year, &month, &date);
+    if (read >= 2 && year >= 1601 && year <= 9999 && month >= 1 && month <= 12) {
+        day.wYear = static_cast<WORD>(year);
+        day.wMonth = static_cast<WORD>(month);
+        day.wDay = static_cast<WORD>(read == 3 && date >= 1 && date <= 31 ? date : 1);
+    }
+    if (GetFocus() != m_hwnd) SetFocus(m_hwnd);
+    m_calendar.Open(m_hwnd, day, [this](const SYSTEMTIME& picked) { PickDay(picked); });
+}
+
+void ControlWindow::PickDay(const SYSTEMTIME& day) {
+    // The whole date as typed: the field keeps of it what its mask takes (a
+    // year-month field the year and the month).
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u/%02u/%02u", day.wYear, day.wMonth, day.wDay);
+    User([&](CWnd& m) { win::user::ReplaceText(m, CString(text)); });
 }
 
 }  // namespace kel::win32

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/win/Wnd.h"
+#include "win32/CalendarDropDown.h"
 
 namespace kel::win32 {
 
@@ -30,11 +31,14 @@ public:
     void ModelChanged(CWnd& wnd, win::Aspect aspect) override;
     void RefreshAll() { ModelChanged(*m_model, win::Aspect::All); }
 
-    // The system's notices about this control, sent to the dialog.
-    void OnCommand(UINT code);
+    // The system's notices about this control, sent to the dialog (`from`: the
+    // window that sent it, the control or a part of it).
+    void OnCommand(UINT code, HWND from);
     LRESULT OnNotify(NMHDR& header);
     // Keys for controls that take them one by one (numeric edit, date field).
     bool OnKey(UINT message, WPARAM key);
+    // The date field's calendar: drops down (a click on its button, Alt+Down, F4).
+    void DropCalendar();
 
 private:
     struct Guard {
@@ -48,12 +52,15 @@ private:
     void RefreshList(win::Aspect aspect);
     void RefreshGrid(win::Aspect aspect);
     void TextFromWindow();
+    void PickDay(const SYSTEMTIME& day);
     template <class F>
     void User(F&& action);
 
     CWnd* m_model;
     win::ControlKind m_kind;
     HWND m_hwnd = nullptr;
+    HWND m_drop = nullptr;  // the date field's button that drops the calendar down
+    CalendarDropDown m_calendar;
     std::wstring m_cell;  // the text a list view asks for, kept until it asks again
     int m_updating = 0;
 };

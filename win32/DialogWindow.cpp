@@ -259,7 +259,7 @@ INT_PTR DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             auto* view = reinterpret_cast<ControlWindow*>(GetPropW(reinterpret_cast<HWND>(lParam), L"KelmorControl"));
-            if (view && m_model) view->OnCommand(HIWORD(wParam));
+            if (view && m_model) view->OnCommand(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return TRUE;
         }
         case WM_NOTIFY: {

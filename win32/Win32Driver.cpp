@@ -17,7 +17,7 @@ win::Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
 Win32Driver::Win32Driver() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
     // The screens' Chinese texts: a font with the GB2312 characters, at the dialog size.
     LOGFONTW lf{};

@@ -6,11 +6,13 @@
 
 #include <commctrl.h>
 #include <atomic>
+#include <cstdio>
 #include <functional>
 
 #include <memory>
 
 #include "host/qxctlset/QXControls.h"
+#include "host/qxctlset/QXDateTime.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
@@ -327,3 +329,131 @@ TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
 }
 
 }  // namespace
+
+// ---- the date field's calendar
+
+class DateForm : public CDialog {
+public:
+    enum { IDD = 9103, IDC_DAY = 1200, IDC_MONTH = 1201 };
+    DateForm() : CDialog(IDD) {
+        RegisterQXControls();
+        win::TemplateBuilder(IDD, "日期")
+            .Date(IDC_DAY, 0, 0)
+            .Date(IDC_MONTH, 1, 0)
+            .Button(IDCANCEL, "返回", 2, 0)
+            .Register();
+    }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        Month()->Format(CQXDateTime::kYearMonthMask);
+        Day()->SetTime("2024/03/01");
+        return TRUE;
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (LOWORD(wParam) == IDC_DAY && HIWORD(wParam) == EN_CHANGE) ++changes;
+        if (LOWORD(wParam) == IDC_DAY && HIWORD(wParam) == EN_KILLFOCUS) ++leaves;
+        return CDialog::OnCommand(wParam, lParam);
+    }
+    CQXDateTime* Day() { return static_cast<CQXDateTime*>(GetDlgItem(IDC_DAY)); }
+    CQXDateTime* Month() { return static_cast<CQXDateTime*>(GetDlgItem(IDC_MONTH)); }
+    int changes = 0;
+    int leaves = 0;
+};
+
+// The calendar that drops down from the dialog, or null.
+HWND OpenCalendar(HWND dialog) {
+    HWND popup = GetLastActivePopup(dialog);
+    if (!popup || popup == dialog || !IsWindowVisible(popup)) return nullptr;
+    return FindWindowExW(popup, nullptr, MONTHCAL_CLASSW, nullptr);
+}
+
+// Where the calendar shows `day`, found as a person finds it: by looking.
+bool PointOfDay(HWND calendar, const SYSTEMTIME& day, POINT& at) {
+    RECT client{};
+    GetClientRect(calendar, &client);
+    for (int y = client.top; y < client.bottom; y += 2)
+        for (int x = client.left; x < client.right; x += 2) {
+            MCHITTESTINFO hit{};
+            hit.cbSize = sizeof hit;
+            hit.pt = {x, y};
+            if (MonthCal_HitTest(calendar, &hit) == MCHT_CALENDARDATE && hit.st.wYear == day.wYear &&
+                hit.st.wMonth == day.wMonth && hit.st.wDay == day.wDay) {
+                at = hit.pt;
+                return true;
+            }
+        }
+    return false;
+}
+
+TEST(Win32Date, ADayPickedInTheCalendarReachesTheFieldAndTheFieldCanBeEmptied) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    DateForm form;
+    SYSTEMTIME shown{}, today{};
+    GetLocalTime(&today);
+    bool dayFound = false, readOnlyOpens = true, escapeCloses = false;
+    CString afterPick, afterDelete, monthPicked, afterEscape;
+    std::wstring windowAfterPick;
+    int changesAfterPick = 0, leavesAfterPick = -1;
+    Script::After(100, [&] {
+        HWND dialog = driver->TopDialog();
+        HWND day = GetDlgItem(dialog, DateForm::IDC_DAY);
+        HWND drop = GetWindow(day, GW_HWNDNEXT);  // the button beside the field
+        SetFocus(day);
+        SendMessageW(drop, BM_CLICK, 0, 0);
+        HWND calendar = OpenCalendar(dialog);
+        ASSERT_TRUE(calendar);
+        MonthCal_GetCurSel(calendar, &shown);  // the field's date
+        POINT at{};
+        dayFound = PointOfDay(calendar, SYSTEMTIME{2024, 3, 0, 15, 0, 0, 0, 0}, at);
+        PostMessageW(calendar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        PostMessageW(calendar, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        Script::After(100, [&, dialog, day, drop] {
+            afterPick = form.Day()->GetTime();
+            wchar_t text[32] = {};
+            GetWindowTextW(day, text, 32);
+            windowAfterPick = text;
+            changesAfterPick = form.changes;
+            leavesAfterPick = form.leaves;
+            // Everything selected and deleted: the field is empty again.
+            SendMessageW(day, EM_SETSEL, 0, -1);
+            SendMessageW(day, WM_KEYDOWN, VK_DELETE, 0);
+            afterDelete = form.Day()->GetTime();
+            // Escape closes the calendar and changes nothing.
+            SendMessageW(day, WM_KEYDOWN, VK_F4, 0);
+            HWND again = OpenCalendar(dialog);
+            if (again) SendMessageW(again, WM_KEYDOWN, VK_ESCAPE, 0);
+            Script::After(100, [&, dialog, day, drop] {
+                escapeCloses = OpenCalendar(dialog) == nullptr;
+                afterEscape = form.Day()->GetTime();
+                form.Day()->SetReadOnly(TRUE);
+                SendMessageW(drop, BM_CLICK, 0, 0);
+                readOnlyOpens = OpenCalendar(dialog) != nullptr;
+                // The year-month field takes the year and month of the day picked
+                // (Alt+Down opens it, Enter takes the day it opens on: today).
+                HWND month = GetDlgItem(dialog, DateForm::IDC_MONTH);
+                SetFocus(month);
+                SendMessageW(month, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+                if (HWND calendar = OpenCalendar(dialog)) SendMessageW(calendar, WM_KEYDOWN, VK_RETURN, 0);
+                monthPicked = form.Month()->GetTime();
+                Script::After(100, [dialog] { PostMessageW(dialog, WM_CLOSE, 0, 0); });
+            });
+        });
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    win::InstallDriver(nullptr);
+    EXPECT_EQ(shown.wYear, 2024);
+    EXPECT_EQ(shown.wMonth, 3);
+    EXPECT_TRUE(dayFound);
+    EXPECT_EQ(afterPick, CString("2024/03/15"));
+    EXPECT_EQ(windowAfterPick, L"2024/03/15");
+    EXPECT_EQ(changesAfterPick, 1);
+    EXPECT_EQ(leavesAfterPick, 0);  // into the calendar and back is not leaving the field
+    EXPECT_EQ(afterDelete, CString(""));
+    EXPECT_TRUE(escapeCloses);
+    EXPECT_EQ(afterEscape, CString(""));
+    EXPECT_FALSE(readOnlyOpens);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%04u/%02u", today.wYear, today.wMonth);
+    EXPECT_EQ(monthPicked, CString(expected));
+}
