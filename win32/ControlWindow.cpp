@@ -307,6 +307,7 @@ void ControlWindow::RefreshGrid(win::Aspect aspect) {
             SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&lv));
         }
     }
+    RefreshHeadings(*grid);
     ListView_SetItemCountEx(m_hwnd, std::max(0, grid->GetRowCount() - fixed), LVSICF_NOSCROLL);
     const int current = grid->GetRow();
     if (current >= fixed && current < grid->GetRowCount()) {
@@ -316,6 +317,29 @@ void ControlWindow::RefreshGrid(win::Aspect aspect) {
         ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED);
     }
     InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+// The headings are the grid's fixed row, changed like any row; the column the
+// grid sorts by shows its direction.
+void ControlWindow::RefreshHeadings(CQXGrid& grid) {
+    HWND header = ListView_GetHeader(m_hwnd);
+    const int sorted = grid.IsHeaderSort() ? grid.GetSortColumn() : -1;
+    for (int c = 0; c < Header_GetItemCount(header); ++c) {
+        wchar_t shown[128] = {};
+        HDITEMW item{};
+        item.mask = HDI_FORMAT | HDI_TEXT;
+        item.pszText = shown;
+        item.cchTextMax = 128;
+        Header_GetItem(header, c, &item);
+        std::wstring heading = Wide(grid.GetFixedRowCount() > 0 ? grid.GetItemText(0, c).str() : std::string());
+        int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (c == sorted) format |= grid.IsSortAscending() ? HDF_SORTUP : HDF_SORTDOWN;
+        if (format == item.fmt && heading == shown) continue;
+        item.mask = HDI_FORMAT | HDI_TEXT;
+        item.fmt = format;
+        item.pszText = heading.data();
+        Header_SetItem(header, c, &item);
+    }
 }
 
 void ControlWindow::TextFromWindow() {

@@ -12,6 +12,8 @@
 #include "host/win/Wnd.h"
 #include "win32/CalendarDropDown.h"
 
+class CQXGrid;
+
 namespace kel::win32 {
 
 class ControlWindow : public win::WndView {
@@ -51,6 +53,7 @@ private:
     void RefreshCombo(win::Aspect aspect);
     void RefreshList(win::Aspect aspect);
     void RefreshGrid(win::Aspect aspect);
+    void RefreshHeadings(CQXGrid& grid);
     void TextFromWindow();
     void PickDay(const SYSTEMTIME& day);
     template <class F>

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include <memory>
+#include <vector>
 
 #include "host/qxctlset/QXControls.h"
 #include "host/qxctlset/QXDateTime.h"
@@ -456,4 +457,70 @@ TEST(Win32Date, ADayPickedInTheCalendarReachesTheFieldAndTheFieldCanBeEmptied) {
     char expected[16];
     std::snprintf(expected, sizeof expected, "%04u/%02u", today.wYear, today.wMonth);
     EXPECT_EQ(monthPicked, CString(expected));
+}
+
+// The header's look: its pixels as drawn on the screen.
+std::vector<COLORREF> Pixels(HWND window, const RECT& r) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = GetDC(window);
+    std::vector<COLORREF> pixels;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+TEST(Win32Grid, TheHeadingTheGridSortsByShowsTheDirectionAndLosesItWhenTheOrderIsGone) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    GridForm form;
+    std::vector<int> formats;  // column 0 and 1 after each step
+    bool arrowDrawn = false;
+    std::wstring renamed;
+    Script::After(100, [&] {
+        HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
+        HWND header = ListView_GetHeader(list);
+        auto grid = static_cast<CQXGrid*>(form.GetDlgItem(GridForm::IDC_GRID));
+        auto record = [&] {
+            for (int c = 0; c < 2; ++c) {
+                HDITEMW item{};
+                item.mask = HDI_FORMAT;
+                Header_GetItem(header, c, &item);
+                formats.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
+            }
+        };
+        auto click = [&](int column) {
+            NMLISTVIEW clicked{};
+            clicked.hdr = {list, GridForm::IDC_GRID, static_cast<UINT>(LVN_COLUMNCLICK)};
+            clicked.iSubItem = column;
+            SendMessageW(driver->TopDialog(), WM_NOTIFY, GridForm::IDC_GRID, reinterpret_cast<LPARAM>(&clicked));
+        };
+        RECT first{};
+        Header_GetItemRect(header, 0, &first);
+        const std::vector<COLORREF> plain = Pixels(header, first);
+        click(0);
+        record();
+        arrowDrawn = Pixels(header, first) != plain;
+        click(0);  // the same column again: the other way
+        record();
+        click(1);
+        record();
+        grid->SetItemText(2, 1, "改");  // the program changes the sorted column
+        record();
+        grid->SetItemText(0, 0, "合约代码");  // and a heading
+        wchar_t text[32] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 32;
+        Header_GetItem(header, 0, &item);
+        renamed = text;
+        PostMessageW(driver->TopDialog(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    win::InstallDriver(nullptr);
+    const std::vector<int> expected{HDF_SORTUP, 0, HDF_SORTDOWN, 0, 0, HDF_SORTUP, 0, 0};
+    EXPECT_EQ(formats, expected);
+    EXPECT_TRUE(arrowDrawn);
+    EXPECT_EQ(renamed, L"合约代码");
 }
