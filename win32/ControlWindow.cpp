@@ -9,6 +9,7 @@
 #include "host/win/Controls.h"
 #include "host/win/KeyInput.h"
 #include "host/win/UserActions.h"
+#include "win32/SystemClipboard.h"
 #include "win32/WideText.h"
 
 namespace kel::win32 {
@@ -66,13 +67,33 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-// Keys the numeric edit and the date field take one by one.
+// Keys the numeric edit and the date field take one by one, and the edit's own
+// clipboard and undo messages (the context menu's among them).
 LRESULT CALLBACK KeyEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* view = reinterpret_cast<ControlWindow*>(data);
-    if ((message == WM_CHAR || message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && view->OnKey(message, wParam))
-        return 0;
-    if (message == WM_PASTE && view->OnKey(WM_CHAR, kCtrlV)) return 0;
+    switch (message) {
+        case WM_CHAR:
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_PASTE:
+        case WM_CUT:
+        case WM_CLEAR:
+        case WM_UNDO:
+        case EM_UNDO:
+            if (view->OnKey(message, wParam)) return 0;
+            break;
+        default: break;
+    }
     return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// An input method in Chinese mode types full-width digits and signs: they mean the
+// plain ones.
+unsigned Halfwidth(unsigned ch) {
+    if (ch >= 0xFF01 && ch <= 0xFF5E) return ch - 0xFEE0;
+    if (ch == 0x3002) return '.';  // the ideographic full stop
+    if (ch == 0x3000) return ' ';
+    return ch;
 }
 
 // The date field's drop button opens the calendar as it is pressed, without taking
@@ -443,24 +464,77 @@ LRESULT ControlWindow::OnNotify(NMHDR& header) {
 bool ControlWindow::OnKey(UINT message, WPARAM key) {
     auto* input = dynamic_cast<win::KeyInput*>(m_model);
     if (!input || m_updating > 0) return false;
-    if (m_drop && ((message == WM_SYSKEYDOWN && key == VK_DOWN) || (message == WM_KEYDOWN && key == VK_F4))) {
-        DropCalendar();
-        return true;
+    const bool shift = GetKeyState(VK_SHIFT) < 0, control = GetKeyState(VK_CONTROL) < 0;
+    switch (message) {
+        case WM_SYSKEYDOWN:
+            if (!m_drop || key != VK_DOWN) return false;
+            DropCalendar();
+            return true;
+        case WM_KEYDOWN:
+            if (m_drop && key == VK_F4) {
+                DropCalendar();
+                return true;
+            }
+            if (key == VK_INSERT && shift) return Paste(*input);
+            if (key == VK_DELETE && shift) return Cut(*input);
+            if (key == VK_INSERT && control) return false;           // the edit copies
+            if (key != VK_DELETE && key != VK_INSERT) return false;  // arrows and the rest move the caret
+            break;
+        case WM_CHAR:
+            if (key == kCtrlV) return Paste(*input);
+            if (key == kCtrlX) return Cut(*input);
+            // The edit's own: copy (Ctrl+C), select all, Tab, Enter, Escape; undo
+            // comes back here as WM_UNDO.
+            if (key < 0x20 && key != VK_BACK) return false;
+            key = Halfwidth(static_cast<unsigned>(key));
+            break;
+        case WM_PASTE: return Paste(*input);
+        case WM_CUT: return Cut(*input);
+        case WM_CLEAR: {
+            // The context menu's Delete: the selection, if there is one.
+            DWORD start = 0, end = 0;
+            SendMessageW(m_hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            if (start == end) return true;
+            message = WM_KEYDOWN;
+            key = VK_DELETE;
+            break;
+        }
+        // The edit's own history would bring back text the model never saw.
+        case WM_UNDO:
+        case EM_UNDO: return true;
+        default: return false;
     }
-    if (message == WM_SYSKEYDOWN) return false;
-    if (message == WM_KEYDOWN) {
-        if (key != VK_DELETE && key != VK_INSERT) return false;  // arrows and the rest move the caret
-    } else if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) {
-        return false;
-    }
-    DWORD start = 0, end = 0;
-    SendMessageW(m_hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    // The text of these fields is ASCII: window places are the model's byte places.
-    input->SetCaret(static_cast<int>(start), static_cast<int>(end));
+    CaretToModel(*input);
     if (message == WM_KEYDOWN)
         input->OnKeyDown(static_cast<UINT>(key));
     else
         input->OnChar(static_cast<unsigned>(key));
+    return true;
+}
+
+void ControlWindow::CaretToModel(win::KeyInput& input) {
+    DWORD start = 0, end = 0;
+    SendMessageW(m_hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    // The text of these fields is ASCII: window places are the model's byte places.
+    input.SetCaret(static_cast<int>(start), static_cast<int>(end));
+}
+
+// The model pastes from the window layer's clipboard: it gets the system's text
+// first, and reads it by the same rules as typed text.
+bool ControlWindow::Paste(win::KeyInput& input) {
+    win::Clipboard::SetText(CString(Utf8(ClipboardText(m_hwnd))));
+    CaretToModel(input);
+    input.OnChar(kCtrlV);
+    return true;
+}
+
+// What the model cuts goes on the system's clipboard.
+bool ControlWindow::Cut(win::KeyInput& input) {
+    win::Clipboard::SetText(CString());
+    CaretToModel(input);
+    input.OnChar(kCtrlX);
+    const CString cut = win::Clipboard::GetText();
+    if (!cut.IsEmpty()) SetClipboardText(m_hwnd, Wide(cut.str()));
     return true;
 }
 

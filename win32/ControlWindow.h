@@ -13,6 +13,9 @@
 #include "win32/CalendarDropDown.h"
 
 class CQXGrid;
+namespace win {
+class KeyInput;
+}
 
 namespace kel::win32 {
 
@@ -37,7 +40,8 @@ public:
     // window that sent it, the control or a part of it).
     void OnCommand(UINT code, HWND from);
     LRESULT OnNotify(NMHDR& header);
-    // Keys for controls that take them one by one (numeric edit, date field).
+    // Keys for controls that take them one by one (numeric edit, date field), and
+    // the clipboard's messages to them: true when the model took it.
     bool OnKey(UINT message, WPARAM key);
     // The date field's calendar: drops down (a click on its button, Alt+Down, F4).
     void DropCalendar();
@@ -56,6 +60,9 @@ private:
     void RefreshHeadings(CQXGrid& grid);
     void TextFromWindow();
     void PickDay(const SYSTEMTIME& day);
+    void CaretToModel(win::KeyInput& input);
+    bool Paste(win::KeyInput& input);
+    bool Cut(win::KeyInput& input);
     template <class F>
     void User(F&& action);
 

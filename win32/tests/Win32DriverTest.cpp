@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "INCLUDE/NumEdit.h"
 #include "host/qxctlset/QXControls.h"
 #include "host/qxctlset/QXDateTime.h"
 #include "host/qxctlset/QXGrid.h"
@@ -19,6 +20,7 @@
 #include "host/win/Dialog.h"
 #include "host/win/DialogTemplate.h"
 #include "win32/PopupWindow.h"
+#include "win32/SystemClipboard.h"
 #include "win32/Win32Driver.h"
 
 namespace {
@@ -523,4 +525,98 @@ TEST(Win32Grid, TheHeadingTheGridSortsByShowsTheDirectionAndLosesItWhenTheOrderI
     EXPECT_EQ(formats, expected);
     EXPECT_TRUE(arrowDrawn);
     EXPECT_EQ(renamed, L"合约代码");
+}
+
+// ---- the numeric edit and the system's clipboard
+
+class NumberForm : public CDialog {
+public:
+    enum { IDD = 9104, IDC_AMOUNT = 1300, IDC_RATE = 1301 };
+    NumberForm() : CDialog(IDD) {
+        win::TemplateBuilder(IDD, "金额")
+            .Number(IDC_AMOUNT, 0, 0)
+            .Number(IDC_RATE, 1, 0)
+            .Button(IDCANCEL, "返回", 2, 0)
+            .Register();
+    }
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        Amount()->SetSeparators(',', '.');
+        Rate()->SetSeparators(',', '.');
+        Rate()->SetLimits(5, 2);
+        return TRUE;
+    }
+    CNumEdit* Amount() { return static_cast<CNumEdit*>(GetDlgItem(IDC_AMOUNT)); }
+    CNumEdit* Rate() { return static_cast<CNumEdit*>(GetDlgItem(IDC_RATE)); }
+};
+
+void PutOnClipboard(const wchar_t* text) { ASSERT_TRUE(kel::win32::SetClipboardText(nullptr, text)); }
+std::wstring OnClipboard() { return kel::win32::ClipboardText(nullptr); }
+
+// Runs `key` with Shift or Ctrl held, as the keyboard state says.
+void WithKeyHeld(BYTE held, const std::function<void()>& key) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[held] = 0x80;
+    SetKeyboardState(state);
+    key();
+    state[held] = 0;
+    SetKeyboardState(state);
+}
+
+TEST(Win32NumEdit, PastedTextKeepsTheFieldsRulesAndCutAndCopyReachTheSystemClipboard) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    NumberForm form;
+    std::vector<CString> seen;
+    std::vector<std::wstring> clipboard;
+    Script::After(100, [&] {
+        HWND dialog = driver->TopDialog();
+        HWND amount = GetDlgItem(dialog, NumberForm::IDC_AMOUNT);
+        HWND rate = GetDlgItem(dialog, NumberForm::IDC_RATE);
+        SetFocus(amount);
+        PutOnClipboard(L"-1,234.5");
+        SendMessageW(amount, WM_CHAR, kCtrlV, 0);
+        seen.push_back(form.Amount()->GetText());  // -1,234.5
+        SendMessageW(amount, EM_SETSEL, 0, -1);
+        SendMessageW(amount, WM_CHAR, kCtrlX, 0);
+        seen.push_back(form.Amount()->GetText());  // ""
+        clipboard.push_back(OnClipboard());        // -1,234.5
+        PutOnClipboard(L"12a34");
+        WithKeyHeld(VK_SHIFT, [&] { SendMessageW(amount, WM_KEYDOWN, VK_INSERT, 0); });
+        seen.push_back(form.Amount()->GetText());  // 12: the letter ends the paste
+        // Typed: letters go nowhere, full-width digits are digits.
+        for (wchar_t c : std::wstring(L"a\xFF13"
+                                      L"45"))
+            SendMessageW(amount, WM_CHAR, c, 0);
+        seen.push_back(form.Amount()->GetText());  // 12,345
+        SendMessageW(amount, EM_SETSEL, 0, -1);
+        SendMessageW(amount, WM_CHAR, kCtrlC, 0);
+        clipboard.push_back(OnClipboard());  // 12,345
+        SendMessageW(amount, EM_SETSEL, 3, 6);
+        WithKeyHeld(VK_SHIFT, [&] { SendMessageW(amount, WM_KEYDOWN, VK_DELETE, 0); });
+        seen.push_back(form.Amount()->GetText());  // 12
+        clipboard.push_back(OnClipboard());        // 345
+        SendMessageW(amount, WM_UNDO, 0, 0);       // the context menu's Undo brings nothing back
+        SendMessageW(amount, WM_CHAR, 0x1A, 0);    // nor does Ctrl+Z
+        seen.push_back(form.Amount()->GetText());  // 12
+        // The context menu's Paste into a field of two integer digits and two decimals.
+        SetFocus(rate);
+        PutOnClipboard(L"123.456");
+        SendMessageW(rate, WM_PASTE, 0, 0);
+        seen.push_back(form.Rate()->GetText());  // 12.45
+        SendMessageW(rate, EM_SETSEL, 0, 2);
+        SendMessageW(rate, WM_CLEAR, 0, 0);
+        seen.push_back(form.Rate()->GetText());  // .45
+        wchar_t shown[32] = {};
+        GetWindowTextW(rate, shown, 32);
+        clipboard.push_back(shown);
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    win::InstallDriver(nullptr);
+    const std::vector<CString> expected{"-1,234.5", "", "12", "12,345", "12", "12", "12.45", ".45"};
+    EXPECT_EQ(seen, expected);
+    const std::vector<std::wstring> expectedClipboard{L"-1,234.5", L"12,345", L"345", L".45"};
+    EXPECT_EQ(clipboard, expectedClipboard);
 }
