@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cwctype>
 #include <mutex>
 #include <thread>
 
@@ -39,6 +40,30 @@ HFONT MakeFont(const win::FontSpec& font, bool underline) {
     return CreateFontIndirectW(&lf);
 }
 
+// The text that fits the box in whole lines: all of it, or as much as fits with
+// "..." after it. (The system's own end ellipsis does not end a wrapped text
+// everywhere: some versions leave the last line without it.)
+std::wstring Fitting(HDC dc, const std::wstring& text, const RECT& box, UINT flags) {
+    auto height = [&](const std::wstring& t) {
+        RECT r = box;
+        DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &r, flags | DT_CALCRECT);
+        return r.bottom - r.top;
+    };
+    auto cut = [&](size_t n) {
+        if (n > 0 && IS_HIGH_SURROGATE(text[n - 1])) --n;  // never half a character
+        while (n > 0 && iswspace(text[n - 1])) --n;
+        return text.substr(0, n) + L"...";
+    };
+    const int room = box.bottom - box.top;
+    if (height(text) <= room) return text;
+    size_t fits = 0, fitsNot = text.size();
+    while (fitsNot - fits > 1) {
+        const size_t mid = (fits + fitsNot) / 2;
+        (height(cut(mid)) <= room ? fits : fitsNot) = mid;
+    }
+    return cut(fits);
+}
+
 void Paint(Popup& p, HDC dc) {
     RECT client{};
     GetClientRect(p.hwnd, &client);
@@ -55,14 +80,14 @@ void Paint(Popup& p, HDC dc) {
         SelectObject(mem, old);
         DeleteDC(mem);
     }
-    const std::wstring text = Wide(p.look.text);
     RECT box{p.look.textRect.left, p.look.textRect.top, p.look.textRect.right, p.look.textRect.bottom};
     HGDIOBJ oldFont = SelectObject(dc, p.underline ? p.underlined : p.plain);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, p.look.textColour);
+    const UINT flags = DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EDITCONTROL;
+    const std::wstring text = Fitting(dc, Wide(p.look.text), box, flags);
     // Centred both ways: the wrapped text's height first, then the box around it.
     RECT measure = box;
-    const UINT flags = DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EDITCONTROL;
     const int height = DrawTextW(dc, text.c_str(), -1, &measure, flags | DT_CALCRECT);
     if (height < box.bottom - box.top) box.top += (box.bottom - box.top - height) / 2;
     DrawTextW(dc, text.c_str(), -1, &box, flags);
@@ -88,6 +113,9 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd, &ps);
             return 0;
         }
+        case WM_PRINTCLIENT:  // a picture of the notice (tests, the system's animations)
+            if (p) Paint(*p, reinterpret_cast<HDC>(wParam));
+            return 0;
         case WM_ERASEBKGND: return 1;
         case WM_MOUSEMOVE:
             if (p && !p->tracking) {

@@ -620,3 +620,190 @@ TEST(Win32NumEdit, PastedTextKeepsTheFieldsRulesAndCutAndCopyReachTheSystemClipb
     const std::vector<std::wstring> expectedClipboard{L"-1,234.5", L"12,345", L"345", L".45"};
     EXPECT_EQ(clipboard, expectedClipboard);
 }
+
+// ---- what the notice draws
+
+// A picture of the notice as it paints itself.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    bool Dark(int x, int y) const {
+        const COLORREF c = At(x, y);
+        return GetRValue(c) + GetGValue(c) + GetBValue(c) < 600;  // smoothed text's edges too
+    }
+    static Picture Of(HWND window) {
+        RECT client{};
+        GetClientRect(window, &client);
+        Picture p;
+        p.width = client.right;
+        p.height = client.bottom;
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, p.width, p.height);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x) p.pixels.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return p;
+    }
+    // The rows of ink: each line of text as its first and last row.
+    std::vector<std::pair<int, int>> Lines(const RECT& box) const {
+        std::vector<std::pair<int, int>> lines;
+        for (int y = box.top; y < box.bottom; ++y) {
+            bool ink = false;
+            for (int x = box.left; x < box.right && !ink; ++x) ink = Dark(x, y);
+            if (!ink) continue;
+            if (!lines.empty() && lines.back().second == y - 1)
+                lines.back().second = y;
+            else
+                lines.push_back({y, y});
+        }
+        return lines;
+    }
+    // The longest unbroken run of ink along a row.
+    int LongestRun(int y) const {
+        int best = 0, run = 0;
+        for (int x = 0; x < width; ++x) {
+            run = Dark(x, y) ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        return best;
+    }
+};
+
+// A 24-bit bitmap file of one colour.
+std::wstring WriteBitmap(const wchar_t* name, int width, int height, COLORREF colour) {
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    const std::wstring path = std::wstring(dir) + name;
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info + stride * height), 0, 0,
+                          sizeof file + sizeof info};
+    std::vector<BYTE> row(static_cast<size_t>(stride), 0);
+    for (int x = 0; x < width; ++x) {
+        row[static_cast<size_t>(3 * x)] = GetBValue(colour);
+        row[static_cast<size_t>(3 * x + 1)] = GetGValue(colour);
+        row[static_cast<size_t>(3 * x + 2)] = GetRValue(colour);
+    }
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return {};
+    std::fwrite(&file, sizeof file, 1, f);
+    std::fwrite(&info, sizeof info, 1, f);
+    for (int y = 0; y < height; ++y) std::fwrite(row.data(), row.size(), 1, f);
+    std::fclose(f);
+    return path;
+}
+
+std::string Narrow(const std::wstring& w) {
+    std::string s(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+                  '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), static_cast<int>(s.size()), nullptr, nullptr);
+    s.pop_back();
+    return s;
+}
+
+class Win32PopupPicture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frame = WriteBitmap(L"kelmor-frame-test.bmp", 200, 150, kFrame);
+        ASSERT_FALSE(frame.empty());
+        look.background = kBackground;
+        look.textColour = RGB(0, 0, 0);
+        look.bitmapPath = Narrow(frame);
+        look.bitmapMaxWidth = 130;
+        look.bitmapMaxHeight = 105;
+        look.textRect = {1, 10, 128, 93};
+        look.font = {"MS Sans Serif", 10, 400, false};
+    }
+    void TearDown() override { DeleteFileW(frame.c_str()); }
+    static constexpr COLORREF kFrame = RGB(170, 210, 250);
+    static constexpr COLORREF kBackground = RGB(255, 255, 200);
+    std::wstring frame;
+    win::PopupLook look;
+};
+
+TEST_F(Win32PopupPicture, TheFrameBitmapShowsAtMostItsBoxAndLongTextWrapsAndEndsInAnEllipsis) {
+    std::string text;
+    for (int i = 0; i < 12; ++i) text += "There are documents that wait for you. ";
+    look.text = text;
+    auto surface = kel::win32::MakePopupSurface(look, [](UINT) {});
+    ASSERT_TRUE(surface);
+    surface->Place({600, 500, 740, 614});
+    HWND notice = FindWindowW(L"KelmorTaskBarNotice", nullptr);
+    ASSERT_TRUE(notice);
+    const Picture p = Picture::Of(notice);
+    ASSERT_EQ(p.width, 140);
+    // The bitmap from the corner, cut at 130 x 105 pixels; the background beyond.
+    EXPECT_EQ(p.At(0, 0), kFrame);
+    EXPECT_EQ(p.At(129, 104), kFrame);
+    EXPECT_EQ(p.At(135, 50), kBackground);
+    EXPECT_EQ(p.At(50, 110), kBackground);
+    // Several lines, all inside the text box.
+    const RECT box{1, 10, 128, 93};
+    const auto lines = p.Lines({0, 0, p.width, p.height});
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_GE(lines.front().first, box.top);
+    EXPECT_LE(lines.back().second, box.bottom);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (p.Dark(x, y)) ASSERT_TRUE(x >= box.left && x < box.right) << x << "," << y;
+    // The last line ends in dots: the last three marks on it sit low and are small.
+    const auto [top, bottom] = lines.back();
+    std::vector<std::pair<int, int>> marks;  // columns of ink
+    for (int x = box.left; x < box.right; ++x) {
+        bool ink = false;
+        for (int y = top; y <= bottom && !ink; ++y) ink = p.Dark(x, y);
+        if (!ink) continue;
+        if (!marks.empty() && marks.back().second == x - 1)
+            marks.back().second = x;
+        else
+            marks.push_back({x, x});
+    }
+    ASSERT_GE(marks.size(), 4u);
+    for (size_t m = marks.size() - 3; m < marks.size(); ++m) {
+        EXPECT_LE(marks[m].second - marks[m].first, 2) << "mark " << m;
+        for (int x = marks[m].first; x <= marks[m].second; ++x)
+            for (int y = top; y < (top + bottom) / 2; ++y) EXPECT_FALSE(p.Dark(x, y)) << x << "," << y;
+    }
+}
+
+TEST_F(Win32PopupPicture, TheTextIsUnderlinedWhileTheMouseRestsOnTheNotice) {
+    look.text = "You have 3 items";
+    std::atomic<int> hovers{0};
+    std::unique_ptr<win::PopupSurface> surface;
+    // As the popup's model does: underlined on hover, plain again on leave.
+    surface = kel::win32::MakePopupSurface(look, [&](UINT message) {
+        if (message == WM_MOUSEHOVER) {
+            surface->SetUnderline(true);
+            ++hovers;
+        }
+        if (message == WM_MOUSELEAVE) surface->SetUnderline(false);
+    });
+    ASSERT_TRUE(surface);
+    surface->Place({600, 500, 740, 614});
+    HWND notice = FindWindowW(L"KelmorTaskBarNotice", nullptr);
+    ASSERT_TRUE(notice);
+    auto underlined = [&] {
+        const Picture p = Picture::Of(notice);
+        for (int y = 0; y < p.height; ++y)
+            if (p.LongestRun(y) >= 40) return true;  // a line under the words, not a letter
+        return false;
+    };
+    EXPECT_FALSE(underlined());
+    SetCursorPos(670, 557);
+    PostMessageW(notice, WM_MOUSEMOVE, 0, MAKELPARAM(70, 57));
+    for (int i = 0; i < 100 && hovers == 0; ++i) Sleep(20);
+    EXPECT_GE(hovers.load(), 1);
+    EXPECT_TRUE(underlined());
+    SetCursorPos(10, 10);  // away: plain again
+    PostMessageW(notice, WM_MOUSEMOVE, 0, MAKELPARAM(70, 57));
+    for (int i = 0; i < 100 && underlined(); ++i) Sleep(20);
+    EXPECT_FALSE(underlined());
+    surface.reset();
+}
