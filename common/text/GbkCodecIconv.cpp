@@ -1,71 +1,177 @@
-// GBK through glibc iconv.
+// GBK through two tables built once, at first use, from glibc iconv: every
+// character of the Basic Multilingual Plane and every GBK byte and byte pair
+// converted one at a time. A text then converts with one look-up a character,
+// with exactly iconv's results and none of its per-call cost.
 #include <iconv.h>
 
-#include <cerrno>
+#include <array>
+#include <cstdint>
+#include <memory>
 
 #include "common/text/GbkCodec.h"
 
 namespace kel::text::codec {
 namespace {
 
-// One iconv descriptor per direction and thread: descriptors carry shift state
-// and must not be shared between threads.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (Ok()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+constexpr uint16_t kNone = 0xFFFF;  // no counterpart (0xFFFF is neither a GBK pair nor a character)
+constexpr unsigned kFirstLead = 0x81, kLastLead = 0xFE;
 
-    bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts `in`. Returns true when all of it converted; `out` then holds the
-    // result. On an invalid or unconvertible sequence returns false, `out` holds
-    // what converted before it and `consumed` how many input bytes that took.
-    bool Convert(std::string_view in, std::string& out, std::size_t* consumed = nullptr) {
-        out.clear();
-        if (consumed) *consumed = 0;
-        if (!Ok()) return false;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset state
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        out.resize(in.size() * 2 + 8);
-        std::size_t produced = 0;
-        bool whole = true;
-        while (srcLeft > 0) {
-            char* dst = out.data() + produced;
-            std::size_t dstLeft = out.size() - produced;
-            const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            produced = out.size() - dstLeft;
-            if (rc != static_cast<std::size_t>(-1)) break;
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            whole = false;  // EILSEQ or EINVAL (incomplete sequence at the end)
-            break;
-        }
-        out.resize(produced);
-        if (consumed) *consumed = in.size() - srcLeft;
-        return whole;
-    }
-
-private:
-    iconv_t cd_;
+struct Tables {
+    // Code point -> GBK: below 0x100 one byte, otherwise lead byte << 8 | trail byte.
+    std::array<uint16_t, 0x10000> gbkOf;
+    // A byte standing alone -> code point (kNone: it begins a pair, or it is no character).
+    std::array<uint16_t, 0x100> unicodeOfByte;
+    // (lead - 0x81) * 256 + trail -> code point.
+    std::array<uint16_t, (kLastLead - kFirstLead + 1) * 0x100> unicodeOfPair;
 };
+
+// Appends the UTF-8 form of a code point below 0x10000.
+char* PutUtf8(char* out, unsigned c) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// The code point of a whole UTF-8 text of one character below 0x10000; kNone otherwise.
+uint16_t OneCharacter(const char* s, std::size_t n) {
+    const auto b = [s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    if (n == 1 && b(0) < 0x80) return b(0);
+    if (n == 2 && (b(0) & 0xE0) == 0xC0) return static_cast<uint16_t>((b(0) & 0x1F) << 6 | (b(1) & 0x3F));
+    if (n == 3 && (b(0) & 0xF0) == 0xE0)
+        return static_cast<uint16_t>((b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F));
+    return kNone;
+}
+
+// One conversion through iconv: the output when the whole input converted.
+bool Convert(iconv_t cd, const char* in, std::size_t n, char (&out)[8], std::size_t& produced) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset state
+    char* src = const_cast<char*>(in);
+    char* dst = out;
+    std::size_t srcLeft = n, dstLeft = sizeof out;
+    const bool whole = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1) && srcLeft == 0;
+    produced = sizeof out - dstLeft;
+    return whole;
+}
+
+std::unique_ptr<Tables> Build() {
+    auto t = std::make_unique<Tables>();
+    t->gbkOf.fill(kNone);
+    t->unicodeOfByte.fill(kNone);
+    t->unicodeOfPair.fill(kNone);
+    const iconv_t toGbk = iconv_open("GBK", "UTF-8"), fromGbk = iconv_open("UTF-8", "GBK");
+    const iconv_t failed = reinterpret_cast<iconv_t>(-1);
+    if (toGbk != failed && fromGbk != failed) {
+        char in[4], out[8];
+        std::size_t n = 0;
+        for (unsigned c = 0; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF) continue;  // surrogates: no character
+            if (!Convert(toGbk, in, static_cast<std::size_t>(PutUtf8(in, c) - in), out, n)) continue;
+            const auto b = [&out](std::size_t i) { return static_cast<unsigned char>(out[i]); };
+            if (n == 1) t->gbkOf[c] = b(0);
+            if (n == 2) t->gbkOf[c] = static_cast<uint16_t>(b(0) << 8 | b(1));
+        }
+        for (unsigned byte = 0; byte < 0x100; ++byte) {
+            in[0] = static_cast<char>(byte);
+            if (Convert(fromGbk, in, 1, out, n)) t->unicodeOfByte[byte] = OneCharacter(out, n);
+        }
+        for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead)
+            for (unsigned trail = 0; trail < 0x100; ++trail) {
+                in[0] = static_cast<char>(lead);
+                in[1] = static_cast<char>(trail);
+                if (Convert(fromGbk, in, 2, out, n))
+                    t->unicodeOfPair[(lead - kFirstLead) * 0x100 + trail] = OneCharacter(out, n);
+            }
+    }
+    if (toGbk != failed) iconv_close(toGbk);
+    if (fromGbk != failed) iconv_close(fromGbk);
+    return t;
+}
+
+const Tables& Table() {
+    static const std::unique_ptr<Tables> tables = Build();
+    return *tables;
+}
+
+// The code point of the UTF-8 character at s[i] and its length; kNone for an
+// invalid, incomplete or overlong sequence and for characters beyond U+FFFF (none
+// of which GBK holds).
+uint16_t NextUtf8(std::string_view s, std::size_t i, std::size_t& length) {
+    const auto b = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const auto continues = [&](std::size_t k) { return k < s.size() && (b(k) & 0xC0) == 0x80; };
+    const unsigned first = b(i);
+    if (first < 0x80) {
+        length = 1;
+        return static_cast<uint16_t>(first);
+    }
+    if (first >= 0xC2 && first <= 0xDF && continues(i + 1)) {
+        length = 2;
+        return static_cast<uint16_t>((first & 0x1F) << 6 | (b(i + 1) & 0x3F));
+    }
+    if ((first & 0xF0) == 0xE0 && continues(i + 1) && continues(i + 2)) {
+        const unsigned c = (first & 0x0F) << 12 | (b(i + 1) & 0x3F) << 6 | (b(i + 2) & 0x3F);
+        if (c < 0x800) return kNone;  // overlong
+        length = 3;
+        return static_cast<uint16_t>(c);  // a surrogate finds no GBK counterpart
+    }
+    return kNone;
+}
 
 }  // namespace
 
 bool Utf8ToGbk(std::string_view utf8, std::string& out, std::size_t* consumed) {
-    thread_local Converter c("GBK", "UTF-8");
-    return c.Convert(utf8, out, consumed);
+    const Tables& t = Table();
+    out.resize(utf8.size());  // a character never takes more bytes in GBK
+    std::size_t i = 0, o = 0;
+    bool whole = true;
+    while (i < utf8.size()) {
+        std::size_t length = 0;
+        const uint16_t c = NextUtf8(utf8, i, length);
+        const uint16_t g = c == kNone ? kNone : t.gbkOf[c];
+        if (g == kNone) {
+            whole = false;
+            break;
+        }
+        if (g >= 0x100) out[o++] = static_cast<char>(g >> 8);
+        out[o++] = static_cast<char>(g & 0xFF);
+        i += length;
+    }
+    out.resize(o);
+    if (consumed) *consumed = i;
+    return whole;
 }
 
 bool GbkToUtf8(std::string_view gbk, std::string& out, std::size_t* consumed) {
-    thread_local Converter c("UTF-8", "GBK");
-    return c.Convert(gbk, out, consumed);
+    const Tables& t = Table();
+    out.resize(gbk.size() * 3);  // at most three UTF-8 bytes a GBK byte
+    std::size_t i = 0;
+    char* o = out.data();
+    bool whole = true;
+    while (i < gbk.size()) {
+        const auto byte = static_cast<unsigned char>(gbk[i]);
+        uint16_t c = t.unicodeOfByte[byte];
+        std::size_t length = 1;
+        if (c == kNone && byte >= kFirstLead && byte <= kLastLead && i + 1 < gbk.size()) {
+            c = t.unicodeOfPair[(byte - kFirstLead) * 0x100 + static_cast<unsigned char>(gbk[i + 1])];
+            length = 2;
+        }
+        if (c == kNone) {
+            whole = false;
+            break;
+        }
+        o = PutUtf8(o, c);
+        i += length;
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    if (consumed) *consumed = i;
+    return whole;
 }
 
 }  // namespace kel::text::codec

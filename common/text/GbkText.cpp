@@ -85,17 +85,20 @@ void PutRawField(char* field, std::size_t width, std::string_view gbk) {
 }
 
 PutResult PutField(char* field, std::size_t width, std::string_view utf8) {
-    auto gbk = Utf8ToGbk(utf8);
-    if (!gbk) {
+    thread_local std::string gbk;  // answers fill fields by the thousand: no allocation each
+    if (!codec::Utf8ToGbk(utf8, gbk)) {
         if (width > 0) std::memset(field, 0, width);
         return PutResult::NotGbk;
     }
     // A NUL inside the text would end the field there when read back.
-    const std::size_t nul = gbk->find('\0');
-    const std::size_t wanted = nul == std::string::npos ? gbk->size() : nul;
-    PutRawField(field, width, *gbk);
-    const std::size_t stored = width == 0 ? 0 : GbkSafeCut(std::string_view(*gbk).substr(0, wanted), width - 1);
-    return (stored == gbk->size()) ? PutResult::Ok : PutResult::Truncated;
+    const std::size_t nul = gbk.find('\0');
+    const std::size_t wanted = nul == std::string::npos ? gbk.size() : nul;
+    const std::size_t stored = width == 0 ? 0 : GbkSafeCut(std::string_view(gbk).substr(0, wanted), width - 1);
+    if (width > 0) {
+        std::memcpy(field, gbk.data(), stored);
+        std::memset(field + stored, 0, width - stored);
+    }
+    return (stored == gbk.size()) ? PutResult::Ok : PutResult::Truncated;
 }
 
 std::string GetRawField(const char* field, std::size_t width) { return std::string(field, strnlen(field, width)); }
