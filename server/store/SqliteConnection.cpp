@@ -9,50 +9,57 @@ namespace {
 
 using kel::db::Value;
 
+// Each column is read through its value: one checked call into the library for the
+// column, then plain accessors (the sqlite3_column_* calls would check the statement
+// again for the type, the text and its length). The value is "unprotected", which
+// is safe here: the connection has no mutex (NOMUTEX) and one thread uses it at a time.
 class SqliteRow final : public RowCells {
 public:
     explicit SqliteRow(sqlite3_stmt* stmt) : stmt_(stmt), size_(sqlite3_column_count(stmt)) {}
     std::size_t Size() const override { return size_; }
-    bool IsNull(std::size_t i) const override { return sqlite3_column_type(stmt_, Col(i)) == SQLITE_NULL; }
+    bool IsNull(std::size_t i) const override { return sqlite3_value_type(Cell(i)) == SQLITE_NULL; }
     int64_t Int(std::size_t i) const override {
-        if (sqlite3_column_type(stmt_, Col(i)) == SQLITE_TEXT) return ParsedInt(Text(i));
-        return sqlite3_column_int64(stmt_, Col(i));
+        sqlite3_value* v = Cell(i);
+        if (sqlite3_value_type(v) == SQLITE_TEXT) return ParsedInt(TextOf(v));
+        return sqlite3_value_int64(v);
     }
     double Real(std::size_t i) const override {
-        if (sqlite3_column_type(stmt_, Col(i)) == SQLITE_TEXT) return ParsedReal(Text(i));
-        return sqlite3_column_double(stmt_, Col(i));
+        sqlite3_value* v = Cell(i);
+        if (sqlite3_value_type(v) == SQLITE_TEXT) return ParsedReal(TextOf(v));
+        return sqlite3_value_double(v);
     }
     std::string_view Text(std::size_t i) const override {
-        const int c = Col(i);
-        switch (sqlite3_column_type(stmt_, c)) {
+        sqlite3_value* v = Cell(i);
+        switch (sqlite3_value_type(v)) {
             case SQLITE_NULL: return kEmpty;
             case SQLITE_INTEGER:
             case SQLITE_FLOAT:
                 // SQLite's own text of a number would differ from Value::ToText's.
-                scratch_ = Get(i).ToText();
+                scratch_ = ValueOf(v).ToText();
                 return scratch_;
-            default: {
-                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
-                return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, c))) : kEmpty;
-            }
+            default: return TextOf(v);
         }
     }
-    Value Get(std::size_t i) const override {
-        const int c = Col(i);
-        switch (sqlite3_column_type(stmt_, c)) {
-            case SQLITE_NULL: return Value();
-            case SQLITE_INTEGER: return Value(static_cast<int64_t>(sqlite3_column_int64(stmt_, c)));
-            case SQLITE_FLOAT: return Value(sqlite3_column_double(stmt_, c));
-            default: return Value(std::string(Text(i)));
-        }
-    }
+    Value Get(std::size_t i) const override { return ValueOf(Cell(i)); }
     std::string Name(std::size_t i) const override {
-        const char* n = sqlite3_column_name(stmt_, Col(i));
+        const char* n = sqlite3_column_name(stmt_, static_cast<int>(i));
         return n ? n : "";
     }
 
 private:
-    static int Col(std::size_t i) { return static_cast<int>(i); }
+    sqlite3_value* Cell(std::size_t i) const { return sqlite3_column_value(stmt_, static_cast<int>(i)); }
+    static std::string_view TextOf(sqlite3_value* v) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));  // before its length: UTF-8 now
+        return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_value_bytes(v))) : kEmpty;
+    }
+    static Value ValueOf(sqlite3_value* v) {
+        switch (sqlite3_value_type(v)) {
+            case SQLITE_NULL: return Value();
+            case SQLITE_INTEGER: return Value(static_cast<int64_t>(sqlite3_value_int64(v)));
+            case SQLITE_FLOAT: return Value(sqlite3_value_double(v));
+            default: return Value(std::string(TextOf(v)));
+        }
+    }
     static int64_t ParsedInt(std::string_view s) {
         int64_t n = 0;
         std::from_chars(s.data(), s.data() + s.size(), n);
