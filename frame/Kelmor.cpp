@@ -64,6 +64,8 @@ extern "C" int KELMOR_ENTRY PopWnd(const char* text, int width, int height, int 
 #endif
     auto* thread =
         new (std::nothrow) CPopWndThread(HostText(text), width, height, textRight, textBottom, background, textColour);
-    if (thread && !thread->CreateThread()) delete thread;  // never started: nobody else will free it
+    if (!thread) return 1;
+    thread->HoldLibraryOf(reinterpret_cast<const void*>(&PopWnd));  // the host may unload us before it ends
+    if (!thread->CreateThread()) delete thread;                     // never started: nobody else will free it
     return 1;
 }

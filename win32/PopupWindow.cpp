@@ -3,11 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cwctype>
 #include <mutex>
-#include <thread>
 
+#include "win32/Library.h"
 #include "win32/WideText.h"
 
 namespace kel::win32 {
@@ -16,6 +15,7 @@ namespace {
 constexpr wchar_t kClass[] = L"KelmorTaskBarNotice";
 constexpr UINT kCreate = WM_APP + 1;   // lParam: the Popup to make the window of
 constexpr UINT kDestroy = WM_APP + 2;  // lParam: the window to destroy
+constexpr UINT kQuit = WM_APP + 3;     // the last notice has gone
 
 struct Popup {
     win::PopupLook look;
@@ -101,11 +101,12 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             // Sent to the thread's helper window: make the notice here.
             auto* popup = reinterpret_cast<Popup*>(lParam);
             popup->hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP, 0,
-                                          0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                          0, 0, 0, nullptr, nullptr, ThisLibrary(), nullptr);
             SetWindowLongPtrW(popup->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(popup));
             return 0;
         }
         case kDestroy: DestroyWindow(reinterpret_cast<HWND>(lParam)); return 0;
+        case kQuit: PostQuitMessage(0); return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
@@ -143,49 +144,105 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// The thread that owns every notice window, started with the first one; it runs
-// to the end of the process.
-HWND Helper() {
-    static HWND helper = [] {
-        std::mutex m;
-        std::condition_variable ready;
-        HWND made = nullptr;
-        bool done = false;
-        std::thread([&] {
-            WNDCLASSW wc{};
-            wc.style = CS_DBLCLKS;
-            wc.lpfnWndProc = &Proc;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = kClass;
-            RegisterClassW(&wc);
-            HWND h = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-            {
-                std::lock_guard lock(m);
-                made = h;
-                done = true;
-            }
-            ready.notify_one();
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }).detach();
-        std::unique_lock lock(m);
-        ready.wait(lock, [&] { return done; });
-        return made;
-    }();
-    return helper;
+// The thread that owns every notice window: it starts with the first notice and
+// ends with the last one. It keeps this library loaded while it runs and lets it go
+// as its very last act, so that a host may unload the module while a notice shows;
+// its window class goes before it.
+class Helper {
+public:
+    static Helper& Get() {
+        static Helper helper;
+        return helper;
+    }
+    ~Helper() {
+        if (m_thread) CloseHandle(m_thread);
+    }
+    // The thread's window, counting one notice more; null when it cannot run.
+    HWND Acquire();
+    void Release();
+
+private:
+    struct Start {
+        HMODULE library;
+        HANDLE ready;
+        HWND window;
+    };
+    static DWORD WINAPI Main(void* data);
+
+    std::mutex m_mutex;
+    HWND m_window = nullptr;
+    HANDLE m_thread = nullptr;  // the last one started
+    int m_notices = 0;
+};
+
+DWORD WINAPI Helper::Main(void* data) {
+    auto* start = static_cast<Start*>(data);
+    const HMODULE library = start->library;
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Proc;
+    wc.hInstance = library;
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, library, nullptr);
+    start->window = window;
+    SetEvent(start->ready);  // `start` is gone from here on
+    if (window) {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        DestroyWindow(window);
+    }
+    UnregisterClassW(kClass, library);
+    FreeLibraryAndExitThread(library, 0);
+}
+
+HWND Helper::Acquire() {
+    std::lock_guard lock(m_mutex);
+    if (!m_window) {
+        // The thread before has to have taken its class away first.
+        if (m_thread) {
+            WaitForSingleObject(m_thread, INFINITE);
+            CloseHandle(m_thread);
+            m_thread = nullptr;
+        }
+        Start start{nullptr, CreateEventW(nullptr, TRUE, FALSE, nullptr), nullptr};
+        if (!start.ready) return nullptr;
+        HANDLE thread = nullptr;
+        if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&Proc),
+                               &start.library)) {
+            thread = CreateThread(nullptr, 0, &Helper::Main, &start, 0, nullptr);
+            if (!thread) FreeLibrary(start.library);
+        }
+        if (thread) WaitForSingleObject(start.ready, INFINITE);
+        CloseHandle(start.ready);
+        if (!thread) return nullptr;
+        m_thread = thread;
+        m_window = start.window;  // null: the thread has ended already
+        if (!m_window) return nullptr;
+    }
+    ++m_notices;
+    return m_window;
+}
+
+void Helper::Release() {
+    std::lock_guard lock(m_mutex);
+    if (--m_notices > 0 || !m_window) return;
+    PostMessageW(m_window, kQuit, 0, 0);
+    m_window = nullptr;
 }
 
 class Surface : public win::PopupSurface {
 public:
-    explicit Surface(std::unique_ptr<Popup> popup) : m_popup(std::move(popup)) {}
+    Surface(std::unique_ptr<Popup> popup, HWND helper) : m_popup(std::move(popup)), m_helper(helper) {}
     ~Surface() override {
-        if (m_popup->hwnd) SendMessageW(Helper(), kDestroy, 0, reinterpret_cast<LPARAM>(m_popup->hwnd));
+        SendMessageW(m_helper, kDestroy, 0, reinterpret_cast<LPARAM>(m_popup->hwnd));
         DeleteObject(m_popup->plain);
         DeleteObject(m_popup->underlined);
         if (m_popup->bitmap) DeleteObject(m_popup->bitmap);
+        Helper::Get().Release();
     }
     void Place(const win::Rect& r) override {
         SetWindowPos(m_popup->hwnd, HWND_TOPMOST, r.left, r.top, r.Width(), r.Height(),
@@ -199,12 +256,13 @@ public:
 
 private:
     std::unique_ptr<Popup> m_popup;
+    HWND m_helper;
 };
 
 }  // namespace
 
 std::unique_ptr<win::PopupSurface> MakePopupSurface(const win::PopupLook& look, win::PopupInput input) {
-    HWND helper = Helper();
+    HWND helper = Helper::Get().Acquire();
     if (!helper) return nullptr;
     auto popup = std::make_unique<Popup>();
     popup->look = look;
@@ -215,8 +273,14 @@ std::unique_ptr<win::PopupSurface> MakePopupSurface(const win::PopupLook& look, 
         popup->bitmap = static_cast<HBITMAP>(
             LoadImageW(nullptr, Wide(look.bitmapPath).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     SendMessageW(helper, kCreate, 0, reinterpret_cast<LPARAM>(popup.get()));
-    if (!popup->hwnd) return nullptr;
-    return std::make_unique<Surface>(std::move(popup));
+    if (!popup->hwnd) {
+        DeleteObject(popup->plain);
+        DeleteObject(popup->underlined);
+        if (popup->bitmap) DeleteObject(popup->bitmap);
+        Helper::Get().Release();
+        return nullptr;
+    }
+    return std::make_unique<Surface>(std::move(popup), helper);
 }
 
 }  // namespace kel::win32

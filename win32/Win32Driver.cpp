@@ -4,6 +4,7 @@
 
 #include "host/win/Dialog.h"
 #include "win32/DialogWindow.h"
+#include "win32/Library.h"
 #include "win32/PopupWindow.h"
 #include "win32/WideText.h"
 
@@ -28,7 +29,7 @@ Win32Driver::Win32Driver() {
     m_font = CreateFontIndirectW(&lf);
     WNDCLASSW wc{};
     wc.lpfnWndProc = &Win32Driver::TimerProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hInstance = ThisLibrary();
     wc.lpszClassName = kTimerClass;
     RegisterClassW(&wc);  // fails harmlessly when a second driver registers it again
     m_timerWindow = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
@@ -37,6 +38,7 @@ Win32Driver::Win32Driver() {
 
 Win32Driver::~Win32Driver() {
     if (m_timerWindow) DestroyWindow(m_timerWindow);
+    UnregisterClassW(kTimerClass, ThisLibrary());  // refused while another driver's window is there
     if (m_font) DeleteObject(m_font);
 }
 

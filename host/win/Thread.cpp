@@ -1,5 +1,7 @@
 #include "host/win/Thread.h"
 
+#include <utility>
+
 #include "host/win/UiDriver.h"
 #include "host/win/Wnd.h"
 
@@ -82,15 +84,33 @@ int ThreadLoop::Run() {
 }  // namespace win
 
 CWinThread::CWinThread() = default;
-CWinThread::~CWinThread() = default;
+CWinThread::~CWinThread() { ReleaseLibrary(); }  // a thread that never ran
 
 BOOL CWinThread::CreateThread(DWORD, UINT) {
     try {
         std::thread([this] { Main(); }).detach();
         return TRUE;
     } catch (...) {
+        ReleaseLibrary();
         return FALSE;
     }
+}
+
+void CWinThread::HoldLibraryOf(const void* code) {
+#ifdef _WIN32
+    HMODULE library = nullptr;
+    if (!m_library && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCWSTR>(code), &library))
+        m_library = library;
+#else
+    (void)code;
+#endif
+}
+
+void CWinThread::ReleaseLibrary() {
+#ifdef _WIN32
+    if (m_library) FreeLibrary(static_cast<HMODULE>(m_library));
+#endif
+    m_library = nullptr;
 }
 
 void CWinThread::Main() {
@@ -99,7 +119,15 @@ void CWinThread::Main() {
     if (InitInstance()) Run();
     ExitInstance();
     win::ThreadLoop::SetCurrent(nullptr);
+    void* library = std::exchange(m_library, nullptr);
     if (m_bAutoDelete) delete this;
+#ifdef _WIN32
+    // The library may go with this reference: the thread ends inside the system's
+    // call, running none of the library's code after it.
+    if (library) FreeLibraryAndExitThread(static_cast<HMODULE>(library), 0);
+#else
+    (void)library;
+#endif
 }
 
 int CWinThread::Run() { return m_loop.Run(); }

@@ -68,12 +68,18 @@ public:
     virtual int ExitInstance() { return 0; }
     BOOL PostThreadMessage(UINT message, WPARAM wParam, LPARAM lParam);
     win::ThreadLoop& Loop() { return m_loop; }
+    // Keeps the library holding `code` loaded until the thread has ended, from before
+    // it starts: a host may unload the library as soon as the call that started the
+    // thread returns. (Windows; elsewhere the host program never unloads it.)
+    void HoldLibraryOf(const void* code);
 
     bool m_bAutoDelete = true;
 
 private:
     void Main();
+    void ReleaseLibrary();
     win::ThreadLoop m_loop;
+    void* m_library = nullptr;
 };
 
 namespace win {
