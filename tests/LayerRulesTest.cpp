@@ -61,6 +61,8 @@ const std::vector<Layer>& Layers() {
         {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
         // The native Windows driver, the same way with the system's controls.
         {"win32", {"win32/"}, {"text", "win", "qxctlset"}},
+        // Its scripted user plays the shell's script language on the driver's windows.
+        {"win32play", {"win32/play/"}, {"text", "win", "qxctlset", "fac", "win32", "shell"}},
         {"bench", {"bench/"}, {"text", "records", "net", "db", "server"}},
         // The fuzz targets drive the server and the packet framework as tests do.
         {"fuzz", {"fuzz/"}, {"text", "records", "net", "db", "win", "wintesting", "qxcommon", "managers", "server"}},

@@ -44,6 +44,20 @@ Win32Driver::~Win32Driver() {
 
 HWND Win32Driver::TopDialog() const { return m_modals.empty() ? nullptr : m_modals.back()->Handle(); }
 
+CDialog* Win32Driver::TopModel() const { return m_modals.empty() ? nullptr : m_modals.back()->Model(); }
+
+bool Win32Driver::IsDialogWindow(HWND window) const {
+    for (const DialogWindow* d : m_modals)
+        if (d->Handle() == window) return true;
+    return false;
+}
+
+HWND Win32Driver::ControlHandle(const CWnd& control) const {
+    for (auto it = m_modals.rbegin(); it != m_modals.rend(); ++it)
+        if (ControlWindow* view = (*it)->ViewOf(&control)) return view->Handle();
+    return nullptr;
+}
+
 HWND Win32Driver::OwnerForNewWindow() const {
     if (HWND top = TopDialog()) return top;
     return GetActiveWindow();  // the host's window, when it has one

@@ -29,6 +29,12 @@ public:
     }
     // The innermost open dialog's window, or null.
     HWND TopDialog() const;
+    // Its model, or null.
+    CDialog* TopModel() const;
+    // Whether `window` is one of the open dialogs' windows.
+    bool IsDialogWindow(HWND window) const;
+    // The window that shows a control of an open dialog, or null.
+    HWND ControlHandle(const CWnd& control) const;
     HFONT DialogFont() const { return m_font; }
     int WaitCursorDepth() const { return m_waitDepth; }
 
