@@ -316,26 +316,43 @@ void ControlWindow::RefreshGrid(win::Aspect aspect) {
     using win::Aspect;
     auto* grid = static_cast<CQXGrid*>(m_model);
     const int fixed = grid->GetFixedRowCount();
+    // Every row inserted and every width set tells of a new structure: the list view
+    // gets only the columns added or taken away and the widths changed (making all
+    // columns again each time took seconds for a search that fills its grid).
     if (aspect == Aspect::All || aspect == Aspect::Structure) {
-        while (ListView_DeleteColumn(m_hwnd, 0)) {
-        }
-        for (int c = 0; c < grid->GetColumnCount(); ++c) {
+        const int wanted = grid->GetColumnCount();
+        int have = Header_GetItemCount(ListView_GetHeader(m_hwnd));
+        while (have > wanted) ListView_DeleteColumn(m_hwnd, --have);
+        m_columnWidths.resize(static_cast<size_t>(have), -1);
+        for (int c = 0; c < wanted; ++c) {
+            const int width = grid->GetColumnWidth(c);
+            if (c < have) {
+                if (m_columnWidths[static_cast<size_t>(c)] != width) ListView_SetColumnWidth(m_hwnd, c, width);
+                m_columnWidths[static_cast<size_t>(c)] = width;
+                continue;
+            }
             std::wstring heading = Wide(fixed > 0 ? grid->GetItemText(0, c).str() : std::string());
             LVCOLUMNW lv{};
             lv.mask = LVCF_TEXT | LVCF_WIDTH;
-            lv.cx = grid->GetColumnWidth(c);
+            lv.cx = width;
             lv.pszText = heading.data();
             SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&lv));
+            m_columnWidths.push_back(width);
         }
     }
     RefreshHeadings(*grid);
-    ListView_SetItemCountEx(m_hwnd, std::max(0, grid->GetRowCount() - fixed), LVSICF_NOSCROLL);
-    const int current = grid->GetRow();
-    if (current >= fixed && current < grid->GetRowCount()) {
-        ListView_SetItemState(m_hwnd, current - fixed, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_EnsureVisible(m_hwnd, current - fixed, FALSE);
-    } else {
-        ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED);
+    // Only what differs from the model is told to the list view: a grid filled cell
+    // by cell changes each time, and each list view call costs a layout.
+    const int rows = std::max(0, grid->GetRowCount() - fixed);
+    if (ListView_GetItemCount(m_hwnd) != rows) ListView_SetItemCountEx(m_hwnd, rows, LVSICF_NOSCROLL);
+    const int current = grid->GetRow() >= fixed && grid->GetRow() < grid->GetRowCount() ? grid->GetRow() - fixed : -1;
+    if (ListView_GetNextItem(m_hwnd, -1, LVNI_SELECTED) != current) {
+        if (current >= 0) {
+            ListView_SetItemState(m_hwnd, current, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_EnsureVisible(m_hwnd, current, FALSE);
+        } else {
+            ListView_SetItemState(m_hwnd, -1, 0, LVIS_SELECTED);
+        }
     }
     InvalidateRect(m_hwnd, nullptr, FALSE);
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "host/win/Wnd.h"
 #include "win32/CalendarDropDown.h"
@@ -71,7 +72,8 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_drop = nullptr;  // the date field's button that drops the calendar down
     CalendarDropDown m_calendar;
-    std::wstring m_cell;  // the text a list view asks for, kept until it asks again
+    std::wstring m_cell;              // the text a list view asks for, kept until it asks again
+    std::vector<int> m_columnWidths;  // the grid's columns as the list view has them
     int m_updating = 0;
 };
 
