@@ -7,6 +7,7 @@ set -euo pipefail
 PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-apps imagemagick
+  libodbc2:i386 libsqliteodbc:i386 # the code-list database of the native plays, through Wine's ODBC
 )
 
 missing=()

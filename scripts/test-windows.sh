@@ -16,20 +16,23 @@ elif ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/d
   exit 0
 fi
 
-scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests kelmor-host kelmor-play
-# The application server the foreign host talks to, built for Linux.
-[ -x build/bin/kelmor-server ] || scripts/build.sh build -- kelmor-server
+scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests win32_play_tests kelmor-host kelmor-play
+# The application server the foreign host talks to, and the Linux program whose
+# transcripts the native plays are held to.
+[ -x build/bin/kelmor-server ] && [ -x build/bin/kelmor ] || scripts/build.sh build -- kelmor-server kelmor
 
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/kelmor-wine.XXXXXX)
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfb_pid=""
 server_pid=""
+play_server=""
 work=$(mktemp -d /tmp/kelmor-windows.XXXXXX)
 cleanup() {
   timeout 20 wineserver -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  [ -n "$play_server" ] && kill "$play_server" 2>/dev/null || true
   rm -f "$root/build-win32/bin/Kelmor.ini"
   rm -rf "$WINEPREFIX" "$work"
 }
@@ -90,6 +93,67 @@ echo "$played" | grep -E '^(open|close|message) '
 if ! grep -q '^message "处理成功!"' <<<"$played" || ! grep -q '^close "合约代码设置\[检索\]" Cancel' <<<"$played"; then
   echo "FAIL: the play's transcript lacks its last steps" >&2
   exit 1
+fi
+# The tour's scripts and a visit to every screen of the screen table (Escape or the
+# close box), played on the native driver's windows, each on a fresh server and
+# held line by line to the transcript `kelmor --play` prints for the same script on
+# Linux against a server of its own. The code-list database goes through Wine's
+# ODBC to the 32-bit SQLite driver.
+echo "-- the tour and every screen played on the native windows, against the Linux transcripts"
+start_server() { # NAME: a fresh demo server; sets port and the pid to stop
+  build/bin/kelmor-server --listen 127.0.0.1:0 --database "$work/$1.db" --demo >"$work/$1.log" 2>&1 &
+  play_server=$!
+  port=""
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/$1.log" | head -1)
+    [ -n "$port" ] && return 0
+    sleep 0.1
+  done
+  echo "FAIL: kelmor-server for $1 did not start" >&2
+  cat "$work/$1.log" >&2
+  exit 1
+}
+screens="$work/screens.play"
+n=0
+for number in $(sed -n 's/^ *{\([0-9][0-9]*\), "CS.*/\1/p' frame/ScreenTable.cpp); do
+  echo "open $number"
+  [ "$number" = 13 ] && continue # the count of waiting items opens nothing
+  if [ $((n++ % 2)) = 0 ]; then echo "key Escape"; else echo "key Close"; fi
+done >"$screens"
+[ "$n" -ge 10 ] || { echo "FAIL: the screen table gave $n screens" >&2; exit 1; }
+if [ ! -e /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so ]; then
+  echo "SKIPPED: the native plays need the 32-bit SQLite ODBC driver; scripts/setup-windows.sh installs it"
+else
+  for script in docs/tour/*.play "$screens"; do
+    name=$(basename "$script" .play)
+    start_server "$name-linux"
+    if ! timeout 60 build/bin/kelmor --server "127.0.0.1:$port" --database "$work/$name-linux.db" --user demo \
+      --password demo --play "$script" >"$work/$name.linux.txt" 2>"$work/$name.linux.err"; then
+      echo "FAIL: $name: kelmor --play on Linux: $(cat "$work/$name.linux.err")" >&2
+      exit 1
+    fi
+    kill "$play_server"
+    start_server "$name-win"
+    case $script in /*) ;; *) script="$root/$script" ;; esac
+    winscript=$(timeout 30 winepath -w "$script" 2>/dev/null)
+    rc=0
+    (cd build-win32/bin && timeout 120 wine kelmor-play.exe --native --database \
+      "DRIVER={SQLite3};DATABASE=$work/$name-win.db" "127.0.0.1:$port" demo demo "$winscript" \
+      >"$work/$name.win.txt" 2>"$work/$name.win.err" </dev/null) || rc=$?
+    kill "$play_server"
+    tr -d '\r' <"$work/$name.win.txt" >"$work/$name.native.txt"
+    if [ "$rc" != 0 ]; then
+      cat "$work/$name.native.txt"
+      echo "FAIL: $name on the native windows (exit $rc): $(tr -d '\r' <"$work/$name.win.err")" >&2
+      exit 1
+    fi
+    if ! diff -u "$work/$name.linux.txt" "$work/$name.native.txt" >"$work/$name.diff"; then
+      cat "$work/$name.diff"
+      echo "FAIL: $name: the native transcript differs from Linux's (above: - Linux, + native)" >&2
+      exit 1
+    fi
+    echo "ok: $name, $(grep -c '^open ' "$work/$name.native.txt") dialogs, $(wc -l <"$work/$name.native.txt") lines as on Linux"
+  done
 fi
 if [ -n "${KELMOR_WINDOWS_PICTURE:-}" ]; then
   convert "$work/screen-25001.bmp" "$KELMOR_WINDOWS_PICTURE"

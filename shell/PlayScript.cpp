@@ -43,11 +43,12 @@ bool AllDigits(const std::string& s, size_t from) {
     return true;
 }
 
-// A positive whole number (rows, lists, screens are counted from 1).
-std::optional<int> Positive(const std::string& s) {
+// A whole number of at least `least` (rows and lists are counted from 1; the
+// screen table starts at 0, the prompt switches).
+std::optional<int> Positive(const std::string& s, int least = 1) {
     if (!AllDigits(s, 0) || s.size() > 9) return std::nullopt;
     int value = std::atoi(s.c_str());
-    if (value < 1) return std::nullopt;
+    if (value < least) return std::nullopt;
     return value;
 }
 
@@ -78,7 +79,7 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
     switch (entry->command) {
         case PlayCommand::Open: {
             if (!(bad = arity(1, 1, "SCREEN")).empty()) return bad;
-            auto screen = Positive(words[1].text);
+            auto screen = Positive(words[1].text, 0);
             if (!screen) return "open: \"" + words[1].text + "\" is not a screen number";
             line.screen = *screen;
             return "";

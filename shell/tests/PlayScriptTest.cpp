@@ -86,11 +86,22 @@ TEST(PlayScript, ParsesEveryCommandWithItsLineNumber) {
     EXPECT_EQ(lines[13].number, 16);
 }
 
+// Screen 0 (the prompt switches) is in the screen table like any other.
+TEST(PlayScript, ScreenZeroIsAScreenNumber) {
+    std::optional<ScriptError> error;
+    auto lines = ParseScript("open 0\nkey Escape\n", error);
+    ASSERT_FALSE(error) << error->why;
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].command, PlayCommand::Open);
+    EXPECT_EQ(lines[0].screen, 0);
+}
+
 TEST(PlayScript, TheFirstBadLineIsReportedWithItsNumberAndNothingIsKept) {
     EXPECT_EQ(ErrorOf("open 25001\nclik 新增\nfoo\n").line, 2);
     EXPECT_EQ(ErrorOf("open 25001\nclik 新增\n").why, "unknown command \"clik\"");
     EXPECT_EQ(ErrorOf("open\n").why, "usage: open SCREEN");
     EXPECT_EQ(ErrorOf("open x1\n").why, "open: \"x1\" is not a screen number");
+    EXPECT_EQ(ErrorOf("open -1\n").why, "open: \"-1\" is not a screen number");
     EXPECT_EQ(ErrorOf("type 代码\n").why, "usage: type FIELD TEXT");
     EXPECT_EQ(ErrorOf("click 确定 返回\n").why, "usage: click BUTTON");
     EXPECT_EQ(ErrorOf("select 0\n").why, "select: \"0\" is not a row number (1 = first row)");

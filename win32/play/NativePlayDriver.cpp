@@ -7,6 +7,8 @@
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
+#include "host/win/KeyInput.h"
+#include "host/win/UserActions.h"
 #include "shell/ControlAddress.h"
 #include "shell/DialogText.h"
 #include "win32/WideText.h"
@@ -186,7 +188,9 @@ void NativePlayDriver::Step() {
     CDialog* dialog = TopModel();
     HWND window = TopDialog();
     if (!dialog || dialog->IsEnded() || !IsWindowVisible(window)) {
-        if (m_trace) std::fprintf(stderr, "%lu ms: idle %d %d\n", GetTickCount() - m_start, dialog != nullptr, window ? IsWindowVisible(window) : -1);
+        if (m_trace)
+            std::fprintf(stderr, "%lu ms: idle %d %d\n", GetTickCount() - m_start, dialog != nullptr,
+                         window ? IsWindowVisible(window) : -1);
         return;
     }
     if (!IsWindowEnabled(window)) {
@@ -309,8 +313,10 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
                 return m_course.Fail(line, describe(*field) + " is ticked, not typed into: use check or uncheck");
             HWND edit = WindowOf(line, dialog, *field);
             if (!edit) return;
-            if (!IsTextKind(kind) || !IsClass(edit, L"Edit"))
-                return m_course.Fail(line, describe(*field) + " takes no typing");
+            // What the window layer lets a person type into, shown as the system's edit.
+            const bool typable = dynamic_cast<CEdit*>(field) || dynamic_cast<win::TextUser*>(field) ||
+                                 dynamic_cast<win::KeyInput*>(field);
+            if (!typable || !IsClass(edit, L"Edit")) return m_course.Fail(line, describe(*field) + " takes no typing");
             if (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY)
                 return m_course.Fail(line, describe(*field) + " is read-only");
             // Into the field, everything selected and deleted, then each character.
