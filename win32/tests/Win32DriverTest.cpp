@@ -472,6 +472,43 @@ std::vector<COLORREF> Pixels(HWND window, const RECT& r) {
     return pixels;
 }
 
+// Counts the columns a list view is given or loses.
+LRESULT CALLBACK CountColumns(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == LVM_INSERTCOLUMNW || message == LVM_DELETECOLUMN) ++*reinterpret_cast<int*>(data);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// A search fills its grid row by row and sets its widths again: the list view keeps
+// its columns (making them all again for every row took seconds) and shows the rows.
+TEST(Win32Grid, RowsFilledOneByOneLeaveTheColumnsAndOnlyAChangedWidthReachesThem) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    GridForm form;
+    int columnChanges = -1, rows = 0, width = 0;
+    Script::After(100, [&] {
+        HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
+        auto* grid = static_cast<CQXGrid*>(form.GetDlgItem(GridForm::IDC_GRID));
+        columnChanges = 0;
+        SetWindowSubclass(list, CountColumns, 7, reinterpret_cast<DWORD_PTR>(&columnChanges));
+        grid->DeleteAllItems();
+        for (int i = 0; i < 50; ++i) {
+            grid->SetColumnWidth(0, grid->GetColumnWidth(0));
+            const int row = grid->InsertRow(std::to_string(i).c_str());
+            grid->SetItemText(row, 1, "合约");
+        }
+        grid->SetColumnWidth(1, 150);
+        RemoveWindowSubclass(list, CountColumns, 7);
+        rows = ListView_GetItemCount(list);
+        width = ListView_GetColumnWidth(list, 1);
+        form.EndDialog(IDOK);
+    });
+    EXPECT_EQ(form.DoModal(), IDOK);
+    win::InstallDriver(nullptr);
+    EXPECT_EQ(columnChanges, 0);
+    EXPECT_EQ(rows, 50);
+    EXPECT_EQ(width, 150);
+}
+
 TEST(Win32Grid, TheHeadingTheGridSortsByShowsTheDirectionAndLosesItWhenTheOrderIsGone) {
     auto driver = std::make_shared<Win32Driver>();
     win::InstallDriver(driver);
