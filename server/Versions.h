@@ -62,7 +62,8 @@ int64_t ChangeNumber(Call& c);
 
 // Adds n_version where a table lacks it: the shared code-list tables (whose schema
 // the host applies to its own database too, without versions) and the tables of
-// an older database. Throws Fault(kServerFailure).
+// an older database; then, on SQLite, the index the treaty code list reads (it holds
+// n_version). Throws Fault(kServerFailure).
 void UpgradeVersionColumns(kel::db::Connection& db);
 
 }  // namespace kel::server

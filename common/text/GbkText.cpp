@@ -93,7 +93,10 @@ PutResult PutField(char* field, std::size_t width, std::string_view utf8) {
     // A NUL inside the text would end the field there when read back.
     const std::size_t nul = gbk.find('\0');
     const std::size_t wanted = nul == std::string::npos ? gbk.size() : nul;
-    const std::size_t stored = width == 0 ? 0 : GbkSafeCut(std::string_view(gbk).substr(0, wanted), width - 1);
+    // Whole characters up to the NUL (no trail byte is 0): cut only when longer than the field.
+    const std::size_t stored = width == 0            ? 0
+                               : wanted <= width - 1 ? wanted
+                                                     : GbkSafeCut(std::string_view(gbk).substr(0, wanted), width - 1);
     if (width > 0) {
         std::memcpy(field, gbk.data(), stored);
         std::memset(field + stored, 0, width - stored);
