@@ -160,3 +160,24 @@ if [ -n "${KELMOR_WINDOWS_PICTURE:-}" ]; then
   echo "picture saved as $KELMOR_WINDOWS_PICTURE"
 fi
 echo "ok: the foreign host logged on, opened 25001 and closed it"
+
+echo "-- the foreign host reads a code list from the database Kelmor.ini names (ODBC)"
+# Wine's odbc32 hands the calls to the system's unixODBC and its 32-bit drivers, so
+# the connection string names the driver and the file as Linux knows them. The
+# first server of the stage is still up.
+first_port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log" | head -1)
+if [ ! -e /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so ]; then
+  echo "SKIPPED: the code-list database needs the 32-bit SQLite ODBC driver; scripts/setup-windows.sh installs it"
+  exit 0
+fi
+printf '[Server]\r\nAddress=127.0.0.1:%s\r\n[Database]\r\nConnection=DRIVER={SQLite3};Database=%s;\r\n' \
+  "$first_port" "$work/demo.db" >build-win32/bin/Kelmor.ini
+cell=$(cd build-win32/bin && timeout 120 wine kelmor-host.exe --logon demo demo --cell 04 13 25005 2>&1 | tr -d '\r')
+echo "$cell"
+# Column 13 of the reinsurer list is the country, a code column: the code list turns
+# reinsurer 04's "HK" into its name.
+if ! grep -qx "cell: 中国香港" <<<"$cell" || ! grep -qx "25005 -> 2" <<<"$cell"; then
+  echo "FAIL: the reinsurer list did not show the country's name from the code-list database" >&2
+  exit 1
+fi
+echo "ok: the code list came from the database over ODBC under Wine"

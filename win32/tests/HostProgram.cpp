@@ -7,8 +7,11 @@
 //   --logon USER PASSWORD   fills the module's log-on dialog and confirms it
 //   --picture FILE.bmp      takes a picture of the next screen once it is up, then
 //                           closes it with its close box
+//   --cell KEY COLUMN       the same, printing "cell: TEXT" (UTF-8): the text its list
+//                           shows in COLUMN of the row whose first column reads KEY
 #include <windows.h>
 
+#include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,11 +71,36 @@ bool SaveBitmap(HWND hwnd, const char* path) {
     return ok;
 }
 
+std::wstring CellText(HWND list, int item, int column) {
+    wchar_t text[256] = {};
+    LVITEMW lv{};
+    lv.iSubItem = column;
+    lv.pszText = text;
+    lv.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+    return text;
+}
+
+// What the screen's list shows in `column` of the row keyed `key`, as the person reads it.
+void PrintCell(HWND screen, const std::wstring& key, int column) {
+    HWND list = FindWindowExW(screen, nullptr, WC_LISTVIEWW, nullptr);
+    std::wstring text = L"(no such row)";
+    const int rows = list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int row = 0; row < rows; ++row)
+        if (CellText(list, row, 0) == key) text = CellText(list, row, column);
+    std::string utf8(
+        static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    std::printf("cell: %s\n", utf8.c_str());
+}
+
 // The stand-in for the person: a timer of the user-interface thread, so that it acts
 // while the module's dialogs run their loops.
 struct Person {
     std::wstring user, password;
     std::string picture;
+    std::wstring cellKey;
+    int cellColumn = -1;
     bool loggedOn = false;
     bool pictured = false;
     int waited = 0;
@@ -89,12 +117,15 @@ void CALLBACK Act(HWND, UINT, UINT_PTR, DWORD) {
             return;
         }
     }
-    if (!p.picture.empty() && !p.pictured) {
+    if ((!p.picture.empty() || p.cellColumn >= 0) && !p.pictured) {
         HWND screen = FindOurWindow(nullptr);
         if (!screen) return;
         if (++p.waited < 10) return;  // let it draw its rows
-        RedrawWindow(screen, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        std::printf("picture %s\n", SaveBitmap(screen, p.picture.c_str()) ? "taken" : "failed");
+        if (p.cellColumn >= 0) PrintCell(screen, p.cellKey, p.cellColumn);
+        if (!p.picture.empty()) {
+            RedrawWindow(screen, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            std::printf("picture %s\n", SaveBitmap(screen, p.picture.c_str()) ? "taken" : "failed");
+        }
         p.pictured = true;
         PostMessageW(screen, WM_CLOSE, 0, 0);
     }
@@ -133,6 +164,11 @@ int main(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--picture") == 0 && i + 1 < argc) {
             g_person.picture = argv[++i];
+            continue;
+        }
+        if (std::strcmp(argv[i], "--cell") == 0 && i + 2 < argc) {
+            g_person.cellKey = Wide(argv[++i]);
+            g_person.cellColumn = std::atoi(argv[++i]);
             continue;
         }
         if (std::strcmp(argv[i], "--pop") == 0 && i + 1 < argc) {
