@@ -171,6 +171,13 @@ void ControlWindow::Place(const RECT& r) {
         MoveWindow(m_drop, r.left + width, r.top, side, height, FALSE);
     }
     MoveWindow(m_hwnd, r.left, r.top, width, height, FALSE);
+    if (IsTextKind(m_kind) && m_model) {
+        // A text set while the field was still small left it scrolled to its end:
+        // from the start again, then the model's caret.
+        Guard guard(*this);
+        SendMessageW(m_hwnd, EM_SETSEL, 0, 0);
+        RefreshText();
+    }
 }
 
 template <class F>

@@ -397,11 +397,13 @@ TEST(Win32Date, ADayPickedInTheCalendarReachesTheFieldAndTheFieldCanBeEmptied) {
     bool dayFound = false, readOnlyOpens = true, escapeCloses = false;
     CString afterPick, afterDelete, monthPicked, afterEscape;
     std::wstring windowAfterPick;
-    int changesAfterPick = 0, leavesAfterPick = -1;
+    int changesAfterPick = 0, leavesAfterPick = -1, firstDigitAt = -1;
     Script::After(100, [&] {
         HWND dialog = driver->TopDialog();
         HWND day = GetDlgItem(dialog, DateForm::IDC_DAY);
         HWND drop = GetWindow(day, GW_HWNDNEXT);  // the button beside the field
+        // The date the field came with shows from its first digit on.
+        firstDigitAt = static_cast<short>(LOWORD(SendMessageW(day, EM_POSFROMCHAR, 0, 0)));
         SetFocus(day);
         SendMessageW(drop, BM_CLICK, 0, 0);
         HWND calendar = OpenCalendar(dialog);
@@ -445,6 +447,8 @@ TEST(Win32Date, ADayPickedInTheCalendarReachesTheFieldAndTheFieldCanBeEmptied) {
     });
     EXPECT_EQ(form.DoModal(), IDCANCEL);
     win::InstallDriver(nullptr);
+    EXPECT_GE(firstDigitAt, 0);
+    EXPECT_LE(firstDigitAt, 4);
     EXPECT_EQ(shown.wYear, 2024);
     EXPECT_EQ(shown.wMonth, 3);
     EXPECT_TRUE(dayFound);
