@@ -232,6 +232,16 @@ bool DialogWindow::PreTranslate(MSG& msg) {
             lstrcmpiW(cls, L"Edit") == 0)
             return false;
         FocusFromSystem();
+        // A push button the person moved to is the default while it has the focus
+        // (the system draws it so): Enter presses it, not the dialog's OK.
+        const LONG style = GetWindowLongW(focus, GWL_STYLE);
+        const LONG type = style & BS_TYPEMASK;
+        if (msg.wParam == VK_RETURN && lstrcmpiW(cls, L"Button") == 0 && IsChild(m_hwnd, focus) &&
+            IsWindowEnabled(focus) && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+            SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(focus), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(focus));
+            return true;
+        }
         if (msg.wParam == VK_RETURN)
             m_model->UserPressEnter();
         else

@@ -94,6 +94,10 @@ public:
         return CDialog::OnCommand(wParam, lParam);
     }
     void OnTimer(UINT_PTR id) override {
+        if (id == 8) {  // a question that comes by itself, while the person types
+            KillTimer(8);
+            answer = MessageBox("是否确定删除该纪录!", "提示", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+        }
         if (id == 7 && ++ticks == 3) {
             KillTimer(7);
             EndDialog(IDABORT);
@@ -227,6 +231,42 @@ TEST_F(Win32DriverTest, MessageBoxHasItsDefaultButtonAndIsOwnedByTheDialog) {
     EXPECT_TRUE(owned);
     EXPECT_EQ(defaultId, IDNO);
     EXPECT_EQ(form.answer, IDNO);
+}
+
+// A push button reached with Tab is the one Enter presses, as the system draws it.
+TEST_F(Win32DriverTest, EnterPressesTheFocusedPushButtonAndElseTheDefaultOne) {
+    HWND drawnDefault = nullptr;
+    Script::After(100, [&, this] {
+        SetFocus(Item(IDC_CODE));
+        // Tab to 取消, as the dialog's own keys move the focus.
+        SendMessageW(driver->TopDialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDCANCEL)), TRUE);
+        if ((GetWindowLongW(Item(IDCANCEL), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            drawnDefault = Item(IDCANCEL);
+        Key(GetFocus(), VK_RETURN);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    EXPECT_NE(drawnDefault, nullptr);
+}
+
+// A message box that comes while the person types gives the focus back to the field.
+TEST_F(Win32DriverTest, TheFocusComesBackToTheFieldAfterAMessageBox) {
+    HWND focusAfter = nullptr, code = nullptr;
+    Script::After(100, [&, this] {
+        HWND dialog = driver->TopDialog();
+        code = Item(IDC_CODE);
+        SetFocus(code);
+        Script::After(200, [&, dialog] {
+            PostMessageW(GetLastActivePopup(dialog), WM_KEYDOWN, VK_RETURN, 0);
+            Script::After(200, [&, dialog] {
+                focusAfter = GetFocus();
+                PostMessageW(dialog, WM_CLOSE, 0, 0);
+            });
+        });
+        form.SetTimer(8, 10);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    EXPECT_EQ(form.answer, IDNO);
+    EXPECT_EQ(focusAfter, code);
 }
 
 TEST_F(Win32DriverTest, TimersOfTheDialogRunInsideItsModalLoop) {
