@@ -10,6 +10,7 @@
 #include <functional>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "INCLUDE/NumEdit.h"
@@ -689,6 +690,22 @@ TEST(Win32NumEdit, PastedTextKeepsTheFieldsRulesAndCutAndCopyReachTheSystemClipb
         SendMessageW(rate, EM_SETSEL, 0, 2);
         SendMessageW(rate, WM_CLEAR, 0, 0);
         seen.push_back(form.Rate()->GetText());  // .45
+        // The real context menu: its Paste ("P") picked while it is open.
+        PutOnClipboard(L"7x");
+        SendMessageW(rate, EM_SETSEL, 0, 0);
+        std::thread picker([] {
+            HWND menu = nullptr;
+            for (int i = 0; i < 100 && !menu; ++i) {
+                Sleep(20);
+                menu = FindWindowW(L"#32768", nullptr);
+            }
+            if (menu) PostMessageW(menu, WM_CHAR, L'p', 0);
+        });
+        RECT r{};
+        GetWindowRect(rate, &r);
+        SendMessageW(rate, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rate), MAKELPARAM(r.left + 5, r.top + 5));
+        picker.join();
+        seen.push_back(form.Rate()->GetText());  // 7.45: the letter ends the paste
         wchar_t shown[32] = {};
         GetWindowTextW(rate, shown, 32);
         clipboard.push_back(shown);
@@ -696,9 +713,9 @@ TEST(Win32NumEdit, PastedTextKeepsTheFieldsRulesAndCutAndCopyReachTheSystemClipb
     });
     EXPECT_EQ(form.DoModal(), IDCANCEL);
     win::InstallDriver(nullptr);
-    const std::vector<CString> expected{"-1,234.5", "", "12", "12,345", "12", "12", "12.45", ".45"};
+    const std::vector<CString> expected{"-1,234.5", "", "12", "12,345", "12", "12", "12.45", ".45", "7.45"};
     EXPECT_EQ(seen, expected);
-    const std::vector<std::wstring> expectedClipboard{L"-1,234.5", L"12,345", L"345", L".45"};
+    const std::vector<std::wstring> expectedClipboard{L"-1,234.5", L"12,345", L"345", L"7.45"};
     EXPECT_EQ(clipboard, expectedClipboard);
 }
 
