@@ -92,6 +92,35 @@ std::string BoxText(HWND box) {
     return text;
 }
 
+// The letter after a single '&' in a caption, lower case; 0 when none.
+wchar_t MnemonicOf(const std::wstring& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&') continue;
+        if (text[i + 1] == L'&') {
+            ++i;
+            continue;
+        }
+        wchar_t letter[2] = {text[i + 1], 0};
+        CharLowerW(letter);
+        return letter[0];
+    }
+    return 0;
+}
+
+// The mnemonic of `control` when no other control of the dialog that a person can
+// reach has the same one (the system would only move the focus between them).
+wchar_t OwnMnemonic(HWND dialog, HWND control) {
+    const std::wstring own = Wide(TextOf(control));
+    const wchar_t letter = MnemonicOf(own);
+    if (!letter) return 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == control || !IsWindowVisible(child) || !IsWindowEnabled(child)) continue;
+        if (IsClass(child, L"Edit") || IsClass(child, WC_LISTVIEWW)) continue;  // their text is the person's
+        if (MnemonicOf(Wide(TextOf(child))) == letter) return 0;
+    }
+    return letter;
+}
+
 bool IsButtonKind(ControlKind kind) {
     return kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Radio;
 }
@@ -377,7 +406,16 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
             CWnd* control = m_course.Reach(line, dialog, NameRole::Button);
             if (!control) return;
             if (!IsButtonKind(control->GetKind())) return m_course.Fail(line, describe(*control) + " is not a button");
-            if (HWND button = WindowOf(line, dialog, *control)) PostMessageW(button, BM_CLICK, 0, 0);
+            HWND button = WindowOf(line, dialog, *control);
+            if (!button) return;
+            // A push button with a letter of its own is pressed with Alt and the letter,
+            // as a person at the keyboard does; the others are clicked.
+            const wchar_t letter = control->GetKind() == ControlKind::Button ? OwnMnemonic(window, button) : 0;
+            HWND focus = GetFocus();
+            if (letter && focus && (focus == window || IsChild(window, focus)))
+                PostMessageW(focus, WM_SYSCHAR, letter, 1 << 29);
+            else
+                PostMessageW(button, BM_CLICK, 0, 0);
             return;
         }
         case PlayCommand::Select:
