@@ -216,12 +216,7 @@ void NativePlayDriver::Step() {
     if (HWND box = FindMessageBox()) return AnswerBox(box);
     CDialog* dialog = TopModel();
     HWND window = TopDialog();
-    if (!dialog || dialog->IsEnded() || !IsWindowVisible(window)) {
-        if (m_trace)
-            std::fprintf(stderr, "%lu ms: idle %d %d\n", GetTickCount() - m_start, dialog != nullptr,
-                         window ? IsWindowVisible(window) : -1);
-        return;
-    }
+    if (!dialog || dialog->IsEnded() || !IsWindowVisible(window)) return;
     if (!IsWindowEnabled(window)) {
         // Something else is modal over the innermost dialog: not a window of the play's.
         if (++m_strangeTicks == kStuckTicks) {

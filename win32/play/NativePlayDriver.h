@@ -2,7 +2,8 @@
 // of the headless player (shell/PlayCourse), but every line carried out on the real
 // windows of the Win32 driver with the messages a person's keyboard and mouse send:
 // characters typed into the field's window one by one, Tab to leave it, Enter and
-// Escape through the dialog's own keys, button clicks, a combo item clicked in its
+// Escape through the dialog's own keys, a push button's Alt and letter or a click on
+// it, check boxes clicked, a combo item clicked in its
 // dropped list, rows clicked and double-clicked in the list view, ticks with the
 // space bar, headings clicked in the header. Message boxes are the system's own
 // windows: their text, caption, icon and buttons are read from the window and the
@@ -66,7 +67,8 @@ private:
     int m_boxTicks = 0;
     int m_strangeTicks = 0;
     DWORD m_start = 0;
-    bool m_trace = false;  // KELMOR_PLAY_TRACE set: each line's time on stderr  // ticks while a window the play does not know is modal
+    bool m_trace = false;  // KELMOR_PLAY_TRACE set: each line's time on stderr  // ticks while a window the play does
+                           // not know is modal
 };
 
 }  // namespace kel::win32

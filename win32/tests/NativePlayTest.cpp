@@ -37,6 +37,7 @@ enum : int {
     IDC_CLASSES = 1010,
     IDC_PRODUCTS = 1011,
     IDC_NOTE = 1012,
+    IDC_START = 1013,
 };
 
 class Child : public CDialog {
@@ -61,6 +62,8 @@ public:
             .Label(-1, "类    型:", 1, 0)
             .Combo(IDC_TYPE, 1, 1)
             .Check(IDC_LAPSED, "是否失效", 2, 0)
+            .Label(-1, "起期:", 2, 1)
+            .Date(IDC_START, 2, 2)
             .Grid(IDC_GRID, 3, 0, 1, 3)
             .ReportList(IDC_CLASSES, 4, 0, 1, 2)
             .CheckList(IDC_PRODUCTS, 4, 2, 1, 1)
@@ -172,6 +175,7 @@ TEST(NativePlay, AScriptOverEveryKindOfControlGivesTheHeadlessTranscript) {
         "type 代码 ab1x\n"  // upper case, three characters at most
         "pick 类型 C\n"
         "check 是否失效\n"
+        "type 起期 20240105\n"
         "sort 代码\n"  // QA, S1, XL
         "select 2\n"
         "tick 2 2\n"  // 工程险
@@ -199,6 +203,7 @@ TEST(NativePlay, AScriptOverEveryKindOfControlGivesTheHeadlessTranscript) {
     const std::string shown = Shown(native.transcript);
     EXPECT_NE(shown.find("= \"AB1\""), std::string::npos) << shown;
     EXPECT_NE(shown.find("= \"C  临分合约\""), std::string::npos) << shown;
+    EXPECT_NE(shown.find("= \"2024/01/05\""), std::string::npos) << shown;
     EXPECT_NE(shown.find("message \"是否确定删除该纪录!\" caption \"提示\" icon Question -> Yes\n"), std::string::npos);
     EXPECT_NE(native.transcript.find("icon Question -> No (default)"), std::string::npos);
     EXPECT_NE(native.transcript.find("booking D2024-001 B\n"), std::string::npos);
