@@ -132,7 +132,7 @@ else
       echo "FAIL: $name: kelmor --play on Linux: $(cat "$work/$name.linux.err")" >&2
       exit 1
     fi
-    kill "$play_server"
+    kill "$play_server" 2>/dev/null || true
     start_server "$name-win"
     case $script in /*) ;; *) script="$root/$script" ;; esac
     winscript=$(timeout 30 winepath -w "$script" 2>/dev/null)
@@ -140,7 +140,7 @@ else
     (cd build-win32/bin && timeout 120 wine kelmor-play.exe --native --database \
       "DRIVER={SQLite3};DATABASE=$work/$name-win.db" "127.0.0.1:$port" demo demo "$winscript" \
       >"$work/$name.win.txt" 2>"$work/$name.win.err" </dev/null) || rc=$?
-    kill "$play_server"
+    kill "$play_server" 2>/dev/null || true
     tr -d '\r' <"$work/$name.win.txt" >"$work/$name.native.txt"
     if [ "$rc" != 0 ]; then
       cat "$work/$name.native.txt"
