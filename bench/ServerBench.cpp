@@ -15,8 +15,10 @@
 //   PgTcp180, PgTcp186/...         the echo, beside the server (when KELMOR_PG_CONN is set)
 //   Throughput16Clients            16 clients at once (no floor)
 //
-// Then, from a kelmor-server process of its own: its memory for a 30,000-record
-// answer, and its peak with 64 log-ons at once.
+// Then 180 paired: every party once a round in a random order, so that the medians
+// of the echo, the server and the floor are taken over the same moments of a loaded
+// machine (--paired_rounds=N, 20000 by default). Then, from a kelmor-server process of its own: its memory for a
+// 30,000-record answer, and its peak with 64 log-ons at once.
 //
 // Everything runs on fresh SQLite files in a temporary folder (and a throw-away
 // PostgreSQL database).
@@ -35,6 +37,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +46,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -594,6 +598,62 @@ private:
     std::map<std::string, std::vector<double>> singles_;
 };
 
+// ---- 180 paired: each request beside its floors, moment by moment ------------------
+
+// On a shared machine the load changes from one second to the next, and so do the
+// round trips; benchmarks timed one after another compare different moments. Here
+// each round sends 180 once to every party in a random order (the echo, the server
+// keeping answers, the server not keeping them, the SELECT plus the echo), so every
+// median is taken over the same moments.
+void MeasurePaired180(int rounds) {
+    enum { kEcho, kKept, kNotKept, kFloor, kParties };
+    const char* const names[kParties] = {"echo", "kept", "not kept", "SELECT + echo"};
+    EchoServer echo(Sqlite().AnswerFrame(180, ""));
+    auto echoChannel = echo.Connect();
+    auto kept = Sqlite().Connect(true);
+    auto notKept = Sqlite().Connect(false);
+    SqliteFloor floor((Folder() / "kelmor.db").string(), k180Sql);
+    std::vector<std::vector<double>> us(kParties);
+    std::vector<char> answer;
+    std::size_t sink = 0;
+    int order[kParties] = {kEcho, kKept, kNotKept, kFloor};
+    std::mt19937 rng(180);
+    for (int round = -rounds / 10; round < rounds; ++round) {  // the first tenth warms up
+        std::shuffle(std::begin(order), std::end(order), rng);
+        for (int party : order) {
+            const auto start = std::chrono::steady_clock::now();
+            bool ok = true;
+            switch (party) {
+                case kEcho: ok = Transact(*echoChannel, 180, "", answer); break;
+                case kKept: ok = Transact(*kept, 180, "", answer); break;
+                case kNotKept: ok = Transact(*notKept, 180, "", answer); break;
+                default: floor.Run("", sink); ok = Transact(*echoChannel, 180, "", answer);
+            }
+            const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+            if (!ok) Die(std::string("paired 180: ") + names[party] + " failed");
+            if (round >= 0) us[party].push_back(took.count());
+        }
+    }
+    benchmark::DoNotOptimize(sink);
+    double median[kParties];
+    for (int p = 0; p < kParties; ++p) {
+        std::nth_element(us[p].begin(), us[p].begin() + us[p].size() / 2, us[p].end());
+        median[p] = us[p][us[p].size() / 2];
+    }
+    std::printf("\n180 paired, %d rounds (medians)\n", rounds);
+    const auto line = [&](const char* name, int party, int floorParty, double goal) {
+        const double ratio = median[party] / median[floorParty];
+        std::printf("%-24s %9.1f us %-30s %7.2fx", name, median[party], names[floorParty], ratio);
+        if (goal > 0) std::printf(" %7.1fx %s", goal, ratio <= goal ? "met" : "MISSED");
+        std::printf("\n");
+    };
+    std::printf("%-24s %9.1f us\n", "Paired180/echo", median[kEcho]);
+    line("Paired180/kept", kKept, kEcho, 1.2);
+    line("Paired180/not kept", kNotKept, kEcho, 2.0);
+    line("Paired180/not kept", kNotKept, kFloor, 0);
+    line("Paired180/floor", kFloor, kEcho, 0);
+}
+
 // ---- a server process of its own: memory ---------------------------------------
 
 struct ServerProcess {
@@ -700,8 +760,18 @@ void MeasureMemory() {
 int main(int argc, char** argv) {
     // Medians of interleaved repetitions unless told otherwise.
     std::vector<char*> args(argv, argv + argc);
+    // --paired_rounds=N: rounds of the paired 180 measurement (0: none).
+    int pairedRounds = 20000;
+    for (auto it = args.begin() + 1; it != args.end();)
+        if (std::strncmp(*it, "--paired_rounds=", 16) == 0) {
+            pairedRounds = std::atoi(*it + 16);
+            it = args.erase(it);
+        } else {
+            ++it;
+        }
     bool repetitions = false;
-    for (int i = 1; i < argc; ++i) repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        repetitions |= std::strncmp(args[i], "--benchmark_repetitions", 23) == 0;
     std::string r = "--benchmark_repetitions=9", i = "--benchmark_enable_random_interleaving=true",
                 a = "--benchmark_report_aggregates_only=true";
     if (!repetitions) args.insert(args.begin() + 1, {r.data(), i.data(), a.data()});
@@ -713,6 +783,7 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
+    if (pairedRounds > 0) MeasurePaired180(pairedRounds);
     MeasureMemory();
     benchmark::Shutdown();
     std::filesystem::remove_all(Folder());
