@@ -399,7 +399,11 @@ void ControlWindow::TextFromWindow() {
 }
 
 void ControlWindow::OnCommand(UINT code, HWND from) {
-    if (!m_model || m_updating > 0 || (from && from == m_drop)) return;
+    if (!m_model || m_updating > 0) return;
+    if (from && from == m_drop) {
+        if (code == BN_CLICKED) DropCalendar();  // pressed without the mouse
+        return;
+    }
     switch (m_kind) {
         case ControlKind::Button:
         case ControlKind::CheckBox:
