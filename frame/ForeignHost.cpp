@@ -109,18 +109,20 @@ void EnsureForeignHostDriver() {
     if (!win::InstalledDriver()) win::InstallDriver(std::make_shared<win32::Win32Driver>());
 }
 
-void EnsureForeignHostReady() {
-    static bool asked = false;  // the log-on dialog once per process, whatever its answer
+bool EnsureForeignHostReady(bool askAgain) {
+    static bool asked = false;
     EnsureForeignHostDriver();
-    if (InstalledChannel() || asked) return;
+    if (InstalledChannel()) return true;
+    if (asked && !askAgain) return false;
     asked = true;
     const Settings settings = ReadSettings();
     if (settings.host.empty() || settings.port == 0) {
         AfxMessageBox("Kelmor.ini 中没有应用服务器地址 ([Server] Address=主机:端口)", MB_OK | MB_ICONSTOP);
-        return;
+        return false;
     }
     CLogonDlg logon(settings);
     logon.DoModal();
+    return InstalledChannel() != nullptr;
 }
 
 std::string FromHostText(const char* text) {

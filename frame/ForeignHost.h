@@ -2,7 +2,8 @@
 // driver nor a channel to the application server. Before the first screen opens,
 // the module then installs the native window driver and connects by itself: the
 // server's address and the code-list database from Kelmor.ini beside the DLL, the
-// user and password asked once per process in the log-on dialog.
+// user and password asked in the log-on dialog (once per process, again only for a
+// screen opened after a cancelled log-on).
 //
 //   [Server]
 //   Address=127.0.0.1:7420
@@ -14,8 +15,11 @@
 
 namespace kel {
 
-// Called on the host's user-interface thread before a screen opens.
-void EnsureForeignHostReady();
+// Called on the host's user-interface thread before a screen opens: true when the
+// module has its channel to the application server. The first call asks for the
+// log-on; later ones ask again only when `askAgain` (a screen the person opens, not
+// the count a host may poll) and no log-on has succeeded yet.
+bool EnsureForeignHostReady(bool askAgain);
 // Only the window driver (before a popup shows).
 void EnsureForeignHostDriver();
 

@@ -47,7 +47,9 @@ extern "C" int KELMOR_ENTRY Call_Kelmor_Dialog(int screenNumber, int /*reserved*
     const kel::ScreenEntry* entry = kel::FindScreen(screenNumber);
     if (!entry) return result;
 #ifdef _WIN32
-    kel::EnsureForeignHostReady();
+    // Not logged on (the person cancelled the log-on): no screen opens, nothing is
+    // counted; opening a screen later asks again.
+    if (!kel::EnsureForeignHostReady(entry->result != kel::ScreenResult::UserInfoCount)) return result;
 #endif
     if (entry->result == kel::ScreenResult::UserInfoCount) return kel::CountUserInfo();
     auto screen = kel::CreateScreen(*entry);

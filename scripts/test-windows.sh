@@ -161,11 +161,21 @@ if [ -n "${KELMOR_WINDOWS_PICTURE:-}" ]; then
 fi
 echo "ok: the foreign host logged on, opened 25001 and closed it"
 
+echo "-- a log-on the person cancels opens nothing; the next screen asks again, a count does not"
+# The first server of the stage is still up.
+first_port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log" | head -1)
+printf '[Server]\r\nAddress=127.0.0.1:%s\r\n' "$first_port" >build-win32/bin/Kelmor.ini
+asked=$(cd build-win32/bin && timeout 120 wine kelmor-host.exe --cancel-logon 25001 13 --logon demo demo \
+  --cell Q1 1 25001 2>&1 | tr -d '\r')
+echo "$asked"
+if [ "$asked" != "$(printf 'log-on cancelled\n25001 -> 0\n13 -> 0\ncell: 企业财产险成数合约\n25001 -> 2')" ]; then
+  echo "FAIL: after a cancelled log-on the foreign host did not go as the person did" >&2
+  exit 1
+fi
+
 echo "-- the foreign host reads a code list from the database Kelmor.ini names (ODBC)"
 # Wine's odbc32 hands the calls to the system's unixODBC and its 32-bit drivers, so
-# the connection string names the driver and the file as Linux knows them. The
-# first server of the stage is still up.
-first_port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log" | head -1)
+# the connection string names the driver and the file as Linux knows them.
 if [ ! -e /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so ]; then
   echo "SKIPPED: the code-list database needs the 32-bit SQLite ODBC driver; scripts/setup-windows.sh installs it"
   exit 0

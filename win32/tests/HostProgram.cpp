@@ -5,6 +5,7 @@
 //   kelmor-host.exe --pop TEXT      shows a popup (TEXT in the ANSI code page)
 // For the tests, a person stands in through the windows alone:
 //   --logon USER PASSWORD   fills the module's log-on dialog and confirms it
+//   --cancel-logon          cancels the log-on dialog (until a --logon follows)
 //   --picture FILE.bmp      takes a picture of the next screen once it is up, then
 //                           closes it with its close box
 //   --cell KEY COLUMN       the same, printing "cell: TEXT" (UTF-8): the text its list
@@ -102,12 +103,22 @@ struct Person {
     std::wstring cellKey;
     int cellColumn = -1;
     bool loggedOn = false;
+    bool cancelLogon = false;
+    HWND cancelled = nullptr;  // the log-on dialog last cancelled
     bool pictured = false;
     int waited = 0;
 } g_person;
 
 void CALLBACK Act(HWND, UINT, UINT_PTR, DWORD) {
     Person& p = g_person;
+    if (p.cancelLogon) {
+        if (HWND logon = FindOurWindow(L"登录")) {
+            if (logon != p.cancelled) std::printf("log-on cancelled\n");
+            p.cancelled = logon;
+            PostMessageW(GetDlgItem(logon, IDCANCEL), BM_CLICK, 0, 0);
+            return;
+        }
+    }
     if (!p.user.empty() && !p.loggedOn) {
         if (HWND logon = FindOurWindow(L"登录")) {
             SetWindowTextW(GetDlgItem(logon, 9901), p.user.c_str());
@@ -157,7 +168,12 @@ int main(int argc, char** argv) {
     }
     SetTimer(nullptr, 0, 200, &Act);
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--cancel-logon") == 0) {
+            g_person.cancelLogon = true;
+            continue;
+        }
         if (std::strcmp(argv[i], "--logon") == 0 && i + 2 < argc) {
+            g_person.cancelLogon = false;
             g_person.user = Wide(argv[++i]);
             g_person.password = Wide(argv[++i]);
             continue;
