@@ -65,10 +65,9 @@ private:
     std::string m_boxText;
     int m_pressed = 0;
     int m_boxTicks = 0;
-    int m_strangeTicks = 0;
+    int m_strangeTicks = 0;  // ticks while a window the play does not know is modal
     DWORD m_start = 0;
-    bool m_trace = false;  // KELMOR_PLAY_TRACE set: each line's time on stderr  // ticks while a window the play does
-                           // not know is modal
+    bool m_trace = false;  // KELMOR_PLAY_TRACE set: each line's time on stderr
 };
 
 }  // namespace kel::win32
