@@ -262,7 +262,7 @@ Listener::Ending Listener::ServeClient(Session& session) {
         }
         server_.Handle(session.client, head, std::string_view(body.data(), body.size()), answer, answerBody);
         std::vector<char>().swap(body);  // nothing kept while the client is idle
-        if (options_.log)
+        if (options_.log && options_.logLevel >= LogLevel::Debug)
             Log(LogLevel::Debug, session.peer + " request " + std::to_string(head.nTransCode) + " status " +
                                      std::to_string(static_cast<int>(answer.cStatus)));
         if (WriteFrame(fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) !=

@@ -54,6 +54,8 @@ struct ListenerOptions {
     // Connection events, log-ons and (at Debug) each request, every line led by the
     // peer address; nullptr: silent.
     std::function<void(LogLevel, std::string_view)> log;
+    // The most detailed level `log` takes: a request's line is not even made below it.
+    LogLevel logLevel = LogLevel::Debug;
     // For tests: called where a connection takes a thread ("thread") and before each
     // request it makes ("request"); it may throw what thread start and allocation throw.
     std::function<void(std::string_view stage)> fault;

@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
 
     kel::server::ListenerOptions& options = settings.listener;
     options.log = [](LogLevel level, std::string_view text) { Log(level, text); };
+    options.logLevel = kel::server::GetLogLevel();
     kel::server::Listener listener(*server, options);
     if (!listener.Start(&error)) {
         Log(LogLevel::Error, error);

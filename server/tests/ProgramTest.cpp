@@ -221,5 +221,34 @@ TEST(ProgramLog, ListenerLogsEachConnectionWithItsPeer) {
         EXPECT_EQ(std::regex_replace(lines[i], peer, "PEER"), expected[i]);
 }
 
+TEST(ProgramLog, ARequestLineIsLeftOutBelowItsLevel) {
+    TempDir dir;
+    std::string error;
+    auto server = OpenEmbedded((dir.Path() / "kelmor.db").string(), &error);
+    ASSERT_TRUE(server) << error;
+    LogRecorder log;
+    ListenerOptions options;
+    options.log = [&](LogLevel level, std::string_view text) { log.Add(level, text); };
+    options.logLevel = LogLevel::Info;
+    Listener listener(*server, options);
+    ASSERT_TRUE(listener.Start(&error)) << error;
+    {
+        kel::net::TcpChannel client;
+        ASSERT_TRUE(client.Connect("127.0.0.1", listener.Port(), "demo", "demo").ok());
+        _PacketHead head{}, answer{};
+        head.nTransCode = 180;
+        head.nCount = 1;
+        head.nSubSystem = kSubSystemDefault;
+        std::vector<char> body;
+        ASSERT_EQ(client.Send(head, nullptr, 0), kChannelOk);
+        ASSERT_EQ(client.Receive(answer, body), kChannelOk);
+    }
+    const auto lines = log.WaitFor(3);
+    listener.Stop();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[1].find("log-on demo accepted"), std::string::npos);
+    EXPECT_NE(lines[2].find("connection closed"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace kel::server::test
