@@ -198,6 +198,38 @@ TEST_P(NativeTest, OtherConnectionsCommitsAreSeen) {
     EXPECT_NE(store::DataVersion(*db_), before);
 }
 
+TEST(SqliteWalStamp, MovesWithEveryCommitAndOnlyThen) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "stamp.db").string();
+    std::string error;
+    auto db = store::Open(path, &error);
+    ASSERT_TRUE(db) << error;
+    ASSERT_GE(db->Execute("CREATE TABLE t (c_code VARCHAR(10))"), 0);
+    EXPECT_FALSE(store::ReadWalStamp(*db)) << "a file not in WAL mode has no WAL index";
+
+    ASSERT_TRUE(db->Query("PRAGMA journal_mode=WAL"));
+    auto reader = store::Open(path, &error);  // opened in WAL mode, as the server's connections are
+    auto writer = store::Open(path, &error);
+    ASSERT_TRUE(reader && writer) << error;
+    const auto first = store::ReadWalStamp(*reader);
+    ASSERT_TRUE(first);
+    // Reads, by anyone, leave it: kept answers stay kept.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer->Query("SELECT count(*) FROM t"));
+    ASSERT_TRUE(reader->Query("SELECT count(*) FROM t"));
+    EXPECT_EQ(store::ReadWalStamp(*reader), first);
+    // Each commit moves it, whichever connection made it; a rolled-back one does not.
+    ASSERT_EQ(writer->Execute("INSERT INTO t VALUES ('a')"), 1);
+    const auto second = store::ReadWalStamp(*reader);
+    EXPECT_NE(second, first);
+    ASSERT_EQ(reader->Execute("INSERT INTO t VALUES ('b')"), 1);
+    const auto third = store::ReadWalStamp(*reader);
+    EXPECT_NE(third, second);
+    ASSERT_TRUE(writer->Begin());
+    ASSERT_EQ(writer->Execute("INSERT INTO t VALUES ('c')"), 1);
+    ASSERT_TRUE(writer->Rollback());
+    EXPECT_EQ(store::ReadWalStamp(*reader), third);
+}
+
 KELMOR_SERVER_BACKENDS(NativeTest);
 
 TEST(NativeOpen, PostgresByUriAsWellAsTheOdbcString) {
