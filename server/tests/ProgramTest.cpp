@@ -12,6 +12,7 @@
 #include "server/Listener.h"
 #include "server/Log.h"
 #include "server/Options.h"
+#include "server/tests/ChannelClient.h"
 #include "server/tests/ServerTestSupport.h"
 
 namespace kel::server::test {
@@ -189,15 +190,9 @@ TEST(ProgramLog, ListenerLogsEachConnectionWithItsPeer) {
     ASSERT_TRUE(listener.Start(&error)) << error;
 
     {
-        kel::net::TcpChannel good;
-        ASSERT_TRUE(good.Connect("127.0.0.1", listener.Port(), "demo", "demo").ok());
-        _PacketHead head{}, answer{};
-        head.nTransCode = 180;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
-        std::vector<char> body;
-        ASSERT_EQ(good.Send(head, nullptr, 0), kChannelOk);
-        ASSERT_EQ(good.Receive(answer, body), kChannelOk);
+        ChannelClient good(listener.Port(), "demo", "demo");
+        ASSERT_TRUE(good.Ok());
+        ASSERT_EQ(good.Call(180).Status(), 0);
     }
     auto lines = log.WaitFor(4);
     {
@@ -233,15 +228,9 @@ TEST(ProgramLog, ARequestLineIsLeftOutBelowItsLevel) {
     Listener listener(*server, options);
     ASSERT_TRUE(listener.Start(&error)) << error;
     {
-        kel::net::TcpChannel client;
-        ASSERT_TRUE(client.Connect("127.0.0.1", listener.Port(), "demo", "demo").ok());
-        _PacketHead head{}, answer{};
-        head.nTransCode = 180;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
-        std::vector<char> body;
-        ASSERT_EQ(client.Send(head, nullptr, 0), kChannelOk);
-        ASSERT_EQ(client.Receive(answer, body), kChannelOk);
+        ChannelClient client(listener.Port(), "demo", "demo");
+        ASSERT_TRUE(client.Ok());
+        ASSERT_EQ(client.Call(180).Status(), 0);
     }
     const auto lines = log.WaitFor(3);
     listener.Stop();
