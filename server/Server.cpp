@@ -108,7 +108,7 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
                 }
             }
             wire::Answer answer(answerBody);
-            Call call{request, body, *lease, *store_, answer, user, client, options_.limits};
+            Call call{request, body, *lease, *store_, answer, user, client, options_.limits, {}, {}, 0, {}};
             try {
                 Run(*cmd, call, *store_);
                 if (cmd->tx == Tx::Write) store_->Touch();

@@ -34,7 +34,9 @@ protected:
             ASSERT_TRUE(server) << error;
             auto listener = std::make_unique<Listener>(*server, ListenerOptions{});
             ASSERT_TRUE(listener->Start(&error)) << error;
-            if (i == 0) ASSERT_TRUE(server->SetUser("racer", "", "racer"));
+            if (i == 0) {
+                ASSERT_TRUE(server->SetUser("racer", "", "racer"));
+            }
             ports.push_back(listener->Port());
             this->servers.push_back(std::move(server));
             listeners.push_back(std::move(listener));
