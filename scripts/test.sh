@@ -6,7 +6,7 @@
 # The SQL tests also run against a throw-away PostgreSQL
 # cluster on loopback that this script starts and removes again. Kelmor.dll is
 # built for Windows and tested under Wine (scripts/test-windows.sh).
-#   scripts/test.sh [--quick]     --quick: the plain run only
+#   scripts/test.sh [--quick]     --quick: the plain run and the install tests only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
