@@ -11,6 +11,7 @@
 #include "host/win/UserActions.h"
 #include "win32/SystemClipboard.h"
 #include "win32/WideText.h"
+#include "win32/WindowText.h"
 
 namespace kel::win32 {
 namespace {
@@ -59,12 +60,6 @@ const wchar_t* ClassFor(ControlKind kind, DWORD style, DWORD& ws, DWORD& ex) {
             return WC_LISTVIEWW;
         default: ws |= SS_LEFT; return L"STATIC";
     }
-}
-
-std::wstring WindowText(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // Keys the numeric edit and the date field take one by one, and the edit's own
@@ -433,7 +428,7 @@ void ControlWindow::OnCommand(UINT code, HWND from) {
 
 LRESULT ControlWindow::OnNotify(NMHDR& header) {
     if (!m_model || m_updating > 0) return 0;
-    const int code = static_cast<int>(header.code);
+    const UINT code = header.code;
     if (m_kind == ControlKind::Grid) {
         auto* grid = static_cast<CQXGrid*>(m_model);
         const int fixed = grid->GetFixedRowCount();

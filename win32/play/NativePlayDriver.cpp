@@ -12,6 +12,7 @@
 #include "shell/ControlAddress.h"
 #include "shell/DialogText.h"
 #include "win32/WideText.h"
+#include "win32/WindowText.h"
 
 namespace kel::win32 {
 namespace {
@@ -35,11 +36,7 @@ std::wstring ClassOf(HWND window) {
 
 bool IsClass(HWND window, const wchar_t* name) { return lstrcmpiW(ClassOf(window).c_str(), name) == 0; }
 
-std::string TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return Utf8(text);
-}
+std::string TextOf(HWND window) { return Utf8(WindowText(window)); }
 
 LPARAM Point(const RECT& r) { return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
 

@@ -18,7 +18,11 @@
 #include <cstring>
 #include <string>
 
+#include "win32/WindowText.h"
+
 namespace {
+
+using kel::win32::ListCellText;
 
 struct Search {
     const wchar_t* title;  // null: any titled window but the log-on
@@ -72,23 +76,13 @@ bool SaveBitmap(HWND hwnd, const char* path) {
     return ok;
 }
 
-std::wstring CellText(HWND list, int item, int column) {
-    wchar_t text[256] = {};
-    LVITEMW lv{};
-    lv.iSubItem = column;
-    lv.pszText = text;
-    lv.cchTextMax = 256;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
-    return text;
-}
-
 // What the screen's list shows in `column` of the row keyed `key`, as the person reads it.
 void PrintCell(HWND screen, const std::wstring& key, int column) {
     HWND list = FindWindowExW(screen, nullptr, WC_LISTVIEWW, nullptr);
     std::wstring text = L"(no such row)";
     const int rows = list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
     for (int row = 0; row < rows; ++row)
-        if (CellText(list, row, 0) == key) text = CellText(list, row, column);
+        if (ListCellText(list, row, 0) == key) text = ListCellText(list, row, column);
     std::string utf8(
         static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);

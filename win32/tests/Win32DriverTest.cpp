@@ -23,20 +23,12 @@
 #include "win32/PopupWindow.h"
 #include "win32/SystemClipboard.h"
 #include "win32/Win32Driver.h"
+#include "win32/WindowText.h"
 
 namespace {
 
+using kel::win32::ListCellText;
 using kel::win32::Win32Driver;
-
-std::wstring CellText(HWND list, int item, int column) {
-    wchar_t text[64] = {};
-    LVITEMW lv{};
-    lv.iSubItem = column;
-    lv.pszText = text;
-    lv.cchTextMax = 64;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
-    return text;
-}
 
 enum {
     IDD_FORM = 9100,
@@ -351,13 +343,13 @@ TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
     Script::After(100, [&] {
         HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
         rows = ListView_GetItemCount(list);
-        cell = CellText(list, 0, 1);
+        cell = ListCellText(list, 0, 1);
         // A click on the first heading sorts by code; the view shows the new order.
         NMLISTVIEW column{};
         column.hdr = {list, GridForm::IDC_GRID, static_cast<UINT>(LVN_COLUMNCLICK)};
         column.iSubItem = 0;
         SendMessageW(driver->TopDialog(), WM_NOTIFY, GridForm::IDC_GRID, reinterpret_cast<LPARAM>(&column));
-        firstAfterSort = CellText(list, 0, 0);
+        firstAfterSort = ListCellText(list, 0, 0);
         // A double click on the second row opens it.
         NMITEMACTIVATE activate{};
         activate.hdr = {list, GridForm::IDC_GRID, static_cast<UINT>(NM_DBLCLK)};
@@ -848,9 +840,13 @@ TEST_F(Win32PopupPicture, TheFrameBitmapShowsAtMostItsBoxAndLongTextWrapsAndEnds
     ASSERT_GE(lines.size(), 3u);
     EXPECT_GE(lines.front().first, box.top);
     EXPECT_LE(lines.back().second, box.bottom);
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x)
-            if (p.Dark(x, y)) ASSERT_TRUE(x >= box.left && x < box.right) << x << "," << y;
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            if (p.Dark(x, y)) {
+                ASSERT_TRUE(x >= box.left && x < box.right) << x << "," << y;
+            }
+        }
+    }
     // The last line ends in dots: the last three marks on it sit low and are small.
     const auto [top, bottom] = lines.back();
     std::vector<std::pair<int, int>> marks;  // columns of ink
