@@ -17,22 +17,22 @@ struct BoxButton {
     QMessageBox::ButtonRole role;
 };
 
-std::vector<BoxButton> ButtonsFor(UINT buttons) {
-    const BoxButton ok{IDOK, "确定", QMessageBox::AcceptRole};
-    const BoxButton cancel{IDCANCEL, "取消", QMessageBox::RejectRole};
-    const BoxButton yes{IDYES, "是(&Y)", QMessageBox::YesRole};
-    const BoxButton no{IDNO, "否(&N)", QMessageBox::NoRole};
-    const BoxButton abort{IDABORT, "中止(&A)", QMessageBox::RejectRole};
-    const BoxButton retry{IDRETRY, "重试(&R)", QMessageBox::AcceptRole};
-    const BoxButton ignore{IDIGNORE, "忽略(&I)", QMessageBox::AcceptRole};
-    switch (buttons) {
-        case MB_OKCANCEL: return {ok, cancel};
-        case MB_ABORTRETRYIGNORE: return {abort, retry, ignore};
-        case MB_YESNOCANCEL: return {yes, no, cancel};
-        case MB_YESNO: return {yes, no};
-        case MB_RETRYCANCEL: return {retry, cancel};
-        default: return {ok};
+BoxButton ButtonFor(int answer) {
+    switch (answer) {
+        case IDCANCEL: return {IDCANCEL, "取消", QMessageBox::RejectRole};
+        case IDYES: return {IDYES, "是(&Y)", QMessageBox::YesRole};
+        case IDNO: return {IDNO, "否(&N)", QMessageBox::NoRole};
+        case IDABORT: return {IDABORT, "中止(&A)", QMessageBox::RejectRole};
+        case IDRETRY: return {IDRETRY, "重试(&R)", QMessageBox::AcceptRole};
+        case IDIGNORE: return {IDIGNORE, "忽略(&I)", QMessageBox::AcceptRole};
+        default: return {IDOK, "确定", QMessageBox::AcceptRole};
     }
+}
+
+std::vector<BoxButton> ButtonsFor(const win::MessageBoxRequest& request) {
+    std::vector<BoxButton> buttons;
+    for (int answer : request.Answers()) buttons.push_back(ButtonFor(answer));
+    return buttons;
 }
 
 QMessageBox::Icon IconFor(UINT icon) {
@@ -53,7 +53,7 @@ int RunMessageBox(const win::MessageBoxRequest& request, QWidget* parent) {
     box.setText(Q(request.text));
     box.setWindowTitle(request.caption.empty() ? QStringLiteral("Kelmor") : Q(request.caption));
     box.setIcon(IconFor(request.Icon()));
-    const auto choices = ButtonsFor(request.Buttons());
+    const auto choices = ButtonsFor(request);
     std::vector<QPushButton*> buttons;
     for (const auto& choice : choices) buttons.push_back(box.addButton(QString::fromUtf8(choice.text), choice.role));
     int defaultIndex = request.DefaultIndex();

@@ -24,17 +24,6 @@ std::string In(const CDialog& dialog) { return " in " + Quote(dialog.GetText().s
 
 }  // namespace
 
-std::vector<int> ButtonsOf(UINT buttons) {
-    switch (buttons) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-        default: return {IDOK};
-    }
-}
-
 const char* IconName(UINT icon) {
     switch (icon) {
         case MB_ICONHAND: return "Error";

@@ -23,8 +23,6 @@ class CWnd;
 
 namespace kel::shell {
 
-// The buttons of a message box of `buttons` (MB_OK, MB_YESNO, ...) as answers.
-std::vector<int> ButtonsOf(UINT buttons);
 // "Error", "Question", "Warning", "Information" or "None" for an MB_ICON... value.
 const char* IconName(UINT icon);
 

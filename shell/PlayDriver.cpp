@@ -38,7 +38,7 @@ void PlayDriver::WindowDestroyed(CWnd& wnd) {
 int PlayDriver::ShowMessageBox(const win::MessageBoxRequest& request) {
     // The front end shows the program's name on a box without a caption.
     return m_course.MessageBox(request.text, request.caption.empty() ? "Kelmor" : request.caption,
-                               IconName(request.Icon()), ButtonsOf(request.Buttons()), request.DefaultAnswer());
+                               IconName(request.Icon()), request.Answers(), request.DefaultAnswer());
 }
 
 void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {

@@ -1,5 +1,7 @@
 #include "host/win/UiDriver.h"
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 
 #include "host/win/NoDisplayDriver.h"
@@ -19,22 +21,36 @@ std::shared_ptr<UiDriver>& Slot() {
     return *driver;
 }
 
+struct ButtonSet {
+    int count;
+    int answers[3];
+};
+
+// The buttons of each MB_ button value; an unknown value shows OK.
+const ButtonSet& ButtonsOf(UINT buttons) {
+    static const ButtonSet sets[] = {
+        {1, {IDOK}},                        // MB_OK
+        {2, {IDOK, IDCANCEL}},              // MB_OKCANCEL
+        {3, {IDABORT, IDRETRY, IDIGNORE}},  // MB_ABORTRETRYIGNORE
+        {3, {IDYES, IDNO, IDCANCEL}},       // MB_YESNOCANCEL
+        {2, {IDYES, IDNO}},                 // MB_YESNO
+        {2, {IDRETRY, IDCANCEL}},           // MB_RETRYCANCEL
+    };
+    return sets[buttons < std::size(sets) ? buttons : 0];
+}
+
 }  // namespace
 
+std::vector<int> MessageBoxRequest::Answers() const {
+    const ButtonSet& set = ButtonsOf(Buttons());
+    return {set.answers, set.answers + set.count};
+}
+
 int MessageBoxRequest::DefaultAnswer() const {
-    static const int answers[][3] = {
-        {IDOK, IDOK, IDOK},             // MB_OK
-        {IDOK, IDCANCEL, IDCANCEL},     // MB_OKCANCEL
-        {IDABORT, IDRETRY, IDIGNORE},   // MB_ABORTRETRYIGNORE
-        {IDYES, IDNO, IDCANCEL},        // MB_YESNOCANCEL
-        {IDYES, IDNO, IDNO},            // MB_YESNO
-        {IDRETRY, IDCANCEL, IDCANCEL},  // MB_RETRYCANCEL
-    };
-    UINT buttons = Buttons();
-    if (buttons > 5) return IDOK;
+    const ButtonSet& set = ButtonsOf(Buttons());
     int index = DefaultIndex();
     if (index < 0 || index > 2) index = 0;
-    return answers[buttons][index];
+    return set.answers[std::min(index, set.count - 1)];
 }
 
 UiDriver& Driver() { return *SharedDriver(); }

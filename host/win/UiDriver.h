@@ -23,7 +23,10 @@ struct MessageBoxRequest {
     UINT Icon() const { return type & MB_ICONMASK; }
     // 0-based index of the default button.
     int DefaultIndex() const { return static_cast<int>((type & MB_DEFMASK) >> 8); }
-    // The answer the default button gives (IDOK, IDYES, ...).
+    // The answers of the box's buttons in their order (IDOK, IDCANCEL, ...).
+    std::vector<int> Answers() const;
+    // The answer the default button gives (IDOK, IDYES, ...); a default past the last
+    // button is the last.
     int DefaultAnswer() const;
 };
 
