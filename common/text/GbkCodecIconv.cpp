@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "common/text/GbkCodec.h"
+#include "common/text/Utf8.h"
 
 namespace kel::text::codec {
 namespace {
@@ -24,21 +25,6 @@ struct Tables {
     // (lead - 0x81) * 256 + trail -> code point.
     std::array<uint16_t, (kLastLead - kFirstLead + 1) * 0x100> unicodeOfPair;
 };
-
-// Appends the UTF-8 form of a code point below 0x10000.
-char* PutUtf8(char* out, unsigned c) {
-    if (c < 0x80) {
-        *out++ = static_cast<char>(c);
-    } else if (c < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (c >> 6));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xE0 | (c >> 12));
-        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 // The code point of a whole UTF-8 text of one character below 0x10000; kNone otherwise.
 uint16_t OneCharacter(const char* s, std::size_t n) {

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "common/text/GbkCodec.h"
+#include "common/text/Utf8.h"
 
 namespace kel::text::codec {
 namespace {
@@ -55,19 +56,6 @@ struct Tables {
 const Tables& Table() {
     static const auto* tables = new Tables;  // lives to the end: threads may convert at exit
     return *tables;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The code point at `i` and its length; 0 length for invalid UTF-8 (overlong,

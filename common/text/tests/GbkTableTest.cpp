@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/text/GbkText.h"
+#include "common/text/Utf8.h"
 
 using namespace kel::text;
 
@@ -26,13 +27,7 @@ struct Fingerprint {
 
 std::string Utf8Of(unsigned c) {
     std::string u;
-    if (c < 0x800) {
-        u += static_cast<char>(0xC0 | (c >> 6));
-    } else {
-        u += static_cast<char>(0xE0 | (c >> 12));
-        u += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    u += static_cast<char>(0x80 | (c & 0x3F));
+    kel::text::AppendUtf8(u, c);
     return u;
 }
 
