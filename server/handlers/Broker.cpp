@@ -1,59 +1,57 @@
 // The reinsurers behind each broker (216, 217).
 #include "common/records/TransactionCodes.h"
+#include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
+namespace {
 
 using namespace sql;
 using wire::Load;
 
+// The broker and reinsurer codes are the key: written once, never changed by an update.
+using AgentColumns = ColumnsOf<_RIAgentStruct>;
+const ColumnTable<_RIAgentStruct> kAgents{
+    AgentColumns::Required(&_RIAgentStruct::szBrokerCode, "c_broker_cde", "broker code").Uses(kSelect | kInsert),
+    AgentColumns::Required(&_RIAgentStruct::szRICode, "c_ri_cde", "reinsurer code").Uses(kSelect | kInsert),
+    AgentColumns::Text(&_RIAgentStruct::szChnName, "c_nme_cn", "Chinese name"),
+    AgentColumns::Text(&_RIAgentStruct::szEngName, "c_nme_en", "English name"),
+    AgentColumns::Text(&_RIAgentStruct::szShortName, "c_abbr", "abbreviation"),
+    AgentColumns::Text(&_RIAgentStruct::szAddress, "c_addr", "address"),
+    AgentColumns::Text(&_RIAgentStruct::szPhone, "c_tel", "telephone"),
+    AgentColumns::Text(&_RIAgentStruct::szFax, "c_fax", "fax"),
+    AgentColumns::Letter(&_RIAgentStruct::cKind, "c_kind", "kind"),
+    AgentColumns::Text(&_RIAgentStruct::szContact, "c_contact", "contact person"),
+    AgentColumns::Text(&_RIAgentStruct::szCountry, "c_country_cde", "country or region"),
+    AgentColumns::Text(&_RIAgentStruct::szCredit, "c_credit_lvl", "credit rating"),
+};
+
+}  // namespace
+
 void RIAgentList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
     const std::string broker = wire::Text(key.szRICode, "broker code");
-    const auto rs = Query(c.db,
-                          "SELECT c_broker_cde, c_ri_cde, c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_kind, "
-                          "c_contact, c_country_cde, c_credit_lvl, n_version FROM t_ri_agent WHERE c_broker_cde = ? "
-                          "ORDER BY c_ri_cde",
-                          {Text(broker)});
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_RIAgentStruct>();
-        wire::Put(r.szBrokerCode, Str(row[0]));
-        wire::Put(r.szRICode, Str(row[1]));
-        wire::Put(r.szChnName, Str(row[2]));
-        wire::Put(r.szEngName, Str(row[3]));
-        wire::Put(r.szShortName, Str(row[4]));
-        wire::Put(r.szAddress, Str(row[5]));
-        wire::Put(r.szPhone, Str(row[6]));
-        wire::Put(r.szFax, Str(row[7]));
-        r.cKind = wire::LetterOf(Str(row[8]));
-        wire::Put(r.szContact, Str(row[9]));
-        wire::Put(r.szCountry, Str(row[10]));
-        wire::Put(r.szCredit, Str(row[11]));
-        Answered(c, "t_ri_agent", KeyText({Str(row[0]), Str(row[1])}), Int(row[12]));
-    }
+    Each(c.db,
+         "SELECT " + kAgents.Names(kSelect) + ", n_version FROM t_ri_agent WHERE c_broker_cde = ? ORDER BY c_ri_cde",
+         {Text(broker)}, [&](const RowCells& row) {
+             std::size_t at = 0;
+             kAgents.Pack(row, at, c.answer.Add<_RIAgentStruct>());
+             Answered(c, "t_ri_agent", KeyText({std::string(row.Text(0)), std::string(row.Text(1))}), row.Int(at));
+             return true;
+         });
 }
 
 void RIAgentStore(Call& c) {
     using namespace kel::records;
     const auto r = Load<_RIAgentStruct>(c.body);
-    const std::string broker = wire::Required(r.szBrokerCode, "broker code");
-    const std::string code = wire::Required(r.szRICode, "reinsurer code");
-    const Params data{Text(wire::Text(r.szChnName, "Chinese name")),
-                      Text(wire::Text(r.szEngName, "English name")),
-                      Text(wire::Text(r.szShortName, "abbreviation")),
-                      Text(wire::Text(r.szAddress, "address")),
-                      Text(wire::Text(r.szPhone, "telephone")),
-                      Text(wire::Text(r.szFax, "fax")),
-                      Text(wire::Letter(r.cKind, "kind")),
-                      Text(wire::Text(r.szContact, "contact person")),
-                      Text(wire::Text(r.szCountry, "country or region")),
-                      Text(wire::Text(r.szCredit, "credit rating")),
-                      Text(broker),
-                      Text(code)};
-    const bool exists =
-        Exists(c.db, "SELECT 1 FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
+    // Every field is checked, whatever the operation.
+    const Params values = kAgents.Values(r, kInsert);
+    const std::string broker = Str(kAgents.ValueOf(values, "c_broker_cde", kInsert));
+    const std::string code = Str(kAgents.ValueOf(values, "c_ri_cde", kInsert));
+    const Params key{Text(broker), Text(code)};
+    const bool exists = Exists(c.db, "SELECT 1 FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", key);
     const StoredRecord record = BrokerEntryRecord(broker, code);
     switch (c.head.nOperation) {
         case kOpInsert:
@@ -61,25 +59,27 @@ void RIAgentStore(Call& c) {
             if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(broker)}))
                 Refuse("no broker " + broker);
             Execute(c.db,
-                    "INSERT INTO t_ri_agent (c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_kind, c_contact, "
-                    "c_country_cde, c_credit_lvl, c_broker_cde, c_ri_cde) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                    data);
+                    "INSERT INTO t_ri_agent (" + kAgents.Names(kInsert) + ") VALUES (" +
+                        Placeholders(kAgents.Count(kInsert)) + ")",
+                    values);
             Written(c, record);
             break;
-        case kOpUpdate:
+        case kOpUpdate: {
             if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
             RequireUnchanged(c, record);
-            Execute(c.db,
-                    "UPDATE t_ri_agent SET c_nme_cn = ?, c_nme_en = ?, c_abbr = ?, c_addr = ?, c_tel = ?, c_fax = ?, "
-                    "c_kind = ?, c_contact = ?, c_country_cde = ?, c_credit_lvl = ? WHERE c_broker_cde = ? AND "
-                    "c_ri_cde = ?",
-                    data);
+            Params update = kAgents.Values(r, kUpdate);
+            update.insert(update.end(), key.begin(), key.end());
+            Execute(
+                c.db,
+                "UPDATE t_ri_agent SET " + kAgents.Assignments(kUpdate) + " WHERE c_broker_cde = ? AND c_ri_cde = ?",
+                update);
             Written(c, record);
             break;
+        }
         default:
             if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
             RequireUnchanged(c, record);
-            Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", {Text(broker), Text(code)});
+            Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", key);
             Deleted(c, record);
             break;
     }

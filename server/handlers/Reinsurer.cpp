@@ -1,6 +1,7 @@
 // Reinsurers with their bank accounts (182, 183, 214, 215) and the reinsurer
 // look-up by its code (3019).
 #include "common/records/TransactionCodes.h"
+#include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Versions.h"
@@ -11,122 +12,97 @@ namespace {
 using namespace sql;
 using wire::Load;
 
-// The columns of t_ri_company in the order of _RICompanyStruct.
-const char* const kColumns =
-    "c_ri_cde, c_nme_cn, c_nme_en, c_abbr, c_addr, c_tel, c_fax, c_busi_type, c_com_prop, c_bill_type, "
-    "c_pay_mode, c_com_kind, c_contact, c_country_cde, c_credit_lvl, c_sp_rating, c_amb_rating, c_solvency, "
-    "c_related, c_reserve_fund, c_capital, c_lapsed";
+// The reinsurer code is the key: written once, never changed by an update.
+using RIColumns = ColumnsOf<_RICompanyStruct>;
+const ColumnTable<_RICompanyStruct> kReinsurers{
+    RIColumns::Required(&_RICompanyStruct::szRICode, "c_ri_cde", "reinsurer code").Uses(kSelect | kInsert),
+    RIColumns::Text(&_RICompanyStruct::szChnName, "c_nme_cn", "Chinese name"),
+    RIColumns::Text(&_RICompanyStruct::szEngName, "c_nme_en", "English name"),
+    RIColumns::Text(&_RICompanyStruct::szShortName, "c_abbr", "abbreviation"),
+    RIColumns::Text(&_RICompanyStruct::szAddress, "c_addr", "address"),
+    RIColumns::Text(&_RICompanyStruct::szPhone, "c_tel", "telephone"),
+    RIColumns::Text(&_RICompanyStruct::szFax, "c_fax", "fax"),
+    RIColumns::Letter(&_RICompanyStruct::cBusiType, "c_busi_type", "business type"),
+    RIColumns::Letter(&_RICompanyStruct::cCompProp, "c_com_prop", "company property"),
+    RIColumns::Letter(&_RICompanyStruct::cBillType, "c_bill_type", "bill type"),
+    RIColumns::Letter(&_RICompanyStruct::cPayMode, "c_pay_mode", "payment method"),
+    RIColumns::Letter(&_RICompanyStruct::cCompKind, "c_com_kind", "company kind"),
+    RIColumns::Text(&_RICompanyStruct::szContact, "c_contact", "contact person"),
+    RIColumns::Text(&_RICompanyStruct::szCountry, "c_country_cde", "country or region"),
+    RIColumns::Text(&_RICompanyStruct::szCredit, "c_credit_lvl", "credit rating"),
+    RIColumns::Text(&_RICompanyStruct::szSPRating, "c_sp_rating", "S&P rating"),
+    RIColumns::Text(&_RICompanyStruct::szAMBestRating, "c_amb_rating", "A.M.Best rating"),
+    RIColumns::Text(&_RICompanyStruct::szSolvency, "c_solvency", "solvency"),
+    RIColumns::Letter(&_RICompanyStruct::cRelation, "c_related", "related-party relation"),
+    RIColumns::Text(&_RICompanyStruct::szReserveFund, "c_reserve_fund", "reserve fund"),
+    RIColumns::Text(&_RICompanyStruct::szCapital, "c_capital", "capital"),
+    RIColumns::Letter(&_RICompanyStruct::cLapsed, "c_lapsed", "lapsed flag"),
+};
 
-constexpr std::size_t kVersionAt = 22;  // n_version after the columns
+// An account's reinsurer and its place in the list are the server's.
+using AccountColumns = ColumnsOf<_RIAccountStruct>;
+const ColumnTable<_RIAccountStruct> kAccounts{
+    AccountColumns::Text(&_RIAccountStruct::szCurrency, "c_cur_cde", "account currency"),
+    AccountColumns::Text(&_RIAccountStruct::szBank, "c_bank", "bank"),
+    AccountColumns::Text(&_RIAccountStruct::szAccountNo, "c_account_no", "account number"),
+    AccountColumns::Text(&_RIAccountStruct::szPayee, "c_payee", "payee"),
+    AccountColumns::Letter(&_RIAccountStruct::cBusiType, "c_busi_type", "account business type"),
+    AccountColumns::Text(&_RIAccountStruct::szBankAddr, "c_bank_addr", "bank address"),
+};
 
-// The record's values in column order; checks every field.
-Params Values(const _RICompanyStruct& r) {
-    return {Text(wire::Required(r.szRICode, "reinsurer code")),
-            Text(wire::Text(r.szChnName, "Chinese name")),
-            Text(wire::Text(r.szEngName, "English name")),
-            Text(wire::Text(r.szShortName, "abbreviation")),
-            Text(wire::Text(r.szAddress, "address")),
-            Text(wire::Text(r.szPhone, "telephone")),
-            Text(wire::Text(r.szFax, "fax")),
-            Text(wire::Letter(r.cBusiType, "business type")),
-            Text(wire::Letter(r.cCompProp, "company property")),
-            Text(wire::Letter(r.cBillType, "bill type")),
-            Text(wire::Letter(r.cPayMode, "payment method")),
-            Text(wire::Letter(r.cCompKind, "company kind")),
-            Text(wire::Text(r.szContact, "contact person")),
-            Text(wire::Text(r.szCountry, "country or region")),
-            Text(wire::Text(r.szCredit, "credit rating")),
-            Text(wire::Text(r.szSPRating, "S&P rating")),
-            Text(wire::Text(r.szAMBestRating, "A.M.Best rating")),
-            Text(wire::Text(r.szSolvency, "solvency")),
-            Text(wire::Letter(r.cRelation, "related-party relation")),
-            Text(wire::Text(r.szReserveFund, "reserve fund")),
-            Text(wire::Text(r.szCapital, "capital")),
-            Text(wire::Letter(r.cLapsed, "lapsed flag"))};
+const std::string& SelectReinsurers() {
+    static const std::string sql = "SELECT " + kReinsurers.Names(kSelect) + ", n_version FROM t_ri_company";
+    return sql;
 }
 
-void Fill(_RICompanyStruct& r, const Row& row) {
-    wire::Put(r.szRICode, Str(row[0]));
-    wire::Put(r.szChnName, Str(row[1]));
-    wire::Put(r.szEngName, Str(row[2]));
-    wire::Put(r.szShortName, Str(row[3]));
-    wire::Put(r.szAddress, Str(row[4]));
-    wire::Put(r.szPhone, Str(row[5]));
-    wire::Put(r.szFax, Str(row[6]));
-    r.cBusiType = wire::LetterOf(Str(row[7]));
-    r.cCompProp = wire::LetterOf(Str(row[8]));
-    r.cBillType = wire::LetterOf(Str(row[9]));
-    r.cPayMode = wire::LetterOf(Str(row[10]));
-    r.cCompKind = wire::LetterOf(Str(row[11]));
-    wire::Put(r.szContact, Str(row[12]));
-    wire::Put(r.szCountry, Str(row[13]));
-    wire::Put(r.szCredit, Str(row[14]));
-    wire::Put(r.szSPRating, Str(row[15]));
-    wire::Put(r.szAMBestRating, Str(row[16]));
-    wire::Put(r.szSolvency, Str(row[17]));
-    r.cRelation = wire::LetterOf(Str(row[18]));
-    wire::Put(r.szReserveFund, Str(row[19]));
-    wire::Put(r.szCapital, Str(row[20]));
-    r.cLapsed = wire::LetterOf(Str(row[21]));
-}
-
-Params AccountValues(const std::string& code, int seq, const _RIAccountStruct& a) {
-    return {Text(code),
-            Value(seq),
-            Text(wire::Text(a.szCurrency, "account currency")),
-            Text(wire::Text(a.szBank, "bank")),
-            Text(wire::Text(a.szAccountNo, "account number")),
-            Text(wire::Text(a.szPayee, "payee")),
-            Text(wire::Letter(a.cBusiType, "account business type")),
-            Text(wire::Text(a.szBankAddr, "bank address"))};
+// Packs one selected reinsurer and notes the version it was read at.
+void PackReinsurer(Call& c, const RowCells& row) {
+    std::size_t at = 0;
+    kReinsurers.Pack(row, at, c.answer.Add<_RICompanyStruct>());
+    Answered(c, "t_ri_company", std::string(row.Text(0)), row.Int(at));
 }
 
 }  // namespace
 
 void RICompanyList(Call& c) {
-    const auto rs = Query(c.db, std::string("SELECT ") + kColumns + ", n_version FROM t_ri_company ORDER BY c_ri_cde");
-    c.answer.Reserve(rs.rows.size() * sizeof(_RICompanyStruct));
-    for (const Row& row : rs.rows) {
-        Fill(c.answer.Add<_RICompanyStruct>(), row);
-        Answered(c, "t_ri_company", Str(row[0]), Int(row[kVersionAt]));
-    }
+    Each(c.db, SelectReinsurers() + " ORDER BY c_ri_cde", {}, [&](const RowCells& row) {
+        PackReinsurer(c, row);
+        return true;
+    });
 }
 
 void RICompanyStore(Call& c) {
     const auto record = Load<_RICompanyStruct>(c.body);
-    const Params values = Values(record);
-    const std::string code = Str(values[0]);
+    const Params values = kReinsurers.Values(record, kInsert);
+    const std::string code = Str(kReinsurers.ValueOf(values, "c_ri_cde", kInsert));
     // Every account is checked before anything is written.
     std::vector<Params> accounts;
-    for (int i = 0; i < c.head.nCount; ++i)
-        accounts.push_back(AccountValues(
-            code, i + 1, Load<_RIAccountStruct>(c.body, sizeof(_RICompanyStruct) + i * sizeof(_RIAccountStruct))));
+    for (int i = 0; i < c.head.nCount; ++i) {
+        Params a{Text(code), Value(i + 1)};
+        const Params fields = kAccounts.Values(
+            Load<_RIAccountStruct>(c.body, sizeof(_RICompanyStruct) + i * sizeof(_RIAccountStruct)), kInsert);
+        a.insert(a.end(), fields.begin(), fields.end());
+        accounts.push_back(std::move(a));
+    }
 
     const bool exists = Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(code)});
     if (c.head.nOperation == kel::records::kOpInsert) {
         if (exists) Refuse("reinsurer " + code + " exists");
         Execute(c.db,
-                std::string("INSERT INTO t_ri_company (") + kColumns +
-                    ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                "INSERT INTO t_ri_company (" + kReinsurers.Names(kInsert) + ") VALUES (" +
+                    Placeholders(kReinsurers.Count(kInsert)) + ")",
                 values);
     } else {
         if (!exists) Refuse("no reinsurer " + code);
         RequireUnchanged(c, ReinsurerRecord(code));
-        Params update(values.begin() + 1, values.end());
-        update.push_back(values[0]);
-        Execute(c.db,
-                "UPDATE t_ri_company SET c_nme_cn = ?, c_nme_en = ?, c_abbr = ?, c_addr = ?, c_tel = ?, c_fax = ?, "
-                "c_busi_type = ?, c_com_prop = ?, c_bill_type = ?, c_pay_mode = ?, c_com_kind = ?, c_contact = ?, "
-                "c_country_cde = ?, c_credit_lvl = ?, c_sp_rating = ?, c_amb_rating = ?, c_solvency = ?, "
-                "c_related = ?, c_reserve_fund = ?, c_capital = ?, c_lapsed = ? WHERE c_ri_cde = ?",
-                update);
+        Params update = kReinsurers.Values(record, kUpdate);
+        update.push_back(Text(code));
+        Execute(c.db, "UPDATE t_ri_company SET " + kReinsurers.Assignments(kUpdate) + " WHERE c_ri_cde = ?", update);
         Execute(c.db, "DELETE FROM t_ri_account WHERE c_ri_cde = ?", {Text(code)});
     }
-    for (const Params& a : accounts)
-        Execute(c.db,
-                "INSERT INTO t_ri_account (c_ri_cde, n_seq, c_cur_cde, c_bank, c_account_no, c_payee, c_busi_type, "
-                "c_bank_addr) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                a);
+    const std::string insertAccount = "INSERT INTO t_ri_account (c_ri_cde, n_seq, " + kAccounts.Names(kInsert) +
+                                      ") VALUES (" + Placeholders(kAccounts.Count(kInsert) + 2) + ")";
+    for (const Params& a : accounts) Execute(c.db, insertAccount, a);
     Written(c, ReinsurerRecord(code));
 }
 
@@ -153,19 +129,12 @@ void RICompanyDelete(Call& c) {
 void RIAccountList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
     const std::string code = wire::Text(key.szRICode, "reinsurer code");
-    const auto rs = Query(c.db,
-                          "SELECT c_cur_cde, c_bank, c_account_no, c_payee, c_busi_type, c_bank_addr "
-                          "FROM t_ri_account WHERE c_ri_cde = ? ORDER BY n_seq",
-                          {Text(code)});
-    for (const Row& row : rs.rows) {
-        auto& a = c.answer.Add<_RIAccountStruct>();
-        wire::Put(a.szCurrency, Str(row[0]));
-        wire::Put(a.szBank, Str(row[1]));
-        wire::Put(a.szAccountNo, Str(row[2]));
-        wire::Put(a.szPayee, Str(row[3]));
-        a.cBusiType = wire::LetterOf(Str(row[4]));
-        wire::Put(a.szBankAddr, Str(row[5]));
-    }
+    Each(c.db, "SELECT " + kAccounts.Names(kSelect) + " FROM t_ri_account WHERE c_ri_cde = ? ORDER BY n_seq",
+         {Text(code)}, [&](const RowCells& row) {
+             std::size_t at = 0;
+             kAccounts.Pack(row, at, c.answer.Add<_RIAccountStruct>());
+             return true;
+         });
 }
 
 void RICompanyLookup(Call& c) {
@@ -173,11 +142,11 @@ void RICompanyLookup(Call& c) {
     const std::string typed = wire::Required(record.szRICode, "reinsurer code");
     // The exact code: the broker form puts the answer's code behind the broker's,
     // so a longer code found by its beginning would not fit the entry's field.
-    const auto rs = Query(c.db, std::string("SELECT ") + kColumns + ", n_version FROM t_ri_company WHERE c_ri_cde = ?",
-                          {Text(typed)});
-    if (rs.rows.empty()) Refuse("no reinsurer " + typed);
-    Fill(c.answer.Add<_RICompanyStruct>(), rs.rows[0]);
-    Answered(c, "t_ri_company", Str(rs.rows[0][0]), Int(rs.rows[0][kVersionAt]));
+    Each(c.db, SelectReinsurers() + " WHERE c_ri_cde = ?", {Text(typed)}, [&](const RowCells& row) {
+        PackReinsurer(c, row);
+        return false;
+    });
+    if (c.answer.Count() == 0) Refuse("no reinsurer " + typed);
 }
 
 }  // namespace kel::server::handlers
