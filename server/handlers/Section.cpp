@@ -1,7 +1,8 @@
 // Sections of a treaty data record and their products (191..194).
-#include <set>
+#include <map>
 
 #include "common/records/TransactionCodes.h"
+#include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
@@ -14,6 +15,29 @@ namespace {
 using namespace sql;
 using wire::Load;
 
+// The identifier is the server's; the treaty data record and its code are set when
+// the section is added and never moved by an update. The section code must not be
+// empty in an insert or update; a deletion names its section by the identifier.
+using SectionColumns = ColumnsOf<_SectionStruct>;
+const ColumnTable<_SectionStruct> kSections{
+    SectionColumns::Int(&_SectionStruct::nSectId, "n_sect_id").Uses(kSelect),
+    SectionColumns::Real(&_SectionStruct::dCommRate, "n_comm_rate", "commission rate"),
+    SectionColumns::Int(&_SectionStruct::nContId, "n_cont_id").Uses(kSelect),
+    SectionColumns::Text(&_SectionStruct::szContCode, "c_cont_code", "treaty code").Uses(kSelect),
+    SectionColumns::Text(&_SectionStruct::szSectCode, "c_sect_cde", "section code"),
+    SectionColumns::Text(&_SectionStruct::szSectName, "c_sect_nme", "section name"),
+};
+
+// A section's products; the product's name is the product table's.
+using ProductColumns = ColumnsOf<_SectDetailStruct>;
+const ColumnTable<_SectDetailStruct> kProducts{
+    ProductColumns::Int(&_SectDetailStruct::nSectId, "n_sect_id"),
+    ProductColumns::Required(&_SectDetailStruct::szProdCode, "c_prod_no", "product code"),
+};
+const ColumnTable<_SectDetailStruct> kProductNames{
+    ProductColumns::Text(&_SectDetailStruct::szProdName, "c_nme_cn", "product name").Uses(kSelect),
+};
+
 int32_t TreatyOfSection(Connection& db, int32_t sectId) {
     const auto rs = Query(db, "SELECT n_cont_id FROM t_cont_section WHERE n_sect_id = ?", {Value(sectId)});
     if (rs.rows.empty()) Refuse("no section " + std::to_string(sectId));
@@ -25,28 +49,22 @@ int32_t TreatyOfSection(Connection& db, int32_t sectId) {
 void SectionList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t contId = wire::Key(key.szKey, "treaty data identifier");
-    const auto rs = Query(c.db,
-                          "SELECT n_sect_id, n_comm_rate, n_cont_id, c_cont_code, c_sect_cde, c_sect_nme, n_version "
-                          "FROM t_cont_section WHERE n_cont_id = ? ORDER BY c_sect_cde",
-                          {Value(contId)});
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_SectionStruct>();
-        r.nSectId = static_cast<int32_t>(Int(row[0]));
-        r.dCommRate = Num(row[1]);
-        r.nContId = static_cast<int32_t>(Int(row[2]));
-        wire::Put(r.szContCode, Str(row[3]));
-        wire::Put(r.szSectCode, Str(row[4]));
-        wire::Put(r.szSectName, Str(row[5]));
-        Answered(c, "t_cont_section", std::to_string(Int(row[0])), Int(row[6]));
-    }
+    Each(c.db,
+         "SELECT " + kSections.Names(kSelect) +
+             ", n_version FROM t_cont_section WHERE n_cont_id = ? ORDER BY c_sect_cde",
+         {Value(contId)}, [&](const RowCells& row) {
+             std::size_t at = 0;
+             kSections.Pack(row, at, c.answer.Add<_SectionStruct>());
+             Answered(c, "t_cont_section", std::to_string(row.Int(0)), row.Int(at));
+             return true;
+         });
 }
 
 void SectionStore(Call& c) {
     using namespace kel::records;
     const auto r = Load<_SectionStruct>(c.body);
-    const double rate = wire::Real(r.dCommRate, "commission rate");
-    wire::Text(r.szContCode, "treaty code");  // the treaty data's own code is stored
-    const std::string name = wire::Text(r.szSectName, "section name");
+    wire::Text(r.szContCode, "treaty code");  // the treaty data's own code is stored; only checked
+    const Params values = kSections.Values(r, kInsert);
     if (c.head.nOperation == kOpDelete) {
         const int32_t contId = TreatyOfSection(c.db, r.nSectId);
         const StoredRecord record = SectionRecord(r.nSectId);
@@ -57,7 +75,8 @@ void SectionStore(Call& c) {
         TouchTreatyData(c.db, contId);
         return;
     }
-    const std::string code = wire::Required(r.szSectCode, "section code");
+    const std::string code = Str(kSections.ValueOf(values, "c_sect_cde", kInsert));
+    if (code.empty()) BadRequest("section code is empty");
     if (c.head.nOperation == kOpInsert) {
         const auto info = Query(c.db, "SELECT c_cont_code FROM t_cont_info WHERE n_cont_id = ?", {Value(r.nContId)});
         if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
@@ -65,10 +84,12 @@ void SectionStore(Call& c) {
                    {Value(r.nContId), Text(code)}))
             Refuse("section " + code + " exists");
         const int32_t id = c.store.NextId(c.db, "section", "t_cont_section", "n_sect_id");
+        Params p{Value(id), Value(r.nContId), Text(Str(info.rows[0][0]))};
+        p.insert(p.end(), values.begin(), values.end());
         Execute(c.db,
-                "INSERT INTO t_cont_section (n_sect_id, n_cont_id, c_cont_code, c_sect_cde, c_sect_nme, n_comm_rate) "
-                "VALUES (?, ?, ?, ?, ?, ?)",
-                {Value(id), Value(r.nContId), Text(Str(info.rows[0][0])), Text(code), Text(name), Value(rate)});
+                "INSERT INTO t_cont_section (n_sect_id, n_cont_id, c_cont_code, " + kSections.Names(kInsert) +
+                    ") VALUES (" + Placeholders(kSections.Count(kInsert) + 3) + ")",
+                p);
         Written(c, SectionRecord(id));
         TouchTreatyData(c.db, r.nContId);
         return;
@@ -81,8 +102,9 @@ void SectionStore(Call& c) {
     if (Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ? AND n_sect_id <> ?",
                {Value(contId), Text(code), Value(r.nSectId)}))
         Refuse("section " + code + " exists");
-    Execute(c.db, "UPDATE t_cont_section SET c_sect_cde = ?, c_sect_nme = ?, n_comm_rate = ? WHERE n_sect_id = ?",
-            {Text(code), Text(name), Value(rate), Value(r.nSectId)});
+    Params update = kSections.Values(r, kUpdate);
+    update.emplace_back(r.nSectId);
+    Execute(c.db, "UPDATE t_cont_section SET " + kSections.Assignments(kUpdate) + " WHERE n_sect_id = ?", update);
     Written(c, record);
     TouchTreatyData(c.db, contId);
 }
@@ -90,29 +112,31 @@ void SectionStore(Call& c) {
 void SectDetailList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);
     const int32_t sectId = wire::Key(key.szKey, "section identifier");
-    const auto rs = Query(c.db,
-                          "SELECT d.n_sect_id, d.c_prod_no, p.c_nme_cn FROM t_sect_detail d "
-                          "LEFT JOIN t_prd_prod p ON p.c_prod_no = d.c_prod_no WHERE d.n_sect_id = ? "
-                          "ORDER BY d.c_prod_no",
-                          {Value(sectId)});
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_SectDetailStruct>();
-        r.nSectId = static_cast<int32_t>(Int(row[0]));
-        wire::Put(r.szProdCode, Str(row[1]));
-        wire::Put(r.szProdName, Str(row[2]));
-    }
+    Each(c.db,
+         "SELECT " + kProducts.Names(kSelect, "d.") + ", " + kProductNames.Names(kSelect, "p.") +
+             " FROM t_sect_detail d LEFT JOIN t_prd_prod p ON p.c_prod_no = d.c_prod_no WHERE d.n_sect_id = ? "
+             "ORDER BY d.c_prod_no",
+         {Value(sectId)}, [&](const RowCells& row) {
+             auto& r = c.answer.Add<_SectDetailStruct>();
+             std::size_t at = 0;
+             kProducts.Pack(row, at, r);
+             kProductNames.Pack(row, at, r);
+             return true;
+         });
 }
 
 void SectDetailStore(Call& c) {
     if (c.head.nCount < 1) BadRequest("no product records: the section is not named");
-    std::set<std::string> products;
+    std::map<std::string, Params> products;  // the values of each product, once
     int32_t sectId = 0;
     for (int i = 0; i < c.head.nCount; ++i) {
         const auto r = Load<_SectDetailStruct>(c.body, i * sizeof(_SectDetailStruct));
         if (i == 0) sectId = r.nSectId;
         if (r.nSectId != sectId) BadRequest("product records of different sections");
-        wire::Text(r.szProdName, "product name");
-        products.insert(wire::Required(r.szProdCode, "product code"));
+        wire::Text(r.szProdName, "product name");  // the server's; only checked
+        Params values = kProducts.Values(r, kInsert);
+        std::string product = Str(kProducts.ValueOf(values, "c_prod_no", kInsert));
+        products.emplace(std::move(product), std::move(values));
     }
     const int32_t contId = TreatyOfSection(c.db, sectId);
     Audited(c, "t_sect_detail " + std::to_string(sectId));
@@ -120,10 +144,11 @@ void SectDetailStore(Call& c) {
     // this connection read the section is refused, and a saved set moves it on.
     const StoredRecord section = SectionRecord(sectId);
     RequireUnchanged(c, section);
-    for (const std::string& p : products) RequireProduct(c.db, p);
+    for (const auto& [p, values] : products) RequireProduct(c.db, p);
     Execute(c.db, "DELETE FROM t_sect_detail WHERE n_sect_id = ?", {Value(sectId)});
-    for (const std::string& p : products)
-        Execute(c.db, "INSERT INTO t_sect_detail (n_sect_id, c_prod_no) VALUES (?, ?)", {Value(sectId), Text(p)});
+    const std::string insert = "INSERT INTO t_sect_detail (" + kProducts.Names(kInsert) + ") VALUES (" +
+                               Placeholders(kProducts.Count(kInsert)) + ")";
+    for (const auto& [p, values] : products) Execute(c.db, insert, values);
     Written(c, section);
     TouchTreatyData(c.db, contId);
 }
