@@ -1,5 +1,6 @@
 // Treaty order (134..138): each month's treaties with priorities 1..n, no gaps.
 #include "common/records/Records.h"
+#include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
@@ -10,6 +11,18 @@ namespace {
 
 using namespace sql;
 using wire::Load;
+
+// A month's order as answered: each treaty's priority and code, and the name of
+// its treaty code. The rows are written by the order's own requests (add, move,
+// copy), which carry no such record.
+using OrderColumns = ColumnsOf<_ContOrderStruct>;
+const ColumnTable<_ContOrderStruct> kOrder{
+    OrderColumns::Int(&_ContOrderStruct::nPriority, "n_priority").Uses(kSelect),
+    OrderColumns::Text(&_ContOrderStruct::szContCode, "c_cont_code", "treaty code").Uses(kSelect),
+};
+const ColumnTable<_ContOrderStruct> kOrderNames{
+    OrderColumns::Text(&_ContOrderStruct::szContName, "c_name_cn", "treaty name").Uses(kSelect),
+};
 
 int64_t PriorityOf(Connection& db, const std::string& month, const std::string& code) {
     const auto rs = Query(db, "SELECT n_priority FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
@@ -27,18 +40,18 @@ int64_t OrderSize(Connection& db, const std::string& month) {
 void OrderLoad(Call& c) {
     const auto body = Load<_OrderMonthBody>(c.body);
     const std::string month = wire::YearMonth(body.szYearMonth, "year-month");
-    const auto rs = Query(c.db,
-                          "SELECT o.n_priority, o.c_cont_code, k.c_name_cn, k.c_type FROM t_cont_order o "
-                          "LEFT JOIN t_cont_code k ON k.c_cont_code = o.c_cont_code "
-                          "WHERE o.c_year_month = ? ORDER BY o.n_priority",
-                          {Text(month)});
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_ContOrderStruct>();
-        r.nPriority = static_cast<int32_t>(Int(row[0]));
-        wire::Put(r.szContCode, Str(row[1]));
-        wire::Put(r.szContName, Str(row[2]));
-        wire::Put(r.szContTypeName, TreatyTypeText(Str(row[3])));
-    }
+    Each(c.db,
+         "SELECT " + kOrder.Names(kSelect, "o.") + ", " + kOrderNames.Names(kSelect, "k.") +
+             ", k.c_type FROM t_cont_order o LEFT JOIN t_cont_code k ON k.c_cont_code = o.c_cont_code "
+             "WHERE o.c_year_month = ? ORDER BY o.n_priority",
+         {Text(month)}, [&](const RowCells& row) {
+             auto& r = c.answer.Add<_ContOrderStruct>();
+             std::size_t at = 0;
+             kOrder.Pack(row, at, r);
+             kOrderNames.Pack(row, at, r);
+             wire::Put(r.szContTypeName, TreatyTypeText(row.Text(at)));
+             return true;
+         });
 }
 
 void OrderDelete(Call& c) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "common/records/Records.h"
+#include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Versions.h"
@@ -13,6 +14,22 @@ using namespace sql;
 using wire::Load;
 
 constexpr std::size_t kUserCodeMax = 20;
+
+// The prompt types a user has switched on; the action is the request's, not stored.
+using PromptColumns = ColumnsOf<_PromptSetStruct>;
+const ColumnTable<_PromptSetStruct> kPrompts{
+    PromptColumns::Text(&_PromptSetStruct::szUserCode, "c_user_cde", "user code").Max(kUserCodeMax),
+    PromptColumns::Letter(&_PromptSetStruct::cPromptType, "c_prompt_type", "prompt type"),
+};
+
+// A waiting item as answered; its key is the item's number, written as decimal text.
+using ItemColumns = ColumnsOf<_DetailInfoStruct>;
+const ColumnTable<_DetailInfoStruct> kItems{
+    ItemColumns::Text(&_DetailInfoStruct::szDocNo, "c_doc_no", "document number").Uses(kSelect),
+    ItemColumns::Letter(&_DetailInfoStruct::cDocType, "c_doc_type", "document type").Uses(kSelect),
+    ItemColumns::Letter(&_DetailInfoStruct::cPromptType, "c_prompt_type", "prompt type").Uses(kSelect),
+    ItemColumns::Text(&_DetailInfoStruct::szDescription, "c_description", "description").Uses(kSelect),
+};
 
 // Waiting items of the user, of the prompt types the user has switched on.
 const char* const kWaiting =
@@ -33,14 +50,14 @@ std::string UserOf(const Call& c) { return OwnUser(c, Load<_UserCodeBody>(c.body
 
 void PromptLoad(Call& c) {
     const std::string user = UserOf(c);
-    const auto rs =
-        Query(c.db, "SELECT c_prompt_type FROM t_prompt_set WHERE c_user_cde = ? ORDER BY c_prompt_type", {Text(user)});
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_PromptSetStruct>();
-        wire::Put(r.szUserCode, user);
-        r.cPromptType = wire::LetterOf(Str(row[0]));
-        r.cAction = kPromptOn;
-    }
+    Each(c.db, "SELECT " + kPrompts.Names(kSelect) + " FROM t_prompt_set WHERE c_user_cde = ? ORDER BY c_prompt_type",
+         {Text(user)}, [&](const RowCells& row) {
+             auto& r = c.answer.Add<_PromptSetStruct>();
+             std::size_t at = 0;
+             kPrompts.Pack(row, at, r);
+             r.cAction = kPromptOn;
+             return true;
+         });
 }
 
 void PromptSet(Call& c) {
@@ -53,7 +70,10 @@ void PromptSet(Call& c) {
     Audited(c, "t_prompt_set " + user + "|" + type);
     Execute(c.db, "DELETE FROM t_prompt_set WHERE c_user_cde = ? AND c_prompt_type = ?", {Text(user), Text(type)});
     if (b.cAction == kPromptOn)
-        Execute(c.db, "INSERT INTO t_prompt_set (c_user_cde, c_prompt_type) VALUES (?, ?)", {Text(user), Text(type)});
+        Execute(c.db,
+                "INSERT INTO t_prompt_set (" + kPrompts.Names(kInsert) + ") VALUES (" +
+                    Placeholders(kPrompts.Count(kInsert)) + ")",
+                kPrompts.Values(b, kInsert));
 }
 
 void DetailInfoCount(Call& c) {
@@ -65,19 +85,14 @@ void DetailInfoCount(Call& c) {
 
 void DetailInfoList(Call& c) {
     const std::string user = UserOf(c);
-    const auto rs =
-        Query(c.db,
-              std::string("SELECT d.c_doc_no, d.c_doc_type, d.c_prompt_type, d.c_description, d.n_item_id") + kWaiting +
-                  " ORDER BY d.n_item_id",
-              {Text(user), Text(user)});
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_DetailInfoStruct>();
-        wire::Put(r.szDocNo, Str(row[0]));
-        r.cDocType = wire::LetterOf(Str(row[1]));
-        r.cPromptType = wire::LetterOf(Str(row[2]));
-        wire::Put(r.szDescription, Str(row[3]));
-        kel::records::PutDecimalKey(r.szItemKey, static_cast<int32_t>(Int(row[4])));
-    }
+    Each(c.db, "SELECT " + kItems.Names(kSelect, "d.") + ", d.n_item_id" + kWaiting + " ORDER BY d.n_item_id",
+         {Text(user), Text(user)}, [&](const RowCells& row) {
+             auto& r = c.answer.Add<_DetailInfoStruct>();
+             std::size_t at = 0;
+             kItems.Pack(row, at, r);
+             kel::records::PutDecimalKey(r.szItemKey, static_cast<int32_t>(row.Int(at)));
+             return true;
+         });
 }
 
 void DetailInfoDone(Call& c) {

@@ -1,24 +1,33 @@
 // Exchange rates (210).
 #include "common/records/Records.h"
+#include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
 
 namespace kel::server::handlers {
+namespace {
 
 using namespace sql;
 
+// Rates are read only: they come with the reference data.
+using RateColumns = ColumnsOf<_ExchRateStruct>;
+const ColumnTable<_ExchRateStruct> kRates{
+    RateColumns::Real(&_ExchRateStruct::dExchRate, "n_rate", "exchange rate").Uses(kSelect),
+    RateColumns::Text(&_ExchRateStruct::szSrcCurr, "c_src_cur", "source currency").Uses(kSelect),
+    RateColumns::Text(&_ExchRateStruct::szDstCurr, "c_dst_cur", "target currency").Uses(kSelect),
+    RateColumns::Date(&_ExchRateStruct::szStartDate, "c_start_date", "start date").Uses(kSelect),
+    RateColumns::Date(&_ExchRateStruct::szEndDate, "c_end_date", "end date", true).Uses(kSelect),
+};
+
+}  // namespace
+
 void ExchRateList(Call& c) {
-    const auto rs = Query(c.db,
-                          "SELECT n_rate, c_src_cur, c_dst_cur, c_start_date, c_end_date FROM t_exch_rate "
-                          "ORDER BY c_src_cur, c_dst_cur, c_start_date");
-    for (const Row& row : rs.rows) {
-        auto& r = c.answer.Add<_ExchRateStruct>();
-        r.dExchRate = Num(row[0]);
-        wire::Put(r.szSrcCurr, Str(row[1]));
-        wire::Put(r.szDstCurr, Str(row[2]));
-        wire::Put(r.szStartDate, Str(row[3]));
-        wire::Put(r.szEndDate, Str(row[4]));
-    }
+    Each(c.db, "SELECT " + kRates.Names(kSelect) + " FROM t_exch_rate ORDER BY c_src_cur, c_dst_cur, c_start_date", {},
+         [&](const RowCells& row) {
+             std::size_t at = 0;
+             kRates.Pack(row, at, c.answer.Add<_ExchRateStruct>());
+             return true;
+         });
 }
 
 }  // namespace kel::server::handlers
