@@ -87,6 +87,13 @@ bool CBaseMgr::ExecCommand(_PacketHead head, const char* body, int len) {
 }
 
 bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count) {
+    int status = 0;
+    return ExecQuery(head, body, len, answer, count, kel::records::kStatusOk, &status);
+}
+
+bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count, int quietStatus,
+                         int* status) {
+    if (status) *status = kel::records::kStatusOk;
     if (answer) *answer = nullptr;
     if (count) *count = 0;
     if (!m_pOwner || !answer || !count) return false;
@@ -112,7 +119,8 @@ bool CBaseMgr::ExecQuery(_PacketHead head, const char* body, int len, char** ans
     }
     if (head.cStatus != kel::records::kStatusOk) {
         std::free(buffer);
-        m_pOwner->DispErrBox(0);
+        if (status) *status = head.cStatus;
+        if (head.cStatus != quietStatus) m_pOwner->DispErrBox(0);
         return false;
     }
     // An answer that announces more than it carries is a broken receive:

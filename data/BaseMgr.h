@@ -100,6 +100,11 @@ public:
     // *count the answer's record count. Every failure is shown with DispErrBox;
     // an answer carrying another transaction code is a failed receive.
     bool ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count);
+    // The same, except that an answer refused with `quietStatus` is not shown: the
+    // caller tells the user in its own words. *status is the answer's status (0
+    // when none came).
+    bool ExecQuery(_PacketHead head, const char* body, int len, char** answer, int* count, int quietStatus,
+                   int* status);
 
 protected:
     // A request head: zero-filled, then code, count 1, subsystem 82, operation.

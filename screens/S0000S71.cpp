@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr const char* kTooManyLines = "本合约明细过多，无法一次列出，请按险种、承保公司或风险等级缩小检索范围!";
+
 CString Trimmed(CString text) {
     text.Trim();
     return text;
@@ -108,12 +110,17 @@ bool CS0000S71::Search() {
         return false;
     char* answer = nullptr;
     int count = 0;
+    bool tooMany = false;
     bool ok;
     {
         CWaitCursor wait;
-        ok = mgr.GetContDetailList(&answer, &count);
+        ok = mgr.GetContDetailList(&answer, &count, &tooMany);
     }
-    if (!ok) return false;  // the framework has told the user; the rows stay
+    if (!ok) {
+        // A treaty may have more lines than one answer carries; a narrower search lists them.
+        if (tooMany) MessageBox(kTooManyLines, nullptr, MB_OK);
+        return false;  // otherwise the framework has told the user; the rows stay
+    }
 
     SetUpGrid();
     if (count <= 0) {

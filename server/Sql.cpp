@@ -45,7 +45,17 @@ std::string_view CellsOf::Text(std::size_t i) const {
 }
 
 bool Exists(Connection& db, const std::string& sql, const Params& params) {
-    return !Query(db, sql, params).rows.empty();
+    // The database stops at the first row (a client library may fetch a whole result
+    // before the first is seen); the wrapped text is prepared once per connection
+    // like any other statement. Other databases are asked for the rows themselves.
+    const std::string dialect = db.Dialect();
+    const bool wrap = dialect == "sqlite" || dialect == "postgresql";
+    bool found = false;
+    Each(db, wrap ? "SELECT 1 WHERE EXISTS (" + sql + ")" : sql, params, [&found](const RowCells&) {
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 std::string Str(const Value& v) {

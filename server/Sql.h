@@ -56,7 +56,7 @@ private:
     mutable std::string scratch_;
 };
 
-// True when the query returns at least one row.
+// True when the query returns at least one row; the query runs only up to its first.
 bool Exists(Connection& db, const std::string& sql, const Params& params = {});
 
 // Column values: NULL reads as "" or 0.

@@ -149,6 +149,16 @@ TEST_F(TreatyDetail, ASearchSendsTheChosenFiltersAndListsEveryLineWithEveryDigit
         a.Click(Details::IDC_BTN_SEARCH);
         EXPECT_EQ(grid.GetRowCount(), 3);
         EXPECT_EQ(Messages().back(), "服务器处理失败!");
+
+        // More lines than one answer carries: one message that says how to narrow
+        // the search, instead of the framework's failure; the rows stay.
+        const std::size_t told = Messages().size();
+        channel->AnswerStatus(5);
+        a.Click(Details::IDC_BTN_SEARCH);
+        EXPECT_EQ(grid.GetRowCount(), 3);
+        const std::vector<std::string> shown = Messages();
+        EXPECT_EQ(std::vector<std::string>(shown.begin() + static_cast<std::ptrdiff_t>(told), shown.end()),
+                  std::vector<std::string>{"本合约明细过多，无法一次列出，请按险种、承保公司或风险等级缩小检索范围!"});
     });
 }
 

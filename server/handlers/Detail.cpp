@@ -1,8 +1,10 @@
 // Treaty details: generation (200), commission adjustment (201), search (205),
 // line update and delete (206).
 #include "common/records/TransactionCodes.h"
+#include "server/ColumnTable.h"
 #include "server/Common.h"
 #include "server/Handlers.h"
+#include "server/Limits.h"
 #include "server/Sql.h"
 #include "server/Versions.h"
 
@@ -11,6 +13,27 @@ namespace {
 
 using namespace sql;
 using wire::Load;
+
+// The line's key (treaty data, product, risk level, insuring company, reinsurer)
+// is written by the generation only; an update changes the figures.
+using LineColumns = ColumnsOf<_ContDetailStruct>;
+const ColumnTable<_ContDetailStruct> kLines{
+    LineColumns::Int(&_ContDetailStruct::nContId, "n_cont_id").Uses(kSelect),
+    LineColumns::Real(&_ContDetailStruct::dQuotaRatio, "n_quota_ratio", "quota share"),
+    LineColumns::Real(&_ContDetailStruct::dContLimit, "n_cont_limit", "treaty limit"),
+    LineColumns::Real(&_ContDetailStruct::dShare, "n_share", "reinsurer share"),
+    LineColumns::Real(&_ContDetailStruct::dRILimit, "n_ri_limit", "reinsurer limit"),
+    LineColumns::Real(&_ContDetailStruct::dCommRate, "n_comm_rate", "commission rate"),
+    LineColumns::Text(&_ContDetailStruct::szRICode, "c_ri_cde", "reinsurer code").Uses(kSelect),
+    LineColumns::Text(&_ContDetailStruct::szCompCode, "c_com_cde", "insuring company").Uses(kSelect),
+    LineColumns::Text(&_ContDetailStruct::szProdCode, "c_prod_no", "product code").Uses(kSelect),
+    LineColumns::Text(&_ContDetailStruct::szRiskLevel, "c_risk_lvl", "risk level").Uses(kSelect),
+};
+
+// A generation may write more lines than one answer carries, but a search narrowed
+// to one product, insuring company and risk level finds at most one line per
+// reinsurer taking part, directly or through a broker: every line can be listed.
+static_assert(kMaxParticipants + kMaxSubReinsurers <= kMaxAnswerRecords);
 
 }  // namespace
 
@@ -78,9 +101,7 @@ void AdjustDetail(Call& c) {
 void ContDetailList(Call& c) {
     const auto f = Load<_ContDetailStruct>(c.body);
     wire::Text(f.szRICode, "reinsurer code");
-    std::string sql =
-        "SELECT n_cont_id, n_quota_ratio, n_cont_limit, n_share, n_ri_limit, n_comm_rate, c_ri_cde, c_com_cde, "
-        "c_prod_no, c_risk_lvl, n_version FROM t_cont_detail WHERE n_cont_id = ?";
+    std::string where = " WHERE n_cont_id = ?";
     Params p{Value(f.nContId)};
     const std::pair<std::string, const char*> filters[] = {
         {wire::Text(f.szProdCode, "product code"), " AND c_prod_no = ?"},
@@ -89,28 +110,26 @@ void ContDetailList(Call& c) {
     };
     for (const auto& [value, clause] : filters) {
         if (value.empty()) continue;
-        sql += clause;
+        where += clause;
         p.emplace_back(value);
     }
-    sql += " ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde";
-    const auto rs = Query(c.db, sql, p);
-    c.answer.Reserve(rs.rows.size() * sizeof(_ContDetailStruct));
-    for (const Row& row : rs.rows) {
+    // Counted first: more lines than one answer carries are refused before a row is
+    // read (the client then asks for a narrower search), and the body is sized once.
+    const std::size_t count = CountForAnswer(c.db, "SELECT 1 FROM t_cont_detail" + where, p, sizeof(_ContDetailStruct));
+    c.answer.Reserve(count * sizeof(_ContDetailStruct));
+    static const std::string select = "SELECT " + kLines.Names(kSelect) + ", n_version FROM t_cont_detail";
+    // Packed as the rows are stepped: no copy of the whole result.
+    Each(c.db, select + where + " ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde", p, [&](const RowCells& row) {
+        if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
         auto& r = c.answer.Add<_ContDetailStruct>();
-        r.nContId = static_cast<int32_t>(Int(row[0]));
-        r.dQuotaRatio = Num(row[1]);
-        r.dContLimit = Num(row[2]);
-        r.dShare = Num(row[3]);
-        r.dRILimit = Num(row[4]);
-        r.dCommRate = Num(row[5]);
-        wire::Put(r.szRICode, Str(row[6]));
-        wire::Put(r.szCompCode, Str(row[7]));
-        wire::Put(r.szProdCode, Str(row[8]));
-        wire::Put(r.szRiskLevel, Str(row[9]));
-        Answered(c, "t_cont_detail",
-                 KeyText({std::to_string(Int(row[0])), Str(row[8]), Str(row[9]), Str(row[7]), Str(row[6])}),
-                 Int(row[10]));
-    }
+        std::size_t at = 0;
+        kLines.Pack(row, at, r);
+        // Copied one by one: a row's text lives until its next read.
+        const std::string product(row.Text(8)), risk(row.Text(9)), company(row.Text(7)), reinsurer(row.Text(6));
+        Answered(c, "t_cont_detail", KeyText({std::to_string(r.nContId), product, risk, company, reinsurer}),
+                 row.Int(at));
+        return true;
+    });
 }
 
 void ContDetailStore(Call& c) {
@@ -124,15 +143,9 @@ void ContDetailStore(Call& c) {
     int64_t n = 0;
     RequireUnchanged(c, record);
     if (c.head.nOperation == kel::records::kOpUpdate) {
-        Params p{Value(wire::Real(r.dQuotaRatio, "quota share")), Value(wire::Real(r.dContLimit, "treaty limit")),
-                 Value(wire::Real(r.dShare, "reinsurer share")), Value(wire::Real(r.dRILimit, "reinsurer limit")),
-                 Value(wire::Real(r.dCommRate, "commission rate"))};
+        Params p = kLines.Values(r, kUpdate);
         p.insert(p.end(), key.begin(), key.end());
-        n = Execute(c.db,
-                    std::string("UPDATE t_cont_detail SET n_quota_ratio = ?, n_cont_limit = ?, n_share = ?, "
-                                "n_ri_limit = ?, n_comm_rate = ?") +
-                        where,
-                    p);
+        n = Execute(c.db, "UPDATE t_cont_detail SET " + kLines.Assignments(kUpdate) + where, p);
     } else {
         n = Execute(c.db, std::string("DELETE FROM t_cont_detail") + where, key);
     }

@@ -200,3 +200,13 @@ CREATE TABLE IF NOT EXISTS t_detail_info (
     c_processed         VARCHAR(1)   NOT NULL
 );
 CREATE INDEX IF NOT EXISTS ix_detail_info_user ON t_detail_info (c_user_cde);
+
+-- The look-ups a delete makes to find a code still in use, each by its own index
+-- (the tables' keys lead with other columns): a reinsurer in participation, as a
+-- lead, under a broker, in detail lines; a treaty code in a treaty order.
+CREATE INDEX IF NOT EXISTS ix_cont_reins_ri ON t_cont_reins (c_ri_cde);
+CREATE INDEX IF NOT EXISTS ix_cont_info_lead_ri ON t_cont_info (c_lead_ri_cde);
+CREATE INDEX IF NOT EXISTS ix_cont_extra_broker ON t_cont_extra (c_broker_cde);
+CREATE INDEX IF NOT EXISTS ix_cont_extra_sub_ri ON t_cont_extra (c_sub_ri_cde);
+CREATE INDEX IF NOT EXISTS ix_cont_detail_ri ON t_cont_detail (c_ri_cde);
+CREATE INDEX IF NOT EXISTS ix_cont_order_code ON t_cont_order (c_cont_code);

@@ -20,6 +20,24 @@ protected:
         ASSERT_GE(Db().Execute(sql), 0) << Db().LastError();
         ASSERT_EQ(Count("SELECT COUNT(*) FROM t_cont_info"), to);
     }
+
+    // Detail lines `from`..`to` of treaty data record 1: products 0100..0103 in
+    // turn, one insuring company per line.
+    void AddLines(int from, int to) {
+        const std::string sql =
+            "WITH RECURSIVE n(i) AS (SELECT " + std::to_string(from) + " UNION ALL SELECT i + 1 FROM n WHERE i < " +
+            std::to_string(to) +
+            ") INSERT INTO t_cont_detail (n_cont_id, c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde, n_share) "
+            "SELECT 1, '010' || CAST(i % 4 AS TEXT), '01', CAST(i AS TEXT), '01', 0.5 FROM n";
+        ASSERT_GE(Db().Execute(sql), 0) << Db().LastError();
+    }
+
+    Reply SearchLines(const char* product = "") {
+        _ContDetailStruct f{};
+        f.nContId = 1;
+        Set(f.szProdCode, product);
+        return SendRecord(205, f);
+    }
 };
 
 TEST_P(BigAnswerTest, ASearchBeyondTheSixteenBitCountIsRefusedWhole) {
@@ -48,6 +66,37 @@ TEST_P(BigAnswerTest, ASearchBeyondTheSixteenBitCountIsRefusedWhole) {
     r = SendRecord(186, key);
     EXPECT_EQ(r.Status(), 0);
     EXPECT_EQ(r.Count(), 9);  // 10032760 .. 10032768
+}
+
+TEST_P(BigAnswerTest, ATreatyWithMoreLinesThanOneAnswerIsListedByNarrowerSearches) {
+    const int limit = static_cast<int>(sql::kMaxAnswerRecords);
+    AddLines(1, limit);
+    Reply r = SearchLines();
+    ASSERT_EQ(r.Status(), 0);
+    ASSERT_EQ(r.Count(), limit);
+    const auto lines = r.Records<_ContDetailStruct>();
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(limit));
+    // Sorted by product, then company (as text).
+    EXPECT_EQ(Get(lines.front().szProdCode), "0100");
+    EXPECT_EQ(Get(lines.front().szCompCode), "100");
+    EXPECT_EQ(Get(lines.back().szProdCode), "0103");
+    const double share = lines.back().dShare;  // packed: read by copying
+    EXPECT_EQ(share, 0.5);
+
+    AddLines(limit + 1, limit + 1);
+    r = SearchLines();
+    EXPECT_EQ(r.Status(), 5);
+    EXPECT_EQ(r.Count(), 0);
+    EXPECT_TRUE(r.body.empty());
+    // One product at a time, every line is listed.
+    int listed = 0;
+    for (const char* product : {"0100", "0101", "0102", "0103"}) {
+        r = SearchLines(product);
+        ASSERT_EQ(r.Status(), 0) << product;
+        for (const auto& line : r.Records<_ContDetailStruct>()) EXPECT_EQ(Get(line.szProdCode), product);
+        listed += r.Count();
+    }
+    EXPECT_EQ(listed, limit + 1);
 }
 
 KELMOR_SERVER_BACKENDS(BigAnswerTest);
