@@ -204,6 +204,25 @@ CWnd* PlayCourse::ReachList(const PlayLine& line, const CDialog& dialog) {
     return &control;
 }
 
+CWnd* PlayCourse::ReachFocusedList(const PlayLine& line, const CDialog& dialog, CWnd* focused) {
+    const std::string command = std::string("key ") + KeyName(line.key);
+    if (!focused) {
+        Fail(line, command + ": nothing has the focus" + In(dialog));
+        return nullptr;
+    }
+    const std::vector<CWnd*> lists = ListsOf(dialog);
+    if (std::find(lists.begin(), lists.end(), focused) == lists.end()) {
+        Fail(line, command + ": the focus is on " + Describe(dialog, *focused) + ", not on a grid or list");
+        return nullptr;
+    }
+    if (!focused->IsWindowVisible() || !focused->IsWindowEnabled()) {
+        Fail(line, command + ": " + Describe(dialog, *focused) +
+                       (focused->IsWindowVisible() ? " is disabled" : " is hidden"));
+        return nullptr;
+    }
+    return focused;
+}
+
 int PlayCourse::ItemFor(const PlayLine& line, const CDialog& dialog, CWnd& field) {
     auto* combo = dynamic_cast<CComboBox*>(&field);
     if (!combo) {

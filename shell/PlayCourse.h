@@ -68,6 +68,10 @@ public:
     // The grid or list a list line names (visible, enabled, with the row the line
     // wants); else fails the line and returns null.
     CWnd* ReachList(const PlayLine& line, const CDialog& dialog);
+    // The grid or list a row key line goes to: `focused`, the control that has the
+    // focus, when it is a grid or list a person could reach; else fails the line
+    // and returns null.
+    CWnd* ReachFocusedList(const PlayLine& line, const CDialog& dialog, CWnd* focused);
     // The combo item a pick line names; -1 after failing the line.
     int ItemFor(const PlayLine& line, const CDialog& dialog, CWnd& combo);
     // The grid column a sort line names; -1 after failing the line.

@@ -51,6 +51,7 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
         case PlayCommand::Answer: return;  // taken by the course
         case PlayCommand::Show: m_course.Show(dialog); return;
         case PlayCommand::Key:
+            if (IsRowKey(line.key)) return MoveRow(line, dialog);
             if (line.key == PlayKey::Enter)
                 win::user::PressEnter(dialog);
             else if (line.key == PlayKey::Escape)
@@ -109,6 +110,49 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
         case PlayCommand::Tick:
         case PlayCommand::Untick:
         case PlayCommand::Sort: RunOnList(line, dialog); return;
+    }
+}
+
+namespace {
+
+// Where a row key leads from `current` (-1: none) among `count` rows, as a list
+// view's keys go: without a current row to the first (End: the last), and no
+// further than the ends. -1 when there are no rows.
+int RowAfterKey(int current, int count, PlayKey key) {
+    if (count <= 0) return -1;
+    if (current < 0 || current >= count) return key == PlayKey::End ? count - 1 : 0;
+    switch (key) {
+        case PlayKey::Down: return current + 1 < count ? current + 1 : current;
+        case PlayKey::Up: return current > 0 ? current - 1 : current;
+        case PlayKey::Home: return 0;
+        case PlayKey::End: return count - 1;
+        default: return current;
+    }
+}
+
+}  // namespace
+
+// The row reached is clicked, as the native list views tell their models of a row
+// the keys reached; a check list only moves its current item.
+void PlayDriver::MoveRow(const PlayLine& line, CDialog& dialog) {
+    CWnd* focused = nullptr;
+    for (CWnd* control : dialog.Controls())
+        if (control->HasFocus()) focused = control;
+    CWnd* list = m_course.ReachFocusedList(line, dialog, focused);
+    if (!list) return;
+    if (auto* grid = dynamic_cast<CQXGrid*>(list)) {
+        const int fixed = grid->GetFixedRowCount();
+        const int current = grid->GetRow() >= fixed ? grid->GetRow() - fixed : -1;
+        const int row = RowAfterKey(current, grid->GetRowCount() - fixed, line.key);
+        if (row >= 0 && row != current) win::user::ClickRow(*grid, row + fixed);
+    } else if (auto* report = dynamic_cast<CListCtrl*>(list)) {
+        const int current = report->GetSelectionMark();
+        const int item = RowAfterKey(current, report->GetItemCount(), line.key);
+        if (item >= 0 && item != current) win::user::ClickItem(*report, item);
+    } else if (auto* checks = dynamic_cast<CCheckListBox*>(list)) {
+        const int current = checks->GetCurSel();
+        const int item = RowAfterKey(current, checks->GetCount(), line.key);
+        if (item >= 0 && item != current) checks->SetCurSel(item);
     }
 }
 

@@ -46,6 +46,7 @@ public:
 private:
     void RunInDialog(const PlayLine& line, CDialog& dialog);
     void RunOnList(const PlayLine& line, CDialog& dialog);
+    void MoveRow(const PlayLine& line, CDialog& dialog);
 
     PlayCourse m_course;
 };

@@ -32,6 +32,16 @@ constexpr AnswerSpec kAnswers[] = {
     {IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"},
 };
 
+struct KeySpec {
+    PlayKey key;
+    const char* name;
+};
+
+constexpr KeySpec kKeys[] = {
+    {PlayKey::Enter, "Enter"}, {PlayKey::Escape, "Escape"}, {PlayKey::Close, "Close"}, {PlayKey::Down, "Down"},
+    {PlayKey::Up, "Up"},       {PlayKey::Home, "Home"},     {PlayKey::End, "End"},
+};
+
 bool SameWord(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -119,17 +129,15 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
             }
             break;
         }
-        case PlayCommand::Key:
-            if (!(bad = arity(1, 1, "Enter|Escape|Close")).empty()) return bad;
-            if (SameWord(words[1].text, "Enter"))
-                line.key = PlayKey::Enter;
-            else if (SameWord(words[1].text, "Escape"))
-                line.key = PlayKey::Escape;
-            else if (SameWord(words[1].text, "Close"))
-                line.key = PlayKey::Close;
-            else
-                return "key: \"" + words[1].text + "\" is not Enter, Escape or Close";
+        case PlayCommand::Key: {
+            if (!(bad = arity(1, 1, "Enter|Escape|Close|Down|Up|Home|End")).empty()) return bad;
+            const KeySpec* key = nullptr;
+            for (const KeySpec& k : kKeys)
+                if (SameWord(words[1].text, k.name)) key = &k;
+            if (!key) return "key: \"" + words[1].text + "\" is not Enter, Escape, Close, Down, Up, Home or End";
+            line.key = key->key;
             break;
+        }
         case PlayCommand::Answer:
             if (!(bad = arity(1, 1, "Yes|No|OK|Cancel")).empty()) return bad;
             for (const AnswerSpec& a : kAnswers)
@@ -233,6 +241,12 @@ const char* CommandName(PlayCommand command) {
 const char* AnswerName(int answer) {
     for (const AnswerSpec& a : kAnswers)
         if (a.answer == answer) return a.name;
+    return "";
+}
+
+const char* KeyName(PlayKey key) {
+    for (const KeySpec& k : kKeys)
+        if (k.key == key) return k.name;
     return "";
 }
 

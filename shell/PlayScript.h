@@ -40,7 +40,9 @@ struct ControlName {
     int id = 0;        // #ID: the control's ID, text empty
 };
 
-enum class PlayKey { Enter, Escape, Close };
+// Enter, Escape and the close box go to the dialog; the row keys to the focused
+// grid or list, moving its current row as a person's arrow, Home and End keys do.
+enum class PlayKey { Enter, Escape, Close, Down, Up, Home, End };
 
 struct PlayLine {
     int number = 0;  // 1-based line of the script file
@@ -75,5 +77,11 @@ bool SplitWords(const std::string& line, std::vector<ScriptWord>& words, std::st
 const char* CommandName(PlayCommand command);
 // "Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore"; "" for other values.
 const char* AnswerName(int answer);
+// "Enter", "Escape", "Close", "Down", "Up", "Home", "End".
+const char* KeyName(PlayKey key);
+// The row keys: those that move the current row of a grid or list.
+inline bool IsRowKey(PlayKey key) {
+    return key == PlayKey::Down || key == PlayKey::Up || key == PlayKey::Home || key == PlayKey::End;
+}
 
 }  // namespace kel::shell

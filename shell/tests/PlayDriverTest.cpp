@@ -174,6 +174,42 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
               "close \"演练表单\" OK\n");
 }
 
+// The row keys move the focused grid's current row as a click does, so the record
+// a button acts on is the row reached, never the row last clicked.
+TEST(PlayDriver, RowKeysMoveTheFocusedGridAndTheScreenActsOnTheRowReached) {
+    struct Case {
+        const char* keys;
+        const char* left;  // the rows after the highlighted one is deleted
+    };
+    for (const Case& c : {
+             Case{"select 1\nkey Down\n", "QA, XL"},
+             Case{"select 1\nkey Down\nkey Down\nkey Down\n", "QA, S1"},                          // the last row stays
+             Case{"select 3\nkey Up\n", "QA, XL"}, Case{"select 2\nkey Up\nkey Up\n", "S1, XL"},  // the first row stays
+             Case{"select 3\nkey Home\n", "S1, XL"}, Case{"select 1\nkey End\n", "QA, S1"},
+             Case{"sort 名称\nsort 名称\nselect 1\nkey Down\n", "XL, QA"},  // rows as shown: XL, S1, QA
+         }) {
+        Played p = Play(std::string("open 1\n") + c.keys + "answer Yes\nclick 删除\nshow\nkey Escape\n");
+        ASSERT_FALSE(p.error) << c.keys << p.error->line << ": " << p.error->why;
+        const auto rows = p.transcript.find("  grid 1: 2 rows\n");
+        ASSERT_NE(rows, std::string::npos) << p.transcript;
+        std::string left;
+        for (size_t at = p.transcript.find("    row ", rows); at != std::string::npos;
+             at = p.transcript.find("    row ", at + 1)) {
+            const size_t code = p.transcript.find(": ", at) + 2;
+            left += (left.empty() ? "" : ", ") + p.transcript.substr(code, 2);
+        }
+        EXPECT_EQ(left, c.left) << c.keys;
+    }
+}
+
+TEST(PlayDriver, ARowKeyNeedsAGridOrListWithTheFocus) {
+    Played p = Play("open 1\ntype 代码 qa\nkey Down\n");
+    ASSERT_TRUE(p.error);
+    EXPECT_EQ(p.error->line, 3);
+    EXPECT_EQ(p.error->why, "key Down: the focus is on edit \"代    码:\", not on a grid or list");
+    EXPECT_EQ(p.result, IDCANCEL);
+}
+
 // A date field takes its digits key by key into the places of its mask.
 TEST(PlayDriver, DatesAreTypedIntoTheirMask) {
     for (const char* typed : {"2024/01/31", "20240131"}) {

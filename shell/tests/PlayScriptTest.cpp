@@ -86,6 +86,19 @@ TEST(PlayScript, ParsesEveryCommandWithItsLineNumber) {
     EXPECT_EQ(lines[13].number, 16);
 }
 
+TEST(PlayScript, RowKeysAreNamedInAnyCase) {
+    std::optional<ScriptError> error;
+    auto lines = ParseScript("key down\nkey UP\nkey Home\nkey end\nkey Enter\n", error);
+    ASSERT_FALSE(error) << error->why;
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0].key, PlayKey::Down);
+    EXPECT_EQ(lines[1].key, PlayKey::Up);
+    EXPECT_EQ(lines[2].key, PlayKey::Home);
+    EXPECT_EQ(lines[3].key, PlayKey::End);
+    EXPECT_TRUE(IsRowKey(lines[3].key));
+    EXPECT_FALSE(IsRowKey(lines[4].key));
+}
+
 // Screen 0 (the prompt switches) is in the screen table like any other.
 TEST(PlayScript, ScreenZeroIsAScreenNumber) {
     std::optional<ScriptError> error;
@@ -106,7 +119,7 @@ TEST(PlayScript, TheFirstBadLineIsReportedWithItsNumberAndNothingIsKept) {
     EXPECT_EQ(ErrorOf("click 确定 返回\n").why, "usage: click BUTTON");
     EXPECT_EQ(ErrorOf("select 0\n").why, "select: \"0\" is not a row number (1 = first row)");
     EXPECT_EQ(ErrorOf("select 1 -2\n").why, "select: \"-2\" is not a grid or list number");
-    EXPECT_EQ(ErrorOf("key Tab\n").why, "key: \"Tab\" is not Enter, Escape or Close");
+    EXPECT_EQ(ErrorOf("key Tab\n").why, "key: \"Tab\" is not Enter, Escape, Close, Down, Up, Home or End");
     EXPECT_EQ(ErrorOf("answer Maybe\n").why, "answer: \"Maybe\" is not Yes, No, OK, Cancel, Abort, Retry or Ignore");
     EXPECT_EQ(ErrorOf("show all\n").why, "usage: show");
     EXPECT_EQ(ErrorOf("click \"\"\n").why, "click: the control's name is empty");
