@@ -129,6 +129,8 @@ public:
     // Writes the columns of `use` from `row`, starting at column `at` (moved past them).
     void Pack(const sql::RowCells& row, std::size_t& at, char* record, unsigned use) const;
 
+    const std::vector<Column>& Columns() const { return columns_; }
+
 private:
     std::vector<Column> columns_;
 };
@@ -154,6 +156,7 @@ public:
     void Pack(const sql::Row& row, std::size_t& at, R& record, unsigned use = kSelect) const {
         rows_.Pack(sql::CellsOf(row), at, reinterpret_cast<char*>(&record), use);
     }
+    const ColumnRows& Rows() const { return rows_; }
 
 private:
     ColumnRows rows_;

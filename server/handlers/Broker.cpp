@@ -3,6 +3,7 @@
 #include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -29,6 +30,8 @@ const ColumnTable<_RIAgentStruct> kAgents{
 };
 
 }  // namespace
+
+std::vector<StoredColumns> BrokerTables() { return {{"t_ri_agent", &kAgents.Rows()}}; }
 
 void RIAgentList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);

@@ -4,6 +4,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -32,14 +33,20 @@ bool IsTreatyCode(std::string_view code) {
 
 }  // namespace
 
-void ContCodeList(Call& c) {
+std::vector<StoredColumns> ContCodeTables() { return {{"t_cont_code", &kCodes.Rows()}}; }
+
+const std::string& ContCodeListSql() {
     // 'Y' marks a code that no treaty data record uses yet.
     static const std::string sql = "SELECT " + kCodes.Names(kSelect, "k.") +
                                    ", CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE i.c_cont_code = "
                                    "k.c_cont_code) THEN 'N' ELSE 'Y' END, k.n_version FROM t_cont_code k "
                                    "ORDER BY k.c_cont_code";
+    return sql;
+}
+
+void ContCodeList(Call& c) {
     // Packed as the rows are stepped.
-    Each(c.db, sql, {}, [&](const RowCells& row) {
+    Each(c.db, ContCodeListSql(), {}, [&](const RowCells& row) {
         auto& r = c.answer.Add<_ContCodeStruct>();
         std::size_t at = 0;
         kCodes.Pack(row, at, r);

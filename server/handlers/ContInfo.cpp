@@ -10,6 +10,7 @@
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Store.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -220,32 +221,46 @@ void StoreLists(Connection& db, int32_t id, const Lists& lists) {
 
 }  // namespace
 
+// The treaty data records whose start date begins with a prefix (its length, then the prefix).
+const char* const kStartingWith = " WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ?";
+
+const std::string& ContInfoListSql() {
+    static const std::string sql =
+        "SELECT " + kInfo.Names(kSelect, "i.") +
+        ", k.c_type, i.n_version FROM t_cont_info i LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code" +
+        kStartingWith + " ORDER BY i.c_start_date, i.c_cont_code";
+    return sql;
+}
+
+std::vector<StoredColumns> ContInfoTables() {
+    return {{"t_cont_info", &kInfo.Rows()},
+            {"t_cont_reins", &kReins.Rows()},
+            {"t_cont_risk", &kRisk.Rows()},
+            {"t_cont_extra", &kExtra.Rows()}};
+}
+
 void ContInfoList(Call& c) {
     const auto key = Load<_ContYearKey>(c.body);
     const std::string prefix = wire::Text(key.szStartDate, "start date key");
     const Params p{Value(static_cast<int64_t>(prefix.size())), Text(prefix)};
-    const std::string where = " WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ?";
     // Counted first: an answer too large for its count is refused before its rows
     // are sorted and read, and the body is sized once.
-    const std::size_t count = CountForAnswer(c.db, "SELECT 1 FROM t_cont_info i" + where, p, sizeof(_ContInfoStruct));
+    const std::size_t count =
+        CountForAnswer(c.db, std::string("SELECT 1 FROM t_cont_info i") + kStartingWith, p, sizeof(_ContInfoStruct));
     c.answer.Reserve(count * sizeof(_ContInfoStruct));
     // Packed as the rows are stepped: no copy of the whole result.
-    Each(c.db,
-         "SELECT " + kInfo.Names(kSelect, "i.") +
-             ", k.c_type, i.n_version FROM t_cont_info i LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code" +
-             where + " ORDER BY i.c_start_date, i.c_cont_code",
-         p, [&](const RowCells& row) {
-             // Rows added since the count: still bounded.
-             if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
-             auto& r = c.answer.Add<_ContInfoStruct>();
-             std::size_t at = 0;
-             kInfo.Pack(row, at, r);
-             const std::string_view type = row.Text(at);
-             r.cAttribute = wire::LetterOf(type);
-             wire::Put(r.szContTypeName, TreatyTypeText(type));
-             Answered(c, "t_cont_info", std::to_string(row.Int(0)), row.Int(at + 1));
-             return true;
-         });
+    Each(c.db, ContInfoListSql(), p, [&](const RowCells& row) {
+        // Rows added since the count: still bounded.
+        if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
+        auto& r = c.answer.Add<_ContInfoStruct>();
+        std::size_t at = 0;
+        kInfo.Pack(row, at, r);
+        const std::string_view type = row.Text(at);
+        r.cAttribute = wire::LetterOf(type);
+        wire::Put(r.szContTypeName, TreatyTypeText(type));
+        Answered(c, "t_cont_info", std::to_string(row.Int(0)), row.Int(at + 1));
+        return true;
+    });
 }
 
 void ContInfoInsert(Call& c) {

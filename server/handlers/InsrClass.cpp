@@ -6,6 +6,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -35,6 +36,12 @@ const ColumnTable<_InsrClassDtlStruct> kProductNames{
 };
 
 }  // namespace
+
+std::vector<StoredColumns> InsrClassTables() {
+    return {{"t_insrnc_sect", &kClasses.Rows()},
+            {"t_class_detail", &kProducts.Rows()},
+            {"t_prd_prod", &kProductNames.Rows()}};
+}
 
 void InsrncSectList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);

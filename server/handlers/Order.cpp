@@ -4,6 +4,7 @@
 #include "server/Common.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -36,6 +37,10 @@ int64_t OrderSize(Connection& db, const std::string& month) {
 }
 
 }  // namespace
+
+std::vector<StoredColumns> OrderTables() {
+    return {{"t_cont_order", &kOrder.Rows()}, {"t_cont_code", &kOrderNames.Rows()}};
+}
 
 void OrderLoad(Call& c) {
     const auto body = Load<_OrderMonthBody>(c.body);

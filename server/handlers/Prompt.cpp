@@ -5,6 +5,7 @@
 #include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -47,6 +48,10 @@ std::string OwnUser(const Call& c, const char (&field)[21]) {
 std::string UserOf(const Call& c) { return OwnUser(c, Load<_UserCodeBody>(c.body).szUserCode); }
 
 }  // namespace
+
+std::vector<StoredColumns> PromptTables() {
+    return {{"t_prompt_set", &kPrompts.Rows()}, {"t_detail_info", &kItems.Rows()}};
+}
 
 void PromptLoad(Call& c) {
     const std::string user = UserOf(c);

@@ -3,6 +3,7 @@
 #include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -20,6 +21,8 @@ const ColumnTable<_ExchRateStruct> kRates{
 };
 
 }  // namespace
+
+std::vector<StoredColumns> ReferenceTables() { return {{"t_exch_rate", &kRates.Rows()}}; }
 
 void ExchRateList(Call& c) {
     Each(c.db, "SELECT " + kRates.Names(kSelect) + " FROM t_exch_rate ORDER BY c_src_cur, c_dst_cur, c_start_date", {},

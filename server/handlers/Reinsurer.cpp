@@ -4,6 +4,7 @@
 #include "server/ColumnTable.h"
 #include "server/Handlers.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -63,6 +64,10 @@ void PackReinsurer(Call& c, const RowCells& row) {
 }
 
 }  // namespace
+
+std::vector<StoredColumns> ReinsurerTables() {
+    return {{"t_ri_company", &kReinsurers.Rows()}, {"t_ri_account", &kAccounts.Rows()}};
+}
 
 void RICompanyList(Call& c) {
     Each(c.db, SelectReinsurers() + " ORDER BY c_ri_cde", {}, [&](const RowCells& row) {

@@ -7,6 +7,7 @@
 #include "server/Handlers.h"
 #include "server/Sql.h"
 #include "server/Store.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -45,6 +46,12 @@ int32_t TreatyOfSection(Connection& db, int32_t sectId) {
 }
 
 }  // namespace
+
+std::vector<StoredColumns> SectionTables() {
+    return {{"t_cont_section", &kSections.Rows()},
+            {"t_sect_detail", &kProducts.Rows()},
+            {"t_prd_prod", &kProductNames.Rows()}};
+}
 
 void SectionList(Call& c) {
     const auto key = Load<_TextKey64>(c.body);

@@ -1,0 +1,133 @@
+// The schema as both stores make it, held against every handler's column table:
+// each column a table names exists in its stored table with a type that holds the
+// field, and a text a request may carry fits the column's width.
+#include <cctype>
+#include <map>
+
+#include "server/StoredColumns.h"
+#include "server/tests/ServerTestSupport.h"
+
+namespace kel::server::test {
+namespace {
+
+struct StoredType {
+    std::string type;   // lower case: "varchar(60)", "integer", "character varying", ...
+    int64_t width = 0;  // characters of a text column; 0 when unbounded
+};
+
+std::string Lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+bool Has(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+class StoredColumnsTest : public ServerTest {
+protected:
+    // The columns of `table` as the store declares them; empty when there is no such table.
+    std::map<std::string, StoredType> Declared(const std::string& table) {
+        std::map<std::string, StoredType> out;
+        if (GetParam() == Backend::Sqlite) {
+            const auto rs = Db().Query("SELECT name, type FROM pragma_table_info(?)", {kel::db::Value(table)});
+            EXPECT_TRUE(rs) << Db().LastError();
+            for (const auto& row : rs ? rs->rows : std::vector<kel::db::Row>{}) {
+                StoredType t{Lower(sql::Str(row[1]))};
+                const auto open = t.type.find('(');
+                if (open != std::string::npos) t.width = std::stoll(t.type.substr(open + 1));
+                out[Lower(sql::Str(row[0]))] = t;
+            }
+        } else {
+            const auto rs = Db().Query(
+                "SELECT column_name, data_type, character_maximum_length FROM information_schema.columns "
+                "WHERE table_schema = current_schema() AND table_name = ?",
+                {kel::db::Value(table)});
+            EXPECT_TRUE(rs) << Db().LastError();
+            for (const auto& row : rs ? rs->rows : std::vector<kel::db::Row>{})
+                out[Lower(sql::Str(row[0]))] = StoredType{Lower(sql::Str(row[1])), sql::Int(row[2])};
+        }
+        return out;
+    }
+
+    // What is wrong between the column table and its stored table, one line each.
+    std::vector<std::string> Problems(const std::string& table, const ColumnRows& rows) {
+        std::vector<std::string> problems;
+        const auto stored = Declared(table);
+        if (stored.empty()) return {table + ": no such table"};
+        for (const Column& c : rows.Columns()) {
+            const std::string name = table + "." + c.name;
+            const auto found = stored.find(c.name);
+            if (found == stored.end()) {
+                problems.push_back(name + ": no such column");
+                continue;
+            }
+            const StoredType& t = found->second;
+            const bool text = Has(t.type, "char") || Has(t.type, "text");
+            const bool integer = Has(t.type, "int");
+            const bool real = Has(t.type, "double") || Has(t.type, "real") || Has(t.type, "numeric") ||
+                              Has(t.type, "float") || Has(t.type, "decimal");
+            std::size_t longest = 0;  // the longest text a request may store, in characters
+            switch (c.kind) {
+                case ColumnKind::Int:
+                    if (!integer) problems.push_back(name + ": an integer field in a " + t.type + " column");
+                    continue;
+                case ColumnKind::Real:
+                    if (!real) problems.push_back(name + ": a real field in a " + t.type + " column");
+                    continue;
+                case ColumnKind::Letter: longest = 1; break;
+                case ColumnKind::Date:
+                case ColumnKind::OptionalDate: longest = 8; break;
+                case ColumnKind::Text:
+                case ColumnKind::Required:
+                case ColumnKind::NumberText: longest = c.maxBytes ? c.maxBytes : c.size - 1; break;
+            }
+            if (!text) {
+                problems.push_back(name + ": a text field in a " + t.type + " column");
+                continue;
+            }
+            // Answers are cut to the field; what a request stores must fit whole.
+            const bool written = (c.uses & (kInsert | kUpdate)) != 0;
+            if (written && t.width > 0 && static_cast<std::size_t>(t.width) < longest)
+                problems.push_back(name + ": " + std::to_string(longest) + " characters into " + t.type);
+        }
+        return problems;
+    }
+};
+
+TEST_P(StoredColumnsTest, EveryColumnOfEveryTableIsStoredInAFittingType) {
+    const auto all = AllStoredColumns();
+    ASSERT_FALSE(all.empty());
+    for (const StoredColumns& s : all) {
+        ASSERT_FALSE(s.rows->Columns().empty()) << s.table;
+        EXPECT_EQ(Problems(s.table, *s.rows), std::vector<std::string>{}) << s.table;
+    }
+}
+
+// The check itself: a table that drifted from the schema is caught, each way it can.
+TEST_P(StoredColumnsTest, ATableThatDriftedFromTheSchemaIsNamed) {
+    using C = ColumnsOf<_RICompanyStruct>;
+    const ColumnTable<_RICompanyStruct> drifted{
+        C::Required(&_RICompanyStruct::szRICode, "c_ri_cde", "reinsurer code"),   // fits
+        C::Text(&_RICompanyStruct::szChnName, "c_name_cn", "Chinese name"),       // renamed
+        C::Text(&_RICompanyStruct::szAddress, "c_tel", "address"),                // 500 into 30
+        C::Text(&_RICompanyStruct::szAddress, "c_tel", "address").Uses(kSelect),  // only read: cut
+        C::Letter(&_RICompanyStruct::cLapsed, "c_lapsed", "lapsed flag"),         // fits
+    };
+    const auto problems = Problems("t_ri_company", drifted.Rows());
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0], "t_ri_company.c_name_cn: no such column");
+    EXPECT_TRUE(Has(problems[1], "t_ri_company.c_tel: 500 characters into")) << problems[1];
+
+    using S = ColumnsOf<_SectionStruct>;
+    const ColumnTable<_SectionStruct> retyped{
+        S::Int(&_SectionStruct::nContId, "c_cont_code"),
+        S::Real(&_SectionStruct::dCommRate, "c_sect_nme", "commission rate"),
+        S::Text(&_SectionStruct::szSectName, "n_comm_rate", "section name"),
+    };
+    EXPECT_EQ(Problems("t_cont_section", retyped.Rows()).size(), 3u);
+    EXPECT_EQ(Problems("t_no_such_table", retyped.Rows()), std::vector<std::string>{"t_no_such_table: no such table"});
+}
+
+KELMOR_SERVER_BACKENDS(StoredColumnsTest);
+
+}  // namespace
+}  // namespace kel::server::test
