@@ -59,6 +59,7 @@
 #include "server/Listener.h"
 #include "server/Server.h"
 #include "server/Store.h"
+#include "server/StoredColumns.h"
 #include "server/store/ConnectionString.h"
 
 namespace {
@@ -135,18 +136,8 @@ bool Transact(kel::net::TcpChannel& ch, int code, const std::string& body, std::
 }
 
 // The SELECTs the handlers run, to run the same ones directly.
-const char* const k180Sql =
-    "SELECT k.c_cont_code, k.c_name_cn, k.c_name_en, k.c_type, CASE WHEN EXISTS (SELECT 1 FROM t_cont_info i WHERE "
-    "i.c_cont_code = k.c_cont_code) THEN 'N' ELSE 'Y' END, k.n_version FROM t_cont_code k ORDER BY k.c_cont_code";
-const char* const k186Sql =
-    "SELECT i.n_cont_id, i.c_cont_code, i.c_start_date, i.c_end_date, i.c_limit_cur, i.c_cancel_date, "
-    "i.c_lead_ri_cde, i.c_cont_no, i.n_lines, i.n_vip_lines, i.n_acct_period, i.n_loss_carry, "
-    "i.n_unexp_rsv_ratio, i.n_unearned_ratio, i.n_quota_ratio, i.n_lead_share, i.n_comm_rate, i.n_tax_rate, "
-    "i.n_prem_rsv_ratio, i.n_loss_rsv_ratio, i.n_cash_loss_limit, i.n_profit_comm_rate, i.n_mgmt_fee_rate, "
-    "i.n_quake_comm_rate, i.n_quake_prem_ratio, i.n_act_comm_rate, i.n_coins_limit_coef, i.n_plant_rate, "
-    "i.n_net_prem_tax_rate, i.c_comm_incl_tax, i.c_net_prem_flag, i.c_create_user, i.c_update_user, k.c_type "
-    "FROM t_cont_info i LEFT JOIN t_cont_code k ON k.c_cont_code = i.c_cont_code "
-    "WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ? ORDER BY i.c_start_date, i.c_cont_code";
+const std::string& k180Sql = kel::server::handlers::ContCodeListSql();
+const std::string& k186Sql = kel::server::handlers::ContInfoListSql();
 
 // Fills a store: 20 treaty codes, a user bench/bench, and for each year the
 // given number of treaty data records (20 codes x serial start dates).
@@ -246,9 +237,9 @@ Served& Sqlite() {
 // column through one checked call and its value's plain accessors).
 class SqliteFloor {
 public:
-    SqliteFloor(const std::string& path, const char* sql) {
+    SqliteFloor(const std::string& path, const std::string& sql) {
         if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK ||
-            sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK)
+            sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK)
             Die("sqlite floor: " + std::string(sqlite3_errmsg(db_)));
     }
     ~SqliteFloor() {
