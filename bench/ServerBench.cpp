@@ -14,10 +14,19 @@
 //   PgFloor180, PgFloor186/...     floors on PostgreSQL: the same prepared SELECT through libpq plus
 //   PgTcp180, PgTcp186/...         the echo, beside the server (when KELMOR_PG_CONN is set)
 //   Throughput16Clients            16 clients at once (no floor)
+//   Refuse205Of100000              the details search on a treaty of 100,000 lines, refused after
+//                                  counting (absolute goal)
+//   Tcp205Of100000ByProduct        the same treaty narrowed to one product: 1,000 lines (no floor)
+//   SqliteFloor205/lines:10000     floor: 205's SELECT through the sqlite3 C API plus the echo
+//   Tcp205/lines:10000             205 answering 10,000 lines
+//   Tcp207/lines100000:1, :0       the treaty check with 100,000 lines against the same treaty
+//                                  with none
 //
 // Then 180 paired: every party once a round in a random order, so that the medians
 // of the echo, the server and the floor are taken over the same moments of a loaded
-// machine (--paired_rounds=N, 20000 by default). Then, from a kelmor-server process
+// machine (--paired_rounds=N, 20000 by default). Then 32 clients at once, on SQLite
+// and PostgreSQL: 24 reading the code list, 4 searching treaty data and 4 saving
+// commissions, beside the saves alone (--mix_seconds=N, 30 by default). Then, from a kelmor-server process
 // of its own: its memory for a 30,000-record answer, and its peak with 64 log-ons at
 // once.
 //
@@ -45,6 +54,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -520,6 +530,266 @@ BENCHMARK(PgFloor186)->ArgName("records")->Arg(1000)->UseRealTime()->Unit(benchm
 BENCHMARK(PgTcp186)->ArgName("records")->Arg(1000)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Throughput16Clients)->ArgName("cached")->Arg(1)->Arg(0)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// ---- a treaty of 100,000 detail lines ------------------------------------------
+
+// Treaty data records on a SQLite store of their own, beside the treaty codes and
+// the 1,000 records of 2024 of Fill: kTreaty + 1 with 100,000 detail lines (100
+// products x 1,000 insuring companies, one reinsurer), + 2 with 10,000, + 3 the same
+// treaty with none; + 4..7 with 20 lines each, whose commissions the mix saves.
+constexpr int kTreaty = 900000;
+const char* const k205Sql =
+    "SELECT n_cont_id, n_quota_ratio, n_cont_limit, n_share, n_ri_limit, n_comm_rate, c_ri_cde, c_com_cde, "
+    "c_prod_no, c_risk_lvl, n_version FROM t_cont_detail WHERE n_cont_id = ? "
+    "ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde";
+
+void AddTreaty(kel::db::Connection& db, int id, int lines) {
+    const bool sqlite = db.Dialect() == "sqlite";
+    const std::string start = "2099" + std::to_string(10000 + id % 10000).substr(1);
+    if (db.Execute("INSERT INTO t_cont_info (n_cont_id, c_cont_code, c_start_date, c_end_date, n_data_rev, "
+                   "n_detail_rev) VALUES (?, 'A1', ?, '20991231', 1, 1)",
+                   {kel::db::Value(id), start}) < 0 ||
+        db.Execute("INSERT INTO t_cont_reins (n_cont_id, c_ri_cde, n_share, n_limit) VALUES (?, '01', 1, 1000)",
+                   {kel::db::Value(id)}) < 0)
+        Die("cannot add treaty " + std::to_string(id) + ": " + db.LastError());
+    if (lines == 0) return;
+    const std::string product = sqlite ? "printf('%04d', i % 100)" : "lpad((i % 100)::text, 4, '0')";
+    const std::string sql =
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(lines - 1) +
+        ") INSERT INTO t_cont_detail (n_cont_id, c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde, n_quota_ratio, "
+        "n_cont_limit, n_share, n_ri_limit, n_comm_rate) SELECT " +
+        std::to_string(id) + ", " + product + ", '01', CAST(11000000 + i / 100 AS TEXT), '01', 0.3, 50000000, 1, " +
+        "50000000, 0.25 FROM n";
+    if (db.Execute(sql) < 0) Die("cannot add detail lines: " + db.LastError());
+}
+
+// Served twice, like Served: keeping answers (the mix, as a server runs) and not
+// (the searches and checks, measured at their own cost).
+struct TreatyStore {
+    std::unique_ptr<Server> cached, uncached;
+    std::unique_ptr<Listener> cachedListener, uncachedListener;
+    std::string path;
+
+    explicit TreatyStore(const std::string& target) : path(target) {
+        std::string error;
+        cached = Server::Open(target, &error);
+        if (!cached) Die(error);
+        Fill(*cached, {{"2024", 1000}});
+        cached->GetStore().Write([](kel::db::Connection& db) {
+            AddTreaty(db, kTreaty + 1, 100000);
+            AddTreaty(db, kTreaty + 2, 10000);
+            AddTreaty(db, kTreaty + 3, 0);
+            for (int id = 4; id <= 7; ++id) AddTreaty(db, kTreaty + id, 20);
+        });
+        kel::server::ServerOptions noCache;
+        noCache.cacheAnswers = false;
+        uncached = Server::Open(target, &error, noCache);
+        if (!uncached) Die(error);
+        cachedListener = std::make_unique<Listener>(*cached, kel::server::ListenerOptions{});
+        uncachedListener = std::make_unique<Listener>(*uncached, kel::server::ListenerOptions{});
+        if (!cachedListener->Start(&error) || !uncachedListener->Start(&error)) Die(error);
+    }
+    ~TreatyStore() {
+        uncachedListener.reset();
+        cachedListener.reset();
+        uncached.reset();
+        cached.reset();
+    }
+    std::unique_ptr<kel::net::TcpChannel> Connect(bool cache = false) const {
+        auto ch = std::make_unique<kel::net::TcpChannel>();
+        if (!ch->Connect("127.0.0.1", (cache ? cachedListener : uncachedListener)->Port(), "bench", "bench").ok())
+            Die("cannot log on");
+        return ch;
+    }
+};
+
+TreatyStore& BigTreaty() {
+    static TreatyStore store((Folder() / "treaty.db").string());
+    return store;
+}
+
+std::string DetailFilter(int contId, const char* product = "") {
+    _ContDetailStruct f{};
+    f.nContId = contId;
+    std::memcpy(f.szProdCode, product, std::min(std::strlen(product), sizeof f.szProdCode - 1));
+    return std::string(reinterpret_cast<const char*>(&f), sizeof f);
+}
+
+std::string TreatyKey(int contId) {
+    _TextKey64 k{};
+    std::snprintf(k.szKey, sizeof k.szKey, "%d", contId);
+    return std::string(reinterpret_cast<const char*>(&k), sizeof k);
+}
+
+// 205 on 100,000 lines without a filter: refused after counting (absolute goal).
+void Refuse205Of100000(benchmark::State& state) {
+    auto ch = BigTreaty().Connect();
+    std::vector<char> answer;
+    for (auto _ : state)
+        if (!Transact(*ch, 205, DetailFilter(kTreaty + 1), answer, 5))
+            state.SkipWithError("205 was not refused with status 5");
+}
+
+// 205 on the same treaty narrowed to one product: 1,000 lines (no floor).
+void Tcp205Of100000ByProduct(benchmark::State& state) {
+    auto ch = BigTreaty().Connect();
+    std::vector<char> answer;
+    for (auto _ : state)
+        if (!Transact(*ch, 205, DetailFilter(kTreaty + 1, "0042"), answer)) state.SkipWithError("205 failed");
+    state.counters["records"] = static_cast<double>(answer.size() / sizeof(_ContDetailStruct));
+}
+
+void SqliteFloor205(benchmark::State& state) {
+    const std::string filter = DetailFilter(kTreaty + 2);
+    _PacketHead head;
+    std::vector<char> body, frame;
+    kel::server::ConnectionContext client{"bench"};
+    BigTreaty().uncached->Handle(client, Head(205), filter, head, body);
+    if (head.cStatus != 0) Die("no answer to 205");
+    kel::net::EncodeFrame(head, body.data(), body.size(), frame);
+    EchoServer echo(frame);
+    auto ch = echo.Connect();
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_open_v2(BigTreaty().path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v3(db, k205Sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+        Die("sqlite floor: " + std::string(sqlite3_errmsg(db)));
+    std::vector<char> answer;
+    std::size_t rows = 0, sink = 0;
+    for (auto _ : state) {
+        sqlite3_bind_int(stmt, 1, kTreaty + 2);
+        rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            ++rows;
+            for (int c = 0; c < 11; ++c) {
+                sqlite3_value* v = sqlite3_column_value(stmt, c);
+                if (sqlite3_value_type(v) == SQLITE_TEXT)
+                    sink += static_cast<std::size_t>(sqlite3_value_bytes(v));
+                else
+                    sink += static_cast<std::size_t>(sqlite3_value_double(v));
+            }
+        }
+        sqlite3_reset(stmt);
+        if (!Transact(*ch, 205, filter, answer)) state.SkipWithError("echo failed");
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    benchmark::DoNotOptimize(sink);
+    state.counters["records"] = static_cast<double>(rows);
+}
+
+void Tcp205(benchmark::State& state) {
+    auto ch = BigTreaty().Connect();
+    std::vector<char> answer;
+    for (auto _ : state)
+        if (!Transact(*ch, 205, DetailFilter(kTreaty + 2), answer)) state.SkipWithError("205 failed");
+    state.counters["records"] = static_cast<double>(answer.size() / sizeof(_ContDetailStruct));
+}
+
+// The treaty check on the treaty with 100,000 lines and on the same one with none.
+void Tcp207(benchmark::State& state) {
+    auto ch = BigTreaty().Connect();
+    const std::string key = TreatyKey(kTreaty + (state.range(0) ? 1 : 3));
+    std::vector<char> answer;
+    for (auto _ : state)
+        if (!Transact(*ch, 207, key, answer)) state.SkipWithError("207 failed");
+}
+
+BENCHMARK(Refuse205Of100000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Tcp205Of100000ByProduct)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteFloor205)->ArgName("lines")->Arg(10000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Tcp205)->ArgName("lines")->Arg(10000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Tcp207)->ArgName("lines100000")->Arg(1)->Arg(0)->UseRealTime();
+
+// ---- 32 clients: readers and savers at once ---------------------------------------
+
+// Latencies of one kind of request, in microseconds.
+struct Latencies {
+    std::vector<double> us;
+    double Percentile(double p) {
+        if (us.empty()) return 0;
+        const auto at = us.begin() + static_cast<std::ptrdiff_t>(p * static_cast<double>(us.size() - 1));
+        std::nth_element(us.begin(), at, us.end());
+        return *at;
+    }
+};
+
+// `readers` clients reading the code list (180), `searchers` searching a year's
+// treaty data (186), `savers` adjusting the commissions of a treaty each (201), for
+// `seconds`: the saves' and the reads' latencies.
+struct MixResult {
+    Latencies reads, saves;
+    double seconds = 0;
+};
+
+MixResult RunMix(const std::function<std::unique_ptr<kel::net::TcpChannel>()>& connect, int readers, int searchers,
+                 int savers, double seconds) {
+    const int clients = readers + searchers + savers;
+    std::vector<std::unique_ptr<kel::net::TcpChannel>> channels;
+    for (int i = 0; i < clients; ++i) channels.push_back(connect());
+    std::vector<Latencies> reads(clients), saves(clients);
+    std::atomic<bool> stop{false};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < clients; ++i)
+        threads.emplace_back([&, i] {
+            std::vector<char> answer;
+            _CommAdjustBody adjust{};
+            adjust.nContId = kTreaty + 4 + i % 4;
+            std::strcpy(adjust.szRICode, "01");
+            const std::string year = YearKey("2024");
+            for (int n = 0; !stop; ++n) {
+                const auto began = std::chrono::steady_clock::now();
+                bool ok;
+                if (i < readers) {
+                    ok = Transact(*channels[i], 180, "", answer);
+                } else if (i < readers + searchers) {
+                    ok = Transact(*channels[i], 186, year, answer);
+                } else {
+                    adjust.dCommRate = 0.2 + 0.001 * (n % 100);
+                    _PacketHead h = Head(201);
+                    h.nOperation = kAdjustByReinsurer;
+                    ok = channels[i]->Send(h, &adjust, sizeof adjust) == 0 && channels[i]->Receive(h, answer) == 0 &&
+                         h.cStatus == 0;
+                }
+                const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - began;
+                if (!ok) ++failures;
+                (i < readers + searchers ? reads : saves)[i].us.push_back(took.count());
+            }
+        });
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    stop = true;
+    for (auto& t : threads) t.join();
+    if (failures) Die("the mix: " + std::to_string(failures.load()) + " requests failed");
+    MixResult r;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (auto& l : reads) r.reads.us.insert(r.reads.us.end(), l.us.begin(), l.us.end());
+    for (auto& l : saves) r.saves.us.insert(r.saves.us.end(), l.us.begin(), l.us.end());
+    return r;
+}
+
+// The saves alone (one saver), four savers without readers, and the 32-client mix
+// (24 readers of 180, 4 searchers of 186, 4 savers): p50/p99 and the mix's save p99
+// against the p99 alone.
+void MeasureMix(const char* name, const std::function<std::unique_ptr<kel::net::TcpChannel>()>& connect,
+                double seconds) {
+    std::printf("\n%s: 32 clients for %.0f s each round (p50 / p99 in ms)\n", name, seconds);
+    MixResult alone = RunMix(connect, 0, 0, 1, seconds / 3);
+    MixResult four = RunMix(connect, 0, 0, 4, seconds / 3);
+    MixResult mix = RunMix(connect, 24, 4, 4, seconds);
+    const auto line = [](const char* what, Latencies& l, double s) {
+        std::printf("  %-22s %8.0f/s %8.2f %8.2f\n", what, static_cast<double>(l.us.size()) / s,
+                    l.Percentile(0.5) / 1e3, l.Percentile(0.99) / 1e3);
+    };
+    line("saves alone", alone.saves, alone.seconds);
+    line("4 savers, no readers", four.saves, four.seconds);
+    line("mix: reads", mix.reads, mix.seconds);
+    line("mix: saves", mix.saves, mix.seconds);
+    const double ratio = mix.saves.Percentile(0.99) / alone.saves.Percentile(0.99);
+    std::printf("  %-22s %7.2fx %7.1fx %s\n", "mix save p99 / alone", ratio, 10.0, ratio <= 10 ? "met" : "MISSED");
+}
+
 // ---- the goals, as ratios -----------------------------------------------------
 
 struct Goal {
@@ -537,6 +807,9 @@ const Goal kGoals[] = {
     {"PgTcp180", "PgFloor180", 2.0},
     {"PgTcp186/records:1000", "PgFloor186/records:1000", 2.0},
     {"Refuse186Of100000", nullptr, 50.0},
+    {"Refuse205Of100000", nullptr, 10.0},
+    {"Tcp205/lines:10000", "SqliteFloor205/lines:10000", 1.5},
+    {"Tcp207/lines100000:1", "Tcp207/lines100000:0", 1.5},
 };
 
 // Keeps each benchmark's time per iteration (the median when repeated) in ns.
@@ -773,11 +1046,16 @@ int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
     // --paired_rounds=N: rounds of the paired 180 measurement (0: none).
     // --no_pin: threads run on every CPU instead of one.
+    // --mix_seconds=N: length of the 32-client mix (0: none).
     int pairedRounds = 20000;
+    double mixSeconds = 30;
     bool pin = true;
     for (auto it = args.begin() + 1; it != args.end();)
         if (std::strncmp(*it, "--paired_rounds=", 16) == 0) {
             pairedRounds = std::atoi(*it + 16);
+            it = args.erase(it);
+        } else if (std::strncmp(*it, "--mix_seconds=", 14) == 0) {
+            mixSeconds = std::atof(*it + 14);
             it = args.erase(it);
         } else if (std::strcmp(*it, "--no_pin") == 0) {
             pin = false;
@@ -796,11 +1074,22 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     Sqlite();  // set up before any timing
-    Pg();
+    BigTreaty();
+    if (Pg())
+        Pg()->served->cached->GetStore().Write([](kel::db::Connection& db) {
+            for (int id = 4; id <= 7; ++id) AddTreaty(db, kTreaty + id, 20);
+        });
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
     if (pairedRounds > 0) MeasurePaired180(pairedRounds);
+    if (mixSeconds > 0) {
+        MeasureMix(
+            "SQLite", [] { return BigTreaty().Connect(); }, mixSeconds);
+        if (Pg())
+            MeasureMix(
+                "PostgreSQL", [] { return Pg()->served->Connect(true); }, mixSeconds);
+    }
     MeasureMemory();
     benchmark::Shutdown();
     std::filesystem::remove_all(Folder());

@@ -119,15 +119,15 @@ void ContDetailList(Call& c) {
     c.answer.Reserve(count * sizeof(_ContDetailStruct));
     static const std::string select = "SELECT " + kLines.Names(kSelect) + ", n_version FROM t_cont_detail";
     // Packed as the rows are stepped: no copy of the whole result.
+    std::string key;  // the line's key text as KeyText gives it, built in place
     Each(c.db, select + where + " ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde", p, [&](const RowCells& row) {
         if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
         auto& r = c.answer.Add<_ContDetailStruct>();
         std::size_t at = 0;
         kLines.Pack(row, at, r);
-        // Copied one by one: a row's text lives until its next read.
-        const std::string product(row.Text(8)), risk(row.Text(9)), company(row.Text(7)), reinsurer(row.Text(6));
-        Answered(c, "t_cont_detail", KeyText({std::to_string(r.nContId), product, risk, company, reinsurer}),
-                 row.Int(at));
+        key = std::to_string(r.nContId);
+        for (const std::size_t i : {8, 9, 7, 6}) key.append(1, '|').append(row.Text(i));  // each copied at once
+        Answered(c, "t_cont_detail", key, row.Int(at));
         return true;
     });
 }
