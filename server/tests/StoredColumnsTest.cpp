@@ -127,6 +127,97 @@ TEST_P(StoredColumnsTest, ATableThatDriftedFromTheSchemaIsNamed) {
     EXPECT_EQ(Problems("t_no_such_table", retyped.Rows()), std::vector<std::string>{"t_no_such_table: no such table"});
 }
 
+// Each field goes into its own column and is answered from it. The statements and
+// the answers come from the same rows, so a field paired with another field's
+// column would survive any round trip through the server: the stored row shows it.
+TEST_P(StoredColumnsTest, EachFieldOfAReinsurerAndABrokerEntryIsStoredInItsOwnColumn) {
+    Seed();
+    auto expectStored = [&](const std::string& from, const std::vector<std::pair<const char*, std::string>>& columns) {
+        for (const auto& [column, value] : columns)
+            EXPECT_EQ(Text(std::string("SELECT ") + column + " FROM " + from), value) << column;
+    };
+
+    _RICompanyStruct ri{};
+    Set(ri.szRICode, "07");
+    Set(ri.szChnName, "泰晤桥再保险");
+    Set(ri.szEngName, "Thames Re");
+    Set(ri.szShortName, "TRE");
+    Set(ri.szAddress, "伦敦");
+    Set(ri.szPhone, "020-1");
+    Set(ri.szFax, "020-2");
+    ri.cBusiType = 'B';
+    ri.cCompProp = 'C';
+    ri.cBillType = 'D';
+    ri.cPayMode = 'E';
+    ri.cCompKind = 'A';
+    Set(ri.szContact, "李四");
+    Set(ri.szCountry, "GB");
+    Set(ri.szCredit, "AAA");
+    Set(ri.szSPRating, "A+");
+    Set(ri.szAMBestRating, "A-");
+    Set(ri.szSolvency, "充足");
+    ri.cRelation = 'R';
+    Set(ri.szReserveFund, "12.5");
+    Set(ri.szCapital, "300");
+    ri.cLapsed = 'N';
+    _RIAccountStruct account{};
+    Set(account.szCurrency, "03");
+    Set(account.szBank, "北门银行");
+    Set(account.szAccountNo, "6222");
+    Set(account.szPayee, "泰晤桥");
+    account.cBusiType = 'F';
+    Set(account.szBankAddr, "伦敦城");
+    ASSERT_EQ(Send(183, Bytes(ri) + Bytes(account), kel::records::kOpInsert, 1).Status(), 0);
+    expectStored("t_ri_company WHERE c_ri_cde = '07'",
+                 {{"c_nme_cn", "泰晤桥再保险"}, {"c_nme_en", "Thames Re"}, {"c_abbr", "TRE"},
+                  {"c_addr", "伦敦"},           {"c_tel", "020-1"},        {"c_fax", "020-2"},
+                  {"c_busi_type", "B"},         {"c_com_prop", "C"},       {"c_bill_type", "D"},
+                  {"c_pay_mode", "E"},          {"c_com_kind", "A"},       {"c_contact", "李四"},
+                  {"c_country_cde", "GB"},      {"c_credit_lvl", "AAA"},   {"c_sp_rating", "A+"},
+                  {"c_amb_rating", "A-"},       {"c_solvency", "充足"},    {"c_related", "R"},
+                  {"c_reserve_fund", "12.5"},   {"c_capital", "300"},      {"c_lapsed", "N"}});
+    expectStored("t_ri_account WHERE c_ri_cde = '07' AND n_seq = 1", {{"c_cur_cde", "03"},
+                                                                      {"c_bank", "北门银行"},
+                                                                      {"c_account_no", "6222"},
+                                                                      {"c_payee", "泰晤桥"},
+                                                                      {"c_busi_type", "F"},
+                                                                      {"c_bank_addr", "伦敦城"}});
+    const auto looked = Send(3019, Bytes(ri)).Records<_RICompanyStruct>();
+    ASSERT_EQ(looked.size(), 1u);
+    EXPECT_EQ(Bytes(looked[0]), Bytes(ri));
+    const auto accounts = Send(215, Bytes(ri.szRICode)).Records<_RIAccountStruct>();
+    ASSERT_EQ(accounts.size(), 1u);
+    EXPECT_EQ(Bytes(accounts[0]), Bytes(account));
+
+    _RIAgentStruct entry{};
+    Set(entry.szBrokerCode, "B1");
+    Set(entry.szRICode, "B101");
+    Set(entry.szChnName, "甲再");
+    Set(entry.szEngName, "Jia Re");
+    Set(entry.szShortName, "JRE");
+    Set(entry.szAddress, "上海");
+    Set(entry.szPhone, "021-1");
+    Set(entry.szFax, "021-2");
+    entry.cKind = 'B';
+    Set(entry.szContact, "王五");
+    Set(entry.szCountry, "CN");
+    Set(entry.szCredit, "AA");
+    ASSERT_EQ(SendRecord(217, entry, kel::records::kOpInsert).Status(), 0);
+    expectStored("t_ri_agent WHERE c_broker_cde = 'B1' AND c_ri_cde = 'B101'", {{"c_nme_cn", "甲再"},
+                                                                                {"c_nme_en", "Jia Re"},
+                                                                                {"c_abbr", "JRE"},
+                                                                                {"c_addr", "上海"},
+                                                                                {"c_tel", "021-1"},
+                                                                                {"c_fax", "021-2"},
+                                                                                {"c_kind", "B"},
+                                                                                {"c_contact", "王五"},
+                                                                                {"c_country_cde", "CN"},
+                                                                                {"c_credit_lvl", "AA"}});
+    const auto entries = Send(216, Bytes(entry.szBrokerCode)).Records<_RIAgentStruct>();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(Bytes(entries[0]), Bytes(entry));
+}
+
 KELMOR_SERVER_BACKENDS(StoredColumnsTest);
 
 }  // namespace
