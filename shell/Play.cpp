@@ -6,9 +6,9 @@
 #include <memory>
 #include <sstream>
 
+#include "play/PlayDriver.h"
+#include "play/PlayScript.h"
 #include "shell/Module.h"
-#include "shell/PlayDriver.h"
-#include "shell/PlayScript.h"
 #include "shell/Session.h"
 
 namespace kel::shell {
@@ -35,8 +35,8 @@ int RunPlay(const Options& options, std::ostream& out, std::ostream& err) {
         err << "kelmor: cannot read the script " << options.play << "\n";
         return 2;
     }
-    std::optional<ScriptError> bad;
-    std::vector<PlayLine> lines = ParseScript(text, bad);
+    std::optional<play::ScriptError> bad;
+    std::vector<play::PlayLine> lines = play::ParseScript(text, bad);
     if (bad) {  // nothing has run yet
         err << "line " << bad->line << ": " << bad->why << "\n";
         return 2;
@@ -49,9 +49,10 @@ int RunPlay(const Options& options, std::ostream& out, std::ostream& err) {
         err << "kelmor: " << error << "\n";
         return 1;
     }
-    auto driver = std::make_shared<PlayDriver>(std::move(lines), out);
+    auto driver = std::make_shared<play::PlayDriver>(std::move(lines), out);
     win::InstallDriver(driver);
-    std::optional<ScriptError> failed = driver->Run([&module](int screen) { return module.callDialog(screen, 0); });
+    std::optional<play::ScriptError> failed =
+        driver->Run([&module](int screen) { return module.callDialog(screen, 0); });
     win::InstallDriver(nullptr);
     session.Close();
     out.flush();

@@ -13,9 +13,9 @@
 
 #include "host/fac/FacBooking.h"
 #include "host/win/Dialog.h"
+#include "play/ConsoleDriver.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
-#include "shell/ConsoleDriver.h"
 #include "shell/LogonDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/Module.h"
@@ -37,7 +37,7 @@ int RunConsole(const Options& o) {
         std::cerr << "kelmor: " << error << "\n";
         return 1;
     }
-    win::InstallDriver(std::make_shared<kel::shell::ConsoleDriver>(std::cout));
+    win::InstallDriver(std::make_shared<kel::play::ConsoleDriver>(std::cout));
     const int screens[] = {0, 1, 4, 5, 9, 11, 12, 13, 14, 25001, 25005, 25010, 25013};
     for (int number : screens) {
         if (o.screen && *o.screen != number) continue;

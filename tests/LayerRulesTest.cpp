@@ -61,14 +61,17 @@ const std::vector<Layer>& Layers() {
         {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
         // The native Windows driver, the same way with the system's controls.
         {"win32", {"win32/"}, {"text", "win", "qxctlset"}},
-        // Its scripted user plays the shell's script language on the driver's windows.
-        {"win32play", {"win32/play/"}, {"text", "win", "qxctlset", "fac", "win32", "shell"}},
+        // The play language beside the drivers: a person's actions on the window
+        // layer's models, no Qt, so that the native player builds on it too.
+        {"play", {"play/"}, {"text", "win", "qxctlset", "fac"}},
+        // The native scripted user plays that language on the driver's windows.
+        {"win32play", {"win32/play/"}, {"text", "win", "qxctlset", "fac", "win32", "play"}},
         {"bench", {"bench/"}, {"text", "records", "net", "db", "server"}},
         // The fuzz targets drive the server and the packet framework as tests do.
         {"fuzz", {"fuzz/"}, {"text", "records", "net", "db", "win", "wintesting", "qxcommon", "managers", "server"}},
         {"shell",
          {"shell/"},
-         {"text", "records", "net", "db", "win", "qxctlset", "fac", "qxcommon", "qt", "server"},
+         {"text", "records", "net", "db", "win", "qxctlset", "fac", "qxcommon", "qt", "play", "server"},
          true},
     };
     return layers;
@@ -159,7 +162,7 @@ TEST(LayerRules, EveryIncludeOfTheShippedSourcesKeepsTheLayers) {
 }
 
 // The check itself: a tree with one file per kind of violation.
-TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtInTheModuleAndAFolderWithoutLayer) {
+TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtBelowTheProgramAndAFolderWithoutLayer) {
     fs::path root = fs::temp_directory_path() / ("kelmor-layers-" + std::to_string(::getpid()));
     fs::remove_all(root);
     auto write = [&](const std::string& path, const std::string& text) {
@@ -172,10 +175,13 @@ TEST(LayerRules, TheCheckFindsAnUpwardIncludeQtInTheModuleAndAFolderWithoutLayer
     write("stray/File.cpp", "\n");
     write("server/tests/AnyTest.cpp", "#include \"host/win/Dialog.h\"\n");
     write("shell/Main.cpp", "#include \"host/win/testing/HeadlessDriver.h\"\n");
+    write("play/Course.cpp", "#include <QWidget>\n#include \"shell/Session.h\"\n");
     std::vector<std::string> found = Violations(root);
     fs::remove_all(root);
     std::vector<std::string> expected = {
         "data/Mgr.cpp:1: managers may not include screens (\"screens/S1.h\")",
+        "play/Course.cpp:1: play includes Qt <QWidget>",
+        "play/Course.cpp:2: play may not include shell (\"shell/Session.h\")",
         "screens/S1.cpp:1: screens includes Qt <QWidget>",
         "screens/S1.cpp:2: screens may not include net (\"common/net/Channel.h\")",
         "server/Handler.cpp:1: server may not include win (\"host/win/Dialog.h\")",

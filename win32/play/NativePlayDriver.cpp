@@ -9,16 +9,16 @@
 #include "host/win/Dialog.h"
 #include "host/win/KeyInput.h"
 #include "host/win/UserActions.h"
-#include "shell/ControlAddress.h"
-#include "shell/DialogText.h"
+#include "play/ControlAddress.h"
+#include "play/DialogText.h"
 #include "win32/WideText.h"
 #include "win32/WindowText.h"
 
 namespace kel::win32 {
 namespace {
 
-using shell::PlayCommand;
-using shell::PlayLine;
+using play::PlayCommand;
+using play::PlayLine;
 using win::ControlKind;
 
 constexpr UINT kStepMs = 20;
@@ -72,9 +72,9 @@ const char* BoxIcon(HWND box) {
         if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
         const auto shown = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
         for (const Known& k : known)
-            if (shown && shown == LoadIconA(nullptr, k.id)) return shell::IconName(k.flag);
+            if (shown && shown == LoadIconA(nullptr, k.id)) return play::IconName(k.flag);
     }
-    return shell::IconName(0);
+    return play::IconName(0);
 }
 
 // The message box's text: its longest visible text label.
@@ -136,7 +136,7 @@ NativePlayDriver::~NativePlayDriver() {
     if (g_player == this) g_player = nullptr;
 }
 
-std::optional<shell::ScriptError> NativePlayDriver::Run(const shell::PlayCourse::OpenScreen& open) {
+std::optional<play::ScriptError> NativePlayDriver::Run(const play::PlayCourse::OpenScreen& open) {
     g_player = this;
     m_start = GetTickCount();
     m_trace = GetEnvironmentVariableW(L"KELMOR_PLAY_TRACE", nullptr, 0) > 0;
@@ -175,13 +175,12 @@ int NativePlayDriver::ShowMessageBox(const win::MessageBoxRequest& request) {
     const int result = Win32Driver::ShowMessageBox(request);
     const int line = m_course.CurrentLine();
     if (!m_box)
-        m_course.Fail(line, "the message box " + shell::Quote(request.text) + " closed before the play saw it");
+        m_course.Fail(line, "the message box " + play::Quote(request.text) + " closed before the play saw it");
     else if (m_boxText != request.text)
-        m_course.Fail(line,
-                      "the message box showed " + shell::Quote(m_boxText) + ", not " + shell::Quote(request.text));
+        m_course.Fail(line, "the message box showed " + play::Quote(m_boxText) + ", not " + play::Quote(request.text));
     else if (result != m_pressed)
-        m_course.Fail(line, "the message box " + shell::Quote(request.text) + " answered " + shell::AnswerName(result) +
-                                " when " + shell::AnswerName(m_pressed) + " was pressed");
+        m_course.Fail(line, "the message box " + play::Quote(request.text) + " answered " + play::AnswerName(result) +
+                                " when " + play::AnswerName(m_pressed) + " was pressed");
     m_box = before;
     return result;
 }
@@ -219,7 +218,7 @@ void NativePlayDriver::Step() {
         if (++m_strangeTicks == kStuckTicks) {
             HWND other = GetLastActivePopup(window);
             m_course.Fail(m_course.CurrentLine(), "a window the play does not know stays open: " +
-                                                      shell::Quote(other ? TextOf(other) : std::string()));
+                                                      play::Quote(other ? TextOf(other) : std::string()));
             if (other && other != window) PostMessageW(other, WM_CLOSE, 0, 0);
         }
         return;
@@ -240,7 +239,7 @@ void NativePlayDriver::AnswerBox(HWND box) {
     if (box == m_box) {  // answered: it should be going
         if (++m_boxTicks == kStuckTicks) {
             m_course.Fail(m_course.CurrentLine(),
-                          "the message box " + shell::Quote(m_boxText) + " stayed after its button was pressed");
+                          "the message box " + play::Quote(m_boxText) + " stayed after its button was pressed");
             PostMessageW(box, WM_CLOSE, 0, 0);
         }
         return;
@@ -269,13 +268,13 @@ void NativePlayDriver::AnswerBox(HWND box) {
 void NativePlayDriver::CheckDrawn(const CDialog& dialog, HWND window) {
     const int line = m_course.CurrentLine();
     if (TextOf(window) != dialog.GetText().str())
-        m_course.Fail(line, "the dialog " + shell::Quote(dialog.GetText().str()) + " has the caption " +
-                                shell::Quote(TextOf(window)));
+        m_course.Fail(line, "the dialog " + play::Quote(dialog.GetText().str()) + " has the caption " +
+                                play::Quote(TextOf(window)));
     RECT client{};
     GetClientRect(window, &client);
     for (const CWnd* control : dialog.Controls()) {
         HWND handle = ControlHandle(*control);
-        const std::string name = shell::Describe(dialog, *control) + " in " + shell::Quote(dialog.GetText().str());
+        const std::string name = play::Describe(dialog, *control) + " in " + play::Quote(dialog.GetText().str());
         if (!handle) {
             m_course.Fail(line, name + " has no window");
             continue;
@@ -297,32 +296,32 @@ void NativePlayDriver::CheckDrawn(const CDialog& dialog, HWND window) {
 HWND NativePlayDriver::WindowOf(const PlayLine& line, const CDialog& dialog, const CWnd& control) {
     HWND handle = ControlHandle(control);
     if (!handle || !IsWindowVisible(handle)) {
-        m_course.Fail(line, shell::Describe(dialog, control) + " has no window to be seen");
+        m_course.Fail(line, play::Describe(dialog, control) + " has no window to be seen");
         return nullptr;
     }
     if (!IsWindowEnabled(handle)) {
-        m_course.Fail(line, shell::Describe(dialog, control) + "'s window is disabled");
+        m_course.Fail(line, play::Describe(dialog, control) + "'s window is disabled");
         return nullptr;
     }
     return handle;
 }
 
 void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND window) {
-    using shell::NameRole;
-    auto describe = [&](const CWnd& control) { return shell::Describe(dialog, control); };
+    using play::NameRole;
+    auto describe = [&](const CWnd& control) { return play::Describe(dialog, control); };
     switch (line.command) {
         case PlayCommand::Open:
         case PlayCommand::Answer: return;  // taken by the course
         case PlayCommand::Show: Show(line, dialog); return;
         case PlayCommand::Key: {
-            if (line.key == shell::PlayKey::Close) {
+            if (line.key == play::PlayKey::Close) {
                 PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
                 return;
             }
             // The key goes where the focus is, through the dialog's own keys.
             HWND focus = GetFocus();
             if (!focus || (focus != window && !IsChild(window, focus))) focus = window;
-            KeyDown(focus, line.key == shell::PlayKey::Enter ? VK_RETURN : VK_ESCAPE, true);
+            KeyDown(focus, line.key == play::PlayKey::Enter ? VK_RETURN : VK_ESCAPE, true);
             return;
         }
         case PlayCommand::Type: {
@@ -377,7 +376,7 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
             SendMessageW(info.hwndList, WM_LBUTTONUP, 0, at);
             if (SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
             if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != index)
-                m_course.Fail(line, describe(*field) + " did not take the clicked item " + shell::Quote(line.text));
+                m_course.Fail(line, describe(*field) + " did not take the clicked item " + play::Quote(line.text));
             return;
         }
         case PlayCommand::Check:
@@ -431,7 +430,7 @@ void NativePlayDriver::RunOnList(const PlayLine& line, CDialog& dialog) {
             HWND header = ListView_GetHeader(list);
             RECT r{};
             if (!header || !Header_GetItemRect(header, column, &r))
-                return m_course.Fail(line, "sort: the list shows no heading " + shell::Quote(line.text));
+                return m_course.Fail(line, "sort: the list shows no heading " + play::Quote(line.text));
             Click(header, Point(r));
             return;
         }
@@ -474,7 +473,7 @@ void NativePlayDriver::Show(const PlayLine& line, CDialog& dialog) {
             held = std::to_string(static_cast<const CComboBox*>(control)->GetCurSel());
         } else if (kind == ControlKind::Grid || kind == ControlKind::ReportList || kind == ControlKind::CheckList) {
             shown = std::to_string(ListView_GetItemCount(handle)) + " rows";
-            held = std::to_string(shell::RowsOf(const_cast<CWnd&>(*control))) + " rows";
+            held = std::to_string(play::RowsOf(const_cast<CWnd&>(*control))) + " rows";
         }
         if (kind == ControlKind::CheckBox || kind == ControlKind::Radio) {
             shown += SendMessageW(handle, BM_GETCHECK, 0, 0) == BST_CHECKED ? " (ticked)" : "";
@@ -485,8 +484,8 @@ void NativePlayDriver::Show(const PlayLine& line, CDialog& dialog) {
             held += control->IsWindowEnabled() ? "" : " [disabled]";
         }
         if (shown != held)
-            m_course.Fail(line, shell::Describe(dialog, *control) + "'s window shows " + shell::Quote(shown) +
-                                    ", its model holds " + shell::Quote(held));
+            m_course.Fail(line, play::Describe(dialog, *control) + "'s window shows " + play::Quote(shown) +
+                                    ", its model holds " + play::Quote(held));
     }
     m_course.Show(dialog);
 }

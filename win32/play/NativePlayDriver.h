@@ -1,5 +1,5 @@
 // The scripted user of the native windows: the `--play` language and the transcript
-// of the headless player (shell/PlayCourse), but every line carried out on the real
+// of the headless player (play/PlayCourse), but every line carried out on the real
 // windows of the Win32 driver with the messages a person's keyboard and mouse send:
 // characters typed into the field's window one by one, Tab to leave it, Enter and
 // Escape through the dialog's own keys, a push button's Alt and letter or a click on
@@ -24,18 +24,18 @@
 #include <string>
 #include <vector>
 
-#include "shell/PlayCourse.h"
+#include "play/PlayCourse.h"
 #include "win32/Win32Driver.h"
 
 namespace kel::win32 {
 
 class NativePlayDriver : public Win32Driver {
 public:
-    NativePlayDriver(std::vector<shell::PlayLine> lines, std::ostream& transcript);
+    NativePlayDriver(std::vector<play::PlayLine> lines, std::ostream& transcript);
     ~NativePlayDriver() override;
 
     // Plays the script, opening screens with `open`, as PlayDriver::Run does.
-    std::optional<shell::ScriptError> Run(const shell::PlayCourse::OpenScreen& open);
+    std::optional<play::ScriptError> Run(const play::PlayCourse::OpenScreen& open);
 
     // win::UiDriver
     void RunModalLoop(CDialog& dialog) override;
@@ -49,14 +49,14 @@ private:
     HWND FindMessageBox() const;
     void AnswerBox(HWND box);
     void CheckDrawn(const CDialog& dialog, HWND window);
-    void RunLine(const shell::PlayLine& line, CDialog& dialog, HWND window);
-    void RunOnList(const shell::PlayLine& line, CDialog& dialog);
-    void Show(const shell::PlayLine& line, CDialog& dialog);
+    void RunLine(const play::PlayLine& line, CDialog& dialog, HWND window);
+    void RunOnList(const play::PlayLine& line, CDialog& dialog);
+    void Show(const play::PlayLine& line, CDialog& dialog);
     // The window of a control the line reached through its model; null after
     // failing the line when the window is not there for a person to use.
-    HWND WindowOf(const shell::PlayLine& line, const CDialog& dialog, const CWnd& control);
+    HWND WindowOf(const play::PlayLine& line, const CDialog& dialog, const CWnd& control);
 
-    shell::PlayCourse m_course;
+    play::PlayCourse m_course;
     UINT_PTR m_timer = 0;
     std::set<const CDialog*> m_checked;  // open dialogs whose drawing was checked
     // The message box being answered: its window, its text, the answer pressed and

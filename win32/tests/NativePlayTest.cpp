@@ -14,14 +14,14 @@
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/DialogTemplate.h"
-#include "shell/PlayDriver.h"
-#include "shell/PlayScript.h"
+#include "play/PlayDriver.h"
+#include "play/PlayScript.h"
 #include "win32/play/NativePlayDriver.h"
 
 namespace {
 
-using kel::shell::ParseScript;
-using kel::shell::ScriptError;
+using kel::play::ParseScript;
+using kel::play::ScriptError;
 
 enum : int {
     kForm = 9300,
@@ -193,7 +193,7 @@ TEST(NativePlay, AScriptOverEveryKindOfControlGivesTheHeadlessTranscript) {
         "show\n"
         "double 2\n";  // XL: confirms the form
     const Played native = Play<kel::win32::NativePlayDriver>(script);
-    const Played headless = Play<kel::shell::PlayDriver>(script);
+    const Played headless = Play<kel::play::PlayDriver>(script);
     ASSERT_FALSE(native.error) << native.error->line << ": " << native.error->why << "\n" << native.transcript;
     ASSERT_FALSE(headless.error) << headless.error->why;
     EXPECT_EQ(native.transcript, headless.transcript);
@@ -217,7 +217,7 @@ TEST(NativePlay, ALineThatCannotBeCarriedOutClosesEveryDialogAsTheHeadlessPlayer
              "open 1\npick 类型 Z\n",                                      // no such item
          }) {
         const Played native = Play<kel::win32::NativePlayDriver>(script);
-        const Played headless = Play<kel::shell::PlayDriver>(script);
+        const Played headless = Play<kel::play::PlayDriver>(script);
         ASSERT_TRUE(native.error) << script;
         ASSERT_TRUE(headless.error) << script;
         EXPECT_EQ(native.error->line, headless.error->line) << script;

@@ -19,8 +19,8 @@
 #include "common/net/TcpChannel.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
-#include "shell/PlayDriver.h"
-#include "shell/PlayScript.h"
+#include "play/PlayDriver.h"
+#include "play/PlayScript.h"
 #include "win32/play/NativePlayDriver.h"
 
 int main(int argc, char** argv) {
@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     std::ifstream in(arg[3], std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
-    std::optional<kel::shell::ScriptError> bad;
-    auto lines = kel::shell::ParseScript(text.str(), bad);
+    std::optional<kel::play::ScriptError> bad;
+    auto lines = kel::play::ParseScript(text.str(), bad);
     if (!in || bad) {
         std::cerr << "cannot read the script " << arg[3] << (bad ? ": " + bad->why : std::string()) << "\n";
         return 2;
@@ -80,13 +80,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto open = [call](int screen) { return call(screen, 0); };
-    std::optional<kel::shell::ScriptError> failed;
+    std::optional<kel::play::ScriptError> failed;
     if (native) {
         auto driver = std::make_shared<kel::win32::NativePlayDriver>(std::move(lines), std::cout);
         win::InstallDriver(driver);
         failed = driver->Run(open);
     } else {
-        auto driver = std::make_shared<kel::shell::PlayDriver>(std::move(lines), std::cout);
+        auto driver = std::make_shared<kel::play::PlayDriver>(std::move(lines), std::cout);
         win::InstallDriver(driver);
         failed = driver->Run(open);
     }

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "shell/PlayScript.h"
+#include "play/PlayScript.h"
 
 class CDialog;
 class CWnd;
 
-namespace kel::shell {
+namespace kel::play {
 
 // A label or caption as compared.
 std::string NormalizeName(const std::string& text);
@@ -42,4 +42,4 @@ CWnd* FindControl(const CDialog& dialog, const ControlName& name, NameRole role,
 // The dialog's grids and lists (grids, report lists, check lists) in tab order.
 std::vector<CWnd*> ListsOf(const CDialog& dialog);
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -1,4 +1,4 @@
-#include "shell/PlayCourse.h"
+#include "play/PlayCourse.h"
 
 #include <algorithm>
 
@@ -6,9 +6,9 @@
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
-#include "shell/DialogText.h"
+#include "play/DialogText.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 // The screen number that answers with the count of waiting items and opens nothing.
@@ -273,4 +273,4 @@ int PlayCourse::ColumnFor(const PlayLine& line, CWnd& control) {
     return column;
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -3,9 +3,9 @@
 
 #include <sstream>
 
-#include "shell/PlayDriver.h"
+#include "play/PlayDriver.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 TEST(PlayPrint, APrintedListIsWrittenToTheTranscriptCellByCell) {
@@ -22,4 +22,4 @@ TEST(PlayPrint, APrintedListIsWrittenToTheTranscriptCellByCell) {
 }
 
 }  // namespace
-}  // namespace kel::shell
+}  // namespace kel::play

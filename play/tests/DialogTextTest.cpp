@@ -8,9 +8,9 @@
 #include "host/win/Controls.h"
 #include "host/win/DialogTemplate.h"
 #include "host/win/testing/HeadlessDriver.h"
-#include "shell/DialogText.h"
+#include "play/DialogText.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 enum : int {
@@ -81,4 +81,4 @@ TEST(DialogText, ShowsTicksOfEveryKindAndTheRowsOfEveryList) {
 }
 
 }  // namespace
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace kel::shell {
+namespace kel::play {
 
 enum class PlayCommand {
     Open,
@@ -84,4 +84,4 @@ inline bool IsRowKey(PlayKey key) {
     return key == PlayKey::Down || key == PlayKey::Up || key == PlayKey::Home || key == PlayKey::End;
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "host/win/NoDisplayDriver.h"
-#include "shell/PlayCourse.h"
+#include "play/PlayCourse.h"
 
-namespace kel::shell {
+namespace kel::play {
 
 class PlayDriver : public win::NoDisplayDriver {
 public:
@@ -51,4 +51,4 @@ private:
     PlayCourse m_course;
 };
 
-}  // namespace kel::shell
+}  // namespace kel::play

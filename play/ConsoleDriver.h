@@ -6,7 +6,7 @@
 
 #include "host/win/NoDisplayDriver.h"
 
-namespace kel::shell {
+namespace kel::play {
 
 class ConsoleDriver : public win::NoDisplayDriver {
 public:
@@ -18,4 +18,4 @@ private:
     std::ostream& m_out;
 };
 
-}  // namespace kel::shell
+}  // namespace kel::play

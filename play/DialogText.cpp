@@ -1,13 +1,13 @@
-#include "shell/DialogText.h"
+#include "play/DialogText.h"
 
 #include <vector>
 
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
-#include "shell/ControlAddress.h"
+#include "play/ControlAddress.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 bool ShowsValue(win::ControlKind kind) {
@@ -158,4 +158,4 @@ void WriteDialog(std::ostream& out, const CDialog& dialog, const DialogTextOptio
     }
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

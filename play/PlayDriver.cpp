@@ -1,11 +1,11 @@
-#include "shell/PlayDriver.h"
+#include "play/PlayDriver.h"
 
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/UserActions.h"
 
-namespace kel::shell {
+namespace kel::play {
 
 PlayDriver::PlayDriver(std::vector<PlayLine> lines, std::ostream& transcript)
     : m_course(std::move(lines), transcript) {}
@@ -187,4 +187,4 @@ void PlayDriver::RunOnList(const PlayLine& line, CDialog& dialog) {
     }
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -1,9 +1,9 @@
-#include "shell/ConsoleDriver.h"
+#include "play/ConsoleDriver.h"
 
 #include "host/win/Dialog.h"
-#include "shell/DialogText.h"
+#include "play/DialogText.h"
 
-namespace kel::shell {
+namespace kel::play {
 
 void ConsoleDriver::RunModalLoop(CDialog& dialog) {
     DialogTextOptions options;
@@ -17,4 +17,4 @@ int ConsoleDriver::ShowMessageBox(const win::MessageBoxRequest& request) {
     return request.DefaultAnswer();
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

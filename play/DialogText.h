@@ -9,7 +9,7 @@
 
 class CDialog;
 
-namespace kel::shell {
+namespace kel::play {
 
 // A text in double quotes, with \", \\, \n, \r and \t standing for what cannot stand
 // inside them.
@@ -22,4 +22,4 @@ struct DialogTextOptions {
 
 void WriteDialog(std::ostream& out, const CDialog& dialog, const DialogTextOptions& options = {});
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -10,9 +10,9 @@
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/DialogTemplate.h"
-#include "shell/PlayDriver.h"
+#include "play/PlayDriver.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 enum : int {
@@ -286,4 +286,4 @@ TEST(PlayDriver, GridRowsAreSelectedAndSortedByHeadingOrPlace) {
 }
 
 }  // namespace
-}  // namespace kel::shell
+}  // namespace kel::play

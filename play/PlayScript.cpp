@@ -1,4 +1,4 @@
-#include "shell/PlayScript.h"
+#include "play/PlayScript.h"
 
 #include <strings.h>
 
@@ -6,7 +6,7 @@
 
 #include "host/win/WinTypes.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 struct CommandWord {
@@ -250,4 +250,4 @@ const char* KeyName(PlayKey key) {
     return "";
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -1,11 +1,11 @@
-#include "shell/ControlAddress.h"
+#include "play/ControlAddress.h"
 
 #include <cctype>
 
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 constexpr const char* kFullWidthBlank = "\xE3\x80\x80";  // U+3000
@@ -159,4 +159,4 @@ std::vector<CWnd*> ListsOf(const CDialog& dialog) {
     return lists;
 }
 
-}  // namespace kel::shell
+}  // namespace kel::play

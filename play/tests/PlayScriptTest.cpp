@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "host/win/WinTypes.h"
-#include "shell/PlayScript.h"
+#include "play/PlayScript.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 std::vector<std::string> Words(const std::string& line) {
@@ -129,4 +129,4 @@ TEST(PlayScript, TheFirstBadLineIsReportedWithItsNumberAndNothingIsKept) {
 }
 
 }  // namespace
-}  // namespace kel::shell
+}  // namespace kel::play

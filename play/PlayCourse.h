@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "host/win/UiDriver.h"
-#include "shell/ControlAddress.h"
-#include "shell/PlayScript.h"
+#include "play/ControlAddress.h"
+#include "play/PlayScript.h"
 
 class CDialog;
 class CWnd;
 
-namespace kel::shell {
+namespace kel::play {
 
 // "Error", "Question", "Warning", "Information" or "None" for an MB_ICON... value.
 const char* IconName(UINT icon);
@@ -96,4 +96,4 @@ private:
 // The rows of a grid (without its heading rows), report list or check list.
 int RowsOf(CWnd& list);
 
-}  // namespace kel::shell
+}  // namespace kel::play

@@ -5,9 +5,9 @@
 #include "host/win/Controls.h"
 #include "host/win/DialogTemplate.h"
 #include "host/win/testing/HeadlessDriver.h"
-#include "shell/ControlAddress.h"
+#include "play/ControlAddress.h"
 
-namespace kel::shell {
+namespace kel::play {
 namespace {
 
 enum : int {
@@ -133,4 +133,4 @@ TEST_F(Addressing, GridsAndListsAreCountedInTabOrder) {
 }
 
 }  // namespace
-}  // namespace kel::shell
+}  // namespace kel::play
