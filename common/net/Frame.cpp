@@ -1,6 +1,7 @@
 #include "common/net/Frame.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <climits>
@@ -36,12 +37,17 @@ int PollTimeout(Deadline deadline) {
     return static_cast<int>(std::min<long long>(ms, INT_MAX));
 }
 
+const SocketCalls kSystemCalls{&sock::Send, &sock::SendPair, &sock::Recv, &sock::Poll};
+std::atomic<const SocketCalls*> g_calls{&kSystemCalls};
+
+const SocketCalls& Calls() { return *g_calls.load(std::memory_order_acquire); }
+
 // Waits for `what`. Errors and hang-ups count as ready: the next recv/send reports them.
 int WaitFor(int fd, sock::Wait what, Deadline deadline, int failure) {
     for (;;) {
         const int ms = PollTimeout(deadline);
         if (ms == 0) return kChannelTimeout;
-        const int n = sock::Poll(fd, what, ms);
+        const int n = Calls().poll(fd, what, ms);
         if (n > 0) return kChannelOk;
         if (n == -2 || (n == -1 && sock::LastError() != EINTR)) return failure;
         // Timed out or interrupted: the loop re-checks the clock.
@@ -53,6 +59,12 @@ bool IsPeerGone(int error) {
 }
 
 }  // namespace
+
+const SocketCalls& SystemSocketCalls() { return kSystemCalls; }
+
+const SocketCalls* UseSocketCalls(const SocketCalls* calls) {
+    return g_calls.exchange(calls, std::memory_order_acq_rel);
+}
 
 int CheckFrameLength(std::uint64_t n) {
     if (n > kMaxFrameBytes) return kChannelFrameTooLarge;
@@ -103,7 +115,7 @@ int WriteAll(int fd, const void* data, std::size_t length, Deadline deadline) {
     const char* p = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < length) {
-        const long n = sock::Send(fd, p + done, length - done);
+        const long n = Calls().send(fd, p + done, length - done);
         const int error = n < 0 ? sock::LastError() : 0;
         if (n > 0) {
             done += static_cast<std::size_t>(n);
@@ -122,7 +134,7 @@ int ReadSome(int fd, void* data, std::size_t length, Deadline deadline, std::siz
     got = 0;
     if (length == 0) return kChannelOk;
     for (;;) {
-        const long n = sock::Recv(fd, data, length);
+        const long n = Calls().recv(fd, data, length);
         const int error = n < 0 ? sock::LastError() : 0;
         if (n > 0) {
             got = static_cast<std::size_t>(n);
@@ -156,7 +168,7 @@ int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t le
     std::memcpy(lead + kFramePrefixBytes, &head, kFrameHeadBytes);
     std::size_t leadDone = 0;
     while (leadDone < sizeof lead) {
-        const long n = sock::SendPair(fd, lead + leadDone, sizeof lead - leadDone, body, length);
+        const long n = Calls().sendPair(fd, lead + leadDone, sizeof lead - leadDone, body, length);
         const int error = n < 0 ? sock::LastError() : 0;
         if (n > 0) {
             const std::size_t sent = static_cast<std::size_t>(n);

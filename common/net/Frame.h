@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/net/Channel.h"
+#include "common/net/Socket.h"
 #include "common/records/PacketHead.h"
 
 namespace kel::net {
@@ -80,6 +81,20 @@ int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t le
 
 // Reads one whole frame. `head` and `body` are only written on success.
 int ReadFrame(int fd, _PacketHead& head, std::vector<char>& body, Deadline deadline);
+
+// The socket calls the blocking I/O above makes: the system's (common/net/Socket.h)
+// unless a test has put its own in place to choose where each write stops or to
+// interrupt a wait. Errors are reported through sock::LastError as usual.
+struct SocketCalls {
+    long (*send)(int fd, const void* data, std::size_t length);
+    long (*sendPair)(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength);
+    long (*recv)(int fd, void* data, std::size_t length);
+    int (*poll)(int fd, sock::Wait what, int ms);
+};
+const SocketCalls& SystemSocketCalls();
+// Puts `calls` (never null) in place for every thread and returns the ones it
+// replaces. Meant for tests, between their I/O, not during it.
+const SocketCalls* UseSocketCalls(const SocketCalls* calls);
 
 // Short Chinese description of a channel result code, for messages.
 std::string_view DescribeChannelError(int code);

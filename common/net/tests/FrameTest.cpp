@@ -2,7 +2,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <thread>
 
@@ -39,6 +41,66 @@ struct SocketPair {
         if (fd[i] >= 0) ::close(fd[i]);
         fd[i] = -1;
     }
+};
+
+// Socket calls that end each write where the test says and fail calls with the
+// errors it lists (EINTR, EAGAIN), in turn per kind of call; the rest goes to the
+// system. One thread only: the script is plain data.
+class ScriptedSocket {
+public:
+    std::deque<std::size_t> writeStops;  // the most each write takes, in turn
+    std::deque<int> sendErrors, sendPairErrors, recvErrors, pollErrors;
+
+    ScriptedSocket() {
+        active_ = this;
+        previous_ = UseSocketCalls(&kCalls);
+    }
+    ~ScriptedSocket() {
+        UseSocketCalls(previous_);
+        active_ = nullptr;
+    }
+    bool AllUsed() const {
+        return writeStops.empty() && sendErrors.empty() && sendPairErrors.empty() && recvErrors.empty() &&
+               pollErrors.empty();
+    }
+
+private:
+    static bool Fail(std::deque<int>& errors) {
+        if (errors.empty()) return false;
+        errno = errors.front();
+        errors.pop_front();
+        return true;
+    }
+    static std::size_t Stop(std::size_t length) {
+        auto& stops = active_->writeStops;
+        if (stops.empty()) return length;
+        const std::size_t stop = std::min(stops.front(), length);
+        stops.pop_front();
+        return stop;
+    }
+    static long Send(int fd, const void* data, std::size_t length) {
+        if (Fail(active_->sendErrors)) return -1;
+        return SystemSocketCalls().send(fd, data, Stop(length));
+    }
+    static long SendPair(int fd, const void* first, std::size_t firstLength, const void* second,
+                         std::size_t secondLength) {
+        if (Fail(active_->sendPairErrors)) return -1;
+        const std::size_t stop = Stop(firstLength + secondLength);
+        if (stop <= firstLength) return SystemSocketCalls().sendPair(fd, first, stop, second, 0);
+        return SystemSocketCalls().sendPair(fd, first, firstLength, second, stop - firstLength);
+    }
+    static long Recv(int fd, void* data, std::size_t length) {
+        if (Fail(active_->recvErrors)) return -1;
+        return SystemSocketCalls().recv(fd, data, length);
+    }
+    static int Poll(int fd, sock::Wait what, int ms) {
+        if (Fail(active_->pollErrors)) return -1;
+        return SystemSocketCalls().poll(fd, what, ms);
+    }
+
+    static constexpr SocketCalls kCalls{&Send, &SendPair, &Recv, &Poll};
+    static inline ScriptedSocket* active_ = nullptr;
+    const SocketCalls* previous_ = nullptr;
 };
 
 TEST(FrameCodec, RoundTripKeepsHeadAndBodyWithZeros) {
@@ -137,6 +199,65 @@ TEST(FrameIo, WrittenFrameLargerThanTheSocketBufferArrivesWhole) {
     pair.CloseOne(0);
     EXPECT_EQ(WriteFrame(pair.fd[1], SampleHead(), body.data(), body.size(), DeadlineAfter(5000)), kChannelClosed);
     EXPECT_EQ(WriteFrame(pair.fd[1], SampleHead(), nullptr, 1, DeadlineAfter(5000)), kChannelSendFailed);
+}
+
+TEST(FrameIo, AFrameArrivesWholeWhereverItsFirstWriteStops) {
+    // Whatever the socket takes of the length, head and body in one write, the rest
+    // follows, and the next frame starts where this one ends.
+    const std::string body = "0123456789";
+    _PacketHead next = SampleHead();
+    next.nTransCode = 187;
+    const std::size_t whole = kFramePrefixBytes + kFrameHeadBytes + body.size();
+    for (std::size_t stop = 1; stop < whole; ++stop) {
+        SCOPED_TRACE(stop);
+        SocketPair pair;
+        {
+            ScriptedSocket script;
+            script.writeStops = {stop, 1};  // then a single byte, then the rest
+            ASSERT_EQ(WriteFrame(pair.fd[1], SampleHead(), body.data(), body.size(), DeadlineAfter(1000)), kChannelOk);
+            ASSERT_EQ(WriteFrame(pair.fd[1], next, "z", 1, DeadlineAfter(1000)), kChannelOk);
+        }
+        pair.CloseOne(1);
+        _PacketHead head{};
+        std::vector<char> got;
+        ASSERT_EQ(ReadFrame(pair.fd[0], head, got, DeadlineAfter(1000)), kChannelOk);
+        EXPECT_EQ(head.nTransCode, 186);
+        EXPECT_EQ(std::string(got.begin(), got.end()), body);
+        ASSERT_EQ(ReadFrame(pair.fd[0], head, got, DeadlineAfter(1000)), kChannelOk);
+        EXPECT_EQ(head.nTransCode, 187);
+        EXPECT_EQ(std::string(got.begin(), got.end()), "z");
+        EXPECT_EQ(ReadFrame(pair.fd[0], head, got, DeadlineAfter(1000)), kChannelClosed);
+    }
+}
+
+TEST(FrameIo, InterruptedCallsAndWaitsAreTriedAgain) {
+    // A signal may interrupt any call or wait (EINTR): that is no failure, and a
+    // socket with no room or no data yet (EAGAIN) is waited for.
+    SocketPair pair;
+    const std::string body(100, 'b');
+    {
+        ScriptedSocket script;
+        script.writeStops = {kFramePrefixBytes + kFrameHeadBytes + 1};  // the rest of the body by send
+        script.sendPairErrors = {EINTR, EAGAIN};
+        script.sendErrors = {EINTR, EAGAIN};
+        script.pollErrors = {EINTR, EINTR};
+        ASSERT_EQ(WriteFrame(pair.fd[1], SampleHead(), body.data(), body.size(), DeadlineAfter(5000)), kChannelOk);
+        EXPECT_TRUE(script.AllUsed());
+    }
+    {
+        ScriptedSocket script;
+        script.recvErrors = {EINTR, EAGAIN, EINTR};
+        script.pollErrors = {EINTR, EINTR};
+        _PacketHead head{};
+        std::vector<char> got;
+        ASSERT_EQ(ReadFrame(pair.fd[0], head, got, DeadlineAfter(5000)), kChannelOk);
+        EXPECT_EQ(std::string(got.begin(), got.end()), body);
+        EXPECT_TRUE(script.AllUsed());
+        // A wait interrupted once more still ends at its deadline.
+        script.pollErrors = {EINTR};
+        EXPECT_EQ(WaitReadable(pair.fd[0], DeadlineAfter(50)), kChannelTimeout);
+        EXPECT_TRUE(script.AllUsed());
+    }
 }
 
 TEST(FrameIo, SilenceTimesOutAndPeerLeavingMidFrameIsClosed) {
