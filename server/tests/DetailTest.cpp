@@ -104,6 +104,18 @@ TEST_P(Details, GenerationGivesALinePerProductRowCompanyAndReinsurer) {
     EXPECT_EQ(Generate("X1", "QS-2024"), kRefused);
 }
 
+TEST_P(Details, AProductInSeveralSectionsTakesTheRateOfTheLowestSectionCode) {
+    // S0 is made after S1 and has the lower code; S2 the higher one.
+    AddSection("S2", 0.35, "0101");
+    AddSection("S0", 0.15, "0101");
+    ASSERT_EQ(Generate(), 0);
+    const auto lines = Search("0101");
+    ASSERT_EQ(lines.size(), 6u);
+    for (const auto& line : lines) EXPECT_DOUBLE_EQ(line.dCommRate, 0.15) << Get(line.szRICode);
+    EXPECT_DOUBLE_EQ(Search("0102")[0].dCommRate, 0.3);  // still in none
+    EXPECT_EQ(Check(), (std::vector<std::string>{"险种0101属于多个SECTION", "险种0102不属于任何SECTION"}));
+}
+
 TEST_P(Details, GenerationGoesToTheRecordItsIdentifierNames) {
     // The next period, copied with the contract number kept.
     Treaty next = treaty;
@@ -164,6 +176,24 @@ TEST_P(Details, LinesCanBeAdjustedOneByOneOrByCommissionGroup) {
     EXPECT_EQ(adjust(kAdjustBySection, 0.2, "S7", ""), kRefused);     // no such section
     EXPECT_EQ(adjust(kAdjustByReinsurer, 0.2, "", "99"), kRefused);   // no line of that reinsurer
     EXPECT_EQ(adjust(kAdjustBySection, 0.2, "", "02"), kBadRequest);  // the section is missing
+}
+
+TEST_P(Details, AnAdjustmentBySectionTakesOnlyASectionOfItsOwnTreatyData) {
+    ASSERT_EQ(Generate(), 0);
+    // The next period has a section S2 holding 0102; this record has none.
+    Treaty next = treaty;
+    Set(next.info.szStartDate, "20250101");
+    Set(next.info.szEndDate, "20251231");
+    const int32_t own = id;
+    id = InsertTreaty(next);
+    AddSection("S2", 0.3, "0102");
+    id = own;
+    _CommAdjustBody b{};
+    b.dCommRate = 0.05;
+    b.nContId = id;
+    Set(b.szSectCode, "S2");
+    EXPECT_EQ(SendRecord(201, b, kAdjustBySection).Status(), kRefused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_detail WHERE n_comm_rate = 0.05"), 0);
 }
 
 TEST_P(Details, TheCheckNamesEachFindingAndNothingWhenAllIsWell) {

@@ -172,13 +172,95 @@ TEST_P(ReferenceData, AReinsurerIsStoredWithItsWholeAccountList) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '07'"), 0);
 }
 
-TEST_P(ReferenceData, AReinsurerTakingPartInTreatyDataStays) {
+// Each way treaty data names a reinsurer keeps it, set up alone: the delete is
+// refused while that one reference is there and goes through once it is gone.
+class ReinsurerReferences : public ServerTest {
+protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        Seed();
+        treaty = MakeTreaty("Q1", "20240101", "QS-1");
+        treaty.risk = {ProductRow("0101", "01", 1000)};
+    }
+    int Delete(const char* code) { return Send(214, Bytes(Reinsurer(code, "").szRICode), kOpDelete).Status(); }
+    bool Kept(const char* code) {
+        return Count(std::string("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '") + code + "'") == 1;
+    }
+    int Update() { return Send(187, treaty.Body(187), kOpUpdate).Status(); }
+    int Generate() { return SendRecord(200, treaty.info).Status(); }
+
+    Treaty treaty;
+};
+
+TEST_P(ReinsurerReferences, AParticipantStays) {
+    treaty.reins = {Participant("03", 1.0)};
+    treaty.info.nContId = InsertTreaty(treaty);
+    EXPECT_EQ(Delete("03"), kRefused);
+    EXPECT_TRUE(Kept("03"));
+    treaty.reins = {Participant("01", 1.0)};
+    ASSERT_EQ(Update(), 0);
+    EXPECT_EQ(Delete("03"), 0);
+    EXPECT_FALSE(Kept("03"));
+}
+
+TEST_P(ReinsurerReferences, TheLeadReinsurerStays) {
+    treaty.reins = {Participant("01", 1.0)};
+    Set(treaty.info.szLeadRICode, "03");
+    treaty.info.nContId = InsertTreaty(treaty);
+    EXPECT_EQ(Delete("03"), kRefused);
+    EXPECT_TRUE(Kept("03"));
+    Set(treaty.info.szLeadRICode, "01");
+    ASSERT_EQ(Update(), 0);
+    EXPECT_EQ(Delete("03"), 0);
+}
+
+TEST_P(ReinsurerReferences, ABrokersSubReinsurerStays) {
+    treaty.reins = {Participant("B1", 1.0)};
+    treaty.extra = {SubReinsurer("B1", "03", "1.0", "1.0000", 'A')};
+    treaty.info.nContId = InsertTreaty(treaty);
+    EXPECT_EQ(Delete("03"), kRefused);
+    EXPECT_TRUE(Kept("03"));
+    treaty.extra[0].cStatus = 'D';
+    ASSERT_EQ(Update(), 0);
+    EXPECT_EQ(Delete("03"), 0);
+}
+
+TEST_P(ReinsurerReferences, AReinsurerOfDetailLinesStaysUntilTheyAreGeneratedAgain) {
+    treaty.reins = {Participant("03", 1.0)};
+    treaty.info.nContId = InsertTreaty(treaty);
+    ASSERT_EQ(Generate(), 0);
+    // It no longer takes part, but the lines generated before still name it.
+    treaty.reins = {Participant("01", 1.0)};
+    ASSERT_EQ(Update(), 0);
+    ASSERT_GT(Count("SELECT COUNT(*) FROM t_cont_detail WHERE c_ri_cde = '03'"), 0);
+    EXPECT_EQ(Delete("03"), kRefused);
+    EXPECT_TRUE(Kept("03"));
+    ASSERT_EQ(Generate(), 0);
+    EXPECT_EQ(Delete("03"), 0);
+}
+
+KELMOR_SERVER_BACKENDS(ReinsurerReferences);
+
+// Treaty data and a month's treaty order each keep the treaty code they name.
+TEST_P(ReferenceData, ATreatyCodeStaysWhileTreatyDataOrAnOrderNamesIt) {
     Seed();
-    Treaty t = MakeTreaty("Q1", "20240101", "QS-1");
-    t.reins = {Participant("01", 1.0)};
-    InsertTreaty(t);
-    EXPECT_EQ(Send(214, Bytes(Reinsurer("01", "").szRICode), kOpDelete).Status(), kRefused);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company WHERE c_ri_cde = '01'"), 1);
+    const std::string x1("X1\0", 3);
+    const int32_t id = InsertTreaty(MakeTreaty("X1", "20240101", "XL-1"));
+    EXPECT_EQ(Send(181, x1, kOpDelete).Status(), kRefused);
+    ASSERT_EQ(Send(188, Key<32>(id), kOpDelete).Status(), 0);
+
+    _OrderAddBody order{};
+    Set(order.szContCode, "X1");
+    Set(order.szYearMonth, "202401");
+    ASSERT_EQ(SendRecord(137, order).Status(), 0);
+    EXPECT_EQ(Send(181, x1, kOpDelete).Status(), kRefused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_code WHERE c_cont_code = 'X1'"), 1);
+    _OrderDeleteBody remove{};
+    Set(remove.szContCode, "X1");
+    Set(remove.szYearMonth, "202401");
+    ASSERT_EQ(SendRecord(135, remove).Status(), 0);
+    EXPECT_EQ(Send(181, x1, kOpDelete).Status(), 0);
 }
 
 TEST_P(ReferenceData, TheLookUpAnswersOnlyTheReinsurerWithExactlyTheTypedCode) {

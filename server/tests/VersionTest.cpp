@@ -167,6 +167,45 @@ TEST_P(Versions, ADeleteOfAChangedRecordIsRefusedAndANeverReadRecordIsSavedAsBef
     EXPECT_EQ(SendAs(reader, 206, Bytes(line), kOpUpdate).Status(), kRefused);
 }
 
+TEST_P(Versions, AConnectionThatReadMoreThanItCanRememberRefusesAStaleSaveOfWhatItForgot) {
+    Seed();
+    ConnectionContext reader{"demo"}, writer{"demo"};
+    _ContCodeStruct code{};
+    Set(code.szContCode, "Q1");
+    Set(code.szChnName, "改名");
+    code.cContType = 'A';
+    ASSERT_EQ(SendAs(reader, 180).Status(), 0);
+    ASSERT_EQ(SendAs(writer, 180).Status(), 0);
+    ASSERT_EQ(SendAs(writer, 181, Bytes(code), kOpUpdate).Status(), 0);
+
+    // Then the reader reads more records than a connection remembers (in answers
+    // of 22,000 treaty data records, starting "1…", "2…" and "3…"): the oldest go.
+    const int perAnswer = 22000;
+    const int answers = static_cast<int>(ConnectionContext::kMaxVersions / perAnswer + 1);
+    const std::string serial = Db().Dialect() == "sqlite" ? "substr('0000000' || i, -7)" : "lpad(i::text, 7, '0')";
+    for (int a = 1; a <= answers; ++a) {
+        const std::string from = std::to_string((a - 1) * perAnswer + 1), to = std::to_string(a * perAnswer);
+        ASSERT_GE(
+            Db().Execute("WITH RECURSIVE n(i) AS (SELECT " + from + " UNION ALL SELECT i + 1 FROM n WHERE i < " + to +
+                         ") INSERT INTO t_cont_info (n_cont_id, c_cont_code, c_start_date, c_end_date, "
+                         "n_comm_rate, n_data_rev) SELECT i, 'Q1', '" +
+                         std::to_string(a) + "' || " + serial + ", '29991231', 0.25, 1 FROM n"),
+            0)
+            << Db().LastError();
+        _ContYearKey year{};
+        Set(year.szStartDate, std::to_string(a));
+        const Reply r = SendAs(reader, 186, Bytes(year));
+        ASSERT_EQ(r.Status(), 0);
+        ASSERT_EQ(r.Count(), perAnswer);
+    }
+    // It no longer knows which version of Q1 it read: the save cannot be checked.
+    Set(code.szChnName, "旧名");
+    EXPECT_EQ(SendAs(reader, 181, Bytes(code), kOpUpdate).Status(), kRefused);
+    EXPECT_EQ(Text("SELECT c_name_cn FROM t_cont_code WHERE c_cont_code = 'Q1'"), "改名");
+    ASSERT_EQ(SendAs(reader, 180).Status(), 0);
+    EXPECT_EQ(SendAs(reader, 181, Bytes(code), kOpUpdate).Status(), 0);
+}
+
 // The schema of the server before records carried versions.
 std::string WithoutVersions(const std::string& schema) {
     std::string out;
