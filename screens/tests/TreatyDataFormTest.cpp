@@ -214,6 +214,28 @@ TEST_F(TreatyDataForm, EmptyRequiredFieldsAndBadInputAreNamedAndNothingIsSent) {
     EXPECT_TRUE(channel->requests.empty());
 }
 
+TEST_F(TreatyDataForm, ARatioOfExactlyOneHundredAndATreatyOfOneDaySave) {
+    channel->AnswerStatus(0);  // 187
+    driver->Answer(IDNO);      // no generation now
+    EXPECT_EQ(Modify([](win::DialogActions& a) {
+                  a.Type(Form::IDC_EDT_QUOTA, "100.01");
+                  a.Click(IDOK);
+                  EXPECT_FALSE(a.Ended());
+                  a.Type(Form::IDC_EDT_QUOTA, "100").Type(Form::IDC_EDT_LEAD_SHARE, "100");
+                  a.Type(Form::IDC_DTE_END, "20240101");  // the start date
+                  a.Click(IDOK);
+              }),
+              IDOK);
+    _ContInfoStruct saved = SavedTreaty(StoredTreaty());
+    saved.dQuotaRatio = 1;
+    saved.dLeadShare = 1;
+    std::memset(saved.szEndDate, 0, sizeof saved.szEndDate);
+    text::PutField(saved.szEndDate, "20240101");
+    EXPECT_EQ(Codes(), (std::vector<int>{190, 187}));
+    ExpectRequest(1, ExpectedHead(187, 1, 1), SaveBody(187, saved, StoredLists()));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"成数比例必须在0到100之间，请修改!", kGenerateQuestion}));
+}
+
 TEST_F(TreatyDataForm, ParticipationSharesMustShowATotalOfOne) {
     TreatyLists short_ = StoredLists();
     short_.reins = {Reins("01", 0.6, kUnlimited), Reins("05", 0.3999, kUnlimited)};
