@@ -537,10 +537,7 @@ BENCHMARK(Throughput16Clients)->ArgName("cached")->Arg(1)->Arg(0)->UseRealTime()
 // products x 1,000 insuring companies, one reinsurer), + 2 with 10,000, + 3 the same
 // treaty with none; + 4..7 with 20 lines each, whose commissions the mix saves.
 constexpr int kTreaty = 900000;
-const char* const k205Sql =
-    "SELECT n_cont_id, n_quota_ratio, n_cont_limit, n_share, n_ri_limit, n_comm_rate, c_ri_cde, c_com_cde, "
-    "c_prod_no, c_risk_lvl, n_version FROM t_cont_detail WHERE n_cont_id = ? "
-    "ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde";
+const std::string& k205Sql = kel::server::handlers::ContDetailListSql();
 
 void AddTreaty(kel::db::Connection& db, int id, int lines) {
     const bool sqlite = db.Dialect() == "sqlite";
@@ -652,7 +649,7 @@ void SqliteFloor205(benchmark::State& state) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_open_v2(BigTreaty().path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
             SQLITE_OK ||
-        sqlite3_prepare_v3(db, k205Sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+        sqlite3_prepare_v3(db, k205Sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
         Die("sqlite floor: " + std::string(sqlite3_errmsg(db)));
     std::vector<char> answer;
     std::size_t rows = 0, sink = 0;

@@ -30,12 +30,16 @@ std::vector<StoredColumns> InsrClassTables();
 std::vector<StoredColumns> OrderTables();
 std::vector<StoredColumns> PromptTables();
 std::vector<StoredColumns> ReferenceTables();
+std::vector<StoredColumns> DetailTables();
 
 // The SELECT of the treaty code list (180), without parameters.
 const std::string& ContCodeListSql();
 // The SELECT of the treaty data list (186): its parameters are the length of the
 // start date prefix and the prefix.
 const std::string& ContInfoListSql();
+// The SELECT of the treaty details (205) without a filter: its parameter is the
+// treaty data identifier.
+const std::string& ContDetailListSql();
 
 }  // namespace handlers
 }  // namespace kel::server

@@ -6,6 +6,7 @@
 #include "server/Handlers.h"
 #include "server/Limits.h"
 #include "server/Sql.h"
+#include "server/StoredColumns.h"
 #include "server/Versions.h"
 
 namespace kel::server::handlers {
@@ -35,7 +36,20 @@ const ColumnTable<_ContDetailStruct> kLines{
 // reinsurer taking part, directly or through a broker: every line can be listed.
 static_assert(kMaxParticipants + kMaxSubReinsurers <= kMaxAnswerRecords);
 
+const std::string& LineSelect() {
+    static const std::string sql = "SELECT " + kLines.Names(kSelect) + ", n_version FROM t_cont_detail";
+    return sql;
+}
+const char* const kLineOrder = " ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde";
+
 }  // namespace
+
+std::vector<StoredColumns> DetailTables() { return {{"t_cont_detail", &kLines.Rows()}}; }
+
+const std::string& ContDetailListSql() {
+    static const std::string sql = LineSelect() + " WHERE n_cont_id = ?" + kLineOrder;
+    return sql;
+}
 
 void GenerateCont(Call& c) {
     const auto deadline = std::chrono::steady_clock::now() + c.limits.generationTime;
@@ -117,10 +131,9 @@ void ContDetailList(Call& c) {
     // read (the client then asks for a narrower search), and the body is sized once.
     const std::size_t count = CountForAnswer(c.db, "SELECT 1 FROM t_cont_detail" + where, p, sizeof(_ContDetailStruct));
     c.answer.Reserve(count * sizeof(_ContDetailStruct));
-    static const std::string select = "SELECT " + kLines.Names(kSelect) + ", n_version FROM t_cont_detail";
     // Packed as the rows are stepped: no copy of the whole result.
     std::string key;  // the line's key text as KeyText gives it, built in place
-    Each(c.db, select + where + " ORDER BY c_prod_no, c_risk_lvl, c_com_cde, c_ri_cde", p, [&](const RowCells& row) {
+    Each(c.db, LineSelect() + where + kLineOrder, p, [&](const RowCells& row) {
         if (c.answer.Count() >= kMaxAnswerRecords) throw Fault(kAnswerTooLarge, "too many records to answer");
         auto& r = c.answer.Add<_ContDetailStruct>();
         std::size_t at = 0;
