@@ -13,6 +13,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,65 @@ TEST(LayerRules, EveryIncludeOfTheShippedSourcesKeepsTheLayers) {
     std::string all;
     for (const std::string& v : found) all += v + "\n";
     EXPECT_TRUE(found.empty()) << all;
+}
+
+// The layer table of docs/ARCHITECTURE.md, row by row: name, folder, what it may
+// include ("Qt" among them where Qt is allowed, "—" for nothing).
+std::map<std::string, Layer> PageLayers(const fs::path& page) {
+    std::map<std::string, Layer> rows;
+    std::ifstream in(page);
+    std::string text;
+    bool inSection = false;
+    auto trim = [](std::string s) {
+        s.erase(0, s.find_first_not_of(' '));
+        s.erase(s.find_last_not_of(' ') + 1);
+        return s;
+    };
+    while (std::getline(in, text)) {
+        if (text.rfind("## ", 0) == 0) inSection = text == "## The layers";
+        if (!inSection || text.rfind("| ", 0) != 0) continue;
+        std::vector<std::string> cells;
+        std::stringstream row(text.substr(1));
+        for (std::string cell; std::getline(row, cell, '|');) cells.push_back(trim(cell));
+        if (cells.size() < 3 || cells[0] == "layer") continue;
+        Layer layer{nullptr, {}, {}};
+        std::string folder = cells[1];
+        folder.erase(std::remove(folder.begin(), folder.end(), '`'), folder.end());
+        layer.paths = {folder};
+        std::stringstream may(cells[2]);
+        for (std::string name; std::getline(may, name, ',');) {
+            name = trim(name);
+            if (name == "Qt")
+                layer.qtAllowed = true;
+            else if (name != "\xE2\x80\x94")  // an em dash: nothing
+                layer.mayInclude.insert(name);
+        }
+        rows[cells[0]] = layer;
+    }
+    return rows;
+}
+
+std::string Joined(const std::set<std::string>& names) {
+    std::string all;
+    for (const std::string& n : names) all += (all.empty() ? "" : ", ") + n;
+    return all;
+}
+
+TEST(LayerRules, TheArchitecturePageShowsTheLayersTheCheckHolds) {
+    std::map<std::string, Layer> page = PageLayers(fs::path(KELMOR_SOURCE_DIR) / "docs" / "ARCHITECTURE.md");
+    ASSERT_FALSE(page.empty()) << "no layer table under \"## The layers\"";
+    for (const Layer& layer : Layers()) {
+        auto row = page.find(layer.name);
+        if (row == page.end()) {
+            ADD_FAILURE() << "the page has no row for the layer " << layer.name;
+            continue;
+        }
+        EXPECT_EQ(row->second.paths, layer.paths) << layer.name;
+        EXPECT_EQ(Joined(row->second.mayInclude), Joined(layer.mayInclude)) << layer.name;
+        EXPECT_EQ(row->second.qtAllowed, layer.qtAllowed) << layer.name << ": Qt";
+        page.erase(row);
+    }
+    for (const auto& [name, row] : page) ADD_FAILURE() << "the page's layer " << name << " is not checked";
 }
 
 // The check itself: a tree with one file per kind of violation.
