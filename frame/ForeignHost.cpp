@@ -66,6 +66,7 @@ public:
             .Label(0, "口令:", 1, 0)
             .Edit(IDC_PASSWORD, 1, 1, 1, ES_PASSWORD, 20)
             .Label(IDC_MESSAGE, "", 2, 0, 2)
+            .Size(320, 48)  // room for a system's error text over three lines
             .Button(IDOK, "确定", 3, 0, BS_DEFPUSHBUTTON)
             .Button(IDCANCEL, "取消", 3, 1)
             .Register();

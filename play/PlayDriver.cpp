@@ -180,7 +180,12 @@ void PlayDriver::RunOnList(const PlayLine& line, CDialog& dialog) {
                 ticked = checks->GetCheck(index) != 0;
             else
                 ticked = static_cast<CListCtrl*>(control)->GetCheck(index) != FALSE;
-            if (ticked != wanted) win::user::ToggleItem(*control, index);
+            if (ticked == wanted) return;
+            // A click on the row's check box: a report list's row becomes current
+            // as well, as the system's list view makes it.
+            auto* report = dynamic_cast<CListCtrl*>(control);
+            if (report && report->GetSelectionMark() != index) win::user::ClickItem(*control, index);
+            win::user::ToggleItem(*control, index);
             return;
         }
         default: return;

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the Windows build and its tests need on Debian 12, when any of it is
 # missing: the 32-bit MinGW-w64 tool chain with POSIX threads, Wine with its 32-bit
-# part, a virtual X server for the windows it draws, and the 32-bit ODBC driver
+# part and its fonts (the close box is drawn from one) with a CJK font, a virtual X
+# server for the windows it draws, and the 32-bit ODBC driver
 # manager with the SQLite and PostgreSQL drivers (Wine's odbc32 hands its calls to
 # the system's unixODBC). Needs root (apt).
 set -euo pipefail
 
 PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 xvfb xauth x11-apps imagemagick
+  wine wine32:i386 fonts-wine fonts-noto-cjk xvfb xauth x11-apps imagemagick
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386 # the code-list database (plays, Kelmor.ini) through Wine's ODBC
 )
 

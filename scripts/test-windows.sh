@@ -56,9 +56,16 @@ if ! timeout 300 wineboot -i </dev/null >/dev/null 2>&1; then
   exit 1
 fi
 
-# Windows draw their own frames (there is no window manager), and the frames' font
-# takes Chinese from the CJK font the system has.
+# Windows draw their own frames (there is no window manager). Their fonts are
+# Wine's own (fonts-wine: Tahoma, and Marlett, which draws the close box) and the
+# CJK font the system has: the dialogs' SimSun is that font, and the frames' Tahoma
+# takes Chinese from it through its font link. Wine writes the links again when the
+# code page changes, and then always links Tahoma to SimSun: the replacement keeps
+# that link on the CJK font whatever the code page.
 timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+for face in SimSun NSimSun 宋体; do
+  timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'Noto Sans CJK SC' /f >/dev/null 2>&1
+done
 timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
   /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK SC' /f >/dev/null 2>&1
 
@@ -94,8 +101,8 @@ if ! grep -q '^message "处理成功!"' <<<"$played" || ! grep -q '^close "合�
   echo "FAIL: the play's transcript lacks its last steps" >&2
   exit 1
 fi
-# The tour's scripts and a visit to every screen of the screen table (Escape or the
-# close box), played on the native driver's windows, each on a fresh server and
+# The tour's scripts, the list screens worked by keyboard (win32/tests/plays) and a
+# visit to every screen of the screen table (Escape or the close box), played on the native driver's windows, each on a fresh server and
 # held line by line to the transcript `kelmor --play` prints for the same script on
 # Linux against a server of its own. The code-list database goes through Wine's
 # ODBC to the 32-bit SQLite driver.
@@ -124,7 +131,7 @@ done >"$screens"
 if [ ! -e /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so ]; then
   echo "SKIPPED: the native plays need the 32-bit SQLite ODBC driver; scripts/setup-windows.sh installs it"
 else
-  for script in docs/tour/*.play "$screens"; do
+  for script in docs/tour/*.play win32/tests/plays/*.play "$screens"; do
     name=$(basename "$script" .play)
     start_server "$name-linux"
     if ! timeout 60 build/bin/kelmor --server "127.0.0.1:$port" --database "$work/$name-linux.db" --user demo \

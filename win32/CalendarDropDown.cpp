@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "win32/Subclass.h"
+
 namespace kel::win32 {
 
 bool CalendarDropDown::Open(HWND field, const SYSTEMTIME& day, Picked picked) {
@@ -16,14 +18,14 @@ bool CalendarDropDown::Open(HWND field, const SYSTEMTIME& day, Picked picked) {
     m_host = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_BORDER, 0, 0, 0, 0, GetParent(field),
                              nullptr, instance, nullptr);
     if (!m_host) return false;
-    SetWindowSubclass(m_host, &HostProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetSubclass(m_host, &HostProc, 1, reinterpret_cast<DWORD_PTR>(this));
     m_calendar = CreateWindowExW(0, MONTHCAL_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, m_host,
                                  nullptr, instance, nullptr);
     if (!m_calendar) {
         Close();
         return false;
     }
-    SetWindowSubclass(m_calendar, &CalendarProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetSubclass(m_calendar, &CalendarProc, 1, reinterpret_cast<DWORD_PTR>(this));
     SendMessageW(m_calendar, WM_SETFONT, SendMessageW(field, WM_GETFONT, 0, 0), FALSE);
     if (day.wYear) MonthCal_SetCurSel(m_calendar, &day);
     RECT need{};
@@ -79,10 +81,10 @@ LRESULT CALLBACK CalendarDropDown::HostProc(HWND hwnd, UINT message, WPARAM wPar
         case WM_CLOSE:
             if (self->m_host == hwnd) self->Close();
             return 0;
-        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, &HostProc, 1); break;
+        case WM_NCDESTROY: RemoveSubclass(hwnd, &HostProc, 1); break;
         default: break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return DefSubclass(hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CalendarDropDown::CalendarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -98,8 +100,8 @@ LRESULT CALLBACK CalendarDropDown::CalendarProc(HWND hwnd, UINT message, WPARAM 
         return 0;
     }
     if (message == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &CalendarProc, 1);
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) RemoveSubclass(hwnd, &CalendarProc, 1);
+    return DefSubclass(hwnd, message, wParam, lParam);
 }
 
 }  // namespace kel::win32

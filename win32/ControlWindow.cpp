@@ -9,6 +9,7 @@
 #include "host/win/Controls.h"
 #include "host/win/KeyInput.h"
 #include "host/win/UserActions.h"
+#include "win32/Subclass.h"
 #include "win32/SystemClipboard.h"
 #include "win32/WideText.h"
 #include "win32/WindowText.h"
@@ -40,6 +41,7 @@ const wchar_t* ClassFor(ControlKind kind, DWORD style, DWORD& ws, DWORD& ex) {
         case ControlKind::NumEdit:
         case ControlKind::DateTime:
             ws |= WS_TABSTOP | ES_AUTOHSCROLL | (style & (ES_PASSWORD | ES_READONLY));
+            if (kind == ControlKind::NumEdit) ws |= ES_RIGHT;  // numbers line up by their last digit
             if (style & ES_MULTILINE) ws |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
             ex = WS_EX_CLIENTEDGE;
             return L"EDIT";
@@ -79,7 +81,7 @@ LRESULT CALLBACK KeyEditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
             break;
         default: break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return DefSubclass(hwnd, message, wParam, lParam);
 }
 
 // An input method in Chinese mode types full-width digits and signs: they mean the
@@ -98,10 +100,35 @@ LRESULT CALLBACK DropButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         reinterpret_cast<ControlWindow*>(data)->DropCalendar();
         return 0;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return DefSubclass(hwnd, message, wParam, lParam);
+}
+
+// A list view's mouse buttons, told to its view around the list view's own handling.
+LRESULT CALLBACK ListViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* view = reinterpret_cast<ControlWindow*>(data);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP: {
+            view->OnMouseButton(message, true);
+            const LRESULT result = DefSubclass(hwnd, message, wParam, lParam);
+            view->OnMouseButton(message, false);
+            return result;
+        }
+        default: return DefSubclass(hwnd, message, wParam, lParam);
+    }
 }
 
 constexpr wchar_t kViewProperty[] = L"KelmorControl";
+
+// The list view's column format for a grid column's data alignment.
+int ColumnFormat(int gridFormat) {
+    if (gridFormat & CQXGrid::kAlignRight) return LVCFMT_RIGHT;
+    if (gridFormat & CQXGrid::kAlignCenter) return LVCFMT_CENTER;
+    return LVCFMT_LEFT;
+}
 
 }  // namespace
 
@@ -109,6 +136,9 @@ ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&mo
     DWORD ws = 0, ex = 0;
     const wchar_t* cls = ClassFor(m_kind, model.GetStyle(), ws, ex);
     if (model.GetStyle() & WS_GROUP) ws |= WS_GROUP;
+    // A one-line label's text on the line of its field's text, not at the top of
+    // the row (a label given more height wraps instead).
+    if (m_kind == ControlKind::Label && model.GetLayout().minHeight == 0) ws |= SS_CENTERIMAGE;
     const std::wstring text = IsTextKind(m_kind) || IsListView(m_kind) ? L"" : Wide(model.GetText().str());
     const auto id = static_cast<UINT_PTR>(static_cast<UINT>(model.GetDlgCtrlID()) & 0xFFFF);
     m_hwnd = CreateWindowExW(ex, cls, text.c_str(), ws, 0, 0, 10, 10, dialog, reinterpret_cast<HMENU>(id),
@@ -121,7 +151,7 @@ ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&mo
                                  GetModuleHandleW(nullptr), nullptr);
         SendMessageW(m_drop, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetPropW(m_drop, kViewProperty, this);
-        SetWindowSubclass(m_drop, DropButtonProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        SetSubclass(m_drop, DropButtonProc, 1, reinterpret_cast<DWORD_PTR>(this));
     }
     if (IsListView(m_kind)) {
         DWORD exStyle = LVS_EX_FULLROWSELECT;
@@ -133,11 +163,11 @@ ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&mo
             LVCOLUMNW column{};
             column.mask = LVCF_WIDTH;
             column.cx = 400;
-            ListView_InsertColumn(m_hwnd, 0, &column);
+            SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
         }
+        SetSubclass(m_hwnd, ListViewProc, 2, reinterpret_cast<DWORD_PTR>(this));
     }
-    if (dynamic_cast<win::KeyInput*>(&model))
-        SetWindowSubclass(m_hwnd, KeyEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (dynamic_cast<win::KeyInput*>(&model)) SetSubclass(m_hwnd, KeyEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     model.SetView(this);
 }
 
@@ -151,8 +181,9 @@ void ControlWindow::Detach() {
     if (m_model && m_model->GetView() == this) m_model->SetView(nullptr);
     m_model = nullptr;
     m_calendar.Close();
-    if (m_hwnd) RemoveWindowSubclass(m_hwnd, KeyEditProc, 1);
-    if (m_drop) RemoveWindowSubclass(m_drop, DropButtonProc, 1);
+    if (m_hwnd) RemoveSubclass(m_hwnd, KeyEditProc, 1);
+    if (m_hwnd) RemoveSubclass(m_hwnd, ListViewProc, 2);
+    if (m_drop) RemoveSubclass(m_drop, DropButtonProc, 1);
 }
 
 void ControlWindow::Place(const RECT& r) {
@@ -326,20 +357,31 @@ void ControlWindow::RefreshGrid(win::Aspect aspect) {
         int have = Header_GetItemCount(ListView_GetHeader(m_hwnd));
         while (have > wanted) ListView_DeleteColumn(m_hwnd, --have);
         m_columnWidths.resize(static_cast<size_t>(have), -1);
+        m_columnFormats.resize(static_cast<size_t>(have), -1);
         for (int c = 0; c < wanted; ++c) {
             const int width = grid->GetColumnWidth(c);
+            const int format = ColumnFormat(grid->GetNonFixedFormat(c));
             if (c < have) {
                 if (m_columnWidths[static_cast<size_t>(c)] != width) ListView_SetColumnWidth(m_hwnd, c, width);
                 m_columnWidths[static_cast<size_t>(c)] = width;
+                if (m_columnFormats[static_cast<size_t>(c)] != format) {
+                    LVCOLUMNW lv{};
+                    lv.mask = LVCF_FMT;
+                    lv.fmt = format;
+                    SendMessageW(m_hwnd, LVM_SETCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&lv));
+                    m_columnFormats[static_cast<size_t>(c)] = format;
+                }
                 continue;
             }
             std::wstring heading = Wide(fixed > 0 ? grid->GetItemText(0, c).str() : std::string());
             LVCOLUMNW lv{};
-            lv.mask = LVCF_TEXT | LVCF_WIDTH;
+            lv.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+            lv.fmt = format;
             lv.cx = width;
             lv.pszText = heading.data();
             SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&lv));
             m_columnWidths.push_back(width);
+            m_columnFormats.push_back(format);
         }
     }
     RefreshHeadings(*grid);
@@ -370,7 +412,9 @@ void ControlWindow::RefreshHeadings(CQXGrid& grid) {
         item.mask = HDI_FORMAT | HDI_TEXT;
         item.pszText = shown;
         item.cchTextMax = 128;
-        Header_GetItem(header, c, &item);
+        // The wide messages by name: the build is not UNICODE, and the Header_ macros
+        // would send the ANSI ones with this wide structure.
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
         std::wstring heading = Wide(grid.GetFixedRowCount() > 0 ? grid.GetItemText(0, c).str() : std::string());
         int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
         if (c == sorted) format |= grid.IsSortAscending() ? HDF_SORTUP : HDF_SORTDOWN;
@@ -378,7 +422,7 @@ void ControlWindow::RefreshHeadings(CQXGrid& grid) {
         item.mask = HDI_FORMAT | HDI_TEXT;
         item.fmt = format;
         item.pszText = heading.data();
-        Header_SetItem(header, c, &item);
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
     }
 }
 
@@ -455,11 +499,25 @@ LRESULT ControlWindow::OnNotify(NMHDR& header) {
         if (code == NM_CLICK || code == NM_DBLCLK) {
             const int row = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
             if (row < 0) return 0;
+            // The press already brought its row to the model (the system tells of
+            // the click only as the button goes up).
+            const bool told = code == NM_CLICK && m_rowByPress && row == ModelRow();
+            m_rowByPress = false;
+            if (told) return 0;
             if (code == NM_CLICK)
                 User([&](CWnd& m) { win::user::ClickRow(m, row + fixed); });
             else
                 User([&](CWnd& m) { win::user::DoubleClickRow(m, row + fixed); });
             return 0;
+        }
+        if (code == LVN_ITEMCHANGED) {
+            if (m_pressing == 0) RowFromWindow();
+            return 0;
+        }
+        if (code == LVN_ODFINDITEMW) {  // type-ahead: the row whose first shown column starts so
+            auto& find = reinterpret_cast<NMLVFINDITEMW&>(header);
+            if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+            return FindRow(find.lvfi.psz, find.iStart);
         }
         if (code == LVN_COLUMNCLICK) {
             const int column = reinterpret_cast<NMLISTVIEW&>(header).iSubItem;
@@ -469,7 +527,12 @@ LRESULT ControlWindow::OnNotify(NMHDR& header) {
     }
     if (code == LVN_ITEMCHANGED) {
         auto& change = reinterpret_cast<NMLISTVIEW&>(header);
-        if (!(change.uChanged & LVIF_STATE) || !((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK)) return 0;
+        if (!(change.uChanged & LVIF_STATE)) return 0;
+        if ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) {
+            if (m_pressing == 0) RowFromWindow();
+            if (!m_model) return 0;
+        }
+        if (!((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK)) return 0;
         const bool ticked = ListView_GetCheckState(m_hwnd, change.iItem) != 0;
         const bool modelTicked = m_kind == ControlKind::CheckList
                                      ? static_cast<CCheckListBox*>(m_model)->GetCheck(change.iItem) != 0
@@ -479,9 +542,67 @@ LRESULT ControlWindow::OnNotify(NMHDR& header) {
     }
     if (code == NM_CLICK && m_kind == ControlKind::ReportList) {
         const int item = reinterpret_cast<NMITEMACTIVATE&>(header).iItem;
-        User([&](CWnd& m) { win::user::ClickItem(m, item); });
+        const bool told = m_rowByPress && item == ModelRow();
+        m_rowByPress = false;
+        if (!told) User([&](CWnd& m) { win::user::ClickItem(m, item); });
     }
     return 0;
+}
+
+int ControlWindow::ModelRow() const {
+    if (!m_model) return -1;
+    if (m_kind == ControlKind::Grid) {
+        auto* grid = static_cast<CQXGrid*>(m_model);
+        return grid->GetRow() >= grid->GetFixedRowCount() ? grid->GetRow() - grid->GetFixedRowCount() : -1;
+    }
+    if (m_kind == ControlKind::ReportList) return static_cast<CListCtrl*>(m_model)->GetSelectionMark();
+    if (m_kind == ControlKind::CheckList) return static_cast<CCheckListBox*>(m_model)->GetCurSel();
+    return -1;
+}
+
+void ControlWindow::RowFromWindow() {
+    if (!m_model || m_updating > 0) return;
+    const int row = ListView_GetNextItem(m_hwnd, -1, LVNI_SELECTED);
+    if (row < 0 || row == ModelRow()) return;  // on the way between two rows, or already there
+    if (m_kind == ControlKind::Grid) {
+        const int fixed = static_cast<CQXGrid*>(m_model)->GetFixedRowCount();
+        User([&](CWnd& m) { win::user::ClickRow(m, row + fixed); });
+    } else if (m_kind == ControlKind::ReportList) {
+        User([&](CWnd& m) { win::user::ClickItem(m, row); });
+    } else if (m_kind == ControlKind::CheckList) {
+        User([&](CWnd& m) { static_cast<CCheckListBox&>(m).SetCurSel(row); });
+    }
+}
+
+void ControlWindow::OnMouseButton(UINT message, bool pressing) {
+    if (pressing) {
+        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) m_rowByPress = false;
+        ++m_pressing;
+        return;
+    }
+    --m_pressing;
+    if (m_pressing > 0 || !m_model || m_updating > 0) return;
+    const int before = ModelRow();
+    RowFromWindow();
+    if (ModelRow() != before) m_rowByPress = true;
+}
+
+int ControlWindow::FindRow(const std::wstring& prefix, int start) const {
+    auto* grid = static_cast<CQXGrid*>(m_model);
+    const int fixed = grid->GetFixedRowCount();
+    const int rows = grid->GetRowCount() - fixed;
+    int column = 0;
+    while (column < grid->GetColumnCount() && grid->IsColumnHidden(column)) ++column;
+    if (rows <= 0 || column >= grid->GetColumnCount() || prefix.empty()) return -1;
+    for (int i = 0; i < rows; ++i) {
+        const int row = ((start < 0 ? 0 : start) + i) % rows;
+        const std::wstring text = Wide(grid->GetDisplayText(row + fixed, column).str());
+        if (text.size() >= prefix.size() &&
+            CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.c_str(), static_cast<int>(prefix.size()),
+                           prefix.c_str(), static_cast<int>(prefix.size())) == CSTR_EQUAL)
+            return row;
+    }
+    return -1;
 }
 
 bool ControlWindow::OnKey(UINT message, WPARAM key) {

@@ -46,6 +46,10 @@ public:
     bool OnKey(UINT message, WPARAM key);
     // The date field's calendar: drops down (a click on its button, Alt+Down, F4).
     void DropCalendar();
+    // A list view's mouse buttons: its own change of row while a button is handled
+    // waits for the click notice that follows (`pressing`); after the button, the
+    // row the list view shows reaches the model if no click notice brought it.
+    void OnMouseButton(UINT message, bool pressing);
 
 private:
     struct Guard {
@@ -60,6 +64,11 @@ private:
     void RefreshGrid(win::Aspect aspect);
     void RefreshHeadings(CQXGrid& grid);
     void TextFromWindow();
+    // The list view moved its current row itself (keys, type-ahead, a press with
+    // no click): the model is told as by a click on the row.
+    void RowFromWindow();
+    int ModelRow() const;  // the model's current row as the list view counts, -1 none
+    int FindRow(const std::wstring& prefix, int start) const;
     void PickDay(const SYSTEMTIME& day);
     void CaretToModel(win::KeyInput& input);
     bool Paste(win::KeyInput& input);
@@ -72,9 +81,12 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_drop = nullptr;  // the date field's button that drops the calendar down
     CalendarDropDown m_calendar;
-    std::wstring m_cell;              // the text a list view asks for, kept until it asks again
-    std::vector<int> m_columnWidths;  // the grid's columns as the list view has them
+    std::wstring m_cell;               // the text a list view asks for, kept until it asks again
+    std::vector<int> m_columnWidths;   // the grid's columns as the list view has them
+    std::vector<int> m_columnFormats;  // and their alignment (LVCFMT_...)
     int m_updating = 0;
+    int m_pressing = 0;         // inside the list view's handling of a mouse button
+    bool m_rowByPress = false;  // this press brought its row to the model already
 };
 
 }  // namespace kel::win32

@@ -31,7 +31,9 @@ bool IsTall(ControlKind k) {
 
 DialogWindow::DialogWindow(CDialog& model, Win32Driver& driver, HWND owner) : m_model(&model), m_driver(driver) {
     EmptyTemplate t{};
-    t.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
+    // Not clipping its children: a group box paints only its frame and title, and
+    // the dialog's face must show inside it.
+    t.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     t.head.dwExtendedStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
     m_hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &t.head, owner, &DialogWindow::Proc,
                                         reinterpret_cast<LPARAM>(this));
@@ -136,7 +138,13 @@ void DialogWindow::Layout() {
             int haveW = 0, haveH = 0;
             for (int t = 2 * l.col + 1; t < 2 * (l.col + cs); ++t) haveW += width[static_cast<size_t>(t)];
             for (int t = 2 * l.row + 1; t < 2 * (l.row + rs); ++t) haveH += height[static_cast<size_t>(t)];
-            if (natural[k].cx > haveW) width[static_cast<size_t>(2 * (l.col + cs) - 1)] += natural[k].cx - haveW;
+            if (natural[k].cx > haveW) {
+                // Shared over the columns spanned: a wide grid above a row of buttons
+                // must not make the last button wide.
+                const int extra = natural[k].cx - haveW;
+                for (int c = 0; c < cs; ++c)
+                    width[static_cast<size_t>(2 * (l.col + c) + 1)] += extra / cs + (c < extra % cs ? 1 : 0);
+            }
             if (natural[k].cy > haveH) {
                 // Tall controls share their extra height over their rows.
                 const int extra = natural[k].cy - haveH;
@@ -165,8 +173,10 @@ void DialogWindow::Layout() {
             r.bottom = start(height, 2 * (l.row + rs), kMarginY);
             const ControlKind kind = c->Model()->GetKind();
             // Single-line fields and buttons keep their own height, centred in the row.
-            if (!IsTall(kind) && !(c->Model()->GetStyle() & ES_MULTILINE) && kind != ControlKind::Window) {
-                const int h = static_cast<int>(tm.tmHeight) + 10;
+            // (A label given more height than a line keeps it: its text wraps.)
+            const int h = static_cast<int>(tm.tmHeight) + 10;
+            if (!IsTall(kind) && !(c->Model()->GetStyle() & ES_MULTILINE) && kind != ControlKind::Window &&
+                !(kind == ControlKind::Label && l.minHeight > h)) {
                 const int mid = (r.top + r.bottom) / 2;
                 r.top = mid - h / 2;
                 r.bottom = r.top + h;

@@ -6,6 +6,7 @@
 #include "win32/DialogWindow.h"
 #include "win32/Library.h"
 #include "win32/PopupWindow.h"
+#include "win32/TablePrinter.h"
 #include "win32/WideText.h"
 
 namespace kel::win32 {
@@ -40,6 +41,10 @@ Win32Driver::~Win32Driver() {
     if (m_timerWindow) DestroyWindow(m_timerWindow);
     UnregisterClassW(kTimerClass, ThisLibrary());  // refused while another driver's window is there
     if (m_font) DeleteObject(m_font);
+}
+
+bool Win32Driver::PrintTable(const CWnd*, const win::PrintJob& job) {
+    return PrintWithDialog(OwnerForNewWindow(), job);
 }
 
 HWND Win32Driver::TopDialog() const { return m_modals.empty() ? nullptr : m_modals.back()->Handle(); }

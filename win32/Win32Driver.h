@@ -49,6 +49,8 @@ public:
     win::WindowHandle FindTopLevelWindow(const std::string& title) override;
     LRESULT SendToWindow(win::WindowHandle window, UINT message, WPARAM wParam, LPARAM lParam) override;
     win::DesktopMetrics GetDesktopMetrics() override;
+    // The system's print dialog, then the list on the printer it chose.
+    bool PrintTable(const CWnd* owner, const win::PrintJob& job) override;
     std::unique_ptr<win::PopupSurface> CreatePopupSurface(const win::PopupLook& look, win::PopupInput input) override;
 
 private:

@@ -29,26 +29,64 @@ bool Started() {
     return started;
 }
 
+struct ErrorPair {
+    int wsa;
+    int error;
+    const char* text;  // when the system's message table has none (Wine's lacks some)
+};
+
+constexpr ErrorPair kErrors[] = {
+    {WSAEWOULDBLOCK, EWOULDBLOCK, "Resource temporarily unavailable"},
+    {WSAEINPROGRESS, EINPROGRESS, "Operation now in progress"},
+    {WSAEINTR, EINTR, "Interrupted function call"},
+    {WSAECONNRESET, ECONNRESET, "Connection reset by peer"},
+    {WSAECONNABORTED, ECONNABORTED, "Software caused connection abort"},
+    {WSAECONNREFUSED, ECONNREFUSED, "Connection refused"},
+    {WSAENOTCONN, ENOTCONN, "Socket is not connected"},
+    {WSAESHUTDOWN, EPIPE, "Cannot send after socket shutdown"},
+    {WSAETIMEDOUT, ETIMEDOUT, "Connection timed out"},
+    {WSAENETUNREACH, ENETUNREACH, "Network is unreachable"},
+    {WSAEHOSTUNREACH, EHOSTUNREACH, "No route to host"},
+    {WSAEADDRNOTAVAIL, EADDRNOTAVAIL, "Cannot assign requested address"},
+    {WSAEAFNOSUPPORT, EAFNOSUPPORT, "Address family not supported by protocol family"},
+    {WSAENOTSOCK, ENOTSOCK, "Socket operation on nonsocket"},
+    {WSAEMFILE, EMFILE, "Too many open files"},
+    {WSAENOBUFS, ENOBUFS, "No buffer space available"},
+};
+
 int ToErrno(int wsa) {
-    switch (wsa) {
-        case WSAEWOULDBLOCK: return EWOULDBLOCK;
-        case WSAEINPROGRESS: return EINPROGRESS;
-        case WSAEINTR: return EINTR;
-        case WSAECONNRESET: return ECONNRESET;
-        case WSAECONNABORTED: return ECONNABORTED;
-        case WSAECONNREFUSED: return ECONNREFUSED;
-        case WSAENOTCONN: return ENOTCONN;
-        case WSAESHUTDOWN: return EPIPE;
-        case WSAETIMEDOUT: return ETIMEDOUT;
-        case WSAENETUNREACH: return ENETUNREACH;
-        case WSAEHOSTUNREACH: return EHOSTUNREACH;
-        case WSAEADDRNOTAVAIL: return EADDRNOTAVAIL;
-        case WSAEAFNOSUPPORT: return EAFNOSUPPORT;
-        case WSAENOTSOCK: return ENOTSOCK;
-        case WSAEMFILE: return EMFILE;
-        case WSAENOBUFS: return ENOBUFS;
-        default: return EIO;
+    for (const ErrorPair& p : kErrors)
+        if (p.wsa == wsa) return p.error;
+    return EIO;
+}
+
+// The Winsock code behind an errno value of ours, or the code itself when it is
+// one (SO_ERROR gives them raw); 0 when none.
+int ToWsa(int error) {
+    if (error >= WSABASEERR) return error;
+    for (const ErrorPair& p : kErrors)
+        if (p.error == error) return p.wsa;
+    return 0;
+}
+
+// The system's own text for a Winsock code, in the user's language, as UTF-8; empty
+// when it has none. (The C runtime knows no socket errors: "Unknown error".)
+std::string SystemText(int wsa) {
+    wchar_t* text = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, static_cast<DWORD>(wsa), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string utf8;
+    if (length > 0 && text) {
+        DWORD n = length;
+        while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L' ')) --n;
+        const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+        utf8.resize(static_cast<size_t>(bytes > 0 ? bytes : 0));
+        if (bytes > 0)
+            ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(n), utf8.data(), bytes, nullptr, nullptr);
     }
+    if (text) ::LocalFree(text);
+    return utf8;
 }
 
 }  // namespace
@@ -135,6 +173,17 @@ int Poll(int fd, Wait what, int ms) {
 
 #endif
 
-std::string ErrorText(int error) { return std::generic_category().message(error); }
+std::string ErrorText(int error) {
+#ifdef _WIN32
+    if (const int wsa = ToWsa(error)) {
+        std::string text = SystemText(wsa);
+        if (!text.empty()) return text;
+        for (const ErrorPair& p : kErrors)
+            if (p.wsa == wsa) return p.text;
+        return "Windows Sockets error " + std::to_string(wsa);
+    }
+#endif
+    return std::generic_category().message(error);
+}
 
 }  // namespace kel::net::sock

@@ -12,6 +12,8 @@ int OpenStream(int family);
 void Close(int fd);
 // The error of the last failed socket call on this thread, as an errno value.
 int LastError();
+// What an error means, for a person: an errno value, or on Windows also a Winsock
+// code as SO_ERROR gives it (named by the system's message table).
 std::string ErrorText(int error);
 
 // Never block and never raise a signal; -1 with LastError on failure.

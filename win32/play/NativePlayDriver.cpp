@@ -118,6 +118,38 @@ wchar_t OwnMnemonic(HWND dialog, HWND control) {
     return letter;
 }
 
+// The current row of a grid or list model, counted as its list view counts (-1: none).
+int CurrentRowOf(const CWnd& control) {
+    if (auto* grid = dynamic_cast<const CQXGrid*>(&control))
+        return grid->GetRow() >= grid->GetFixedRowCount() ? grid->GetRow() - grid->GetFixedRowCount() : -1;
+    if (auto* report = dynamic_cast<const CListCtrl*>(&control)) return report->GetSelectionMark();
+    if (auto* checks = dynamic_cast<const CCheckListBox*>(&control)) return checks->GetCurSel();
+    return -1;
+}
+
+// The headings the list view's header holds, read back from it, '|' between them.
+std::string HeadingsShown(HWND list) {
+    HWND header = ListView_GetHeader(list);
+    std::string all;
+    for (int c = 0; header && c < Header_GetItemCount(header); ++c) {
+        wchar_t text[256] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+        all += (c ? "|" : "") + Utf8(text);
+    }
+    return all;
+}
+
+std::string HeadingsHeld(const CQXGrid& grid) {
+    std::string all;
+    for (int c = 0; c < grid.GetColumnCount(); ++c)
+        all += (c ? "|" : "") + (grid.GetFixedRowCount() > 0 ? grid.GetItemText(0, c).str() : std::string());
+    return all;
+}
+
 bool IsButtonKind(ControlKind kind) {
     return kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Radio;
 }
@@ -314,6 +346,7 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
         case PlayCommand::Answer: return;  // taken by the course
         case PlayCommand::Show: Show(line, dialog); return;
         case PlayCommand::Key: {
+            if (play::IsRowKey(line.key)) return MoveRow(line, dialog);
             if (line.key == play::PlayKey::Close) {
                 PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box
                 return;
@@ -417,6 +450,23 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
     }
 }
 
+// A row key goes to the window that has the focus, which must be a grid's or a
+// list's; the list view moves its row itself, as it does for a person.
+void NativePlayDriver::MoveRow(const PlayLine& line, CDialog& dialog) {
+    HWND focus = GetFocus();
+    CWnd* focused = nullptr;
+    for (CWnd* control : dialog.Controls())
+        if (focus && ControlHandle(*control) == focus) focused = control;
+    CWnd* list = m_course.ReachFocusedList(line, dialog, focused);
+    HWND window = list ? WindowOf(line, dialog, *list) : nullptr;
+    if (!window) return;
+    const UINT key = line.key == play::PlayKey::Down   ? VK_DOWN
+                     : line.key == play::PlayKey::Up   ? VK_UP
+                     : line.key == play::PlayKey::Home ? VK_HOME
+                                                       : VK_END;
+    KeyDown(window, key, true);
+}
+
 void NativePlayDriver::RunOnList(const PlayLine& line, CDialog& dialog) {
     CWnd* control = m_course.ReachList(line, dialog);
     if (!control) return;
@@ -445,13 +495,22 @@ void NativePlayDriver::RunOnList(const PlayLine& line, CDialog& dialog) {
         }
         case PlayCommand::Tick:
         case PlayCommand::Untick: {
-            // To the row with the arrow keys, then the space bar.
+            // A click on the row's check box: the row the list has current stays.
             const bool wanted = line.command == PlayCommand::Tick;
             if ((ListView_GetCheckState(list, index) != 0) == wanted) return;
-            SetFocus(list);
-            KeyDown(list, VK_HOME, false);
-            for (int i = 0; i < index; ++i) KeyDown(list, VK_DOWN, false);
-            KeyDown(list, VK_SPACE, false);
+            ListView_EnsureVisible(list, index, FALSE);
+            RECT r{};
+            if (!ListView_GetItemRect(list, index, &r, LVIR_BOUNDS))
+                return m_course.Fail(line, "the list shows no row " + std::to_string(line.row));
+            LVHITTESTINFO hit{};
+            hit.pt.y = (r.top + r.bottom) / 2;
+            for (hit.pt.x = r.left; hit.pt.x < r.left + 40; ++hit.pt.x) {
+                hit.flags = 0;
+                if (ListView_SubItemHitTest(list, &hit) >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) break;
+            }
+            if (!(hit.flags & LVHT_ONITEMSTATEICON))
+                return m_course.Fail(line, "the list shows no check box in row " + std::to_string(line.row));
+            Click(list, MAKELPARAM(hit.pt.x + 2, hit.pt.y));
             return;
         }
         default: return;
@@ -474,6 +533,13 @@ void NativePlayDriver::Show(const PlayLine& line, CDialog& dialog) {
         } else if (kind == ControlKind::Grid || kind == ControlKind::ReportList || kind == ControlKind::CheckList) {
             shown = std::to_string(ListView_GetItemCount(handle)) + " rows";
             held = std::to_string(play::RowsOf(const_cast<CWnd&>(*control))) + " rows";
+            // The row highlighted is the row the screen acts on.
+            shown += ", row " + std::to_string(ListView_GetNextItem(handle, -1, LVNI_SELECTED) + 1) + " highlighted";
+            held += ", row " + std::to_string(CurrentRowOf(*control) + 1) + " highlighted";
+            if (kind == ControlKind::Grid) {
+                shown += ", headings " + play::Quote(HeadingsShown(handle));
+                held += ", headings " + play::Quote(HeadingsHeld(static_cast<const CQXGrid&>(*control)));
+            }
         }
         if (kind == ControlKind::CheckBox || kind == ControlKind::Radio) {
             shown += SendMessageW(handle, BM_GETCHECK, 0, 0) == BST_CHECKED ? " (ticked)" : "";

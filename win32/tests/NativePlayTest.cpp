@@ -209,12 +209,46 @@ TEST(NativePlay, AScriptOverEveryKindOfControlGivesTheHeadlessTranscript) {
     EXPECT_NE(native.transcript.find("booking D2024-001 B\n"), std::string::npos);
 }
 
+// Rows moved with the keys in the list views reach the models as clicks: the row
+// deleted is the one the keys reached, as with the headless player.
+TEST(NativePlay, RowKeysInTheListViewsGiveTheHeadlessTranscript) {
+    const std::string script =
+        "open 1\n"
+        "select 1\n"
+        "key Down\n"
+        "key End\n"
+        "key Up\n"  // QA
+        "show\n"
+        "answer Yes\n"
+        "click 删除\n"
+        "select 1\n"
+        "key Down\n"
+        "key Home\n"
+        "show\n"
+        "select 1 2\n"
+        "key Down\n"
+        "key Down\n"
+        "key Down\n"  // the last row stays
+        "tick 1 2\n"
+        "show\n"
+        "key Escape\n";
+    const Played native = Play<kel::win32::NativePlayDriver>(script);
+    const Played headless = Play<kel::play::PlayDriver>(script);
+    ASSERT_FALSE(native.error) << native.error->line << ": " << native.error->why << "\n" << native.transcript;
+    ASSERT_FALSE(headless.error) << headless.error->why;
+    EXPECT_EQ(native.transcript, headless.transcript);
+    // QA was highlighted and deleted; the keys went on over the rows left.
+    EXPECT_NE(native.transcript.find("row 2 (current): QA"), std::string::npos) << native.transcript;
+    EXPECT_NE(native.transcript.find("row 1 (current): S1 | 合约S1\n    row 2: XL"), std::string::npos);
+}
+
 TEST(NativePlay, ALineThatCannotBeCarriedOutClosesEveryDialogAsTheHeadlessPlayerDoes) {
     for (const std::string script : {
              "open 1\nclick 备注\ntype 备注 x\nclick 隐藏\nclick 确定\n",  // a hidden button of the outer form
              "open 1\nanswer Retry\nclick 删除\nclick 确定\n",             // a box without that button
              "open 1\nselect 9\n",                                         // no such row
              "open 1\npick 类型 Z\n",                                      // no such item
+             "open 1\nkey Down\n",                                         // the focus is not on a list
          }) {
         const Played native = Play<kel::win32::NativePlayDriver>(script);
         const Played headless = Play<kel::play::PlayDriver>(script);

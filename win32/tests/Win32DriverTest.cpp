@@ -324,6 +324,8 @@ public:
         return TRUE;
     }
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (reinterpret_cast<NMHDR*>(lParam)->code == GVN_CLICK)
+            clickedRows.push_back(reinterpret_cast<NM_GRIDVIEW*>(lParam)->iRow);
         if (reinterpret_cast<NMHDR*>(lParam)->code == GVN_DBLCLICK) {
             doubleClickedRow = static_cast<CQXGrid*>(GetDlgItem(IDC_GRID))->GetRow();
             EndDialog(IDOK);
@@ -332,7 +334,42 @@ public:
         return CDialog::OnNotify(wParam, lParam, result);
     }
     int doubleClickedRow = -1;
+    std::vector<int> clickedRows;  // as the screen hears of them
 };
+
+// Every way the list view moves its own row reaches the grid as one click on the
+// row reached: the screen acts on the row highlighted, never the last one clicked.
+TEST(Win32Grid, TheListViewsOwnRowKeysAndTypeAheadReachTheGridAsClicks) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    GridForm form;
+    std::vector<int> current;  // the grid's row after each step
+    Script::After(100, [&] {
+        HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
+        auto* grid = static_cast<CQXGrid*>(form.GetDlgItem(GridForm::IDC_GRID));
+        SetFocus(list);
+        for (UINT key : {VK_HOME, VK_DOWN, VK_END, VK_PRIOR, VK_NEXT, VK_UP}) {
+            SendMessageW(list, WM_KEYDOWN, key, 1);
+            current.push_back(grid->GetRow());
+        }
+        SendMessageW(list, WM_CHAR, L's', 1);  // type-ahead: the code that starts so
+        current.push_back(grid->GetRow());
+        // A mouse click on another row: one click, whenever the system tells of it.
+        RECT r{};
+        ListView_GetItemRect(list, 2, &r, LVIR_LABEL);
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(list, WM_LBUTTONUP, 0, at);
+        Script::After(100, [&, grid] {
+            current.push_back(grid->GetRow());
+            PostMessageW(driver->TopDialog(), WM_CLOSE, 0, 0);
+        });
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    win::InstallDriver(nullptr);
+    EXPECT_EQ(current, (std::vector<int>{1, 2, 3, 1, 3, 2, 1, 3}));
+    EXPECT_EQ(form.clickedRows, (std::vector<int>{1, 2, 3, 1, 3, 2, 1, 3}));
+}
 
 TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
     auto driver = std::make_shared<Win32Driver>();
@@ -365,6 +402,61 @@ TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
 }
 
 }  // namespace
+
+// ---- group boxes
+
+class GroupForm : public CDialog {
+public:
+    enum { IDD = 9105, IDC_GROUP = 1400, IDC_CODE = 1401, IDC_NAME = 1402 };
+    GroupForm() : CDialog(IDD) {
+        win::TemplateBuilder(IDD, "检索")
+            .Group(IDC_GROUP, "检索条件", 0, 0, 2, 2)
+            .Label(-1, "代码:", 0, 0)
+            .Edit(IDC_CODE, 0, 1)
+            .Label(-1, "名称:", 1, 0)
+            .Edit(IDC_NAME, 1, 1)
+            .Button(IDCANCEL, "返回", 2, 1)
+            .Register();
+    }
+};
+
+// Inside its frame a group box shows the dialog's own face, as the screen shows it
+// (a dialog that clipped its children left the inside unpainted: black).
+TEST(Win32Dialog, TheInsideOfAGroupBoxShowsTheDialogsFace) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    GroupForm form;
+    int sampled = 0, face = 0;
+    COLORREF odd = 0;
+    Script::After(200, [&] {
+        HWND dialog = driver->TopDialog();
+        HWND group = GetDlgItem(dialog, GroupForm::IDC_GROUP);
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT r{};
+        GetWindowRect(group, &r);
+        HDC screen = GetDC(nullptr);
+        // Below the title and inside the frame, wherever no other control lies.
+        for (int y = r.top + 24; y < r.bottom - 6; y += 3)
+            for (int x = r.left + 6; x < r.right - 6; x += 3) {
+                POINT at{x, y};
+                ScreenToClient(dialog, &at);
+                HWND under = ChildWindowFromPointEx(dialog, at, CWP_SKIPINVISIBLE);
+                if (under != group && under != dialog) continue;
+                ++sampled;
+                const COLORREF colour = GetPixel(screen, x, y);
+                if (colour == GetSysColor(COLOR_BTNFACE))
+                    ++face;
+                else
+                    odd = colour;
+            }
+        ReleaseDC(nullptr, screen);
+        PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    win::InstallDriver(nullptr);
+    EXPECT_GT(sampled, 50);
+    EXPECT_EQ(face, sampled) << "a pixel inside shows " << std::hex << odd;
+}
 
 // ---- the date field's calendar
 
@@ -561,7 +653,7 @@ TEST(Win32Grid, TheHeadingTheGridSortsByShowsTheDirectionAndLosesItWhenTheOrderI
             for (int c = 0; c < 2; ++c) {
                 HDITEMW item{};
                 item.mask = HDI_FORMAT;
-                Header_GetItem(header, c, &item);
+                SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
                 formats.push_back(item.fmt & (HDF_SORTUP | HDF_SORTDOWN));
             }
         };
@@ -583,14 +675,17 @@ TEST(Win32Grid, TheHeadingTheGridSortsByShowsTheDirectionAndLosesItWhenTheOrderI
         record();
         grid->SetItemText(2, 1, "改");  // the program changes the sorted column
         record();
-        grid->SetItemText(0, 0, "合约代码");  // and a heading
-        wchar_t text[32] = {};
-        HDITEMW item{};
-        item.mask = HDI_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 32;
-        Header_GetItem(header, 0, &item);
-        renamed = text;
+        grid->SetItemText(0, 0, "合约代码");  // and the headings, read back as the header holds them
+        grid->SetItemText(0, 1, "SECTION");
+        for (int c = 0; c < 2; ++c) {
+            wchar_t text[32] = {};
+            HDITEMW item{};
+            item.mask = HDI_TEXT;
+            item.pszText = text;
+            item.cchTextMax = 32;
+            SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&item));
+            renamed += std::wstring(c ? L"|" : L"") + text;
+        }
         PostMessageW(driver->TopDialog(), WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(form.DoModal(), IDCANCEL);
@@ -598,7 +693,7 @@ TEST(Win32Grid, TheHeadingTheGridSortsByShowsTheDirectionAndLosesItWhenTheOrderI
     const std::vector<int> expected{HDF_SORTUP, 0, HDF_SORTDOWN, 0, 0, HDF_SORTUP, 0, 0};
     EXPECT_EQ(formats, expected);
     EXPECT_TRUE(arrowDrawn);
-    EXPECT_EQ(renamed, L"合约代码");
+    EXPECT_EQ(renamed, L"合约代码|SECTION");
 }
 
 // ---- the numeric edit and the system's clipboard
