@@ -585,6 +585,12 @@ void ControlWindow::OnMouseButton(UINT message, bool pressing) {
     const int before = ModelRow();
     RowFromWindow();
     if (ModelRow() != before) m_rowByPress = true;
+    // A press beside the rows takes the highlight away, not the model's current
+    // row, which a button would still act on: it is shown highlighted again.
+    if (m_model && ModelRow() >= 0 && ListView_GetNextItem(m_hwnd, -1, LVNI_SELECTED) < 0) {
+        Guard guard(*this);
+        ListView_SetItemState(m_hwnd, ModelRow(), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
 }
 
 int ControlWindow::FindRow(const std::wstring& prefix, int start) const {

@@ -4,7 +4,9 @@
 //   kelmor-host.exe [SCREEN...]     opens each screen, prints "SCREEN -> RESULT"
 //   kelmor-host.exe --pop TEXT      shows a popup (TEXT in the ANSI code page)
 // For the tests, a person stands in through the windows alone:
-//   --logon USER PASSWORD   fills the module's log-on dialog and confirms it
+//   --logon USER PASSWORD   fills the module's log-on dialog and confirms it; when
+//                           the log-on fails, prints "log-on refused: WHY (all of
+//                           it shows|cut)" from the dialog and cancels it
 //   --cancel-logon          cancels the log-on dialog (until a --logon follows)
 //   --picture FILE.bmp      takes a picture of the next screen once it is up, then
 //                           closes it with its close box
@@ -76,6 +78,14 @@ bool SaveBitmap(HWND hwnd, const char* path) {
     return ok;
 }
 
+std::string Utf8(const std::wstring& text) {
+    std::string utf8(
+        static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    if (!utf8.empty()) utf8.pop_back();  // the terminating NUL
+    return utf8;
+}
+
 // What the screen's list shows in `column` of the row keyed `key`, as the person reads it.
 void PrintCell(HWND screen, const std::wstring& key, int column) {
     HWND list = FindWindowExW(screen, nullptr, WC_LISTVIEWW, nullptr);
@@ -83,10 +93,7 @@ void PrintCell(HWND screen, const std::wstring& key, int column) {
     const int rows = list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
     for (int row = 0; row < rows; ++row)
         if (ListCellText(list, row, 0) == key) text = ListCellText(list, row, column);
-    std::string utf8(
-        static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
-    std::printf("cell: %s\n", utf8.c_str());
+    std::printf("cell: %s\n", Utf8(text).c_str());
 }
 
 // The stand-in for the person: a timer of the user-interface thread, so that it acts
@@ -100,6 +107,7 @@ struct Person {
     bool cancelLogon = false;
     HWND cancelled = nullptr;  // the log-on dialog last cancelled
     bool pictured = false;
+    bool toldRefusal = false;
     int waited = 0;
 } g_person;
 
@@ -109,6 +117,27 @@ void CALLBACK Act(HWND, UINT, UINT_PTR, DWORD) {
         if (HWND logon = FindOurWindow(L"登录")) {
             if (logon != p.cancelled) std::printf("log-on cancelled\n");
             p.cancelled = logon;
+            PostMessageW(GetDlgItem(logon, IDCANCEL), BM_CLICK, 0, 0);
+            return;
+        }
+    }
+    if (p.loggedOn && !p.toldRefusal) {
+        // A log-on that failed shows why on the dialog: all of it, then cancelled.
+        HWND logon = FindOurWindow(L"登录");
+        HWND message = logon ? GetDlgItem(logon, 9903) : nullptr;
+        const std::wstring text = message ? kel::win32::WindowText(message) : std::wstring();
+        if (!text.empty()) {
+            RECT box{}, need{};
+            GetClientRect(message, &box);
+            need.right = box.right;
+            HDC dc = GetDC(message);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(message, WM_GETFONT, 0, 0)));
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+            SelectObject(dc, old);
+            ReleaseDC(message, dc);
+            const bool shows = need.right <= box.right && need.bottom <= box.bottom;
+            std::printf("log-on refused: %s (%s)\n", Utf8(text).c_str(), shows ? "all of it shows" : "cut");
+            p.toldRefusal = true;
             PostMessageW(GetDlgItem(logon, IDCANCEL), BM_CLICK, 0, 0);
             return;
         }

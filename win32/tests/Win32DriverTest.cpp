@@ -344,6 +344,7 @@ TEST(Win32Grid, TheListViewsOwnRowKeysAndTypeAheadReachTheGridAsClicks) {
     win::InstallDriver(driver);
     GridForm form;
     std::vector<int> current;  // the grid's row after each step
+    int highlighted = -1;
     Script::After(100, [&] {
         HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
         auto* grid = static_cast<CQXGrid*>(form.GetDlgItem(GridForm::IDC_GRID));
@@ -360,8 +361,13 @@ TEST(Win32Grid, TheListViewsOwnRowKeysAndTypeAheadReachTheGridAsClicks) {
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(list, WM_LBUTTONUP, 0, at);
-        Script::After(100, [&, grid] {
+        // A press below the rows: the row stays current, and highlighted.
+        const LPARAM below = MAKELPARAM((r.left + r.right) / 2, r.bottom + 3 * (r.bottom - r.top));
+        PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, below);
+        PostMessageW(list, WM_LBUTTONUP, 0, below);
+        Script::After(100, [&, grid, list] {
             current.push_back(grid->GetRow());
+            highlighted = ListView_GetNextItem(list, -1, LVNI_SELECTED);
             PostMessageW(driver->TopDialog(), WM_CLOSE, 0, 0);
         });
     });
@@ -369,6 +375,7 @@ TEST(Win32Grid, TheListViewsOwnRowKeysAndTypeAheadReachTheGridAsClicks) {
     win::InstallDriver(nullptr);
     EXPECT_EQ(current, (std::vector<int>{1, 2, 3, 1, 3, 2, 1, 3}));
     EXPECT_EQ(form.clickedRows, (std::vector<int>{1, 2, 3, 1, 3, 2, 1, 3}));
+    EXPECT_EQ(highlighted, 2);
 }
 
 TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
