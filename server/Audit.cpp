@@ -35,6 +35,27 @@ const char* OperationName(int operation) {
     }
 }
 
+// A stored text as it may be printed: a control character (a line break, an escape
+// sequence of the terminal) as \xNN, a backslash doubled; other text as it is.
+std::string Printable(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte == '\\') {
+            out += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 void WriteAudit(Call& c) {
@@ -73,8 +94,8 @@ void ReadAudit(kel::db::Connection& db, const std::string& since, const std::fun
 
 std::string AuditLine(const AuditEntry& e) {
     const char* name = OperationName(e.operation);
-    return e.time + "  " + e.user + "  " + std::to_string(e.code) + "  " +
-           (*name ? std::string(name) : "op " + std::to_string(e.operation)) + "  " + e.record;
+    return Printable(e.time) + "  " + Printable(e.user) + "  " + std::to_string(e.code) + "  " +
+           (*name ? std::string(name) : "op " + std::to_string(e.operation)) + "  " + Printable(e.record);
 }
 
 }  // namespace kel::server

@@ -29,7 +29,9 @@ bool IsAuditTime(std::string_view since);
 // Throws Fault(kServerFailure).
 void ReadAudit(kel::db::Connection& db, const std::string& since, const std::function<void(const AuditEntry&)>& each);
 
-// One entry as a line of text: time, user, code, operation, record.
+// One entry as a line of text: time, user, code, operation, record. Control
+// characters in the stored texts are shown as \xNN (a backslash as \\), so that
+// what a client stored can neither forge lines nor steer the terminal.
 std::string AuditLine(const AuditEntry& e);
 
 }  // namespace kel::server

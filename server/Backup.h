@@ -16,8 +16,11 @@ bool BackupStore(const std::string& database, const std::string& copy, std::stri
 
 // Brings the copy back into the store, through the backup API as well: a server
 // running on the store sees the old state or the restored one, never a mixture,
-// and notices the change. The copy must be a sound store of this server. What the
-// store held before is kept first as `database` + ".before-restore".
+// and notices the change. The copy must be a sound store of this server: every
+// table and column a new store gets, and at least one user. What the store held
+// before is kept first as `database` + ".before-restore". The restored store's
+// write numbers go on above every number the old store handed out, so no record
+// version is ever given twice.
 bool RestoreStore(const std::string& copy, const std::string& database, std::string& error);
 
 }  // namespace kel::server

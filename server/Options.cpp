@@ -129,6 +129,14 @@ const OptionRow* FindOption(std::string_view name) {
     return nullptr;
 }
 
+// The tasks (and what goes with them) run once, when asked on the command line; a
+// settings file that held one would run it at every start.
+bool IsTask(std::string_view name) {
+    for (std::string_view task : {"set-user", "name", "backup", "restore", "audit", "since"})
+        if (name == task) return true;
+    return false;
+}
+
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) return {};
@@ -173,6 +181,8 @@ bool ParseListenAddress(std::string_view text, std::string& address, uint16_t& p
 }
 
 bool ReadConfigText(std::string_view text, std::string_view fileName, ProgramSettings& settings, std::string& error) {
+    // Editors on Windows begin a UTF-8 file with a byte-order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     int lineNumber = 0;
     while (!text.empty()) {
         const auto end = text.find('\n');
@@ -189,6 +199,10 @@ bool ReadConfigText(std::string_view text, std::string_view fileName, ProgramSet
         const OptionRow* row = FindOption(name);
         if (!row || name == "config" || name == "help") {
             error = where + "unknown setting \"" + std::string(name) + "\"";
+            return false;
+        }
+        if (IsTask(name)) {
+            error = where + std::string(name) + " is a task, not a setting: give it on the command line";
             return false;
         }
         std::string value;
@@ -219,13 +233,19 @@ bool ReadConfigFile(const std::string& path, ProgramSettings& settings, std::str
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
+    // A settings file is a few lines: what is longer (a device, a wrong file) is not read whole.
+    std::string text(kMaxConfigBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) {
         error = "cannot read " + path;
         return false;
     }
-    return ReadConfigText(text.str(), path, settings, error);
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxConfigBytes) {
+        error = path + " is larger than " + std::to_string(kMaxConfigBytes / 1024) + " KiB: not a settings file";
+        return false;
+    }
+    return ReadConfigText(text, path, settings, error);
 }
 
 bool ParseProgramOptions(int argc, const char* const* argv, ProgramSettings& settings, std::string& error) {

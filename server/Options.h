@@ -1,10 +1,13 @@
 // The options of kelmor-server: one table, read from the command line
 // (`--name value`, `--name=value`, `--flag`) and from a configuration file given
 // with `--config FILE` (`name = value` or `name` for a flag, `#` starts a comment
-// line). The command line wins over the file. A new option is one row in
+// line; UTF-8, a byte-order mark allowed; at most kMaxConfigBytes). The command line
+// wins over the file. The tasks (--set-user, --backup, --restore, --audit and
+// their companions) are taken from the command line only. A new option is one row in
 // Options.cpp and, when it needs one, a member of ProgramSettings.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +42,8 @@ struct OptionRow {
 };
 
 std::span<const OptionRow> ProgramOptionTable();
+
+inline constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 
 // Reads the file of `--config` first when one is given, then the command line
 // over it. false with `error` (naming the option, or the file and its line).

@@ -161,7 +161,8 @@ bool Server::CheckLogon(std::string_view userCode, std::string_view password) {
     // hash of the same cost (making one here would cost the first log-on two hashes).
     static const std::string dummy = "$y$j9T$EsOB2mbOpeH6hcV/MC86T/$gxuaxB/bZgUVYH9QI/sz7rAOw1IhauBLnU3JidvoEHC";
     const bool ok = VerifyPassword(password, hash.empty() ? dummy : hash);
-    return ok && !hash.empty();
+    // An empty password never logs on, also one stored before they were refused.
+    return ok && !hash.empty() && !password.empty();
 }
 
 bool Server::SetUser(const std::string& userCode, const std::string& name, const std::string& password,
@@ -171,6 +172,7 @@ bool Server::SetUser(const std::string& userCode, const std::string& name, const
         return false;
     };
     if (userCode.empty() || userCode.size() > 20) return fail("a user code has 1 to 20 characters");
+    if (password.empty()) return fail("a password cannot be empty");
     const auto hash = HashPassword(password);
     if (!hash) return fail("cannot hash the password");
     try {

@@ -51,10 +51,11 @@ public:
     void Handle(ConnectionContext& client, const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
                 std::vector<char>& answerBody);
 
-    // True when the user exists and the password is right (UTF-8 texts).
+    // True when the user exists and the password is right and not empty (UTF-8 texts).
     bool CheckLogon(std::string_view userCode, std::string_view password);
 
-    // Adds a user or replaces the password of one; stores only a salted hash.
+    // Adds a user or replaces the password of one; stores only a salted hash. An
+    // empty password is refused.
     bool SetUser(const std::string& userCode, const std::string& name, const std::string& password,
                  std::string* error = nullptr);
 

@@ -1,10 +1,15 @@
 #include "server/Store.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "common/db/CodeLists.h"
 #include "server/Sql.h"
 #include "server/Status.h"
+#include "server/store/ConnectionString.h"
 #include "server/store/NativeConnection.h"
 
 namespace kel::server {
@@ -23,6 +28,11 @@ std::unique_ptr<Store> Store::Open(const std::string& target, std::string* error
     if (store->sqlite_) {
         // Readers do not block the writer and the writer does not block readers.
         first->Query("PRAGMA journal_mode=WAL");
+        if (const auto target = store::ReadTarget(store->target_, nullptr);
+            target && target->kind == store::TargetKind::SqliteFile) {
+            store->file_.path = target->location;
+            store->file_.fd = ::open(target->location.c_str(), O_RDONLY | O_CLOEXEC);
+        }
     }
     std::string why;
     if (!kel::codelist::ApplyCodeListSchema(*first, &why) || !kel::db::ApplySchema(*first, ServerSchemaSql(), &why)) {
@@ -160,9 +170,26 @@ void Store::Return(std::unique_ptr<kel::db::Connection> c) {
     poolFree_.notify_one();
 }
 
+Store::HeldFile::~HeldFile() {
+    if (fd >= 0) ::close(fd);
+}
+
+void Store::RequireSameFile() const {
+    struct stat held {
+    }, now{};
+    if (file_.fd < 0 || ::fstat(file_.fd, &held) != 0) return;
+    if (::stat(file_.path.c_str(), &now) != 0)
+        throw Fault(kServerFailure,
+                    "the store " + file_.path + " is gone (deleted under the server): writes are refused");
+    if (now.st_dev != held.st_dev || now.st_ino != held.st_ino)
+        throw Fault(kServerFailure,
+                    "the store " + file_.path + " was replaced by another file under the server: writes are refused");
+}
+
 void Store::BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& writeLock) {
     writeLock = std::unique_lock(writeMutex_);
     if (sqlite_) {
+        RequireSameFile();
         sql::Execute(db, "BEGIN IMMEDIATE");
         return;
     }

@@ -6,6 +6,10 @@
 // (the file's write lock, waiting up to the busy timeout) and on PostgreSQL a
 // transaction-scoped advisory lock, so that several server processes on one
 // database also take turns. Reads run in parallel.
+//
+// A SQLite file deleted or replaced under the server would take every later write
+// into a file nobody will open again: each write first checks that the path still
+// names the file the store opened, and is refused (status 3) when it does not.
 #pragma once
 
 #include <array>
@@ -58,7 +62,8 @@ public:
     const std::string& Target() const { return target_; }
 
     // Transactions on a leased connection. BeginWrite takes the write lock, which
-    // Commit and Rollback release; the lock guard lives in `writeLock`.
+    // Commit and Rollback release; the lock guard lives in `writeLock`. It throws
+    // Fault(kServerFailure) when the store's file is no longer the one opened.
     void BeginWrite(kel::db::Connection& db, std::unique_lock<std::mutex>& writeLock);
     void BeginRead(kel::db::Connection& db);  // one snapshot for several statements
     void Commit(kel::db::Connection& db);     // throws Fault(kServerFailure)
@@ -102,6 +107,20 @@ private:
         Clock::time_point since;
     };
 
+    // The SQLite file as opened, held open (read-only) for as long as the store lives,
+    // so that no file made later at its path can take its identity (device, inode).
+    // Declared before the connections: closed after them (closing a file drops the
+    // process's locks on it). Unset for other stores.
+    struct HeldFile {
+        std::string path;
+        int fd = -1;
+        HeldFile() = default;
+        HeldFile(const HeldFile&) = delete;
+        HeldFile& operator=(const HeldFile&) = delete;
+        ~HeldFile();
+    };
+    HeldFile file_;
+
     std::string target_;
     bool sqlite_ = false;
     std::mutex poolMutex_;
@@ -112,6 +131,8 @@ private:
     bool stopping_ = false;
     std::condition_variable idleChanged_;
     std::thread closer_;
+    void RequireSameFile() const;
+
     std::mutex writeMutex_;
     std::atomic<uint64_t> generation_{1};
     std::mutex versionsMutex_;

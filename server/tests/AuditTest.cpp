@@ -68,5 +68,18 @@ TEST_P(Audit, EachAcceptedCommandIsWrittenWithItsChangeAndNothingElseIs) {
 
 KELMOR_SERVER_BACKENDS(Audit);
 
+TEST(AuditLine, StoredTextsCannotForgeLinesOrSteerTheTerminal) {
+    AuditEntry e;
+    e.time = "2026-12-07 10:00:00";
+    e.user = "王力\n2026-12-07 10:00:01  admin";
+    e.code = 181;
+    e.record = "t_cont_code \x1B[2JZ1\\x7F\x7F\t";
+    const std::string line = AuditLine(e);
+    for (const char ch : line) EXPECT_FALSE(static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) << line;
+    EXPECT_NE(line.find("王力\\x0A2026-12-07 10:00:01  admin"), std::string::npos) << line;
+    // A backslash in the text stays told apart from an escape.
+    EXPECT_NE(line.find("t_cont_code \\x1B[2JZ1\\\\x7F\\x7F\\x09"), std::string::npos) << line;
+}
+
 }  // namespace
 }  // namespace kel::server::test

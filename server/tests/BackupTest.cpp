@@ -5,6 +5,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "common/db/Database.h"
@@ -154,6 +155,70 @@ TEST_F(Backup, RestoreBringsTheCopyBackUnderARunningServerAndKeepsWhatWasThere) 
     auto restored = kel::db::Open(fresh, &error);
     ASSERT_TRUE(restored) << error;
     EXPECT_EQ(Rows(*restored, "t_cont_code", "c_cont_code"), atBackup);
+}
+
+TEST_F(Backup, AfterARestoreNoVersionIsHandedOutAgain) {
+    // A client reads and saves a treaty code after the backup; the restore takes the
+    // code back; another client saves it anew. The first client's copy is stale: its
+    // save must be refused, not pass because the new save got the number it holds.
+    auto treatyCode = [](const char* name) {
+        _ContCodeStruct r{};
+        Set(r.szContCode, "X2");
+        Set(r.szChnName, name);
+        Set(r.szEngName, "Treaty");
+        r.cContType = 'A';
+        return Bytes(r);
+    };
+    auto call = [&](ConnectionContext& client, int code, const std::string& body = {}, int32_t op = 0) {
+        _PacketHead head{}, answer{};
+        head.nTransCode = static_cast<int16_t>(code);
+        head.nCount = 1;
+        head.nOperation = op;
+        std::vector<char> out;
+        server->Handle(client, head, body, answer, out);
+        return static_cast<int>(answer.cStatus);
+    };
+    std::string error;
+    ASSERT_TRUE(BackupStore(store, copy, error)) << error;
+    ConnectionContext first{"demo"}, second{"wangli"};
+    ASSERT_EQ(call(first, 180), 0);
+    ASSERT_EQ(call(first, 181, treatyCode("甲"), kel::records::kOpUpdate), 0);
+
+    ASSERT_TRUE(RestoreStore(copy, store, error)) << error;
+    ASSERT_EQ(call(second, 180), 0);
+    ASSERT_EQ(call(second, 181, treatyCode("乙"), kel::records::kOpUpdate), 0);
+    EXPECT_EQ(call(first, 181, treatyCode("丙"), kel::records::kOpUpdate), kRefused);
+    EXPECT_EQ(Select(*db, "SELECT c_name_cn FROM t_cont_code WHERE c_cont_code = 'X2'").at(0).at(0).ToText(), "乙");
+}
+
+TEST_F(Backup, RestoreRefusesACopyThatIsNotAWholeStore) {
+    std::string error;
+    auto refused = [&](const std::function<void(kel::db::Connection&)>& spoil, const std::string& why) {
+        ASSERT_TRUE(BackupStore(store, copy, error)) << error;
+        {
+            auto c = kel::db::Open(copy, &error);
+            ASSERT_TRUE(c) << error;
+            spoil(*c);
+        }
+        EXPECT_FALSE(RestoreStore(copy, store, error)) << why;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+    };
+    refused([](kel::db::Connection& c) { c.Execute("DROP TABLE t_cont_order"); }, "table t_cont_order is missing");
+    refused([](kel::db::Connection& c) { c.Execute("ALTER TABLE t_audit RENAME COLUMN c_user_cde TO c_user"); },
+            "column t_audit.c_user_cde is missing");
+    refused([](kel::db::Connection& c) { c.Execute("DELETE FROM t_user"); }, "holds no users");
+    // Only the two tables an earlier check looked for, empty.
+    const std::string bare = (dir.Path() / "bare.db").string();
+    {
+        auto c = kel::db::Open(bare, &error);
+        ASSERT_TRUE(c) << error;
+        c->Execute("CREATE TABLE t_user (c_user_cde VARCHAR(20))");
+        c->Execute("CREATE TABLE t_cont_code (c_cont_code VARCHAR(2))");
+    }
+    EXPECT_FALSE(RestoreStore(bare, store, error));
+    // None of them touched the store: the demo user still logs on.
+    EXPECT_TRUE(server->CheckLogon("demo", "demo"));
+    EXPECT_EQ(Select(*db, "SELECT COUNT(*) FROM t_cont_code").at(0).at(0).ToText(), "10");
 }
 
 TEST_F(Backup, RefusesWhatWouldLoseOrInventData) {

@@ -12,6 +12,7 @@
 #include "server/Listener.h"
 #include "server/Log.h"
 #include "server/Options.h"
+#include "server/Password.h"
 #include "server/tests/ChannelClient.h"
 #include "server/tests/ServerTestSupport.h"
 
@@ -120,6 +121,58 @@ TEST(ProgramOptions, ConfigFileErrorsNameTheLine) {
         EXPECT_FALSE(ReadConfigText(text, "f.conf", s, error)) << text;
         EXPECT_EQ(error.substr(0, expected.size()), expected) << error;
     }
+}
+
+TEST(ProgramOptions, ConfigFileTakesSettingsOnlyAndOnlyASettingsFile) {
+    // Saved by an editor that begins UTF-8 with a byte-order mark.
+    ProgramSettings s;
+    std::string error;
+    EXPECT_TRUE(ReadConfigText("\xEF\xBB\xBFlisten = 7430\n", "f.conf", s, error)) << error;
+    EXPECT_EQ(s.listener.port, 7430);
+
+    // A task in the file would run at every start: restore a copy, reset a password.
+    for (const char* line : {"restore = /tmp/copy.db", "set-user = demo", "backup = /tmp/copy.db", "audit",
+                             "name = 王力", "since = 2026-01-01"}) {
+        ProgramSettings t;
+        EXPECT_FALSE(ReadConfigText(std::string(line) + "\n", "f.conf", t, error)) << line;
+        EXPECT_NE(error.find("give it on the command line"), std::string::npos) << error;
+        EXPECT_TRUE(t.restore.empty() && t.setUser.empty() && t.backup.empty() && !t.audit);
+    }
+    ProgramSettings onCommandLine;
+    EXPECT_TRUE(Parse({"--database", "x.db", "--restore", "copy.db"}, onCommandLine, error)) << error;
+    EXPECT_EQ(onCommandLine.restore, "copy.db");
+
+    // What never ends, or is far too long for settings, is refused after a bounded read.
+    ProgramSettings endless;
+    EXPECT_FALSE(Parse({"--config", "/dev/zero"}, endless, error));
+    EXPECT_NE(error.find("not a settings file"), std::string::npos) << error;
+    TempDir dir;
+    const std::string big = (dir.Path() / "big.conf").string();
+    std::ofstream(big) << std::string(kMaxConfigBytes, '#') << "\n";
+    EXPECT_FALSE(ReadConfigFile(big, endless, error));
+    const std::string fits = (dir.Path() / "fits.conf").string();
+    std::ofstream(fits) << "# " << std::string(kMaxConfigBytes - 16, '-') << "\nquiet\n";
+    EXPECT_TRUE(ReadConfigFile(fits, endless, error)) << error;
+    EXPECT_EQ(endless.logLevel, LogLevel::Error);
+}
+
+TEST(ProgramUsers, AnEmptyPasswordIsNeitherStoredNorAccepted) {
+    TempDir dir;
+    const std::string path = (dir.Path() / "kelmor.db").string();
+    std::string error;
+    auto server = Server::Open(path, &error);
+    ASSERT_TRUE(server) << error;
+    EXPECT_FALSE(server->SetUser("wangli", "王力", "", &error));
+    EXPECT_NE(error.find("password cannot be empty"), std::string::npos) << error;
+    EXPECT_FALSE(server->CheckLogon("wangli", ""));
+    // One stored before empty passwords were refused does not log on either.
+    ASSERT_TRUE(server->SetUser("wangli", "王力", "x", &error)) << error;
+    auto db = kel::db::Open(path, &error);
+    ASSERT_TRUE(db) << error;
+    ASSERT_EQ(db->Execute("UPDATE t_user SET c_pwd_hash = ? WHERE c_user_cde = 'wangli'",
+                          {kel::db::Value(*HashPassword(""))}),
+              1);
+    EXPECT_FALSE(server->CheckLogon("wangli", ""));
 }
 
 TEST(ProgramOptions, UsageListsEveryRow) {
