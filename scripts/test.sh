@@ -3,6 +3,7 @@
 # tree and the Debian packages made from that build), once under
 # AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests once more
 # under ThreadSanitizer, and each fuzz target for a few seconds (scripts/fuzz.sh).
+# The slow attack tests (label slow) run once, in the plain run.
 # The SQL tests also run against a throw-away PostgreSQL
 # cluster on loopback that this script starts and removes again. Kelmor.dll is
 # built for Windows and tested under Wine (scripts/test-windows.sh).
@@ -45,7 +46,7 @@ scripts/build.sh build-asan -DKELMOR_SANITIZE=address
 # Leaks are looked for in our code; the Qt and font libraries keep caches to the end.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp":print_suppressions=0 \
-  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan -LE install
+  UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan -LE 'install|slow'
 
 echo "== threaded tests under ThreadSanitizer"
 scripts/build.sh build-tsan -DKELMOR_SANITIZE=thread -DKELMOR_WITH_QT=OFF -- \

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -64,10 +65,32 @@ std::string LogonUser(const std::vector<char>& body) {
     return utf8->empty() ? "(empty)" : *utf8;
 }
 
+// The bytes of a whole log-on frame: its length field, head and body.
+constexpr int kLogonFrameBytes =
+    static_cast<int>(kel::net::kFramePrefixBytes + kel::net::kFrameHeadBytes + sizeof(_LogonBody));
+
 }  // namespace
 
+std::string SourceOf(const sockaddr_storage& peer) {
+    if (peer.ss_family == AF_INET6) {
+        const in6_addr& a = reinterpret_cast<const sockaddr_in6&>(peer).sin6_addr;
+        if (IN6_IS_ADDR_LOOPBACK(&a)) return "127.0.0.1";
+        if (!IN6_IS_ADDR_V4MAPPED(&a)) {
+            in6_addr prefix{};
+            std::memcpy(prefix.s6_addr, a.s6_addr, 8);
+            char text[INET6_ADDRSTRLEN] = "?";
+            ::inet_ntop(AF_INET6, &prefix, text, sizeof text);
+            return std::string(text) + "/64";
+        }
+    }
+    return HostOf(peer);
+}
+
 Listener::Listener(Server& server, ListenerOptions options)
-    : server_(server), options_(std::move(options)), brake_(options_.brake) {}
+    : server_(server),
+      options_(std::move(options)),
+      brake_(options_.brake),
+      held_(HeldBytes::Limits{options_.maxHeldPerClient, options_.maxHeldInAll}) {}
 
 Listener::~Listener() { Stop(); }
 
@@ -153,41 +176,48 @@ void Listener::AcceptLoop() {
     }
 }
 
+bool Listener::MayGiveWay(const Session& s) const {
+    if (s.done || s.evicted || s.loggedOn || s.logonIn || s.fd < 0) return false;
+    // Its log-on frame already waiting whole in the socket: about to be served.
+    int waiting = 0;
+    return ::ioctl(s.fd, FIONREAD, &waiting) != 0 || waiting < kLogonFrameBytes;
+}
+
 void Listener::Admit(int fd, const sockaddr_storage& peerAddress) {
-    std::string address = HostOf(peerAddress);
+    std::string address = SourceOf(peerAddress);
     std::string peer = PeerText(peerAddress);
     std::lock_guard lock(sessionsMutex_);
-    std::size_t total = 0, fromAddress = 0;
-    Session* oldestWaiting = nullptr;  // of all connections without a log-on
-    Session* oldestHere = nullptr;     // of those from this address
+    std::size_t total = 0, waitingHere = 0, usersHere = 0;
+    Session* oldestWaiting = nullptr;  // of all connections that may give way
+    Session* oldestHere = nullptr;     // of those from this source
     for (Session& s : sessions_) {
         if (s.done || s.evicted) continue;
         ++total;
         const bool here = s.address == address;
-        if (here) ++fromAddress;
-        if (s.loggedOn) continue;
+        if (here) ++(s.loggedOn ? usersHere : waitingHere);
+        if (!MayGiveWay(s)) continue;
         if (!oldestWaiting || s.accepted < oldestWaiting->accepted) oldestWaiting = &s;
         if (here && (!oldestHere || s.accepted < oldestHere->accepted)) oldestHere = &s;
     }
+    auto refuse = [&](const std::string& why) {
+        Log(LogLevel::Warning, peer + " connection refused: " + why);
+        ::close(fd);
+    };
     // A real log-on takes milliseconds: a connection still without one yields its place.
     auto makeWay = [&](Session* s, const char* why) {
         s->evicted = true;
         if (s->fd >= 0) ::shutdown(s->fd, SHUT_RDWR);
         Log(LogLevel::Warning, s->peer + " made way for a new connection: " + why);
     };
-    if (fromAddress >= options_.maxClientsPerAddress) {
-        if (!oldestHere) {
-            Log(LogLevel::Warning, peer + " connection refused: too many connections from " + address);
-            ::close(fd);
-            return;
-        }
+    if (usersHere >= options_.maxUsersPerAddress) return refuse("too many users logged on from " + address);
+    if (waitingHere >= options_.maxClientsPerAddress) {
+        if (!oldestHere) return refuse("too many connections from " + address);
+        if (oldestHere == oldestWaiting) oldestWaiting = nullptr;
         makeWay(oldestHere, "too many connections from its address");
-    } else if (total >= options_.maxClients) {
-        if (!oldestWaiting) {
-            Log(LogLevel::Warning, peer + " connection refused: too many clients");
-            ::close(fd);
-            return;
-        }
+        --total;
+    }
+    if (total >= options_.maxClients) {
+        if (!oldestWaiting) return refuse("too many clients");
         makeWay(oldestWaiting, "too many clients");
     }
     bool added = false;
@@ -230,12 +260,16 @@ Listener::Ending Listener::ServeClient(Session& session) {
                                            kLogonTransCode};
     _PacketHead head{}, answer{};
     std::vector<char> body, answerBody;
+    HeldBytes::Share held(held_, fd);
     bool loggedOn = false;
     for (;;) {
         if (WaitReadable(fd, loggedOn ? DeadlineAfter(options_.idleTimeoutMs) : logonDeadline) == kChannelTimeout)
             return {LogLevel::Info, loggedOn ? "idle" : "no log-on in time"};
         const Deadline frameDeadline = loggedOn ? DeadlineAfter(options_.frameTimeoutMs) : logonDeadline;
-        const ReadOutcome got = ReadRequest(fd, loggedOn ? FrameRule{} : kLogonFrame, frameDeadline, held_, head, body);
+        const ReadOutcome got =
+            ReadRequest(fd, loggedOn ? FrameRule{} : kLogonFrame, frameDeadline, held_, head, body, &held);
+        if (got != ReadOutcome::kWhole && held.Squeezed())
+            return {LogLevel::Warning, "it held the most bytes of unfinished frames when the server held too many"};
         if (got == ReadOutcome::kRefusedAtHead) {
             answer = _PacketHead{};
             answer.nTransCode = head.nTransCode;
@@ -250,6 +284,8 @@ Listener::Ending Listener::ServeClient(Session& session) {
                 return {LogLevel::Warning, loggedOn ? "a frame did not arrive whole in time" : "no log-on in time"};
             case ReadOutcome::kBadLength: return {LogLevel::Warning, "frame length out of range"};
             case ReadOutcome::kNoMemory: return {LogLevel::Error, "no memory for a request"};
+            case ReadOutcome::kOverBound:
+                return {LogLevel::Warning, "a frame would hold more than the server keeps for unfinished frames"};
             default: return {LogLevel::Warning, "unreadable frame"};
         }
         if (options_.fault) options_.fault("request");
@@ -274,21 +310,61 @@ Listener::Ending Listener::ServeClient(Session& session) {
 
 bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vector<char>& body, Ending& ending) {
     using namespace kel::net;
+    {
+        std::lock_guard lock(sessionsMutex_);
+        if (session.evicted) {
+            ending.why = "made way for a new connection";
+            return false;
+        }
+        session.logonIn = true;  // from now on served, never made to give way
+    }
     const std::string user = UserCodeOf(body);
-    if (!WaitOut(session.fd, brake_.Delay(user, session.address))) return false;
+    LogonBrake::Ticket turn;
+    const auto asked = std::chrono::steady_clock::now();
+    for (;;) {
+        turn = brake_.Admit(user, session.address);
+        if (!turn.retry) break;
+        // Another log-on on the code from this source is being checked: its outcome decides.
+        if (std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(options_.brake.maxWaitMs)) {
+            turn.refused = true;
+            break;
+        }
+        if (!WaitOut(session.fd, std::chrono::milliseconds(20))) return false;
+    }
     _PacketHead answer{};
-    std::vector<char> answerBody;
-    server_.Handle(session.client, head, std::string_view(body.data(), body.size()), answer, answerBody);
-    const bool accepted = answer.cStatus == 0;
-    Log(accepted ? LogLevel::Info : LogLevel::Warning,
-        session.peer + " log-on " + LogonUser(body) + (accepted ? " accepted" : " refused"));
-    if (!accepted) {
-        brake_.Failed(user, session.address);
+    if (turn.refused) {
+        Log(LogLevel::Warning,
+            session.peer + " log-on " + LogonUser(body) + " refused unchecked: too many failed log-ons");
+        answer.nTransCode = head.nTransCode;
+        answer.nSubSystem = head.nSubSystem;
+        answer.cStatus = kRefused;
         WriteFrame(session.fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
         ending.why = "log-on refused";
         return false;
     }
-    brake_.Succeeded(user, session.address);
+    // Whatever ends the attempt, the brake learns that it is over.
+    bool settled = false;
+    struct Settle {
+        std::function<void()> abandon;
+        bool& settled;
+        ~Settle() {
+            if (!settled) abandon();
+        }
+    } settle{[&] { brake_.Abandoned(turn, user, session.address); }, settled};
+    // A guesser that hangs up while waiting leaves its turn spent.
+    if (!WaitOut(session.fd, turn.wait)) return false;
+    std::vector<char> answerBody;
+    server_.Handle(session.client, head, std::string_view(body.data(), body.size()), answer, answerBody);
+    const bool accepted = answer.cStatus == 0;
+    brake_.Checked(turn, user, session.address, accepted);
+    settled = true;
+    Log(accepted ? LogLevel::Info : LogLevel::Warning,
+        session.peer + " log-on " + LogonUser(body) + (accepted ? " accepted" : " refused"));
+    if (!accepted) {
+        WriteFrame(session.fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
+        ending.why = "log-on refused";
+        return false;
+    }
     {
         std::lock_guard lock(sessionsMutex_);
         if (session.evicted) {

@@ -20,6 +20,7 @@
 #include "server/Listener.h"
 #include "server/Log.h"
 #include "server/Options.h"
+#include "server/RequestReader.h"
 #include "server/Server.h"
 
 namespace {
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     // A task runs and exits; the listen address of a configuration file does not start a server then.
     if (tasks == 0 && settings.listen.empty()) return Usage("--listen is required");
     kel::server::SetLogLevel(settings.logLevel);
+    kel::server::KeepLargeBuffersOutOfTheHeap();
 
     if (!settings.backup.empty() || !settings.restore.empty()) {
         const bool backup = !settings.backup.empty();
