@@ -265,6 +265,15 @@ Listener::Ending Listener::ServeClient(Session& session) {
     for (;;) {
         if (WaitReadable(fd, loggedOn ? DeadlineAfter(options_.idleTimeoutMs) : logonDeadline) == kChannelTimeout)
             return {LogLevel::Info, loggedOn ? "idle" : "no log-on in time"};
+        if (!loggedOn) {
+            // A log-on frame that has arrived whole is served from now on: no newcomer
+            // takes its place while this thread reads and checks it.
+            char whole[kLogonFrameBytes];
+            if (::recv(fd, whole, sizeof whole, MSG_PEEK | MSG_DONTWAIT) == kLogonFrameBytes) {
+                std::lock_guard lock(sessionsMutex_);
+                if (!session.evicted) session.logonIn = true;
+            }
+        }
         const Deadline frameDeadline = loggedOn ? DeadlineAfter(options_.frameTimeoutMs) : logonDeadline;
         const ReadOutcome got =
             ReadRequest(fd, loggedOn ? FrameRule{} : kLogonFrame, frameDeadline, held_, head, body, &held);
@@ -316,7 +325,7 @@ bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vecto
             ending.why = "made way for a new connection";
             return false;
         }
-        session.logonIn = true;  // from now on served, never made to give way
+        session.logonIn = true;  // from now on served, never made to give way (if not already)
     }
     const std::string user = UserCodeOf(body);
     LogonBrake::Ticket turn;

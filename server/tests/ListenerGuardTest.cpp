@@ -187,6 +187,7 @@ TEST_F(ListenerGuard, AUserGetsInWhileOthersHoldSockets) {
     options.maxClientsPerAddress = 4;
     options.maxUsersPerAddress = 6;
     options.logonTimeoutMs = 60 * 1000;  // the limits alone must let the user in
+    options.idleTimeoutMs = 60 * 1000;   // no user closed for idling while the others log on
     StartListener(options);
 
     // One address holds at most four: each newer connection closes its oldest without a
@@ -277,6 +278,7 @@ TEST_F(ListenerGuard, GuessersQueueOrAreRefusedAndTheOwnerIsNotHeldUp) {
         RawClient guess(Port(), "127.0.0.2");
         EXPECT_FALSE(guess.LogOn("demo", "guess"));
     }
+    ASSERT_TRUE(Eventually([&] { return listener->ClientCount() == 0; }));
     std::vector<std::unique_ptr<RawClient>> guessers;
     for (int i = 0; i < 6; ++i) {
         guessers.push_back(std::make_unique<RawClient>(Port(), "127.0.0.2"));
