@@ -2,7 +2,15 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "qt/QtDriver.h"
 #include "qt/Text.h"
@@ -36,18 +44,44 @@ QWidget* DialogView::WidgetFor(int id) const {
     return it == m_byId.end() ? nullptr : it->second->Widget();
 }
 
+namespace {
+
+// Room the window manager's title bar and borders take around a dialog.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 40;
+
+// The last template row when it holds buttons only (no group reaches it): the
+// dialog's own buttons, which stay in view under a scrolled form.
+std::vector<CWnd*> BottomButtonRow(const std::vector<CWnd*>& controls) {
+    int last = -1;
+    for (CWnd* c : controls) last = std::max(last, c->GetLayout().row + std::max(1, c->GetLayout().rowSpan) - 1);
+    std::vector<CWnd*> row;
+    for (CWnd* c : controls) {
+        const win::Layout& l = c->GetLayout();
+        if (l.row + std::max(1, l.rowSpan) - 1 < last) continue;
+        if (c->GetKind() != win::ControlKind::Button || l.row != last) return {};
+        row.push_back(c);
+    }
+    std::stable_sort(row.begin(), row.end(), [](CWnd* a, CWnd* b) { return a->GetLayout().col < b->GetLayout().col; });
+    return row;
+}
+
+}  // namespace
+
 // Template rows and columns become the odd rows and columns of the layout; the even
 // ones between them stay empty (no size, no spacing) except where a group box has
-// its title or its border, which then get room.
+// its title or its border, which then get room. A form taller or wider than the
+// screen's free area scrolls, its bottom row of buttons kept below the scroll area.
 void DialogView::Build() {
-    auto* grid = new QGridLayout(this);
+    auto* content = new QWidget;
+    auto* grid = new QGridLayout(content);
     grid->setContentsMargins(14, 12, 14, 12);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
     const int titleRoom = fontMetrics().height() + 4;
 
     for (CWnd* control : m_model->Controls()) {
-        auto view = MakeControlView(*control, *this, this);
+        auto view = MakeControlView(*control, *this, content);
         QWidget* widget = view->Widget();
         const win::Layout& l = control->GetLayout();
         const int rowSpan = std::max(1, l.rowSpan);
@@ -77,8 +111,46 @@ void DialogView::Build() {
         m_byId.emplace(control->GetDlgCtrlID(), view.get());
         m_views.push_back(std::move(view));
     }
-    if (const win::DialogTemplate* t = m_model->Template(); t && (t->minWidth > 0 || t->minHeight > 0))
-        setMinimumSize(t->minWidth, t->minHeight);
+    QSize wanted(0, 0);
+    if (const win::DialogTemplate* t = m_model->Template()) wanted = QSize(t->minWidth, t->minHeight);
+    wanted = wanted.expandedTo(grid->minimumSize());
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 14, 1 << 14);
+    const QSize room(free.width() - kFrameWidth, free.height() - kFrameHeight);
+    if (wanted.width() <= room.width() && wanted.height() <= room.height()) {
+        content->setMinimumSize(wanted);
+        outer->addWidget(content);
+        return;
+    }
+
+    auto* area = new QScrollArea(this);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);  // a larger window grows the lists, as without scrolling
+    content->setMinimumSize(wanted);
+    area->setWidget(content);
+    outer->addWidget(area, 1);
+    int footerHeight = 0;
+    if (std::vector<CWnd*> buttons = BottomButtonRow(m_model->Controls()); !buttons.empty()) {
+        auto* footer = new QHBoxLayout;
+        footer->setContentsMargins(14, 6, 14, 12);
+        footer->setSpacing(8);
+        footer->addStretch(1);
+        for (CWnd* b : buttons) {
+            QWidget* w = WidgetFor(b->GetDlgCtrlID());
+            grid->removeWidget(w);
+            footer->addWidget(w);
+        }
+        outer->addLayout(footer);
+        footerHeight = footer->sizeHint().height();
+    }
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize natural = content->sizeHint().expandedTo(content->minimumSize());
+    setMinimumSize(std::min(room.width(), 480), std::min(room.height(), 320));
+    resize(std::min(room.width(), natural.width() + bar + 2), std::min(room.height(), natural.height() + footerHeight));
 }
 
 void DialogView::FocusModelItem() {

@@ -2,7 +2,7 @@
 // against the server in process on the demo data (also the host database of the
 // code lists): the searched year with the names shown for the codes, and the
 // quota share treaty with its participation total row in its colour.
-// KELMOR_SCREENSHOT_DIR keeps the pictures.
+// KELMOR_SCREENSHOT_DIR keeps the pictures. The form fits a laptop screen.
 #include <QApplication>
 #include <QImage>
 #include <QTemporaryDir>
@@ -16,6 +16,7 @@
 #include "host/qxcommon/StaticDatabase.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
+#include "qt/tests/Reach.h"
 #include "screens/S0000S7.h"
 #include "screens/S0000S70.h"
 #include "server/Server.h"
@@ -63,12 +64,19 @@ private slots:
         kel::qt::ScopedQtDriver driver;
         QImage list, form;
         int rows = 0;
+        QStringList outOfReach{"the form never opened"};
+        bool okInView = false;
         driver->SetDialogShownHook([&](CDialog& dialog, kel::qt::DialogView& view) {
             CDialog* d = &dialog;
             kel::qt::DialogView* v = &view;
             if (d->GetTemplateID() == CS0000S70::IDD) {
                 QTimer::singleShot(300, v, [&, d, v] {
                     form = v->grab().toImage();
+                    outOfReach = qttest::OutOfReach(*v);
+                    QWidget* ok = v->WidgetFor(IDOK);
+                    auto* area = v->findChild<QScrollArea*>();
+                    okInView = ok && ok->isVisible() && !(area && area->isAncestorOf(ok)) &&
+                               v->screen()->availableGeometry().contains(qttest::GlobalRect(*ok));
                     d->EndDialog(IDCANCEL);
                     driver->CheckEnded();
                 });
@@ -98,6 +106,10 @@ private slots:
         QVERIFY(list.save(Keep() + "/screen-25013.png", "PNG"));
         QVERIFY(form.save(Keep() + "/screen-25013-form.png", "PNG"));
         QVERIFY2(HasColour(form, QColor(248, 108, 24)), "the participation total row is painted");
+        // On a laptop's free area (the tests' screen) every control can be reached and
+        // the form's own buttons stay in view.
+        QVERIFY2(outOfReach.isEmpty(), qPrintable(outOfReach.join("; ")));
+        QVERIFY(okInView);
     }
 
 private:
