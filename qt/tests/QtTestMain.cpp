@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
         {"GridViewTest", qttest::MakeGridViewTest},
         {"ModalTest", qttest::MakeModalTest},
         {"PopupTest", qttest::MakePopupTest},
+        {"FitTest", qttest::MakeFitTest},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     QStringList args{QString::fromLocal8Bit(argv[0])};

@@ -20,6 +20,7 @@ std::unique_ptr<QObject> MakeControlsTest();
 std::unique_ptr<QObject> MakeGridViewTest();
 std::unique_ptr<QObject> MakeModalTest();
 std::unique_ptr<QObject> MakePopupTest();
+std::unique_ptr<QObject> MakeFitTest();
 
 // Scripts the person for each dialog that opens, in order (nested ones too), as the
 // headless driver does; the window is active and on the screen when a script runs.

@@ -19,6 +19,7 @@
 #include "frame/ScreenTable.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
+#include "qt/tests/Reach.h"
 #include "screens/S0000S2.h"
 #include "screens/S0000S20.h"
 #include "screens/S0000S6.h"
@@ -176,7 +177,8 @@ private slots:
         CBASEBASE::SetLoginUser("");
     }
 
-    // Every screen the host can open comes up in Qt with its caption and draws.
+    // Every screen the host can open comes up in Qt with its caption and draws, each
+    // control in view or scrolled to on a laptop's free area (the tests' screen).
     void everyScreenRenders() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -186,15 +188,18 @@ private slots:
             if (entry.result != kel::ScreenResult::ModalResult) continue;
             QString caption;
             QImage picture;
+            QStringList outOfReach{"never opened"};
             driver->SetDialogShownHook([&](CDialog& dialog, kel::qt::DialogView& view) {
                 QTimer::singleShot(50, &view, [&, d = &dialog, v = &view] {
                     caption = v->windowTitle();
                     picture = v->grab().toImage();
+                    outOfReach = qttest::OutOfReach(*v);
                     d->EndDialog(IDCANCEL);
                     driver->CheckEnded();
                 });
             });
             QCOMPARE(Call_Kelmor_Dialog(entry.number, 0), IDCANCEL);
+            QVERIFY2(outOfReach.isEmpty(), qPrintable(QString::number(entry.number) + ": " + outOfReach.join("; ")));
             QCOMPARE(caption, QString::fromUtf8(entry.caption));
             QVERIFY2(!picture.isNull() && picture.width() > 50 && picture.height() > 20,
                      qPrintable(QString::number(entry.number)));
