@@ -20,6 +20,14 @@ public:
             User([row](CWnd& m) { static_cast<CCheckListBox&>(m).UserToggle(row); });
             if (m_model) ModelChanged(*m_model, win::Aspect::Check);  // shows what the model kept
         });
+        // The item the keys highlight becomes the model's current item.
+        connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) {
+                    if (Updating() || !current.isValid() || !m_list->selectionModel()->isRowSelected(current.row(), {}))
+                        return;
+                    const int row = current.row();
+                    User([row](CWnd& m) { static_cast<CCheckListBox&>(m).SetCurSel(row); });
+                });
     }
     bool Stretches() const override { return true; }
     bool StretchesVertically() const override { return true; }

@@ -1,14 +1,18 @@
-// The list grid: a table view over GridModel. Clicks and double clicks on a row go
-// to the grid model, which tells the screen (0xfffe / 0xfffd); a click on a heading
-// sorts when the grid allows it; the context menu copies rows to the clipboard and
-// exports the list as a CSV file (the grid model's own operations). Program changes arrive cell by cell and are shown
-// once the screen's action is over, so filling 10,000 rows costs one reset.
+// The list grid: a table view over GridModel. Clicks and double clicks on a row, and
+// a row the keys highlight, go to the grid model, which tells the screen (0xfffe /
+// 0xfffd); a click on a heading sorts when the grid allows it; the context menu
+// copies rows to the clipboard and exports the list as a CSV file (the grid model's
+// own operations). Program changes arrive cell by cell and are shown once the
+// screen's action is over, so filling 10,000 rows costs one reset.
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTableView>
 #include <QTimer>
@@ -44,19 +48,35 @@ public:
         SetWidget(m_table);
         AddMenu();
 
-        connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& i) { Click(i, false); });
+        connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& i) {
+            // The press that made this row current has told the model already.
+            const bool told =
+                m_rowTold && m_model && i.row() + m_data->FixedRows() == static_cast<CQXGrid*>(m_model)->GetRow();
+            m_rowTold = false;
+            if (!told) Click(i, false);
+        });
         connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { Click(i, true); });
         connect(header, &QHeaderView::sectionClicked, this,
                 [this](int column) { User([column](CWnd& m) { static_cast<CQXGrid&>(m).UserClickHeader(column); }); });
         connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex& current) {
-                    // Keys move the current row; the screen reads it with GetRow.
                     if (Updating() || !m_model || !current.isValid()) return;
-                    if (auto* grid = static_cast<CQXGrid*>(m_model)) {
+                    auto* grid = static_cast<CQXGrid*>(m_model);
+                    const int row = current.row() + m_data->FixedRows();
+                    if (row == grid->GetRow()) return;
+                    // A row the keys or a press highlighted is clicked, so that the screen
+                    // acts on the row the person sees chosen. A current row without a
+                    // highlight (the focus coming in, a grid without selection) only
+                    // moves the model's row.
+                    if (!m_table->selectionModel()->isRowSelected(current.row(), {})) {
                         UpdateGuard guard(*this);
-                        grid->SelectRow(current.row() + m_data->FixedRows(), TRUE);
+                        grid->SelectRow(row, TRUE);
+                        return;
                     }
+                    m_rowTold = true;
+                    Click(current, false);
                 });
+        m_table->viewport()->installEventFilter(this);
     }
     ~GridView() override {
         if (m_data) m_data->Forget();
@@ -65,6 +85,23 @@ public:
     bool StretchesVertically() const override { return true; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // A new press: whatever told the model before is not this click.
+        if (watched == m_table->viewport() &&
+            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
+            m_rowTold = false;
+        // Home and End go to the first and last row, as in any list of rows (the table
+        // would go to the first and last column).
+        if (watched == m_table && event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Home || key->key() == Qt::Key_End) && key->modifiers() == Qt::NoModifier) {
+                QKeyEvent toRow(QEvent::KeyPress, key->key(), Qt::ControlModifier);
+                QCoreApplication::sendEvent(m_table, &toRow);
+                return true;
+            }
+        }
+        return ControlView::eventFilter(watched, event);
+    }
     void OnDetached() override {
         if (m_data) m_data->Forget();
     }
@@ -157,6 +194,7 @@ private:
     QPointer<GridModel> m_data;
     bool m_pending = false;
     bool m_reshape = true;
+    bool m_rowTold = false;  // the current row's change has told the model of a click
 };
 
 }  // namespace

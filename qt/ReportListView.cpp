@@ -1,6 +1,8 @@
 // The report list: columns with headings, widths and alignment, rows with an
-// optional check box in front (LVS_EX_CHECKBOXES). Program changes come cell by
+// optional check box in front (LVS_EX_CHECKBOXES). A click on a row, or a row the
+// keys highlight, is a click for the model. Program changes come cell by
 // cell; the widget is rebuilt once they are done.
+#include <QEvent>
 #include <QHeaderView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -37,13 +39,36 @@ public:
         });
         connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
             int row = m_tree->indexOfTopLevelItem(item);
-            User([row](CWnd& m) { static_cast<CListCtrl&>(m).UserClick(row); });
+            // The press that made this row current has told the model already.
+            const bool told = m_rowTold && m_model && row == static_cast<CListCtrl*>(m_model)->GetSelectionMark();
+            m_rowTold = false;
+            if (!told) User([row](CWnd& m) { static_cast<CListCtrl&>(m).UserClick(row); });
         });
+        // A row the keys highlight is clicked, so that the screen acts on the row the
+        // person sees chosen (a current row without a highlight, as the focus coming
+        // in makes, is not a choice).
+        connect(m_tree->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) {
+                    if (Updating() || !m_model || !current.isValid()) return;
+                    const int row = current.row();
+                    if (row == static_cast<CListCtrl*>(m_model)->GetSelectionMark()) return;
+                    if (!m_tree->selectionModel()->isRowSelected(row, {})) return;
+                    m_rowTold = true;
+                    User([row](CWnd& m) { static_cast<CListCtrl&>(m).UserClick(row); });
+                });
+        m_tree->viewport()->installEventFilter(this);
     }
     bool Stretches() const override { return true; }
     bool StretchesVertically() const override { return true; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // A new press: whatever told the model before is not this click.
+        if (watched == m_tree->viewport() &&
+            (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
+            m_rowTold = false;
+        return ControlView::eventFilter(watched, event);
+    }
     void Refresh(win::Aspect) override {
         if (m_pending) return;
         m_pending = true;
@@ -90,6 +115,7 @@ private:
 
     QTreeWidget* m_tree;
     bool m_pending = false;
+    bool m_rowTold = false;  // the current row's change has told the model of a click
 };
 
 }  // namespace

@@ -258,6 +258,35 @@ private slots:
         QCOMPARE(dlg.events, expected);
     }
 
+    // The item the keys highlight in a list is the model's current item, as a click makes it.
+    void listRowsFollowTheKeys() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        ControlsDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            auto* docs = Find<QTreeWidget>(v, IDC_DOCS);
+            QTRY_COMPARE(docs->topLevelItemCount(), 2);
+            auto* docsModel = static_cast<CListCtrl*>(dlg.GetDlgItem(IDC_DOCS));
+            QTest::mouseClick(docs->viewport(), Qt::LeftButton, {},
+                              docs->visualItemRect(docs->topLevelItem(0)).center());
+            QCOMPARE(docsModel->GetSelectionMark(), 0);
+            QTest::keyClick(docs, Qt::Key_Down);
+            QCOMPARE(docsModel->GetSelectionMark(), 1);
+            QTest::keyClick(docs, Qt::Key_Home);
+            QCOMPARE(docsModel->GetSelectionMark(), 0);
+
+            auto* types = Find<QListWidget>(v, IDC_TYPES);
+            auto* typesModel = static_cast<CCheckListBox*>(dlg.GetDlgItem(IDC_TYPES));
+            QTest::mouseClick(types->viewport(), Qt::LeftButton, {}, types->visualItemRect(types->item(0)).center());
+            QTest::keyClick(types, Qt::Key_Down);
+            QCOMPARE(typesModel->GetCurSel(), 1);
+            QTest::keyClick(types, Qt::Key_Up);
+            QCOMPARE(typesModel->GetCurSel(), 0);
+            QTest::mouseClick(Find<QPushButton>(v, IDCANCEL), Qt::LeftButton);
+        });
+        QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+    }
+
     void numberFieldTakesEveryKeyAndPaste() {
         kel::qt::ScopedQtDriver driver;
         Scripts scripts(*driver);

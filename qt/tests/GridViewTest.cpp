@@ -1,5 +1,5 @@
 // The grid view: hidden columns, alignment, colours, sorting by a heading, click
-// and double-click notifications, and 10,000 rows.
+// and double-click notifications, rows moved with the keys, and 10,000 rows.
 #include <QAction>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -137,12 +137,50 @@ private slots:
             QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 2, 0));
             QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 2, 0));
             QCOMPARE(dlg.m_grid.GetRow(), 3);
-            QTest::keyClick(t, Qt::Key_Up);  // keys move the current row quietly
+            QTest::keyClick(t, Qt::Key_Up);  // the row the keys reach is clicked
             QCOMPARE(dlg.m_grid.GetRow(), 2);
             QTest::mouseClick(qobject_cast<QPushButton*>(v.WidgetFor(IDCANCEL)), Qt::LeftButton);
         });
         dlg.DoModal();
-        const std::vector<std::pair<UINT, int>> expected = {{GVN_CLICK, 2}, {GVN_CLICK, 3}, {GVN_DBLCLICK, 3}};
+        const std::vector<std::pair<UINT, int>> expected = {
+            {GVN_CLICK, 2}, {GVN_CLICK, 3}, {GVN_DBLCLICK, 3}, {GVN_CLICK, 2}};
+        QCOMPARE(dlg.notes, expected);
+    }
+
+    // The screen acts on the row it was last told of: every row the keys reach is
+    // told as a click, a mouse click once, and a row the program sets not at all.
+    void keysMoveTheRowAsAClickDoes() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        dlg.fillRows = 5;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QTableView* t = TableOf(v);
+            QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 0, 0));
+            QTest::keyClick(t, Qt::Key_Down);
+            QTest::keyClick(t, Qt::Key_Down);
+            QCOMPARE(dlg.m_grid.GetRow(), 3);
+            QTest::keyClick(t, Qt::Key_End);
+            QTest::keyClick(t, Qt::Key_Down);  // already the last: nothing to tell
+            QTest::keyClick(t, Qt::Key_Home);
+            QTest::keyClick(t, Qt::Key_PageDown);
+            QCOMPARE(dlg.m_grid.GetRow(), 5);
+            QTest::keyClicks(t, "298");  // type-ahead: "2" reaches "299", "298" the third row
+            QCOMPARE(dlg.m_grid.GetRow(), 3);
+            QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 2, 0));  // the current row
+            QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, CellCentre(t, 3, 0));
+            const auto before = dlg.notes.size();
+            dlg.m_grid.SetFocusCell(2, 0);  // the program moves the row: no click
+            dlg.m_grid.SelectRow(2);
+            QTRY_COMPARE(t->currentIndex().row(), 1);
+            QCOMPARE(dlg.notes.size(), before);
+            QTest::keyClick(t, Qt::Key_Up);
+            QTest::keyClick(t, Qt::Key_Escape);
+        });
+        dlg.DoModal();
+        const std::vector<std::pair<UINT, int>> expected = {
+            {GVN_CLICK, 1}, {GVN_CLICK, 2}, {GVN_CLICK, 3}, {GVN_CLICK, 5}, {GVN_CLICK, 1}, {GVN_CLICK, 5},
+            {GVN_CLICK, 2}, {GVN_CLICK, 3}, {GVN_CLICK, 3}, {GVN_CLICK, 4}, {GVN_CLICK, 1}};
         QCOMPARE(dlg.notes, expected);
     }
 
@@ -188,7 +226,8 @@ private slots:
             QTest::keyClick(t, Qt::Key_Escape);
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
-        const std::vector<std::pair<UINT, int>> expected = {{GVN_CLICK, 2}, {GVN_DBLCLICK, 3}, {GVN_DBLCLICK, 3}};
+        const std::vector<std::pair<UINT, int>> expected = {
+            {GVN_CLICK, 2}, {GVN_CLICK, 3}, {GVN_DBLCLICK, 3}, {GVN_DBLCLICK, 3}};
         QCOMPARE(dlg.notes, expected);
     }
 

@@ -1,9 +1,10 @@
 // The section list with a section's products, the section's product choice and the
 // class list drawn by the Qt driver, off-screen, against the server in process on
 // the demo data (also the shared database of the product table). KELMOR_SCREENSHOT_DIR
-// keeps the pictures.
+// keeps the pictures. A section reached with the keys brings its products.
 #include <QApplication>
 #include <QImage>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -57,6 +58,47 @@ private slots:
         QCOMPARE(products, 2);
         QVERIFY(!picture.isNull() && picture.width() > 500 && picture.height() > 250);
         QVERIFY(picture.save(Keep() + "/screen-25013-sections.png", "PNG"));
+    }
+
+    // A section chosen with the keys shows its products, as a click on it does.
+    void productsFollowTheSectionTheKeysReach() {
+        CS0000S702 screen;
+        screen.m_nContId = 8;
+        screen.m_strContCode = "Q1";
+        screen.m_strContName = "企业财产险成数合约";
+        auto productsShown = [&] {
+            auto* grid = static_cast<CQXGrid*>(screen.GetDlgItem(CProductGroupList::IDC_GRID_PRODUCT));
+            QStringList codes;
+            for (int r = 1; r < grid->GetRowCount(); ++r)
+                codes << QString::fromStdString(grid->GetItemText(r, 0).str());
+            return codes;
+        };
+        QStringList ofSecond, afterDown, afterUp, ofFirst;
+        kel::qt::ScopedQtDriver driver;
+        driver->SetDialogShownHook([&](CDialog& shown, kel::qt::DialogView& view) {
+            QTimer::singleShot(0, &view, [&, d = &shown, v = &view] {
+                auto* sections = static_cast<CQXGrid*>(screen.GetDlgItem(CProductGroupList::IDC_GRID_GROUP));
+                auto* table = qobject_cast<QTableView*>(v->WidgetFor(CProductGroupList::IDC_GRID_GROUP));
+                if (table && sections->GetRowCount() == 3) {
+                    sections->UserClickRow(2);
+                    ofSecond = productsShown();
+                    sections->UserClickRow(1);
+                    ofFirst = productsShown();
+                    QTRY_COMPARE(table->currentIndex().row(), 0);
+                    QTest::keyClick(table, Qt::Key_Down);
+                    afterDown = productsShown();
+                    QTest::keyClick(table, Qt::Key_Up);
+                    afterUp = productsShown();
+                }
+                d->EndDialog(IDCANCEL);
+                driver->CheckEnded();
+            });
+        });
+        screen.DoModal();
+        QVERIFY(!ofSecond.isEmpty());
+        QVERIFY(ofSecond != ofFirst);
+        QCOMPARE(afterDown, ofSecond);
+        QCOMPARE(afterUp, ofFirst);
     }
 
     void sectionProductChoiceRenders() {
