@@ -75,7 +75,17 @@ const OptionRow kOptions[] = {
          s.listener.logonTimeoutMs = static_cast<int>(n * 1000);
          return true;
      }},
-    {"max-per-address", "N", "at most this many connections from one address (default 32)",
+    {"max-users-per-address", "N", "at most this many logged-on clients from one address (default 256)",
+     [](ProgramSettings& s, std::string_view v, std::string& e) {
+         long n = 0;
+         if (!ParseCount(v, 1, 100000, n)) {
+             e = "takes a number from 1 to 100000";
+             return false;
+         }
+         s.listener.maxUsersPerAddress = static_cast<std::size_t>(n);
+         return true;
+     }},
+    {"max-per-address", "N", "at most this many connections from one address waiting for their log-on (default 32)",
      [](ProgramSettings& s, std::string_view v, std::string& e) {
          long n = 0;
          if (!ParseCount(v, 1, 100000, n)) {

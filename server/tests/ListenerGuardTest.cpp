@@ -269,6 +269,7 @@ TEST_F(ListenerGuard, GuessersQueueOrAreRefusedAndTheOwnerIsNotHeldUp) {
     auto options = QuickOptions();
     options.logonTimeoutMs = 10000;
     options.frameTimeoutMs = 10000;
+    options.idleTimeoutMs = 20000;  // the owner stays while the guesses are answered
     options.maxClientsPerAddress = 6;
     CollectLog(options);
     StartListener(options);

@@ -27,9 +27,10 @@ bool Parse(std::vector<const char*> args, ProgramSettings& s, std::string& error
 TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
     ProgramSettings s;
     std::string error;
-    ASSERT_TRUE(Parse({"--listen", "0.0.0.0:7430", "--database=/tmp/x.db", "--demo", "--idle-timeout", "60",
-                       "--max-clients", "8", "--logon-timeout", "3", "--max-per-address", "4", "--verbose"},
-                      s, error))
+    ASSERT_TRUE(
+        Parse({"--listen", "0.0.0.0:7430", "--database=/tmp/x.db", "--demo", "--idle-timeout", "60", "--max-clients",
+               "8", "--logon-timeout", "3", "--max-per-address", "4", "--max-users-per-address", "40", "--verbose"},
+              s, error))
         << error;
     EXPECT_EQ(s.listener.address, "0.0.0.0");
     EXPECT_EQ(s.listener.port, 7430);
@@ -39,6 +40,7 @@ TEST(ProgramOptions, CommandLineSetsWhatTheTableSays) {
     EXPECT_EQ(s.listener.maxClients, 8u);
     EXPECT_EQ(s.listener.logonTimeoutMs, 3000);
     EXPECT_EQ(s.listener.maxClientsPerAddress, 4u);
+    EXPECT_EQ(s.listener.maxUsersPerAddress, 40u);
     EXPECT_EQ(s.logLevel, LogLevel::Debug);
 
     ASSERT_TRUE(Parse({"--listen", "[::1]:0", "--quiet"}, s, error)) << error;
