@@ -93,7 +93,7 @@ TEST_F(Backup, CopyWhileWritesGoOnIsWholeAndThenHoldsTheSameRows) {
         ASSERT_TRUE(c) << error;
         // One state of the store: every row written before the copy began, none half.
         EXPECT_GE(Rates(*c), before);
-        EXPECT_LE(Rates(*c), written.load());
+        EXPECT_LE(Rates(*c), written.load() + 1);  // + a row committed, not yet counted
     }
     stop = true;
     writer.join();
