@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPointer>
 #include <QTableView>
 #include <QTimer>
@@ -45,6 +46,11 @@ public:
         header->setHighlightSections(false);
         header->setStretchLastSection(false);
         header->setDefaultAlignment(Qt::AlignCenter);
+        // The highlighted row stays as plain without the focus as with it.
+        QPalette colours = m_table->palette();
+        for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+            colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+        m_table->setPalette(colours);
         SetWidget(m_table);
         AddMenu();
 
@@ -181,10 +187,9 @@ private:
         int current = grid->GetRow();
         QItemSelectionModel* selection = m_table->selectionModel();
         if (current >= fixed && current - fixed < m_data->rowCount()) {
+            // The current row is highlighted as a whole, in a grid without selection too.
             QModelIndex index = m_data->index(current - fixed, std::max(0, grid->GetFocusColumn()));
-            auto flags = grid->IsRowSelected(current) ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
-                                                      : QItemSelectionModel::Clear;
-            selection->setCurrentIndex(index, flags);
+            selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         } else {
             selection->clear();
         }

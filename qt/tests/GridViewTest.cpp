@@ -184,6 +184,30 @@ private slots:
         QCOMPARE(dlg.notes, expected);
     }
 
+    // The current row shows as a whole, in a grid without selection and without the
+    // focus too; keys move it there without clicking.
+    void theCurrentRowIsHighlightedAsAWhole() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QTableView* t = TableOf(v);
+            dlg.m_grid.EnableSelection(FALSE);
+            dlg.m_grid.SetFocusCell(2, 2);
+            QTRY_VERIFY(t->selectionModel()->isRowSelected(1, {}));
+            QTest::keyClick(t, Qt::Key_Down);
+            QCOMPARE(dlg.m_grid.GetRow(), 3);
+            QTRY_VERIFY(t->selectionModel()->isRowSelected(2, {}));
+            QVERIFY(!t->selectionModel()->isRowSelected(1, {}));
+            const QPalette& colours = t->palette();
+            QCOMPARE(colours.color(QPalette::Inactive, QPalette::Highlight),
+                     colours.color(QPalette::Active, QPalette::Highlight));
+            QTest::keyClick(t, Qt::Key_Escape);
+        });
+        dlg.DoModal();
+        QVERIFY(dlg.notes.empty());
+    }
+
     void tenThousandRowsStaySmooth() {
         kel::qt::ScopedQtDriver driver;
         Scripts scripts(*driver);
