@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "frame/PlaceholderScreen.h"
 #include "screens/S0000S2.h"
 #include "screens/S0000S4.h"
 #include "screens/S0000S5.h"
@@ -51,10 +50,7 @@ const ScreenEntry* FindScreen(int number) {
     return it == std::end(kScreens) ? nullptr : &*it;
 }
 
-std::unique_ptr<CBASEBASE> CreateScreen(const ScreenEntry& entry) {
-    if (entry.make) return entry.make();
-    return std::make_unique<CPlaceholderScreen>(entry.caption);
-}
+std::unique_ptr<CBASEBASE> CreateScreen(const ScreenEntry& entry) { return entry.make ? entry.make() : nullptr; }
 
 int CountUserInfo() {
     // The screen object only: its window is never created.

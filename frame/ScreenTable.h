@@ -1,6 +1,5 @@
-// The fixed table from screen number to the search screen it opens. Each row of a
-// built screen carries the factory of its class; a row without one is a screen not
-// built yet and opens as a placeholder bearing the row's caption.
+// The fixed table from screen number to the search screen it opens. Each row that
+// opens a dialog carries the factory of its class.
 #pragma once
 
 #include <memory>
@@ -17,16 +16,16 @@ using ScreenFactory = std::unique_ptr<CBASEBASE> (*)();
 struct ScreenEntry {
     int number;
     const char* className;
-    const char* caption;
+    const char* caption;  // the dialog's title, as the host knows the screen
     ScreenResult result;
-    ScreenFactory make = nullptr;  // null: not built yet
+    ScreenFactory make = nullptr;  // null: the row opens no dialog (screen 13)
 };
 
 std::span<const ScreenEntry> ScreenTable();
 const ScreenEntry* FindScreen(int number);
 
-// Builds a fresh screen object for the entry (no parent window): the row's class,
-// or the placeholder when the row has none.
+// Builds a fresh screen object of the row's class (no parent window); nullptr for a
+// row without a factory.
 std::unique_ptr<CBASEBASE> CreateScreen(const ScreenEntry& entry);
 
 // Screen 13: the number of detail information items of the logged-in user, 0 on

@@ -111,9 +111,7 @@ void DialogView::Build() {
         m_byId.emplace(control->GetDlgCtrlID(), view.get());
         m_views.push_back(std::move(view));
     }
-    QSize wanted(0, 0);
-    if (const win::DialogTemplate* t = m_model->Template()) wanted = QSize(t->minWidth, t->minHeight);
-    wanted = wanted.expandedTo(grid->minimumSize());
+    const QSize wanted = grid->minimumSize();
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -37,7 +37,6 @@ class PopupWindow : public QWidget {
 public:
     PopupWindow(const win::PopupLook& look, win::PopupInput input);
     void SetUnderline(bool underline);
-    bool Underlined() const { return m_underline; }
     const win::PopupLook& Look() const { return m_look; }
 
 protected:

@@ -54,8 +54,6 @@ const Command* FindCommand(int code) {
     return nullptr;
 }
 
-std::span<const Command> AllCommands() { return kCommands; }
-
 void CheckRequest(const kel::records::TransactionInfo& rule, const _PacketHead& head, std::string_view body) {
     using namespace kel::records;
     if (!IsOperationAllowed(rule, head.nOperation))

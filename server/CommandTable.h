@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "common/records/TransactionCodes.h"
@@ -25,7 +24,6 @@ struct Command {
 
 // The entry of a code, or nullptr.
 const Command* FindCommand(int code);
-std::span<const Command> AllCommands();
 
 // Holds the request against its rule: operation, head count and body size
 // (for 187 and 189 the counts inside the body). Throws Fault(kBadRequest).

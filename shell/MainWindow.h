@@ -29,7 +29,6 @@ public:
     // of it when there are items and `announce` is set, or when more have come.
     void RefreshCount(bool announce);
     int LastCount() const { return m_count; }
-    bool ScreenOpen() const { return m_busy; }
 
 protected:
     bool event(QEvent* event) override;

@@ -186,10 +186,6 @@ void DialogWindow::Layout() {
     }
     int w = start(width, 2 * cols + 1, kMarginX) + kMarginX;
     int h = start(height, 2 * rows + 1, kMarginY) + kMarginY;
-    if (const win::DialogTemplate* t = m_model->Template()) {
-        w = std::max(w, t->minWidth);
-        h = std::max(h, t->minHeight);
-    }
     SelectObject(dc, old);
     ReleaseDC(m_hwnd, dc);
     RECT frame{0, 0, w, h};

@@ -126,11 +126,6 @@ TemplateBuilder& TemplateBuilder::Add(ControlTemplate control) {
     m_t.controls.push_back(std::move(control));
     return *this;
 }
-TemplateBuilder& TemplateBuilder::MinSize(int width, int height) {
-    m_t.minWidth = width;
-    m_t.minHeight = height;
-    return *this;
-}
 TemplateBuilder& TemplateBuilder::Size(int minWidth, int minHeight) {
     if (!m_t.controls.empty()) {
         m_t.controls.back().layout.minWidth = minWidth;

@@ -24,8 +24,6 @@ struct DialogTemplate {
     int id = 0;
     std::string caption;
     std::vector<ControlTemplate> controls;
-    int minWidth = 0;  // pixels, 0 = natural
-    int minHeight = 0;
 };
 
 // Registers a template under its ID; a later registration of the same ID replaces it.
@@ -50,7 +48,6 @@ public:
     TemplateBuilder& Date(int id, int row, int col, int colSpan = 1, DWORD style = 0);
     TemplateBuilder& Number(int id, int row, int col, int colSpan = 1, DWORD style = 0);
     TemplateBuilder& Add(ControlTemplate control);
-    TemplateBuilder& MinSize(int width, int height);
     // The last added control's extra pixels (e.g. a wide grid).
     TemplateBuilder& Size(int minWidth, int minHeight);
     DialogTemplate Build() const { return m_t; }
