@@ -45,9 +45,7 @@ bool IsList(const CWnd& w) {
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-}  // namespace
-
-std::string NormalizeName(const std::string& text) {
+std::string Normalize(const std::string& text, bool ampersandMarks) {
     std::string s;
     for (size_t i = 0; i < text.size();) {
         if (text[i] == ' ' || text[i] == '\t') {
@@ -56,7 +54,7 @@ std::string NormalizeName(const std::string& text) {
             i += 3;
         } else if (size_t n = MnemonicAt(text, i)) {
             i += n;
-        } else if (text[i] == '&') {  // the mark of the next letter; "&&" is a plain ampersand
+        } else if (ampersandMarks && text[i] == '&') {  // the mark of the next letter; "&&" is a plain ampersand
             if (i + 1 < text.size() && text[i + 1] == '&') {
                 s += '&';
                 ++i;
@@ -78,6 +76,12 @@ std::string NormalizeName(const std::string& text) {
     }
     return s;
 }
+
+}  // namespace
+
+std::string NormalizeName(const std::string& text) { return Normalize(text, true); }
+
+std::string NormalizeShownName(const std::string& text) { return Normalize(text, false); }
 
 const CWnd* LabelOf(const CDialog& dialog, const CWnd& control) {
     const auto& all = dialog.Controls();
@@ -118,7 +122,7 @@ CWnd* FindControl(const CDialog& dialog, const ControlName& name, NameRole role,
         if (!item) why = "no control #" + std::to_string(name.id);
         return item;
     }
-    const std::string wanted = NormalizeName(name.text);
+    const std::string wanted = NormalizeShownName(name.text);
     std::vector<CWnd*> found;
     auto byLabel = [&] {
         for (CWnd* c : dialog.Controls()) {

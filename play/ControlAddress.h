@@ -16,8 +16,13 @@ class CWnd;
 
 namespace kel::play {
 
-// A label or caption as compared.
+// A control's label or caption as compared: blanks, a trailing colon or ellipsis
+// and mnemonics dropped, where "&" marks the next letter and "&&" is shown as "&".
 std::string NormalizeName(const std::string& text);
+
+// A name as a script writes it, which is the text as shown: "&" stands for itself,
+// so "S&P评级" names the label "S&&P 评级".
+std::string NormalizeShownName(const std::string& text);
 
 // The label in front of a control: the label right before it in tab order; null
 // when there is none.

@@ -261,7 +261,8 @@ int PlayCourse::ColumnFor(const PlayLine& line, CWnd& control) {
         if (!grid.IsColumnHidden(col)) shown.push_back(col);
     int column = -1;
     for (int col : shown)
-        if (grid.GetFixedRowCount() > 0 && NormalizeName(grid.GetItemText(0, col).str()) == NormalizeName(line.text))
+        if (grid.GetFixedRowCount() > 0 &&
+            NormalizeShownName(grid.GetItemText(0, col).str()) == NormalizeShownName(line.text))
             column = col;
     if (column < 0 && !line.text.empty() &&
         std::all_of(line.text.begin(), line.text.end(), [](char c) { return c >= '0' && c <= '9'; })) {

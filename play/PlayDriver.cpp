@@ -79,7 +79,10 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
             CWnd* field = m_course.Reach(line, dialog, NameRole::Field);
             if (!field) return;
             int index = m_course.ItemFor(line, dialog, *field);
-            if (index >= 0) refused(*field, win::user::Pick(*field, index));
+            if (index < 0) return;
+            win::UserResult picked = win::user::Pick(*field, index);
+            refused(*field, picked);
+            if (picked) win::user::Leave(*field);  // and moves on, as after typing
             return;
         }
         case PlayCommand::Check:

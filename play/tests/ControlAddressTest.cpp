@@ -24,6 +24,7 @@ enum : int {
     IDC_LIST = 1010,
     IDC_SAVE = 1011,
     IDC_ALONE = 1012,
+    IDC_RATING = 1013,
 };
 
 void RegisterTemplate() {
@@ -45,6 +46,8 @@ void RegisterTemplate() {
         .Edit(IDC_ALONE, 8, 0)
         .ReportList(IDC_LIST, 9, 0, 1, 2)
         .Button(IDC_SAVE, "&Save", 10, 0)
+        .Label(-1, "S&&P 评级", 11, 0)
+        .Edit(IDC_RATING, 11, 1)
         .Register();
 }
 
@@ -58,6 +61,9 @@ TEST(ControlAddress, NamesCompareWithoutBlanksColonsMnemonicsAndTrailingDots) {
     EXPECT_EQ(NormalizeName("返回[R]"), "返回");
     EXPECT_EQ(NormalizeName("&Save"), "save");
     EXPECT_EQ(NormalizeName("R&&D"), "r&d");
+    // what a script writes is the text as shown: its ampersand is one
+    EXPECT_EQ(NormalizeShownName("R&D"), "r&d");
+    EXPECT_EQ(NormalizeShownName("取消(&C)"), "取消");
     EXPECT_EQ(NormalizeName("合约代码设置[检索]"), "合约代码设置[检索]");  // a word in brackets stays
     EXPECT_EQ(NormalizeName("..."), "...");                                // nothing left to cut to
 }
@@ -94,6 +100,7 @@ TEST_F(Addressing, FieldsAreFoundByTheLabelInFrontButtonsByTheirCaption) {
         EXPECT_EQ(Find(d, "类型", NameRole::Field), IDC_TYPE);
         EXPECT_EQ(Find(d, "是否失效", NameRole::Button), IDC_LAPSED);
         EXPECT_EQ(Find(d, "save", NameRole::Button), IDC_SAVE);
+        EXPECT_EQ(Find(d, "S&P评级", NameRole::Field), IDC_RATING);  // "S&&P 评级" shows "S&P 评级"
         // the visible button wins over the hidden one of the same name
         EXPECT_EQ(Find(d, "新增", NameRole::Button), IDC_ADD);
         std::string why;

@@ -42,6 +42,7 @@ class PlayForm : public CDialog {
 public:
     PlayForm() : CDialog(kFormTemplate, nullptr) {}
     CString childNote;
+    std::string typeOnLeave;  // the type shown when the person left the combo
 
     static void Register() {
         win::TemplateBuilder(kFormTemplate, "演练表单")
@@ -94,6 +95,12 @@ public:
         AfxMessageBox("处理成功!");
     }
     void OnBook() { Call_Fac_Booking("D2024-001", 'B'); }
+    void OnTypeLeft() {
+        auto* type = static_cast<CComboBox*>(GetDlgItem(IDC_TYPE));
+        CString shown;
+        if (type->GetCurSel() >= 0) type->GetLBText(type->GetCurSel(), shown);
+        typeOnLeave += "[" + shown.str() + "]";
+    }
     void OnChild() {
         ChildForm child(this);
         if (child.DoModal() == IDOK) childNote = child.m_note;
@@ -105,6 +112,7 @@ BEGIN_MESSAGE_MAP(PlayForm, CDialog)
 ON_BN_CLICKED(IDC_DELETE, OnDelete)
 ON_BN_CLICKED(IDC_CHILD, OnChild)
 ON_BN_CLICKED(IDC_BOOK, OnBook)
+ON_CBN_KILLFOCUS(IDC_TYPE, OnTypeLeft)
 END_MESSAGE_MAP()
 
 struct Played {
@@ -112,6 +120,7 @@ struct Played {
     std::optional<ScriptError> error;
     int result = 0;
     std::string note;
+    std::string typeOnLeave;
 };
 
 Played Play(const std::string& script) {
@@ -128,6 +137,7 @@ Played Play(const std::string& script) {
         PlayForm form;
         played.result = static_cast<int>(form.DoModal());
         played.note = form.childNote.str();
+        played.typeOnLeave = form.typeOnLeave;
         return played.result;
     });
     win::InstallDriver(previous);
@@ -172,6 +182,14 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
               "    row 1: QA | 合约QA\n"
               "    row 2: XL | 合约XL\n"
               "close \"演练表单\" OK\n");
+}
+
+// A person picks an item and moves on: the combo's leave notification comes once,
+// after the item is taken, so a form that acts on leaving sees the new item.
+TEST(PlayDriver, APickLeavesTheComboAfterTheItemIsTaken) {
+    Played p = Play("open 1\npick 类型 C\npick 类型 D\nkey Escape\n");
+    ASSERT_FALSE(p.error) << p.error->line << ": " << p.error->why;
+    EXPECT_EQ(p.typeOnLeave, "[C  临分合约][D 自留合约]");
 }
 
 // The row keys move the focused grid's current row as a click does, so the record

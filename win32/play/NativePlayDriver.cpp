@@ -409,7 +409,9 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
             SendMessageW(info.hwndList, WM_LBUTTONUP, 0, at);
             if (SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
             if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != index)
-                m_course.Fail(line, describe(*field) + " did not take the clicked item " + play::Quote(line.text));
+                return m_course.Fail(line,
+                                     describe(*field) + " did not take the clicked item " + play::Quote(line.text));
+            KeyDown(combo, VK_TAB, true);  // and moves on, as after typing
             return;
         }
         case PlayCommand::Check:
