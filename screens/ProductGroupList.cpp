@@ -92,7 +92,7 @@ void CProductGroupList::OnBtnModify() {
 void CProductGroupList::OnBtnDelete() {
     const int row = CurrentRow("请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
     if (!DeleteGroup(row)) return;  // the grids stay as they were
     m_GridGroup.DeleteRow(row);
     MessageBox("处理成功!", nullptr, MB_OK);
@@ -115,7 +115,5 @@ void CProductGroupList::OnClickGroupGrid(NMHDR* pNotifyStruct, LRESULT* pResult)
 }
 
 void CProductGroupList::OnDblClickGroupGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    const auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    if (item->iRow > 0) ModifyGroup(item->iRow);
-    *pResult = 1;
+    if (const int row = kel::screens::DoubleClickedRow(pNotifyStruct, pResult)) ModifyGroup(row);
 }

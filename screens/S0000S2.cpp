@@ -85,19 +85,10 @@ void CS0000S2::RunForm(bool bAdd, const _ContCodeStruct& record) {
     LoadContCodeList();
 }
 
-int CS0000S2::SelectedRow(const char* message) {
-    int row = m_Grid.GetRow();
-    if (row == 0 || row == -1) {
-        MessageBox(message, nullptr, MB_OK);
-        return 0;
-    }
-    return row;
-}
-
 void CS0000S2::OnBtnAdd() { RunForm(true, _ContCodeStruct{}); }
 
 void CS0000S2::OnBtnModify() {
-    int row = SelectedRow("请选择要修改的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要修改的数据");
     if (row == 0) return;
 
     // The marker is the server's: it is not taken and goes back as 0.
@@ -107,15 +98,13 @@ void CS0000S2::OnBtnModify() {
 }
 
 void CS0000S2::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    if (item->iRow > 0) OnBtnModify();  // a data row; 0 is the header, -1 outside the rows
-    *pResult = 1;
+    if (kel::screens::DoubleClickedRow(pNotifyStruct, pResult)) OnBtnModify();
 }
 
 void CS0000S2::OnBtnDelete() {
-    int row = SelectedRow("请选择要删除的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
 
     _ContCodeStruct record{};  // the delete sends only the code
     if (!kel::screens::ContCodeFields().ReadRow(*this, m_Grid, row, record)) return;

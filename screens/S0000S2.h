@@ -39,7 +39,6 @@ private:
     // Runs the form; the list is read again however it was closed.
     void RunForm(bool bAdd, const _ContCodeStruct& record);
     // The current data row, or 0 after showing `message` when there is none.
-    int SelectedRow(const char* message);
 
     CQXGrid m_Grid{0, 0, 0, 0};
 };

@@ -104,15 +104,6 @@ void CS0000S4::FillGrid(const _RICompanyStruct* records, int count) {
     m_Grid.SelectRow(1, TRUE);
 }
 
-int CS0000S4::SelectedRow(const char* message) {
-    int row = m_Grid.GetRow();
-    if (row == 0 || row == -1) {
-        MessageBox(message, nullptr, MB_OK);
-        return 0;
-    }
-    return row;
-}
-
 void CS0000S4::OnBtnAdd() {
     CS0000S40 form(this);
     form.m_bAdd = true;
@@ -120,7 +111,7 @@ void CS0000S4::OnBtnAdd() {
 }
 
 void CS0000S4::OnBtnModify() {
-    int row = SelectedRow("请选择要修改的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要修改的数据");
     if (row == 0) return;
 
     CS0000S40 form(this);
@@ -144,17 +135,13 @@ void CS0000S4::OfferBrokerList(const _RICompanyStruct& broker) {
 }
 
 void CS0000S4::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    if (item->iRow > 0) {  // a data row; 0 is the header, -1 outside the rows
-        OnBtnModify();
-        *pResult = 1;
-    }
+    if (kel::screens::DoubleClickedRow(pNotifyStruct, pResult)) OnBtnModify();
 }
 
 void CS0000S4::OnBtnDelete() {
-    int row = SelectedRow("请选择要删除的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
 
     CRICompanyMgr mgr(this);  // the delete sends only the code
     if (!kel::screens::RICompanyFields().ReadRow(*this, m_Grid, row, mgr.m_stRICompany)) return;

@@ -63,7 +63,6 @@ private:
     bool LoadRICompanyList();
     void FillGrid(const _RICompanyStruct* records, int count);
     // The current data row, or 0 after showing `message` when there is none.
-    int SelectedRow(const char* message);
     // After a broker was changed: its own list of reinsurers, when the user wants it.
     void OfferBrokerList(const _RICompanyStruct& broker);
 

@@ -223,7 +223,7 @@ void CS0000S40::OnBtnAccountModify() {
 void CS0000S40::OnBtnAccountDelete() {
     int row = SelectedAccountRow("请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDNO) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
     m_GridAccount.DeleteRow(row);  // nothing is sent before the save
 }
 

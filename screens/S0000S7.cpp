@@ -135,15 +135,6 @@ void CS0000S7::FillGrid(const _ContInfoStruct* records, int count) {
     m_Grid.SelectRow(1, TRUE);
 }
 
-int CS0000S7::SelectedRow(const char* message) {
-    int row = m_Grid.GetRow();
-    if (row == 0 || row == -1) {
-        MessageBox(message, nullptr, MB_OK);
-        return 0;
-    }
-    return row;
-}
-
 bool CS0000S7::RecordOfRow(int row, _ContInfoStruct& record) {
     record = _ContInfoStruct{};
     return kel::screens::ContInfoFields().ReadRow(*this, m_Grid, row, record);
@@ -163,7 +154,7 @@ void CS0000S7::RunForm(bool bAdd, bool bCopy, const _ContInfoStruct& record) {
 void CS0000S7::OnBtnAdd() { RunForm(true, false, _ContInfoStruct{}); }
 
 void CS0000S7::OnBtnModify() {
-    int row = SelectedRow("请选择要修改的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要修改的数据");
     if (row == 0) return;
     _ContInfoStruct record;
     if (!RecordOfRow(row, record)) return;
@@ -171,13 +162,11 @@ void CS0000S7::OnBtnModify() {
 }
 
 void CS0000S7::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    if (item->iRow > 0) OnBtnModify();  // a data row; 0 is the header, -1 outside the rows
-    *pResult = 1;
+    if (kel::screens::DoubleClickedRow(pNotifyStruct, pResult)) OnBtnModify();
 }
 
 void CS0000S7::OnBtnCopy() {
-    int row = SelectedRow("请选择要复制的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要复制的数据");
     if (row == 0) return;
     _ContInfoStruct record;
     if (!RecordOfRow(row, record)) return;
@@ -191,9 +180,9 @@ void CS0000S7::OnBtnCopy() {
 }
 
 void CS0000S7::OnBtnDelete() {
-    int row = SelectedRow("请选择要删除的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
 
     _ContInfoStruct record;
     if (!RecordOfRow(row, record)) return;
@@ -210,13 +199,13 @@ void CS0000S7::OnBtnDelete() {
 }
 
 void CS0000S7::OnBtnDetail() {
-    const int row = SelectedRow("请选择一条记录!");
+    const int row = kel::screens::SelectedRow(*this, m_Grid, "请选择一条记录!");
     if (row == 0) return;
     kel::screens::RunDetailSearch(*this, m_Grid, row);
 }
 
 void CS0000S7::OnBtnCheck() {
-    const int row = SelectedRow("请选择要检查的数据");
+    const int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要检查的数据");
     if (row == 0) return;
     kel::screens::RunCheckResult(*this, m_Grid, row);
 }

@@ -87,7 +87,6 @@ private:
     bool Search();
     void FillGrid(const _ContInfoStruct* records, int count);
     // The current data row, or 0 after showing `message` when there is none.
-    int SelectedRow(const char* message);
     // The record of a grid row; false after a message.
     bool RecordOfRow(int row, _ContInfoStruct& record);
     // Runs the edit form in a mode with the record; a search follows however it closed.

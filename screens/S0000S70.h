@@ -117,7 +117,6 @@ private:
     // The start date's year; false after telling the user why there is none.
     bool TreatyYear(CString& year);
     // The current participant or product share row; 0 after a message.
-    int SelectedRow(const CQXGrid& grid, const char* message);
 
     void OnChangeContCode();
     void OnKillFocusContCode();

@@ -68,15 +68,6 @@ bool CS0000S70::TreatyYear(CString& year) {
     return true;
 }
 
-int CS0000S70::SelectedRow(const CQXGrid& grid, const char* message) {
-    int row = grid.GetRow();
-    if (row == 0 || row == -1) {
-        MessageBox(message, nullptr, MB_OK);
-        return 0;
-    }
-    return row;
-}
-
 // ---- participation
 
 void CS0000S70::OnReinsAdd() {
@@ -96,7 +87,7 @@ void CS0000S70::OnReinsAdd() {
 }
 
 void CS0000S70::OnReinsModify() {
-    int row = SelectedRow(m_GridReins, "请选择要修改的数据");
+    int row = kel::screens::SelectedRow(*this, m_GridReins, "请选择要修改的数据");
     if (row == 0 || !IsReinsRow(m_GridReins, row)) return;  // the total row is no participant
     _ContReinsStruct current;
     if (!ReadReinsRow(*this, m_GridReins, row, current)) return;
@@ -118,9 +109,9 @@ void CS0000S70::OnReinsModify() {
 }
 
 void CS0000S70::OnReinsDelete() {
-    int row = SelectedRow(m_GridReins, "请选择要删除的数据");
+    int row = kel::screens::SelectedRow(*this, m_GridReins, "请选择要删除的数据");
     if (row == 0 || !IsReinsRow(m_GridReins, row)) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
     _ContReinsStruct current;
     if (!ReadReinsRow(*this, m_GridReins, row, current)) return;
     // The participant's sub-reinsurers are retired with it; the server removes them.
@@ -165,7 +156,7 @@ void CS0000S70::OnRiskAdd() {
 }
 
 void CS0000S70::OnRiskCopy() {
-    int row = SelectedRow(m_GridRisk, "请选择要复制的数据");
+    int row = kel::screens::SelectedRow(*this, m_GridRisk, "请选择要复制的数据");
     if (row == 0) return;
     RiskTexts texts = RiskRowTexts(m_GridRisk, row);
     CS0000S704 picker(this);
@@ -179,7 +170,7 @@ void CS0000S70::OnRiskCopy() {
 }
 
 void CS0000S70::OnRiskModify() {
-    int row = SelectedRow(m_GridRisk, "请选择要修改的数据");
+    int row = kel::screens::SelectedRow(*this, m_GridRisk, "请选择要修改的数据");
     if (row == 0) return;
     CString year;
     if (!TreatyYear(year)) return;
@@ -198,8 +189,8 @@ void CS0000S70::OnRiskModify() {
 }
 
 void CS0000S70::OnRiskDelete() {
-    int row = SelectedRow(m_GridRisk, "请选择要删除的数据");
+    int row = kel::screens::SelectedRow(*this, m_GridRisk, "请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
     m_GridRisk.DeleteRow(row);
 }

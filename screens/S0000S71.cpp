@@ -143,17 +143,8 @@ bool CS0000S71::Search() {
     return true;
 }
 
-int CS0000S71::SelectedRow(const char* message) {
-    const int row = m_Grid.GetRow();
-    if (row == 0 || row == -1) {
-        MessageBox(message, nullptr, MB_OK);
-        return 0;
-    }
-    return row;
-}
-
 void CS0000S71::OnBtnCommission() {
-    const int row = SelectedRow("请选择要调整的数据");
+    const int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要调整的数据");
     if (row == 0) return;
     _ContDetailStruct line{};
     if (!kel::screens::DetailFields().ReadRow(*this, m_Grid, row, line)) return;
@@ -163,9 +154,9 @@ void CS0000S71::OnBtnCommission() {
 }
 
 void CS0000S71::OnBtnDelete() {
-    const int row = SelectedRow("请选择要删除的数据");
+    const int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
     _ContDetailStruct line{};
     if (!kel::screens::DetailFields().ReadRow(*this, m_Grid, row, line)) return;
     // A delete names the line by its keys only.
@@ -186,7 +177,7 @@ void CS0000S71::OnBtnDelete() {
 }
 
 void CS0000S71::OnBtnModify() {
-    const int row = SelectedRow("请选择要修改的数据");
+    const int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要修改的数据");
     if (row == 0) return;
     _ContDetailStruct line{};
     if (!kel::screens::DetailFields().ReadRow(*this, m_Grid, row, line)) return;
@@ -204,7 +195,5 @@ void CS0000S71::OnBtnModify() {
 }
 
 void CS0000S71::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    if (item->iRow > 0) OnBtnModify();
-    *pResult = 1;
+    if (kel::screens::DoubleClickedRow(pNotifyStruct, pResult)) OnBtnModify();
 }

@@ -68,7 +68,6 @@ private:
     // Searches with the conditions the combos show now; false when nothing is shown.
     bool Search();
     // The current data row, or 0 after showing `message` when there is none.
-    int SelectedRow(const char* message);
 
     CQXGrid m_Grid{0, 0, 0, 0};
 };

@@ -87,15 +87,6 @@ bool CS0000SV::LoadEntries() {
     return true;
 }
 
-int CS0000SV::SelectedRow(const char* message) {
-    int row = m_Grid.GetRow();
-    if (row == 0 || row == -1) {
-        MessageBox(message, nullptr, MB_OK);
-        return 0;
-    }
-    return row;
-}
-
 void CS0000SV::RunForm(bool bAdd, const _RIAgentStruct& record) {
     {
         CS0000SV0 form(this);
@@ -114,7 +105,7 @@ void CS0000SV::OnBtnAdd() {
 }
 
 void CS0000SV::OnBtnModify() {
-    int row = SelectedRow("请选择要修改的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要修改的数据");
     if (row == 0) return;
     _RIAgentStruct record{};
     if (!kel::screens::RIAgentFields().ReadRow(*this, m_Grid, row, record)) return;
@@ -122,17 +113,13 @@ void CS0000SV::OnBtnModify() {
 }
 
 void CS0000SV::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* item = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    if (item->iRow > 0) {  // a data row; 0 is the header, -1 outside the rows
-        OnBtnModify();
-        *pResult = 1;
-    }
+    if (kel::screens::DoubleClickedRow(pNotifyStruct, pResult)) OnBtnModify();
 }
 
 void CS0000SV::OnBtnDelete() {
-    int row = SelectedRow("请选择要删除的数据");
+    int row = kel::screens::SelectedRow(*this, m_Grid, "请选择要删除的数据");
     if (row == 0) return;
-    if (MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+    if (!kel::screens::ConfirmDelete(*this)) return;
 
     CRIAgentCom mgr(this);  // the entry's two codes, the rest zero
     using kel::screens::PutFieldText;

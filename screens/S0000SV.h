@@ -56,7 +56,6 @@ private:
     // and its controls are set up once; only the list is renewed.
     bool LoadEntries();
     void RunForm(bool bAdd, const _RIAgentStruct& record);
-    int SelectedRow(const char* message);
 
     CQXGrid m_Grid{0, 0, 0, 0};
 };

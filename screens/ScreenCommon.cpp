@@ -81,4 +81,23 @@ bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString
     return RefuseInput(dialog, nID, message);
 }
 
+int SelectedRow(CDialog& screen, const CQXGrid& grid, const char* message) {
+    const int row = grid.GetRow();
+    if (row == 0 || row == -1) {
+        screen.MessageBox(message, nullptr, MB_OK);
+        return 0;
+    }
+    return row;
+}
+
+int DoubleClickedRow(NMHDR* notify, LRESULT* result) {
+    *result = 1;
+    const int row = reinterpret_cast<NM_GRIDVIEW*>(notify)->iRow;
+    return row > 0 ? row : 0;
+}
+
+bool ConfirmDelete(CDialog& screen) {
+    return screen.MessageBox("是否确定删除该纪录!", nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 }  // namespace kel::screens

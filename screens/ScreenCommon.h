@@ -35,6 +35,16 @@ int AppendGridRow(CQXGrid& grid);
 // A one-letter record field as text: empty for NUL or a byte outside ASCII.
 CString LetterText(char letter);
 
+// The grid's selected data row; 0, after telling the user `message`, when none is.
+int SelectedRow(CDialog& screen, const CQXGrid& grid, const char* message);
+
+// The data row a grid's double-click names; 0 for the header or outside the rows.
+// Marks the notification handled.
+int DoubleClickedRow(NMHDR* notify, LRESULT* result);
+
+// Asks "是否确定删除该纪录!" (Yes, No, No the default); true only for Yes.
+bool ConfirmDelete(CDialog& screen);
+
 // Tells the user why what was typed cannot be stored (OK button, exclamation
 // icon) and puts the focus on control `nID` (when not 0). Returns false.
 bool RefuseInput(CDialog& dialog, int nID, const CString& message);
