@@ -9,7 +9,7 @@ PACKAGES=(
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libcrypt-dev libsqlite3-dev libpq-dev
   file desktop-file-utils
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk
 )
 
