@@ -15,6 +15,7 @@
 #include "host/qxcommon/StaticDatabase.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
+#include "qt/tests/Reach.h"
 #include "screens/S0000S700.h"
 #include "screens/S0000S701.h"
 #include "server/Server.h"
@@ -110,14 +111,17 @@ private slots:
 
 private:
     // Runs the form in Qt, grabs it once drawn, closes it; the combo `combo` must
-    // show its chosen item.
+    // show its chosen item, and every control be in view or scrolled to on the
+    // tests' laptop screen.
     QImage Grab(CDialog& form, int combo) {
         kel::qt::ScopedQtDriver driver;
         QImage picture;
         QString shown;
+        QStringList outOfReach{"never opened"};
         driver->SetDialogShownHook([&](CDialog& dialog, kel::qt::DialogView& view) {
             QTimer::singleShot(200, &view, [&, d = &dialog, v = &view] {
                 picture = v->grab().toImage();
+                outOfReach = qttest::OutOfReach(*v);
                 if (auto* box = qobject_cast<QComboBox*>(v->WidgetFor(combo))) shown = box->currentText();
                 d->EndDialog(IDCANCEL);
                 driver->CheckEnded();
@@ -125,7 +129,8 @@ private:
         });
         form.DoModal();
         if (shown.isEmpty()) qWarning("combo %d shows nothing", combo);
-        return shown.isEmpty() ? QImage() : picture;
+        if (!outOfReach.isEmpty()) qWarning("out of reach: %s", qPrintable(outOfReach.join("; ")));
+        return shown.isEmpty() || !outOfReach.isEmpty() ? QImage() : picture;
     }
     QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
 
