@@ -14,10 +14,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QObject>()>>> suites = {
-        {"ControlsTest", qttest::MakeControlsTest},
-        {"GridViewTest", qttest::MakeGridViewTest},
-        {"ModalTest", qttest::MakeModalTest},
-        {"PopupTest", qttest::MakePopupTest},
+        {"ControlsTest", qttest::MakeControlsTest}, {"GridViewTest", qttest::MakeGridViewTest},
+        {"ModalTest", qttest::MakeModalTest},       {"PopupTest", qttest::MakePopupTest},
         {"FitTest", qttest::MakeFitTest},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
