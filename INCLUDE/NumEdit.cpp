@@ -1,6 +1,7 @@
 #include "INCLUDE/NumEdit.h"
 
 #include "host/win/DialogTemplate.h"
+#include "host/win/UiDriver.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -96,7 +97,7 @@ CNumEdit::Parts CNumEdit::Split(const std::string& plain) const {
     return p;
 }
 
-std::string CNumEdit::Shape(const std::string& text, int& selStart, int& selEnd) const {
+std::string CNumEdit::Shape(const std::string& text, int& selStart, int& selEnd, bool* cut) const {
     // 1. Caret and selection counted without grouping separators.
     auto plainPos = [&](int pos) {
         int n = 0;
@@ -112,6 +113,7 @@ std::string CNumEdit::Shape(const std::string& text, int& selStart, int& selEnd)
     if (m_nWidth >= 0) {
         int maxInteger = m_nDecimals >= 1 ? m_nWidth - m_nDecimals - 1 : m_nWidth;
         if (maxInteger < 0) maxInteger = 0;
+        const std::size_t digits = p.integer.size() + p.fraction.size();
         if (static_cast<int>(p.integer.size()) > maxInteger) p.integer.resize(static_cast<size_t>(maxInteger));
         if (m_nDecimals < 1) {
             p.point = false;
@@ -119,6 +121,7 @@ std::string CNumEdit::Shape(const std::string& text, int& selStart, int& selEnd)
         } else if (static_cast<int>(p.fraction.size()) > m_nDecimals) {
             p.fraction.resize(static_cast<size_t>(m_nDecimals));
         }
+        if (cut) *cut = p.integer.size() + p.fraction.size() < digits;
     }
     std::string plain = p.sign + p.integer + (p.point ? std::string(1, m_cDecimal) + p.fraction : "");
     start = std::min(start, static_cast<int>(plain.size()));
@@ -145,7 +148,11 @@ std::string CNumEdit::Shape(const std::string& text, int& selStart, int& selEnd)
 }
 
 void CNumEdit::Normalise(const std::string& text, int selStart, int selEnd) {
-    std::string shown = Shape(text, selStart, selEnd);
+    bool cut = false;
+    std::string shown = Shape(text, selStart, selEnd, &cut);
+    // Keys keep coming while the field is full: one beep says it.
+    if (cut && !m_bToldFull) win::Driver().Beep();
+    m_bToldFull = cut;
     Commit(shown, selStart, selEnd);
 }
 

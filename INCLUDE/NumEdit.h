@@ -2,7 +2,8 @@
 // part with grouping separators while the user types and keeps the number within a
 // width and a number of decimals. Every key goes through the control: digits,
 // separators, sign, backspace, delete, cut and paste; after each change the text is
-// normalised and the caret stays with its digits.
+// normalised and the caret stays with its digits. A digit the width cannot take is
+// dropped with a beep, once until the field has room again.
 #pragma once
 
 #include <string>
@@ -50,8 +51,8 @@ private:
     // sign goes to `sign`.
     std::string ReadPaste(const std::string& clip, bool hasPoint, std::string& sign) const;
     // The display form of `text` within the limits; the caret/selection given in
-    // it move with their digits.
-    std::string Shape(const std::string& text, int& selStart, int& selEnd) const;
+    // it move with their digits. `cut` (when given) tells whether a digit was dropped.
+    std::string Shape(const std::string& text, int& selStart, int& selEnd, bool* cut = nullptr) const;
     // Normalises `text` (display form) with the caret/selection given in it, shows it.
     void Normalise(const std::string& text, int selStart, int selEnd);
     void Commit(const std::string& text, int selStart, int selEnd);
@@ -60,4 +61,6 @@ private:
     char m_cDecimal = '.';
     int m_nWidth = -1;
     int m_nDecimals = -1;
+    // The person was told that the field is full; again only after it had room.
+    bool m_bToldFull = false;
 };

@@ -103,6 +103,8 @@ bool QtDriver::PrintTable(const CWnd*, const win::PrintJob& job) {
     return printed;
 }
 
+void QtDriver::Beep() { QApplication::beep(); }
+
 void QtDriver::BeginWaitCursor() {
     ++m_waitDepth;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -43,6 +43,7 @@ public:
     void RunModalLoop(CDialog& dialog) override;
     int ShowMessageBox(const win::MessageBoxRequest& request) override;
     void BeginWaitCursor() override;
+    void Beep() override;
     void EndWaitCursor() override;
     void StartTimer(CWnd& wnd, UINT_PTR id, UINT periodMs) override;
     void StopTimer(CWnd& wnd, UINT_PTR id) override;

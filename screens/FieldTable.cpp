@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/records/WireFloat.h"
 #include "common/text/GbkText.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXDateTime.h"
@@ -57,7 +58,7 @@ bool IsCode(const std::string& text, std::size_t length) {
 }
 
 bool PutCode(CDialog& dialog, int control, const Field& f, const std::string& text, char* record) {
-    const std::size_t length = f.size - 1;
+    const std::size_t length = f.codeLength ? f.codeLength : f.size - 1;
     if (!IsCode(text, length)) {
         static const char* const kCount[] = {"零", "一", "两", "三", "四", "五", "六", "七", "八", "九"};
         const std::string count = length < 10 ? kCount[length] : std::to_string(length);
@@ -100,6 +101,19 @@ bool PutNumber(CDialog& dialog, int control, const Field& f, const std::string& 
         if ((ok = value.has_value())) WriteAs<double>(record, f, *value);
     }
     return ok || RefuseInput(dialog, control, Message("%s不是有效的数字，请修改!", f));
+}
+
+// A number the user typed, against the row's bound.
+bool CheckNumberBound(CDialog& dialog, int control, const Field& f, const char* record) {
+    if (!f.bound) return true;
+    double value;
+    if (f.kind == FieldKind::Int)
+        value = ReadAs<std::int32_t>(record, f);
+    else if (f.size == sizeof(float))
+        value = kel::records::DecimalOf(ReadAs<float>(record, f));
+    else
+        value = ReadAs<double>(record, f);
+    return CheckBound(dialog, control, f.label, value, *f.bound, f.shift);
 }
 
 std::string NumberText(const char* record, const Field& f, NumberFormat format, int shift) {
@@ -182,7 +196,11 @@ bool FieldRows::SaveForm(CBASEBASE& form, char* record) const {
             case FieldKind::Letter: ok = PutLetter(form, f.control, f, text, false, record); break;
             case FieldKind::Flag: record[f.offset] = text == "1" ? f.on : f.off; break;
             case FieldKind::Int:
-            case FieldKind::Real: ok = PutNumber(form, f.control, f, text, f.shift, record); break;
+            case FieldKind::Real:
+                // A field nobody can change here goes back as it came.
+                ok = PutNumber(form, f.control, f, text, f.shift, record) &&
+                     (!IsUserInput(form, f) || CheckNumberBound(form, f.control, f, record));
+                break;
             case FieldKind::Date:
             case FieldKind::YearMonth: {
                 CQXDateTime* date = DateControl(form, f);

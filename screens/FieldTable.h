@@ -11,7 +11,9 @@
 //
 // Saving and reading back refuse what the record cannot hold (text GBK cannot
 // encode, text longer than the field, a number that is not one, a date that is not
-// one) with a message that names the field; the record is then left as it was.
+// one) with a message that names the field; the record is then left as it was. A
+// form's save also refuses a number beyond its row's bound and a code typed in
+// another shape.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +24,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/records/NumberBounds.h"
 #include "screens/NumberText.h"
 
 class CBASEBASE;
@@ -66,6 +69,8 @@ struct Field {
     bool trimRight = false;    // Text: trailing blanks go (shown and stored)
     bool notSaved = false;     // the form shows it, a save does not take it back
     bool notReadBack = false;  // the grid shows it, reading the row does not take it back
+    std::optional<kel::records::NumberBound> bound = std::nullopt;  // Real: what a form may save (in record units)
+    std::size_t codeLength = 0;  // Code: the characters typed (0: the field's width - 1)
 
     // The row's settings, chained: F::Text(...).Control(ID).Column(2).
     Field Control(int id) const {
@@ -94,6 +99,12 @@ struct Field {
     }
     Field NotReadBack() const {
         return With([](Field& f) { f.notReadBack = true; });
+    }
+    Field Bounded(kel::records::NumberBound b) const {
+        return With([&](Field& f) { f.bound = b; });
+    }
+    Field CodeLength(std::size_t chars) const {
+        return With([&](Field& f) { f.codeLength = chars; });
     }
 
 private:

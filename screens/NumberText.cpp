@@ -5,6 +5,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "common/records/WireFloat.h"
+
 namespace kel::screens {
 namespace {
 
@@ -102,7 +104,10 @@ std::optional<T> Parse(std::string_view text, int shift) {
 }  // namespace
 
 std::string FormatNumber(double value, NumberFormat format, int shift) { return Format(value, format, shift); }
-std::string FormatNumber(float value, NumberFormat format, int shift) { return Format(value, format, shift); }
+// A float shows the decimal it was typed as, the same one the server stores.
+std::string FormatNumber(float value, NumberFormat format, int shift) {
+    return Format(kel::records::DecimalOf(value), format, shift);
+}
 
 std::optional<double> ParseDouble(std::string_view text, int shift) { return Parse<double>(text, shift); }
 std::optional<float> ParseFloat(std::string_view text, int shift) { return Parse<float>(text, shift); }

@@ -21,7 +21,8 @@ const FieldTable<_RICompanyStruct>& RICompanyFields() {
     using List = CS0000S4;
     using Form = CS0000S40;
     static const FieldTable<_RICompanyStruct> table{
-        F::Text(&R::szRICode, "代码").Control(Form::IDC_EDT_CODE).Column(List::COL_CODE),
+        // A new code is two characters; stored codes of up to four still load and save.
+        F::Code(&R::szRICode, "代码").CodeLength(2).Control(Form::IDC_EDT_CODE).Column(List::COL_CODE),
         F::Text(&R::szChnName, "中文名称").Control(Form::IDC_EDT_CHN_NAME).Column(List::COL_CHN_NAME),
         F::Text(&R::szEngName, "英文名称").Control(Form::IDC_EDT_ENG_NAME).Column(List::COL_ENG_NAME),
         F::Text(&R::szShortName, "缩写").Control(Form::IDC_EDT_SHORT_NAME).Column(List::COL_SHORT_NAME),

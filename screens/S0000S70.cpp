@@ -26,48 +26,6 @@ constexpr const char* kQuotaShareType = "成数合约";
 
 constexpr const char* kListsNotRead = "合约的再保公司参与比例和险种合约份额没有读取成功，不能保存，请返回后重新打开!";
 
-// What a saved value may hold, beyond being a number.
-enum class Range { Fraction, NotNegative };
-// Fields by offset: the record is packed, its numbers are read by copying.
-struct RangeRule {
-    int control;
-    const char* label;
-    std::size_t offset;
-    Range range;
-};
-using R = _ContInfoStruct;
-using Form = CS0000S70;
-constexpr RangeRule kRealRanges[] = {
-    {Form::IDC_EDT_CASH_LOSS, "现金赔款起点", offsetof(R, dCashLossLimit), Range::NotNegative},
-    {Form::IDC_EDT_QUOTA, "成数比例", offsetof(R, dQuotaRatio), Range::Fraction},
-    {Form::IDC_EDT_COMM_RATE, "手续费率", offsetof(R, dCommRate), Range::Fraction},
-    {Form::IDC_EDT_ACT_COMM_RATE, "实际手续费率", offsetof(R, dActCommRate), Range::Fraction},
-    {Form::IDC_EDT_TAX_RATE, "税率", offsetof(R, dTaxRate), Range::Fraction},
-    {Form::IDC_EDT_MGMT_FEE, "管理费率", offsetof(R, dMgmtFeeRate), Range::Fraction},
-    {Form::IDC_NUM_NET_PREM_TAX, "净费税率", offsetof(R, dNetPremTaxRate), Range::Fraction},
-    {Form::IDC_EDT_LEAD_SHARE, "首席再保人份额", offsetof(R, dLeadShare), Range::Fraction},
-    {Form::IDC_EDT_PREM_RSV, "保费准备金比例", offsetof(R, dPremRsvRatio), Range::Fraction},
-    {Form::IDC_EDT_LOSS_RSV, "赔款准备金比例", offsetof(R, dLossRsvRatio), Range::Fraction},
-    {Form::IDC_EDT_UNEXP_RSV, "未了责任准备金比例", offsetof(R, dUnexpRsvRatio), Range::Fraction},
-    {Form::IDC_EDT_PROFIT_COMM, "纯益手续费率", offsetof(R, dProfitCommRate), Range::Fraction},
-    {Form::IDC_EDT_UNEARNED, "未满期保费比例", offsetof(R, dUnearnedRatio), Range::Fraction},
-    {Form::IDC_EDT_QUAKE_PREM, "地震保费比例", offsetof(R, dQuakePremRatio), Range::Fraction},
-    {Form::IDC_EDT_QUAKE_COMM, "地震险手续费率", offsetof(R, dQuakeCommRate), Range::Fraction},
-    {Form::IDC_EDT_COINS_COEF, "共保限额系数", offsetof(R, dCoinsLimitCoef), Range::NotNegative},
-    {Form::IDC_EDT_PLANT_RATE, "电厂工程费率", offsetof(R, dPlantRate), Range::Fraction},
-};
-struct IntRule {
-    int control;
-    const char* label;
-    std::size_t offset;
-};
-constexpr IntRule kIntRanges[] = {
-    {Form::IDC_EDT_LINES, "线数", offsetof(R, nLines)},
-    {Form::IDC_EDT_VIP_LINES, "VIP线数", offsetof(R, nVipLines)},
-    {Form::IDC_EDT_ACCT_PERIOD, "核算周期", offsetof(R, nAcctPeriod)},
-    {Form::IDC_EDT_LOSS_CARRY, "亏损滚转", offsetof(R, nLossCarry)},
-};
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CS0000S70, CBASEBASE)
@@ -375,7 +333,6 @@ bool CS0000S70::ReadForm(_ContInfoStruct& record) {
     _ContInfoStruct read{};
     read.nContId = m_stContInfo.nContId;
     if (!kel::screens::ContInfoFields().SaveForm(*this, read)) return false;
-    if (!CheckRanges(read)) return false;
     // Both dates are complete here (the table refuses a partial one): as stored
     // digits they compare as dates.
     if (read.szStartDate[0] && read.szEndDate[0] && std::strcmp(read.szEndDate, read.szStartDate) < 0)
@@ -384,33 +341,6 @@ bool CS0000S70::ReadForm(_ContInfoStruct& record) {
     kel::text::PutRawField(read.szUserCode, sizeof read.szUserCode, user);
     kel::text::PutRawField(read.szUserCode2, sizeof read.szUserCode2, user);
     record = read;
-    return true;
-}
-
-bool CS0000S70::CheckRanges(const _ContInfoStruct& record) {
-    CString message;
-    for (const RangeRule& rule : kRealRanges) {
-        // A field nobody can change here is sent back as it came.
-        if (!GetDlgItem(rule.control)->IsWindowEnabled()) continue;
-        double value;
-        std::memcpy(&value, reinterpret_cast<const char*>(&record) + rule.offset, sizeof value);
-        if (rule.range == Range::Fraction && !(value >= 0 && value <= 1)) {
-            message.Format("%s必须在0到100之间，请修改!", rule.label);
-            return kel::screens::RefuseInput(*this, rule.control, message);
-        }
-        if (rule.range == Range::NotNegative && !(value >= 0)) {
-            message.Format("%s不能小于0，请修改!", rule.label);
-            return kel::screens::RefuseInput(*this, rule.control, message);
-        }
-    }
-    for (const IntRule& rule : kIntRanges) {
-        int32_t value;
-        std::memcpy(&value, reinterpret_cast<const char*>(&record) + rule.offset, sizeof value);
-        if (value < 0) {
-            message.Format("%s不能小于0，请修改!", rule.label);
-            return kel::screens::RefuseInput(*this, rule.control, message);
-        }
-    }
     return true;
 }
 

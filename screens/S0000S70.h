@@ -104,7 +104,6 @@ private:
     // Save steps; each false after telling the user, with nothing sent.
     bool CheckParticipationTotal();
     bool ReadForm(_ContInfoStruct& record);
-    bool CheckRanges(const _ContInfoStruct& record);
     bool BuildLists();
     // After an insert: the id the server gave the record (186 by its start date).
     bool FindSavedId(_ContInfoStruct& record);

@@ -280,8 +280,7 @@ bool CS0000S700::TakeLimit(const CString& text) {
     std::optional<double> limit = kel::screens::ParseDouble(text.str());
     if (!limit || !std::isfinite(*limit))
         return kel::screens::RefuseInput(*this, IDC_EDT_LIMIT, "接受限额不是有效的数字，请修改!");
-    if (*limit < 0) return kel::screens::RefuseInput(*this, IDC_EDT_LIMIT, "接受限额不能小于0，请修改!");
-    return true;
+    return kel::screens::CheckBound(*this, IDC_EDT_LIMIT, "接受限额", *limit, kel::records::kAmountBound);
 }
 
 bool CS0000S700::WriteExtraRecords(const CString& code, const CString& share) {

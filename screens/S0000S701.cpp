@@ -279,7 +279,7 @@ LRESULT CS0000S701::OnCondition(WPARAM wParam, LPARAM lParam) {
     return length;
 }
 
-bool CS0000S701::CheckAmount(int nID, const char* label, const CString& text) {
+bool CS0000S701::CheckAmount(int nID, const char* label, const CString& text, kel::records::NumberBound bound) {
     CString value = Trimmed(text);
     if (value.IsEmpty()) return true;  // the list reads an empty amount as 0
     auto amount = kel::screens::ParseDouble(value.str());
@@ -288,11 +288,7 @@ bool CS0000S701::CheckAmount(int nID, const char* label, const CString& text) {
         message.Format("%s不是有效的数字，请修改!", label);
         return kel::screens::RefuseInput(*this, nID, message);
     }
-    if (*amount < 0) {
-        message.Format("%s不能小于0，请修改!", label);
-        return kel::screens::RefuseInput(*this, nID, message);
-    }
-    return true;
+    return kel::screens::CheckBound(*this, nID, label, *amount, bound);
 }
 
 void CS0000S701::OnOK() {
@@ -302,7 +298,9 @@ void CS0000S701::OnOK() {
 
     if (!CheckAmount(IDC_EDT_RETENTION, "自留限额", m_strRetention) ||
         !CheckAmount(IDC_EDT_CONT_LIMIT, "合约限额", m_strContLimit) ||
-        !CheckAmount(IDC_EDT_VIP_LIMIT, "VIP限额", m_strVipLimit))
+        !CheckAmount(IDC_EDT_VIP_LIMIT, "VIP限额", m_strVipLimit) ||
+        !CheckAmount(IDC_EDT_QUOTA, "成数比例", m_strQuotaRatio, kel::records::kFractionBound) ||
+        !CheckAmount(IDC_EDT_COINS_COEF, "共保限额系数", m_strCoinsCoef, kel::records::kCoefficientBound))
         return;
     // The VIP limit travels as text in a 20-byte field: a product of lines and
     // retention can outgrow it.

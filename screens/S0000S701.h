@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/db/CodeLists.h"
+#include "common/records/NumberBounds.h"
 #include "host/qxcommon/BaseBase.h"
 
 namespace kel::screens {
@@ -89,5 +90,6 @@ private:
     // After lines (or VIP lines) changed: limit = retention x lines, unless the
     // copy option is on or no retention is set.
     void RecomputeLimit(CString CS0000S701::*lines, CString CS0000S701::*limit);
-    bool CheckAmount(int nID, const char* label, const CString& text);
+    bool CheckAmount(int nID, const char* label, const CString& text,
+                     kel::records::NumberBound bound = kel::records::kAmountBound);
 };

@@ -66,6 +66,7 @@ void CS0000S710::OnOK() {
         return void(kel::screens::RefuseInput(*this, IDC_EDT_SHARE, "参与比例必须大于0且不大于1，请修改!"));
     if (!(line.dRILimit >= 0))
         return void(kel::screens::RefuseInput(*this, IDC_EDT_RI_LIMIT, "限额不能为负数，请修改!"));
+    if (!kel::screens::CheckBound(*this, IDC_EDT_RI_LIMIT, "限额", line.dRILimit, kel::records::kAmountBound)) return;
     if (!(line.dCommRate >= 0 && line.dCommRate <= 1))
         return void(kel::screens::RefuseInput(*this, IDC_EDT_COMM_RATE, "手续费率必须在0到1之间，请修改!"));
     if (m_fnSave && !m_fnSave(line)) return;  // told; the form keeps what was typed

@@ -120,6 +120,7 @@ void CS0000SV0::ShowLookedUp(const _RICompanyStruct& found) {
         return;
     }
     put(entry.szRICode, code);
+    m_strLookedUpCode = code;
     // Texts go over as they are; the credit rating is wider in the reinsurer record
     // and is cut at a character boundary.
     put(entry.szChnName, raw(found.szChnName));
@@ -141,6 +142,13 @@ void CS0000SV0::OnOK() {
     if (IsNeededEmpty()) return;
     _RIAgentStruct record{};
     if (!kel::screens::RIAgentFields().SaveForm(*this, record)) return;
+    // A new entry names a reinsurer the server knows: its code is the one a look-up
+    // made, not one typed past it.
+    if (m_bAdd && (m_strLookedUpCode.empty() ||
+                   kel::text::GetRawField(record.szRICode, sizeof record.szRICode) != m_strLookedUpCode)) {
+        kel::screens::RefuseInput(*this, IDC_EDT_RI_CODE, "请输入两位再保公司代码，检索到再保公司后再保存!");
+        return;
+    }
 
     CRIAgentCom mgr(this);
     mgr.SetRIAgent(record);

@@ -3,6 +3,8 @@
 // looks that reinsurer up on the server (3019) and fills the form from it.
 #pragma once
 
+#include <string>
+
 #include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 
@@ -46,4 +48,8 @@ protected:
 private:
     // Fills the form from the reinsurer the server found for the typed code.
     void ShowLookedUp(const _RICompanyStruct& found);
+
+    // The entry code the last successful look-up made (broker code + found code):
+    // a new entry is saved only under it.
+    std::string m_strLookedUpCode;
 };

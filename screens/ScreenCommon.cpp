@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/text/GbkText.h"
+#include "screens/NumberText.h"
 
 namespace kel::screens {
 
@@ -58,6 +59,19 @@ bool RefuseInput(CDialog& dialog, int nID, const CString& message) {
     if (nID != 0)
         if (CWnd* item = dialog.GetDlgItem(nID)) item->SetFocus();
     return false;
+}
+
+bool CheckBound(CDialog& dialog, int nID, const char* label, double value, kel::records::NumberBound bound, int shift) {
+    if (kel::records::WithinBound(value, bound)) return true;
+    const std::string lo = FormatNumber(bound.lo, {0, 0}, shift), hi = FormatNumber(bound.hi, {0, 0}, shift);
+    CString message;
+    if (bound.range)
+        message.Format("%s必须在%s到%s之间，请修改!", label, lo.c_str(), hi.c_str());
+    else if (value < bound.lo)
+        message.Format("%s不能小于%s，请修改!", label, lo.c_str());
+    else
+        message.Format("%s不能大于%s，请修改!", label, hi.c_str());
+    return RefuseInput(dialog, nID, message);
 }
 
 bool PutFieldText(CDialog& dialog, int nID, const char* fieldName, const CString& text, char* field,

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <initializer_list>
 
+#include "common/records/NumberBounds.h"
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/Dialog.h"
 
@@ -48,6 +49,12 @@ bool ConfirmDelete(CDialog& screen);
 // Tells the user why what was typed cannot be stored (OK button, exclamation
 // icon) and puts the focus on control `nID` (when not 0). Returns false.
 bool RefuseInput(CDialog& dialog, int nID, const CString& message);
+
+// True when `value` (as the record holds it) is inside `bound`; otherwise tells
+// the user, naming the field and the bound as the form shows it (`shift` 2: a
+// fraction shown as a percentage), puts the focus on control `nID` and is false.
+bool CheckBound(CDialog& dialog, int nID, const char* label, double value, kel::records::NumberBound bound,
+                int shift = 0);
 
 // Copies a field's text into a record field of `width` bytes (GBK). Text that GBK
 // cannot hold, or that takes more than width - 1 bytes, is refused before anything

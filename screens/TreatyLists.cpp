@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/records/WireFloat.h"
 #include "common/text/GbkText.h"
 #include "host/qxctlset/QXGrid.h"
 #include "screens/NumberText.h"
@@ -12,6 +13,11 @@
 
 namespace kel::screens {
 namespace {
+
+using kel::records::DecimalOf;
+using kel::records::kAmountBound;
+using kel::records::kCoefficientBound;
+using kel::records::kFractionBound;
 
 CString Cell(const CQXGrid& grid, int row, int col) {
     CString text = grid.GetItemText(row, col);
@@ -223,6 +229,12 @@ bool RiskFromTexts(CDialog& owner, const RiskTexts& texts, _ContRiskStruct& reco
     if (!vipLimit.IsEmpty() && !ParseDouble(vipLimit.str()))
         return Refuse(owner, "%s不是有效的数字，请修改!", "VIP限额");
     if (!PutFieldText(owner, 0, "VIP限额", vipLimit, read.szVipLimit)) return false;
+    if (!CheckBound(owner, 0, "成数比例", DecimalOf(*quota), kFractionBound) ||
+        !CheckBound(owner, 0, "自留限额", *retention, kAmountBound) ||
+        !CheckBound(owner, 0, "合约限额", *contLimit, kAmountBound) ||
+        !CheckBound(owner, 0, "共保限额系数", DecimalOf(*coef), kCoefficientBound) ||
+        !CheckBound(owner, 0, "VIP限额", vipLimit.IsEmpty() ? 0 : *ParseDouble(vipLimit.str()), kAmountBound))
+        return false;
 
     read.fQuotaRatio = *quota;
     read.dRetention = *retention;

@@ -1,5 +1,6 @@
 #include "server/ColumnTable.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "server/Common.h"
@@ -25,6 +26,20 @@ void WriteAs(char* record, const Column& c, T value) {
     std::memcpy(record + c.offset, &value, sizeof value);
 }
 
+std::string Shown(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+// A number beyond the column's bound ends the request.
+double InBound(double value, const Column& c) {
+    if (c.bound && !kel::records::WithinBound(value, *c.bound))
+        BadRequest(std::string(c.what) + ": " + Shown(value) + " is outside " + Shown(c.bound->lo) + " to " +
+                   Shown(c.bound->hi));
+    return value;
+}
+
 // The checked value of one request field.
 sql::Value Checked(const char* record, const Column& c) {
     const char* field = record + c.offset;
@@ -34,10 +49,13 @@ sql::Value Checked(const char* record, const Column& c) {
         case ColumnKind::NumberText: {
             std::string s = wire::Text(field, c.size, c.what, c.maxBytes ? c.maxBytes : c.size - 1);
             if (c.trimRight) s = TrimRight(std::move(s));
+            if (c.code || c.kind == ColumnKind::Required) s = wire::Code(std::move(s), c.what);
             if (c.kind == ColumnKind::Required && s.empty()) BadRequest(std::string(c.what) + " is empty");
             double number = 0;
-            if (c.kind == ColumnKind::NumberText && !s.empty() && !ParseNumber(s, number))
-                BadRequest(std::string(c.what) + " is not a number");
+            if (c.kind == ColumnKind::NumberText && !s.empty()) {
+                if (!ParseNumber(s, number)) BadRequest(std::string(c.what) + " is not a number");
+                InBound(number, c);
+            }
             return sql::Text(s);
         }
         case ColumnKind::Date:
@@ -47,8 +65,8 @@ sql::Value Checked(const char* record, const Column& c) {
         case ColumnKind::Letter: return sql::Text(wire::Letter(*field, c.what));
         case ColumnKind::Int: return sql::Value(ReadAs<std::int32_t>(record, c));
         case ColumnKind::Real:
-            if (c.size == sizeof(float)) return sql::Value(wire::Real(ReadAs<float>(record, c), c.what));
-            return sql::Value(wire::Real(ReadAs<double>(record, c), c.what));
+            if (c.size == sizeof(float)) return sql::Value(InBound(wire::Real(ReadAs<float>(record, c), c.what), c));
+            return sql::Value(InBound(wire::Real(ReadAs<double>(record, c), c.what), c));
     }
     return {};
 }

@@ -16,18 +16,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
+#include "common/records/NumberBounds.h"
 #include "server/Sql.h"
 
 namespace kel::server {
 
 enum class ColumnKind : std::uint8_t {
     Text,          // text, may be empty
-    Required,      // text that must not be empty
+    Required,      // text that must not be empty, without control characters (a key, a name)
     Date,          // "YYYYMMDD" that exists
     OptionalDate,  // the same, or empty
     Letter,        // one printable character or NUL
@@ -47,7 +49,9 @@ struct Column {
     std::size_t size;          // bytes in the record
     std::size_t maxBytes = 0;  // text: at most this many GBK bytes (0: the field's width - 1)
     bool trimRight = false;    // text: trailing blanks are not stored
+    bool code = false;         // text: a code, without control characters
     unsigned uses = kAllUses;
+    std::optional<kel::records::NumberBound> bound = std::nullopt;  // Real, NumberText: what may be stored
 
     Column Max(std::size_t bytes) const {
         Column c = *this;
@@ -59,9 +63,19 @@ struct Column {
         c.trimRight = true;
         return c;
     }
+    Column Code() const {
+        Column c = *this;
+        c.code = true;
+        return c;
+    }
     Column Uses(unsigned which) const {
         Column c = *this;
         c.uses = which;
+        return c;
+    }
+    Column Bounded(kel::records::NumberBound b) const {
+        Column c = *this;
+        c.bound = b;
         return c;
     }
 };

@@ -12,6 +12,7 @@
 #include "server/PrivateFile.h"
 #include "server/Sql.h"
 #include "server/Store.h"
+#include "server/StoredFloats.h"
 #include "server/Versions.h"
 
 namespace kel::server {
@@ -56,6 +57,10 @@ std::unique_ptr<Server> Server::Open(const std::string& database, std::string* e
     try {
         auto lease = store->Acquire();
         UpgradeVersionColumns(*lease);
+        const int64_t cleaned = CleanStoredFloats(*lease);
+        if (cleaned > 0 && options.note)
+            options.note("gave " + std::to_string(cleaned) +
+                         " stored quota shares and coefficients their typed decimals");
     } catch (const std::exception& e) {
         if (error) *error = std::string("cannot upgrade the schema: ") + e.what();
         return nullptr;
@@ -220,6 +225,9 @@ std::unique_ptr<Server> OpenEmbedded(const std::string& databasePath, std::strin
         if (status == kServerFailure)
             std::fprintf(stderr, "kelmor server: transaction %d failed: %.*s\n", code, static_cast<int>(why.size()),
                          why.data());
+    };
+    options.note = [](std::string_view what) {
+        std::fprintf(stderr, "kelmor server: %.*s\n", static_cast<int>(what.size()), what.data());
     };
     auto server = Server::Open(databasePath, error, std::move(options));
     if (!server) return nullptr;

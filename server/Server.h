@@ -24,6 +24,8 @@ class Store;
 struct ServerOptions {
     // Called with each refused or failed request (status and why); nullptr: silent.
     std::function<void(int code, Status status, std::string_view why)> log;
+    // Called with what opening the store changed in the stored data; nullptr: silent.
+    std::function<void(std::string_view what)> note;
     // Keep query answers while the store is unchanged (SQLite only, where every
     // commit by another connection or process is noticed).
     bool cacheAnswers = true;

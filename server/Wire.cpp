@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/records/WireFloat.h"
 #include "common/text/GbkText.h"
 
 namespace kel::server::wire {
@@ -35,6 +36,19 @@ std::string Text(const char* field, std::size_t width, const char* what, std::si
     return std::move(*utf8);
 }
 
+std::string Code(std::string s, const char* what) {
+    for (unsigned char c : s)
+        if (c < 0x20 || c == 0x7F) BadRequest(std::string(what) + ": a control character in a code");
+    return s;
+}
+
+bool IsCodeShape(std::string_view s, std::size_t length) {
+    if (s.size() != length) return false;
+    for (char c : s)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
 std::string Letter(char c, const char* what) {
     if (c == '\0') return {};
     const auto u = static_cast<unsigned char>(c);
@@ -46,6 +60,8 @@ double Real(double v, const char* what) {
     if (!std::isfinite(v)) BadRequest(std::string(what) + ": not a finite number");
     return v;
 }
+
+double Real(float v, const char* what) { return Real(kel::records::DecimalOf(v), what); }
 
 int32_t Key(const char* field, std::size_t width, const char* what) {
     const std::size_t len = strnlen(field, width);

@@ -26,18 +26,31 @@ std::string Text(const char (&field)[N], const char* what, std::size_t maxBytes 
     return Text(field, N, what, maxBytes);
 }
 
-// A text that must not be empty.
+// A code or key: a text without control characters, which would end a log or an
+// audit line inside it ("X\nY"). Returns `s`.
+std::string Code(std::string s, const char* what);
+template <std::size_t N>
+std::string Code(const char (&field)[N], const char* what, std::size_t maxBytes = N - 1) {
+    return Code(Text(field, N, what, maxBytes), what);
+}
+
+// A text that must not be empty: a key or a name, without control characters.
 template <std::size_t N>
 std::string Required(const char (&field)[N], const char* what, std::size_t maxBytes = N - 1) {
-    std::string s = Text(field, N, what, maxBytes);
+    std::string s = Code(field, what, maxBytes);
     if (s.empty()) BadRequest(std::string(what) + " is empty");
     return s;
 }
+
+// True when `s` is `length` upper-case letters or digits: the shape of a new code.
+bool IsCodeShape(std::string_view s, std::size_t length);
 
 // A one-character field: "" for NUL, else the character.
 std::string Letter(char c, const char* what);
 
 double Real(double v, const char* what);
+// A float field is taken as its shortest decimal (0.3f is 0.3, not 0.300000011920929).
+double Real(float v, const char* what);
 
 // A numeric key sent as decimal text.
 int32_t Key(const char* field, std::size_t width, const char* what);

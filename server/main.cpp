@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
     serverOptions.log = [](int code, kel::server::Status status, std::string_view why) {
         Log(kel::server::RequestLogLevel(status), kel::server::RequestLogText(code, status, why));
     };
+    serverOptions.note = [](std::string_view what) { Log(LogLevel::Info, what); };
     auto server = kel::server::Server::Open(settings.database, &error, serverOptions);
     if (!server) {
         Log(LogLevel::Error, error);

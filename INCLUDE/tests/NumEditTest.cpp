@@ -2,6 +2,7 @@
 
 #include "INCLUDE/NumEdit.h"
 #include "host/win/KeyInput.h"
+#include "host/win/NoDisplayDriver.h"
 
 namespace {
 
@@ -161,4 +162,27 @@ TEST(NumEdit, CharactersBeyondAsciiAreNotTakenForASign) {
     EXPECT_EQ(f.Text(), "5");
     f.Type("-");
     EXPECT_EQ(f.Text(), "-5");
+}
+
+TEST(NumEdit, AFullFieldBeepsOnceUntilItHasRoomAgain) {
+    const auto before = win::InstalledDriver();
+    auto driver = std::make_shared<win::NoDisplayDriver>();
+    win::InstallDriver(driver);
+    Field f(5, 2);
+    f.Type("12");
+    EXPECT_EQ(driver->Beeps(), 0);  // exactly full is not refused
+    f.Type("345");
+    EXPECT_EQ(f.Text(), "12");
+    EXPECT_EQ(driver->Beeps(), 1);  // three keys refused, one beep
+    f.Type(".345");
+    EXPECT_EQ(f.Text(), "12.34");
+    EXPECT_EQ(driver->Beeps(), 2);  // the point and two decimals had room, the 5 did not
+    f.edit.OnChar('\b');
+    f.Type("67");
+    EXPECT_EQ(f.Text(), "12.36");
+    EXPECT_EQ(driver->Beeps(), 3);  // room again after the backspace, full again at the 7
+    Field open;
+    open.Type("123456789012345678901234567890");
+    EXPECT_EQ(driver->Beeps(), 3);  // no limits, nothing refused
+    win::InstallDriver(before);
 }

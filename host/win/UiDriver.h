@@ -73,6 +73,8 @@ public:
     virtual std::unique_ptr<PopupSurface> CreatePopupSurface(const PopupLook& look, PopupInput input) {
         return nullptr;
     }
+    // Tells the person that a key was not taken (a field is full): the system's beep.
+    virtual void Beep() {}
 };
 
 // The installed driver; a headless driver that answers every message box with its

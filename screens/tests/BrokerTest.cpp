@@ -20,6 +20,8 @@ const std::vector<_RIAgentStruct> kEntries = {
     Entry("B2", "B207", "泰晤桥再保险公司"),
 };
 
+constexpr const char* kLookUpFirst = "请输入两位再保公司代码，检索到再保公司后再保存!";
+
 // The broker B2's list, opened as the reinsurer list opens it.
 class Brokers : public ScreenTest {
 protected:
@@ -220,6 +222,7 @@ TEST_F(Brokers, ModifyKeepsTheKeyFixedAndSendsTheChangedEntry) {
 
 TEST_F(Brokers, RequiredFieldsARefusalAndReturnKeepOrEndTheFormAndTheListIsReadAgain) {
     channel->AnswerRecords(kEntries);
+    channel->AnswerRecords(std::vector<_RICompanyStruct>{Found("05", 'B')});
     channel->AnswerStatus(1);
     channel->AnswerRecords(kEntries);
     ThroughForm(List::IDC_BTN_ADD, [](win::DialogActions& a) {
@@ -231,15 +234,40 @@ TEST_F(Brokers, RequiredFieldsARefusalAndReturnKeepOrEndTheFormAndTheListIsReadA
         EXPECT_EQ(a.FocusID(), Form::IDC_EDT_ENG_NAME);
         a.Type(Form::IDC_EDT_ENG_NAME, "Alpenglow").Click(IDOK);
         EXPECT_EQ(a.FocusID(), Form::IDC_CBX_KIND);
-        a.PickCode(Form::IDC_CBX_KIND, "B").Click(IDOK);  // refused: the entry exists
+        a.PickCode(Form::IDC_CBX_KIND, "B").Click(IDOK);  // a code no look-up made
+        EXPECT_EQ(a.FocusID(), Form::IDC_EDT_RI_CODE);
+        a.Type(Form::IDC_EDT_RI_CODE, "05").Leave(Form::IDC_EDT_RI_CODE);
+        EXPECT_EQ(a.Text(Form::IDC_EDT_RI_CODE), "B205");
+        a.Type(Form::IDC_EDT_ENG_NAME, "Alpenglow").Click(IDOK);  // refused: the entry exists
         EXPECT_FALSE(a.Ended());
         EXPECT_EQ(a.Text(Form::IDC_EDT_ENG_NAME), "Alpenglow");
         a.Click(IDCANCEL);
     });
-    EXPECT_EQ(Codes(), (std::vector<int>{216, 217, 216}));
+    EXPECT_EQ(Codes(), (std::vector<int>{216, 3019, 217, 216}));
     EXPECT_EQ(Messages(), (std::vector<std::string>{"再保公司代码不能为空，请输入！", "再保公司缩写不能为空，请输入！",
                                                     "再保公司英文名称不能为空，请输入！", "性质不能为空，请输入！",
-                                                    RefusalText(217, 0, 1).str()}));
+                                                    kLookUpFirst, RefusalText(217, 0, 1).str()}));
+}
+
+TEST_F(Brokers, ANewEntryIsSavedOnlyUnderTheCodeALookUpMade) {
+    channel->AnswerRecords(kEntries);
+    channel->AnswerRecords(std::vector<_RICompanyStruct>{Found("07", 'B')});
+    channel->AnswerStatus(1);  // no reinsurer ZZ
+    channel->AnswerRecords(std::vector<_RICompanyStruct>{Found("07", 'B')});
+    channel->AnswerStatus(0);
+    channel->AnswerRecords(kEntries);
+    ThroughForm(List::IDC_BTN_ADD, [](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_RI_CODE, "07").Leave(Form::IDC_EDT_RI_CODE);
+        a.PickCode(Form::IDC_CBX_KIND, "B");
+        a.Type(Form::IDC_EDT_RI_CODE, "B2ZZ").Click(IDOK);  // typed past the look-up
+        a.Type(Form::IDC_EDT_RI_CODE, "ZZ").Leave(Form::IDC_EDT_RI_CODE).Click(IDOK);  // the look-up failed
+        EXPECT_FALSE(a.Ended());
+        EXPECT_EQ(a.Text(Form::IDC_EDT_RI_CODE), "ZZ");
+        a.Type(Form::IDC_EDT_RI_CODE, "07").Leave(Form::IDC_EDT_RI_CODE).Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+    });
+    EXPECT_EQ(Codes(), (std::vector<int>{216, 3019, 3019, 3019, 217, 216}));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{kLookUpFirst, "检索再保人信息失败!", kLookUpFirst}));
 }
 
 TEST_F(Brokers, DeleteSendsBothCodesAndRemovesTheRow) {

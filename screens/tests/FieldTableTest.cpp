@@ -46,9 +46,9 @@ const FieldTable<_ContInfoStruct>& TreatyFields() {
         F::Text(&R::szLeadRICode, "首席再保人").Column(4).CodeList(20313),
         F::Int(&R::nContId, "合约编号").Column(6),
         F::Int(&R::nContId, "合约编号").Column(29).NotReadBack(),
-        F::Int(&R::nLines, "线数").Control(IDC_LINES).Column(7),
-        F::Percent(&R::dQuotaRatio, "成数比例").Control(IDC_QUOTA).Column(12),
-        F::Real(&R::dCashLossLimit, "现金赔款起点").Control(IDC_CASH).Column(18),
+        F::Int(&R::nLines, "线数").Control(IDC_LINES).Column(7).Bounded(records::kCountBound),
+        F::Percent(&R::dQuotaRatio, "成数比例").Control(IDC_QUOTA).Column(12).Bounded(records::kFractionBound),
+        F::Real(&R::dCashLossLimit, "现金赔款起点").Control(IDC_CASH).Column(18).Bounded(records::kAmountBound),
         F::Text(&R::szLimitCurr, "合同限额币种").Control(IDC_CURRENCY).Column(24),
         F::Flag(&R::cCommInclTax, "手续费含税").Control(IDC_COMM_TAX).Column(27),
         F::Text(&R::szContTypeName, "合约类型").Control(IDC_TYPE_TEXT).Column(28).NotSaved(),
@@ -227,6 +227,49 @@ TEST_F(FieldTables, WhatTheRecordCannotHoldIsRefusedNamingTheFieldAndNothingIsSt
     });
     EXPECT_EQ(Messages(), expected);
     for (const auto& box : driver->MessageBoxes()) EXPECT_EQ(box.request.type, MB_OK | MB_ICONEXCLAMATION);
+}
+
+TEST_F(FieldTables, ANumberBeyondItsBoundIsRefusedAtTheSaveAndItsEdgeIsTaken) {
+    struct Case {
+        int id;
+        const char* typed;
+        const char* message;  // nullptr: taken
+    };
+    const Case cases[] = {
+        {IDC_CASH, "9999999999999.99", nullptr},
+        {IDC_CASH, "10000000000000", "现金赔款起点不能大于9999999999999.99，请修改!"},
+        {IDC_CASH, "99999999999999999999.999", "现金赔款起点不能大于9999999999999.99，请修改!"},
+        {IDC_CASH, "-0.01", "现金赔款起点不能小于0，请修改!"},
+        {IDC_CASH, "0", nullptr},
+        {IDC_QUOTA, "100", nullptr},
+        {IDC_QUOTA, "100.0001", "成数比例必须在0到100之间，请修改!"},
+        {IDC_QUOTA, "-1", "成数比例必须在0到100之间，请修改!"},
+        {IDC_LINES, "-1", "线数不能小于0，请修改!"},
+    };
+    std::vector<std::string> expected;
+    WithForm([&](TreatyForm& form, win::DialogActions& a) {
+        for (const Case& c : cases) {
+            TreatyFields().LoadForm(form, Treaty());
+            a.Type(c.id, c.typed);
+            _ContInfoStruct saved = Treaty();
+            EXPECT_EQ(TreatyFields().SaveForm(form, saved), c.message == nullptr) << c.typed;
+            if (c.message) {
+                EXPECT_EQ(BytesOf(saved), BytesOf(Treaty())) << c.typed;
+                EXPECT_EQ(a.FocusID(), c.id) << c.typed;
+                EXPECT_EQ(a.Text(c.id), c.typed);  // the form keeps what was typed
+                expected.push_back(c.message);
+            }
+        }
+        // A field nobody can change goes back as it came, whatever it holds.
+        _ContInfoStruct odd = Treaty();
+        odd.dCashLossLimit = 1e20;
+        TreatyFields().LoadForm(form, odd);
+        form.GetDlgItem(IDC_CASH)->EnableWindow(FALSE);
+        _ContInfoStruct saved{};
+        EXPECT_TRUE(TreatyFields().SaveForm(form, saved));
+        EXPECT_EQ(+saved.dCashLossLimit, 1e20);
+    });
+    EXPECT_EQ(Messages(), expected);
 }
 
 // ---- grids

@@ -446,10 +446,14 @@ TEST_F(Reinsurers, TheFormNamesEachEmptyRequiredFieldAndRefusesASignedSum) {
             fill();
         }
         EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "zt12");  // four characters at most
+        a.Click(IDOK);  // a new code is two upper-case letters or digits
+        EXPECT_EQ(a.FocusID(), Form::IDC_EDT_CODE);
+        a.Type(Form::IDC_EDT_CODE, "ZT");
 
         // The sums take no sign: typed, it is not taken; pasted, the save refuses it.
         a.Keys(Form::IDC_NUM_CAPITAL, "-1234567.1234567");
         EXPECT_EQ(a.Text(Form::IDC_NUM_CAPITAL), "1,234,567.123456");
+        EXPECT_EQ(driver->Beeps(), 1);  // the seventh decimal was not taken, and the user was told
         a.Type(Form::IDC_NUM_RESERVE, "-5").Click(IDOK);
         EXPECT_FALSE(a.Ended());
         EXPECT_EQ(a.FocusID(), Form::IDC_NUM_RESERVE);
@@ -458,11 +462,12 @@ TEST_F(Reinsurers, TheFormNamesEachEmptyRequiredFieldAndRefusesASignedSum) {
     });
     Call_Kelmor_Dialog(25005, 0);
     auto messages = Messages();
-    ASSERT_EQ(messages.size(), 11u);
+    ASSERT_EQ(messages.size(), 12u);
     EXPECT_EQ(messages[0], "代码不能为空，请输入！");
     EXPECT_EQ(messages[3], "公司属性不能为空，请输入！");
     EXPECT_EQ(messages[9], "关联方关系不能为空，请输入！");
-    EXPECT_EQ(messages[10], "公积金不能带正负号，请修改!");
+    EXPECT_EQ(messages[10], "代码必须是两位大写字母或数字，请修改!");
+    EXPECT_EQ(messages[11], "公积金不能带正负号，请修改!");
     EXPECT_EQ(Codes(), (std::vector<int>{182}));
 }
 

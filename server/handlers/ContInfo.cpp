@@ -17,6 +17,9 @@ namespace kel::server::handlers {
 namespace {
 
 using namespace sql;
+using kel::records::kAmountBound;
+using kel::records::kCoefficientBound;
+using kel::records::kFractionBound;
 using wire::Load;
 
 // The stored columns of each record. A request carries every column that goes into
@@ -28,31 +31,43 @@ const ColumnTable<_ContInfoStruct> kInfo{
     InfoColumns::Required(&_ContInfoStruct::szContCode, "c_cont_code", "treaty code"),
     InfoColumns::Date(&_ContInfoStruct::szStartDate, "c_start_date", "start date"),
     InfoColumns::Date(&_ContInfoStruct::szEndDate, "c_end_date", "end date"),
-    InfoColumns::Text(&_ContInfoStruct::szLimitCurr, "c_limit_cur", "limit currency"),
+    InfoColumns::Text(&_ContInfoStruct::szLimitCurr, "c_limit_cur", "limit currency").Code(),
     InfoColumns::Date(&_ContInfoStruct::szCancelDate, "c_cancel_date", "cancellation date", true),
-    InfoColumns::Text(&_ContInfoStruct::szLeadRICode, "c_lead_ri_cde", "lead reinsurer"),
-    InfoColumns::Text(&_ContInfoStruct::szContNo, "c_cont_no", "contract number").Max(10).TrimRight(),
+    InfoColumns::Text(&_ContInfoStruct::szLeadRICode, "c_lead_ri_cde", "lead reinsurer").Code(),
+    InfoColumns::Text(&_ContInfoStruct::szContNo, "c_cont_no", "contract number").Max(10).TrimRight().Code(),
     InfoColumns::Int(&_ContInfoStruct::nLines, "n_lines"),
     InfoColumns::Int(&_ContInfoStruct::nVipLines, "n_vip_lines"),
     InfoColumns::Int(&_ContInfoStruct::nAcctPeriod, "n_acct_period"),
     InfoColumns::Int(&_ContInfoStruct::nLossCarry, "n_loss_carry"),
-    InfoColumns::Real(&_ContInfoStruct::dUnexpRsvRatio, "n_unexp_rsv_ratio", "unexpired-liability reserve ratio"),
-    InfoColumns::Real(&_ContInfoStruct::dUnearnedRatio, "n_unearned_ratio", "unearned-premium ratio"),
-    InfoColumns::Real(&_ContInfoStruct::dQuotaRatio, "n_quota_ratio", "quota-share ratio"),
-    InfoColumns::Real(&_ContInfoStruct::dLeadShare, "n_lead_share", "lead reinsurer share"),
-    InfoColumns::Real(&_ContInfoStruct::dCommRate, "n_comm_rate", "commission rate"),
-    InfoColumns::Real(&_ContInfoStruct::dTaxRate, "n_tax_rate", "tax rate"),
-    InfoColumns::Real(&_ContInfoStruct::dPremRsvRatio, "n_prem_rsv_ratio", "premium reserve ratio"),
-    InfoColumns::Real(&_ContInfoStruct::dLossRsvRatio, "n_loss_rsv_ratio", "loss reserve ratio"),
-    InfoColumns::Real(&_ContInfoStruct::dCashLossLimit, "n_cash_loss_limit", "cash-loss threshold"),
-    InfoColumns::Real(&_ContInfoStruct::dProfitCommRate, "n_profit_comm_rate", "profit commission rate"),
-    InfoColumns::Real(&_ContInfoStruct::dMgmtFeeRate, "n_mgmt_fee_rate", "management fee rate"),
-    InfoColumns::Real(&_ContInfoStruct::dQuakeCommRate, "n_quake_comm_rate", "earthquake commission rate"),
-    InfoColumns::Real(&_ContInfoStruct::dQuakePremRatio, "n_quake_prem_ratio", "earthquake premium ratio"),
-    InfoColumns::Real(&_ContInfoStruct::dActCommRate, "n_act_comm_rate", "actual commission rate"),
-    InfoColumns::Real(&_ContInfoStruct::dCoinsLimitCoef, "n_coins_limit_coef", "co-insurance limit coefficient"),
-    InfoColumns::Real(&_ContInfoStruct::dPlantRate, "n_plant_rate", "power-plant engineering rate"),
-    InfoColumns::Real(&_ContInfoStruct::dNetPremTaxRate, "n_net_prem_tax_rate", "net-premium tax rate"),
+    InfoColumns::Real(&_ContInfoStruct::dUnexpRsvRatio, "n_unexp_rsv_ratio", "unexpired-liability reserve ratio")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dUnearnedRatio, "n_unearned_ratio", "unearned-premium ratio")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dQuotaRatio, "n_quota_ratio", "quota-share ratio").Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dLeadShare, "n_lead_share", "lead reinsurer share").Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dCommRate, "n_comm_rate", "commission rate").Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dTaxRate, "n_tax_rate", "tax rate").Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dPremRsvRatio, "n_prem_rsv_ratio", "premium reserve ratio")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dLossRsvRatio, "n_loss_rsv_ratio", "loss reserve ratio")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dCashLossLimit, "n_cash_loss_limit", "cash-loss threshold")
+        .Bounded(kAmountBound),
+    InfoColumns::Real(&_ContInfoStruct::dProfitCommRate, "n_profit_comm_rate", "profit commission rate")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dMgmtFeeRate, "n_mgmt_fee_rate", "management fee rate").Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dQuakeCommRate, "n_quake_comm_rate", "earthquake commission rate")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dQuakePremRatio, "n_quake_prem_ratio", "earthquake premium ratio")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dActCommRate, "n_act_comm_rate", "actual commission rate")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dCoinsLimitCoef, "n_coins_limit_coef", "co-insurance limit coefficient")
+        .Bounded(kCoefficientBound),
+    InfoColumns::Real(&_ContInfoStruct::dPlantRate, "n_plant_rate", "power-plant engineering rate")
+        .Bounded(kFractionBound),
+    InfoColumns::Real(&_ContInfoStruct::dNetPremTaxRate, "n_net_prem_tax_rate", "net-premium tax rate")
+        .Bounded(kFractionBound),
     InfoColumns::Letter(&_ContInfoStruct::cCommInclTax, "c_comm_incl_tax", "commission-includes-tax flag"),
     InfoColumns::Letter(&_ContInfoStruct::cNetPremFlag, "c_net_prem_flag", "net-premium flag"),
     InfoColumns::Text(&_ContInfoStruct::szUserCode, "c_create_user", "user code").Uses(kSelect | kInsert),
@@ -62,23 +77,24 @@ const ColumnTable<_ContInfoStruct> kInfo{
 using ReinsColumns = ColumnsOf<_ContReinsStruct>;
 const ColumnTable<_ContReinsStruct> kReins{
     ReinsColumns::Required(&_ContReinsStruct::szRICode, "c_ri_cde", "participant code").Max(4),
-    ReinsColumns::Real(&_ContReinsStruct::dShare, "n_share", "participant share"),
-    ReinsColumns::Real(&_ContReinsStruct::dLimit, "n_limit", "participant limit"),
+    ReinsColumns::Real(&_ContReinsStruct::dShare, "n_share", "participant share").Bounded(kFractionBound),
+    ReinsColumns::Real(&_ContReinsStruct::dLimit, "n_limit", "participant limit").Bounded(kAmountBound),
 };
 
 using RiskColumns = ColumnsOf<_ContRiskStruct>;
 const ColumnTable<_ContRiskStruct> kRisk{
     RiskColumns::Required(&_ContRiskStruct::szProdCode, "c_prod_no", "product code"),
-    RiskColumns::Text(&_ContRiskStruct::szRiskLevel, "c_risk_lvl", "risk level"),
+    RiskColumns::Text(&_ContRiskStruct::szRiskLevel, "c_risk_lvl", "risk level").Code(),
     RiskColumns::Letter(&_ContRiskStruct::cSetType, "c_set_type", "setting type"),
     RiskColumns::Letter(&_ContRiskStruct::cCopyFlag, "c_copy_flag", "copy flag"),
-    RiskColumns::Real(&_ContRiskStruct::fCoinsCoef, "n_coins_coef", "co-insurance coefficient"),
-    RiskColumns::Real(&_ContRiskStruct::fQuotaRatio, "n_quota_ratio", "quota share"),
-    RiskColumns::Real(&_ContRiskStruct::dRetention, "n_retention", "retention"),
-    RiskColumns::Real(&_ContRiskStruct::dContLimit, "n_cont_limit", "treaty limit"),
+    RiskColumns::Real(&_ContRiskStruct::fCoinsCoef, "n_coins_coef", "co-insurance coefficient")
+        .Bounded(kCoefficientBound),
+    RiskColumns::Real(&_ContRiskStruct::fQuotaRatio, "n_quota_ratio", "quota share").Bounded(kFractionBound),
+    RiskColumns::Real(&_ContRiskStruct::dRetention, "n_retention", "retention").Bounded(kAmountBound),
+    RiskColumns::Real(&_ContRiskStruct::dContLimit, "n_cont_limit", "treaty limit").Bounded(kAmountBound),
     RiskColumns::Int(&_ContRiskStruct::nLines, "n_lines"),
     RiskColumns::Int(&_ContRiskStruct::nVipLines, "n_vip_lines"),
-    RiskColumns::Text(&_ContRiskStruct::szVipLimit, "c_vip_limit", "VIP limit"),
+    RiskColumns::NumberText(&_ContRiskStruct::szVipLimit, "c_vip_limit", "VIP limit").Bounded(kAmountBound),
 };
 
 // The status letter is not stored: it says what to do with the row.
@@ -86,8 +102,10 @@ using ExtraColumns = ColumnsOf<_ContExtraStruct>;
 const ColumnTable<_ContExtraStruct> kExtra{
     ExtraColumns::Required(&_ContExtraStruct::szBrokerCode, "c_broker_cde", "broker code"),
     ExtraColumns::Required(&_ContExtraStruct::szSubRICode, "c_sub_ri_cde", "sub-reinsurer code"),
-    ExtraColumns::NumberText(&_ContExtraStruct::szSubShare, "c_sub_share", "sub-reinsurer share"),
-    ExtraColumns::NumberText(&_ContExtraStruct::szBrokerShare, "c_broker_share", "broker share"),
+    ExtraColumns::NumberText(&_ContExtraStruct::szSubShare, "c_sub_share", "sub-reinsurer share")
+        .Bounded(kFractionBound),
+    ExtraColumns::NumberText(&_ContExtraStruct::szBrokerShare, "c_broker_share", "broker share")
+        .Bounded(kFractionBound),
 };
 
 struct ContData {
@@ -241,7 +259,7 @@ std::vector<StoredColumns> ContInfoTables() {
 
 void ContInfoList(Call& c) {
     const auto key = Load<_ContYearKey>(c.body);
-    const std::string prefix = wire::Text(key.szStartDate, "start date key");
+    const std::string prefix = wire::Code(key.szStartDate, "start date key");
     const Params p{Value(static_cast<int64_t>(prefix.size())), Text(prefix)};
     // Counted first: an answer too large for its count is refused before its rows
     // are sorted and read, and the body is sized once.

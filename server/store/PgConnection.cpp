@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "common/records/WireFloat.h"
+
 namespace kel::server::store {
 namespace {
 
@@ -134,7 +136,7 @@ private:
             const auto bits = static_cast<uint32_t>(Big(p, 4));
             float f;
             std::memcpy(&f, &bits, sizeof f);
-            return f;
+            return kel::records::DecimalOf(f);  // a real column: the decimal, not the float's noise
         }
         const uint64_t bits = Big(p, 8);
         double d;

@@ -17,8 +17,8 @@ const ColumnTable<_ContRiskStruct> kTable{
     C::Required(&_ContRiskStruct::szProdCode, "c_prod_no", "product code").Max(4),
     C::Text(&_ContRiskStruct::szRiskLevel, "c_risk_lvl", "risk level").TrimRight(),
     C::Letter(&_ContRiskStruct::cSetType, "c_set_type", "setting type"),
-    C::Real(&_ContRiskStruct::fQuotaRatio, "n_quota_ratio", "quota share"),
-    C::Real(&_ContRiskStruct::dRetention, "n_retention", "retention"),
+    C::Real(&_ContRiskStruct::fQuotaRatio, "n_quota_ratio", "quota share").Bounded(records::kFractionBound),
+    C::Real(&_ContRiskStruct::dRetention, "n_retention", "retention").Bounded(records::kAmountBound),
     C::Int(&_ContRiskStruct::nLines, "n_lines").Uses(kSelect | kInsert),
     C::NumberText(&_ContRiskStruct::szVipLimit, "c_vip_limit", "VIP limit").Uses(kSelect),
 };
@@ -54,7 +54,7 @@ TEST(ColumnTable, EachStatementTakesTheColumnsOfItsUse) {
     const sql::Params values = kTable.Values(Row(), kInsert);
     ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(sql::Str(values[1]), "高");  // trailing blanks are not stored
-    EXPECT_EQ(sql::Num(values[3]), static_cast<double>(0.3f));
+    EXPECT_EQ(sql::Num(values[3]), 0.3);   // the float's decimal, not 0.30000001192092896
     EXPECT_EQ(sql::Int(kTable.ValueOf(values, "n_lines", kInsert)), 5);
     EXPECT_THROW(kTable.ValueOf(values, "c_vip_limit", kInsert), Fault);
 }
@@ -71,6 +71,14 @@ TEST(ColumnTable, ARequestFieldThatBreaksItsRuleEndsTheRequest) {
     EXPECT_EQ(broken([](auto& r) { r.cSetType = '\x01'; }), kBadRequest);
     EXPECT_EQ(broken([](auto& r) { r.dRetention = std::nan(""); }), kBadRequest);
     EXPECT_EQ(broken([](auto& r) { r.fQuotaRatio = INFINITY; }), kBadRequest);
+    // Bounds, at their edges and one step past.
+    EXPECT_EQ(broken([](auto& r) { r.fQuotaRatio = 1.0f; }), kOk);
+    EXPECT_EQ(broken([](auto& r) { r.fQuotaRatio = 0.0f; }), kOk);
+    EXPECT_EQ(broken([](auto& r) { r.fQuotaRatio = std::nextafter(1.0f, 2.0f); }), kBadRequest);
+    EXPECT_EQ(broken([](auto& r) { r.fQuotaRatio = -0.01f; }), kBadRequest);
+    EXPECT_EQ(broken([](auto& r) { r.dRetention = 9999999999999.99; }), kOk);
+    EXPECT_EQ(broken([](auto& r) { r.dRetention = 10000000000000.0; }), kBadRequest);
+    EXPECT_EQ(broken([](auto& r) { r.dRetention = -0.01; }), kBadRequest);
     // A field only the server fills is not looked at in a request.
     EXPECT_EQ(broken([](auto& r) { std::memset(r.szVipLimit, 'x', sizeof r.szVipLimit); }), kOk);
 }
