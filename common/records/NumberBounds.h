@@ -21,6 +21,9 @@ struct NumberBound {
 inline constexpr NumberBound kFractionBound{0, 1, true};
 inline constexpr NumberBound kAmountBound{0, 9999999999999.99, false};
 inline constexpr NumberBound kCoefficientBound{0, 99999.99, false};
+// A reinsurer's reserve fund and capital: texts of up to 7 integer digits and 6
+// decimals, as their numeric edits take them.
+inline constexpr NumberBound kFundBound{0, 9999999.999999, false};
 // Lines, periods: whole numbers, not negative.
 inline constexpr NumberBound kCountBound{0, 2147483647, false};
 

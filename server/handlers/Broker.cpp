@@ -25,7 +25,7 @@ const ColumnTable<_RIAgentStruct> kAgents{
     AgentColumns::Text(&_RIAgentStruct::szFax, "c_fax", "fax"),
     AgentColumns::Letter(&_RIAgentStruct::cKind, "c_kind", "kind"),
     AgentColumns::Text(&_RIAgentStruct::szContact, "c_contact", "contact person"),
-    AgentColumns::Text(&_RIAgentStruct::szCountry, "c_country_cde", "country or region"),
+    AgentColumns::Text(&_RIAgentStruct::szCountry, "c_country_cde", "country or region").Code(),
     AgentColumns::Text(&_RIAgentStruct::szCredit, "c_credit_lvl", "credit rating"),
 };
 
@@ -35,7 +35,7 @@ std::vector<StoredColumns> BrokerTables() { return {{"t_ri_agent", &kAgents.Rows
 
 void RIAgentList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
-    const std::string broker = wire::Text(key.szRICode, "broker code");
+    const std::string broker = wire::Code(key.szRICode, "broker code");
     Each(c.db,
          "SELECT " + kAgents.Names(kSelect) + ", n_version FROM t_ri_agent WHERE c_broker_cde = ? ORDER BY c_ri_cde",
          {Text(broker)}, [&](const RowCells& row) {
@@ -61,6 +61,11 @@ void RIAgentStore(Call& c) {
             if (exists) Refuse("broker " + broker + " already has reinsurer " + code);
             if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(broker)}))
                 Refuse("no broker " + broker);
+            // A new entry is the broker's code followed by a reinsurer's that exists.
+            if (code.size() <= broker.size() || code.compare(0, broker.size(), broker) != 0)
+                BadRequest("reinsurer code " + code + " does not begin with the broker code " + broker);
+            if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(code.substr(broker.size()))}))
+                Refuse("no reinsurer " + code.substr(broker.size()) + " for the entry " + code);
             Execute(c.db,
                     "INSERT INTO t_ri_agent (" + kAgents.Names(kInsert) + ") VALUES (" +
                         Placeholders(kAgents.Count(kInsert)) + ")",

@@ -23,14 +23,6 @@ const ColumnTable<_ContCodeStruct> kCodes{
     CodeColumns::Letter(&_ContCodeStruct::cContType, "c_type", "treaty type"),
 };
 
-// A new treaty code is two upper-case letters or digits.
-bool IsTreatyCode(std::string_view code) {
-    if (code.size() != 2) return false;
-    for (char ch : code)
-        if (!((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'))) return false;
-    return true;
-}
-
 }  // namespace
 
 std::vector<StoredColumns> ContCodeTables() { return {{"t_cont_code", &kCodes.Rows()}}; }
@@ -80,7 +72,7 @@ void ContCodeStore(Call& c) {
         BadRequest("treaty type is not one of " + std::string(kTreatyTypeLetters));
     if (c.head.nOperation == kOpInsert) {
         // Codes stored before this rule keep working; only new ones are held to it.
-        if (!IsTreatyCode(code)) BadRequest("treaty code " + code + " is not two upper-case letters or digits");
+        if (!wire::IsCodeShape(code, 2)) BadRequest("treaty code " + code + " is not two upper-case letters or digits");
         if (Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
             Refuse("treaty code " + code + " exists");
         Execute(c.db,

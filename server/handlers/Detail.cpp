@@ -13,6 +13,9 @@ namespace kel::server::handlers {
 namespace {
 
 using namespace sql;
+using kel::records::kAmountBound;
+using kel::records::kFractionBound;
+using kel::records::WithinBound;
 using wire::Load;
 
 // The line's key (treaty data, product, risk level, insuring company, reinsurer)
@@ -20,11 +23,11 @@ using wire::Load;
 using LineColumns = ColumnsOf<_ContDetailStruct>;
 const ColumnTable<_ContDetailStruct> kLines{
     LineColumns::Int(&_ContDetailStruct::nContId, "n_cont_id").Uses(kSelect),
-    LineColumns::Real(&_ContDetailStruct::dQuotaRatio, "n_quota_ratio", "quota share"),
-    LineColumns::Real(&_ContDetailStruct::dContLimit, "n_cont_limit", "treaty limit"),
-    LineColumns::Real(&_ContDetailStruct::dShare, "n_share", "reinsurer share"),
-    LineColumns::Real(&_ContDetailStruct::dRILimit, "n_ri_limit", "reinsurer limit"),
-    LineColumns::Real(&_ContDetailStruct::dCommRate, "n_comm_rate", "commission rate"),
+    LineColumns::Real(&_ContDetailStruct::dQuotaRatio, "n_quota_ratio", "quota share").Bounded(kFractionBound),
+    LineColumns::Real(&_ContDetailStruct::dContLimit, "n_cont_limit", "treaty limit").Bounded(kAmountBound),
+    LineColumns::Real(&_ContDetailStruct::dShare, "n_share", "reinsurer share").Bounded(kFractionBound),
+    LineColumns::Real(&_ContDetailStruct::dRILimit, "n_ri_limit", "reinsurer limit").Bounded(kAmountBound),
+    LineColumns::Real(&_ContDetailStruct::dCommRate, "n_comm_rate", "commission rate").Bounded(kFractionBound),
     LineColumns::Text(&_ContDetailStruct::szRICode, "c_ri_cde", "reinsurer code").Uses(kSelect),
     LineColumns::Text(&_ContDetailStruct::szCompCode, "c_com_cde", "insuring company").Uses(kSelect),
     LineColumns::Text(&_ContDetailStruct::szProdCode, "c_prod_no", "product code").Uses(kSelect),
@@ -82,8 +85,9 @@ void AdjustDetail(Call& c) {
     using namespace kel::records;
     const auto b = Load<_CommAdjustBody>(c.body);
     const double rate = wire::Real(b.dCommRate, "commission rate");
-    const std::string ri = wire::Text(b.szRICode, "reinsurer code");
-    const std::string sect = wire::Text(b.szSectCode, "section code");
+    if (!WithinBound(rate, kFractionBound)) BadRequest("commission rate " + std::to_string(rate) + " is not 0 to 1");
+    const std::string ri = wire::Code(b.szRICode, "reinsurer code");
+    const std::string sect = wire::Code(b.szSectCode, "section code");
     const int32_t mode = c.head.nOperation;
     const bool bySection = mode == kAdjustBySection || mode == kAdjustBySectionAndReinsurer;
     const bool byReinsurer = mode == kAdjustByReinsurer || mode == kAdjustBySectionAndReinsurer;
@@ -148,7 +152,7 @@ void ContDetailList(Call& c) {
 void ContDetailStore(Call& c) {
     const auto r = Load<_ContDetailStruct>(c.body);
     const StoredRecord record = DetailLineRecord(
-        r.nContId, wire::Required(r.szProdCode, "product code"), wire::Text(r.szRiskLevel, "risk level"),
+        r.nContId, wire::Required(r.szProdCode, "product code"), wire::Code(r.szRiskLevel, "risk level"),
         wire::Required(r.szCompCode, "insuring company"), wire::Required(r.szRICode, "reinsurer code"));
     const Params& key = record.key;
     const char* const where =

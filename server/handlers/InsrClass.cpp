@@ -99,8 +99,8 @@ void InsrncSectStore(Call& c) {
 
 void InsrClassDtlList(Call& c) {
     const auto f = Load<_InsrClassDtlFilter>(c.body).stFilter;
-    const std::string code = wire::Text(f.szClassCode, "class code");
-    wire::Text(f.szProdCode, "product code");
+    const std::string code = wire::Code(f.szClassCode, "class code");
+    wire::Code(f.szProdCode, "product code");
     wire::Text(f.szProdName, "product name");
     // An empty class code asks for the products of every class of the treaty.
     Each(c.db,

@@ -19,7 +19,7 @@ constexpr std::size_t kUserCodeMax = 20;
 // The prompt types a user has switched on; the action is the request's, not stored.
 using PromptColumns = ColumnsOf<_PromptSetStruct>;
 const ColumnTable<_PromptSetStruct> kPrompts{
-    PromptColumns::Text(&_PromptSetStruct::szUserCode, "c_user_cde", "user code").Max(kUserCodeMax),
+    PromptColumns::Text(&_PromptSetStruct::szUserCode, "c_user_cde", "user code").Max(kUserCodeMax).Code(),
     PromptColumns::Letter(&_PromptSetStruct::cPromptType, "c_prompt_type", "prompt type"),
 };
 

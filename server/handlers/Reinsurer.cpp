@@ -29,23 +29,24 @@ const ColumnTable<_RICompanyStruct> kReinsurers{
     RIColumns::Letter(&_RICompanyStruct::cPayMode, "c_pay_mode", "payment method"),
     RIColumns::Letter(&_RICompanyStruct::cCompKind, "c_com_kind", "company kind"),
     RIColumns::Text(&_RICompanyStruct::szContact, "c_contact", "contact person"),
-    RIColumns::Text(&_RICompanyStruct::szCountry, "c_country_cde", "country or region"),
+    RIColumns::Text(&_RICompanyStruct::szCountry, "c_country_cde", "country or region").Code(),
     RIColumns::Text(&_RICompanyStruct::szCredit, "c_credit_lvl", "credit rating"),
     RIColumns::Text(&_RICompanyStruct::szSPRating, "c_sp_rating", "S&P rating"),
     RIColumns::Text(&_RICompanyStruct::szAMBestRating, "c_amb_rating", "A.M.Best rating"),
     RIColumns::Text(&_RICompanyStruct::szSolvency, "c_solvency", "solvency"),
     RIColumns::Letter(&_RICompanyStruct::cRelation, "c_related", "related-party relation"),
-    RIColumns::Text(&_RICompanyStruct::szReserveFund, "c_reserve_fund", "reserve fund"),
-    RIColumns::Text(&_RICompanyStruct::szCapital, "c_capital", "capital"),
+    RIColumns::NumberText(&_RICompanyStruct::szReserveFund, "c_reserve_fund", "reserve fund")
+        .Bounded(kel::records::kFundBound),
+    RIColumns::NumberText(&_RICompanyStruct::szCapital, "c_capital", "capital").Bounded(kel::records::kFundBound),
     RIColumns::Letter(&_RICompanyStruct::cLapsed, "c_lapsed", "lapsed flag"),
 };
 
 // An account's reinsurer and its place in the list are the server's.
 using AccountColumns = ColumnsOf<_RIAccountStruct>;
 const ColumnTable<_RIAccountStruct> kAccounts{
-    AccountColumns::Text(&_RIAccountStruct::szCurrency, "c_cur_cde", "account currency"),
+    AccountColumns::Text(&_RIAccountStruct::szCurrency, "c_cur_cde", "account currency").Code(),
     AccountColumns::Text(&_RIAccountStruct::szBank, "c_bank", "bank"),
-    AccountColumns::Text(&_RIAccountStruct::szAccountNo, "c_account_no", "account number"),
+    AccountColumns::Text(&_RIAccountStruct::szAccountNo, "c_account_no", "account number").Code(),
     AccountColumns::Text(&_RIAccountStruct::szPayee, "c_payee", "payee"),
     AccountColumns::Letter(&_RIAccountStruct::cBusiType, "c_busi_type", "account business type"),
     AccountColumns::Text(&_RIAccountStruct::szBankAddr, "c_bank_addr", "bank address"),
@@ -93,6 +94,9 @@ void RICompanyStore(Call& c) {
     const bool exists = Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(code)});
     if (c.head.nOperation == kel::records::kOpInsert) {
         if (exists) Refuse("reinsurer " + code + " exists");
+        // Codes stored before keep working; a new one has the agreed shape.
+        if (!wire::IsCodeShape(code, 2))
+            BadRequest("reinsurer code " + code + " is not two upper-case letters or digits");
         Execute(c.db,
                 "INSERT INTO t_ri_company (" + kReinsurers.Names(kInsert) + ") VALUES (" +
                     Placeholders(kReinsurers.Count(kInsert)) + ")",
@@ -133,7 +137,7 @@ void RICompanyDelete(Call& c) {
 
 void RIAccountList(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
-    const std::string code = wire::Text(key.szRICode, "reinsurer code");
+    const std::string code = wire::Code(key.szRICode, "reinsurer code");
     Each(c.db, "SELECT " + kAccounts.Names(kSelect) + " FROM t_ri_account WHERE c_ri_cde = ? ORDER BY n_seq",
          {Text(code)}, [&](const RowCells& row) {
              std::size_t at = 0;

@@ -22,10 +22,11 @@ using wire::Load;
 using SectionColumns = ColumnsOf<_SectionStruct>;
 const ColumnTable<_SectionStruct> kSections{
     SectionColumns::Int(&_SectionStruct::nSectId, "n_sect_id").Uses(kSelect),
-    SectionColumns::Real(&_SectionStruct::dCommRate, "n_comm_rate", "commission rate"),
+    SectionColumns::Real(&_SectionStruct::dCommRate, "n_comm_rate", "commission rate")
+        .Bounded(kel::records::kFractionBound),
     SectionColumns::Int(&_SectionStruct::nContId, "n_cont_id").Uses(kSelect),
     SectionColumns::Text(&_SectionStruct::szContCode, "c_cont_code", "treaty code").Uses(kSelect),
-    SectionColumns::Text(&_SectionStruct::szSectCode, "c_sect_cde", "section code"),
+    SectionColumns::Text(&_SectionStruct::szSectCode, "c_sect_cde", "section code").Code(),
     SectionColumns::Text(&_SectionStruct::szSectName, "c_sect_nme", "section name"),
 };
 
@@ -70,7 +71,7 @@ void SectionList(Call& c) {
 void SectionStore(Call& c) {
     using namespace kel::records;
     const auto r = Load<_SectionStruct>(c.body);
-    wire::Text(r.szContCode, "treaty code");  // the treaty data's own code is stored; only checked
+    wire::Code(r.szContCode, "treaty code");  // the treaty data's own code is stored; only checked
     const Params values = kSections.Values(r, kInsert);
     if (c.head.nOperation == kOpDelete) {
         const int32_t contId = TreatyOfSection(c.db, r.nSectId);

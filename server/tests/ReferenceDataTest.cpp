@@ -87,6 +87,58 @@ TEST_P(ReferenceData, ANewTreatyCodeIsTwoUpperCaseLettersOrDigitsButOldCodesStay
     EXPECT_EQ(Send(181, Bytes(key), kOpDelete).Status(), 0);
 }
 
+TEST_P(ReferenceData, NewReinsurerAndBrokerEntryCodesHaveTheirShapeAndStoredOnesStayUsable) {
+    Seed();
+    const int64_t reinsurers = Count("SELECT COUNT(*) FROM t_ri_company");
+    for (const char* code : {"测", "z1", "A", "ABC", "X\nY", "A\x7f"})
+        EXPECT_EQ(Send(183, Bytes(Reinsurer(code, "新")), kOpInsert, 0).Status(), kBadRequest) << code;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_company"), reinsurers);
+    EXPECT_EQ(Send(183, Bytes(Reinsurer("Z1", "新")), kOpInsert, 0).Status(), 0);
+
+    // A code stored before the rule is updated, looked up and deleted as before.
+    ASSERT_GE(Db().Execute("INSERT INTO t_ri_company (c_ri_cde, c_nme_cn, c_com_kind, c_lapsed) VALUES ('旧1', "
+                           "'旧再保', 'A', 'N')"),
+              0);
+    EXPECT_EQ(Send(183, Bytes(Reinsurer("旧1", "旧再保(改)")), kOpUpdate, 0).Status(), 0);
+    EXPECT_EQ(Send(3019, Bytes(Reinsurer("旧1", ""))).Count(), 1);
+    EXPECT_EQ(Send(214, Bytes(Reinsurer("旧1", "").szRICode), kOpDelete).Status(), 0);
+
+    // A broker entry: the broker's code followed by a reinsurer's that exists.
+    auto entry = [](const char* code) {
+        _RIAgentStruct e{};
+        Set(e.szBrokerCode, "B1");
+        Set(e.szRICode, code);
+        Set(e.szChnName, "乙再保险");
+        return e;
+    };
+    EXPECT_EQ(SendRecord(217, entry("ZZ"), kOpInsert).Status(), kBadRequest);
+    EXPECT_EQ(SendRecord(217, entry("B1"), kOpInsert).Status(), kBadRequest);
+    EXPECT_EQ(SendRecord(217, entry("B1ZZ"), kOpInsert).Status(), kRefused);  // no reinsurer ZZ
+    EXPECT_EQ(SendRecord(217, entry("B1\n2"), kOpInsert).Status(), kBadRequest);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_ri_agent"), 0);
+    EXPECT_EQ(SendRecord(217, entry("B102"), kOpInsert).Status(), 0);
+    ASSERT_GE(Db().Execute("INSERT INTO t_ri_agent (c_broker_cde, c_ri_cde, c_nme_cn) VALUES ('B1', 'ZZ', '旧')"), 0);
+    EXPECT_EQ(SendRecord(217, entry("ZZ"), kOpUpdate).Status(), 0);
+    EXPECT_EQ(SendRecord(217, entry("ZZ"), kOpDelete).Status(), 0);
+}
+
+TEST_P(ReferenceData, NoKeyOrCodeOfARequestTakesAControlCharacter) {
+    Seed();
+    EXPECT_EQ(SendRecord(181, Code("Q\t", "名称", 'A')).Status(), kBadRequest);
+    _RICodeKey key{};
+    Set(key.szRICode, "B\n");
+    EXPECT_EQ(Send(216, Bytes(key)).Status(), kBadRequest);  // a query key too
+    EXPECT_EQ(Send(215, Bytes(key)).Status(), kBadRequest);
+    Treaty t = MakeTreaty("Q1", "20240101", "QS-1");
+    t.reins = {Participant("01", 1.0)};
+    Set(t.info.szLeadRICode, "0\r");
+    EXPECT_EQ(Send(189, t.Body(189)).Status(), kBadRequest);
+    Set(t.info.szLeadRICode, "01");
+    t.risk = {ProductRow("0101", "0\n1", 1000)};
+    EXPECT_EQ(Send(189, t.Body(189)).Status(), kBadRequest);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_info"), 0);
+}
+
 TEST_P(ReferenceData, AnswersStayCurrentWhoeverChangesTheStore) {
     Seed();
     const Reply first = Send(180);
@@ -265,7 +317,10 @@ TEST_P(ReferenceData, ATreatyCodeStaysWhileTreatyDataOrAnOrderNamesIt) {
 
 TEST_P(ReferenceData, TheLookUpAnswersOnlyTheReinsurerWithExactlyTheTypedCode) {
     Seed();
-    ASSERT_EQ(Send(183, Bytes(Reinsurer("0105", "后一家")), kOpInsert, 0).Status(), 0);
+    // A four-character code stored before new codes had to be two characters.
+    ASSERT_GE(Db().Execute("INSERT INTO t_ri_company (c_ri_cde, c_nme_cn, c_com_kind, c_lapsed) VALUES ('0105', "
+                           "'后一家', 'A', 'N')"),
+              0);
     const Reply first = Send(3019, Bytes(Reinsurer("01", "")));
     ASSERT_EQ(first.Status(), 0);
     ASSERT_EQ(first.Count(), 1);

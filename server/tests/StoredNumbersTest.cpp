@@ -113,6 +113,69 @@ TEST_P(StoredNumbers, OpeningAStoreCleansTheNoiseOfItsFloatColumnsOnce) {
     EXPECT_TRUE(notes.empty());  // a clean store is left as it is
 }
 
+TEST_P(StoredNumbers, AnAmountOrRatePastItsBoundNeverReachesTheStore) {
+    Seed();
+    auto treaty = [](const char* contNo) {
+        Treaty t = MakeTreaty("Q1", "20240101", contNo);
+        t.reins = {Participant("01", 1.0)};
+        t.risk = {ProductRow("0101", "01", 1000)};
+        return t;
+    };
+    // Each field at its edge is stored; one step past it, nothing is.
+    Treaty edge = treaty("EDGE");
+    edge.info.dCashLossLimit = 9999999999999.99;
+    edge.info.dTaxRate = 1;
+    edge.info.dCoinsLimitCoef = 99999.99;
+    edge.reins[0].dLimit = 9999999999999.99;
+    edge.risk[0].dContLimit = 9999999999999.99;
+    edge.risk[0].fQuotaRatio = 1;
+    Set(edge.risk[0].szVipLimit, "9999999999999.99");
+    EXPECT_EQ(Send(189, edge.Body(189)).Status(), 0);
+
+    const std::vector<std::function<void(Treaty&)>> past = {
+        [](Treaty& t) { t.info.dCashLossLimit = 10000000000000; },
+        [](Treaty& t) { t.info.dCashLossLimit = -0.01; },
+        [](Treaty& t) { t.info.dTaxRate = 1.0001; },
+        [](Treaty& t) { t.info.dCoinsLimitCoef = 100000; },
+        [](Treaty& t) { t.reins[0].dLimit = 1e20; },
+        [](Treaty& t) { t.reins[0].dShare = 1.5; },
+        [](Treaty& t) { t.risk[0].dRetention = -1; },
+        [](Treaty& t) { t.risk[0].fQuotaRatio = 1.01f; },
+        [](Treaty& t) { t.risk[0].fCoinsCoef = 1e6f; },
+        [](Treaty& t) { Set(t.risk[0].szVipLimit, "10000000000000"); },
+        [](Treaty& t) {
+            t.reins = {Participant("B1", 1.0)};
+            t.extra = {SubReinsurer("B1", "02", "1.5", "1.0", 'A')};
+        },
+    };
+    for (std::size_t i = 0; i < past.size(); ++i) {
+        Treaty t = treaty(("PAST" + std::to_string(i)).c_str());
+        past[i](t);
+        EXPECT_EQ(Send(189, t.Body(189)).Status(), kBadRequest) << i;
+    }
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_info"), 1);
+
+    // A section's commission rate and a detail adjustment's rate are fractions.
+    const int32_t id = static_cast<int32_t>(Count("SELECT n_cont_id FROM t_cont_info"));
+    _SectionStruct s{};
+    s.nContId = id;
+    s.dCommRate = 1.5;
+    Set(s.szSectCode, "S1");
+    EXPECT_EQ(SendRecord(192, s, kOpInsert).Status(), kBadRequest);
+    _CommAdjustBody adjust{};
+    adjust.nContId = id;
+    adjust.dCommRate = 2;
+    Set(adjust.szRICode, "01");
+    EXPECT_EQ(Send(201, Bytes(adjust), kAdjustByReinsurer).Status(), kBadRequest);
+    // A reinsurer's capital is a sum of at most seven integer digits.
+    _RICompanyStruct ri{};
+    Set(ri.szRICode, "Z1");
+    Set(ri.szCapital, "12345678");
+    EXPECT_EQ(Send(183, Bytes(ri), kOpInsert, 0).Status(), kBadRequest);
+    Set(ri.szCapital, "9999999.999999");
+    EXPECT_EQ(Send(183, Bytes(ri), kOpInsert, 0).Status(), 0);
+}
+
 KELMOR_SERVER_BACKENDS(StoredNumbers);
 
 }  // namespace

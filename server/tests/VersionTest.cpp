@@ -66,7 +66,7 @@ TEST_P(Versions, EveryRecordAScreenReadsAndSavesIsRefusedWhenChangedSinceTheRead
 
     _RIAgentStruct entry{};
     Set(entry.szBrokerCode, "B1");
-    Set(entry.szRICode, "01");
+    Set(entry.szRICode, "B101");
     Set(entry.szChnName, "甲");
     ASSERT_EQ(SendRecord(217, entry, kOpInsert).Status(), 0);
     _RICodeKey broker{};
