@@ -300,7 +300,7 @@ TEST_F(ProductShareForm, AmountsThatAreNoNumbersOrDoNotFitTheirFieldsAreNamed) {
         a.Type(Form::IDC_EDT_RETENTION, "9999999999").Type(Form::IDC_EDT_CONT_LIMIT, "-1").Click(IDOK);
         EXPECT_EQ(a.FocusID(), Form::IDC_EDT_CONT_LIMIT);
         a.Type(Form::IDC_EDT_CONT_LIMIT, "0");
-        // 9999999999 x 999999999 needs more than the VIP limit's 19 characters.
+        // 9999999999 x 999999999 is past every amount's bound (and the VIP limit's 19 characters).
         a.Type(Form::IDC_EDT_VIP_LINES, "999999999").Leave(Form::IDC_EDT_VIP_LINES);
         EXPECT_GT(a.Text(Form::IDC_EDT_VIP_LIMIT).GetLength(), 19);
         a.Click(IDOK);
@@ -309,7 +309,7 @@ TEST_F(ProductShareForm, AmountsThatAreNoNumbersOrDoNotFitTheirFieldsAreNamed) {
     });
     EXPECT_EQ(form.DoModal(), IDOK);
     EXPECT_EQ(Messages(), (std::vector<std::string>{"自留限额不是有效的数字，请修改!", "合约限额不能小于0，请修改!",
-                                                    "VIP限额超出范围(最多19位)，请修改!"}));
+                                                    "VIP限额不能大于9999999999999.99，请修改!"}));
     EXPECT_EQ(form.m_strVipLimit, "19999999998.00");
 }
 
