@@ -259,7 +259,7 @@ TEST_F(Brokers, ANewEntryIsSavedOnlyUnderTheCodeALookUpMade) {
     ThroughForm(List::IDC_BTN_ADD, [](win::DialogActions& a) {
         a.Type(Form::IDC_EDT_RI_CODE, "07").Leave(Form::IDC_EDT_RI_CODE);
         a.PickCode(Form::IDC_CBX_KIND, "B");
-        a.Type(Form::IDC_EDT_RI_CODE, "B2ZZ").Click(IDOK);  // typed past the look-up
+        a.Type(Form::IDC_EDT_RI_CODE, "B2ZZ").Click(IDOK);                             // typed past the look-up
         a.Type(Form::IDC_EDT_RI_CODE, "ZZ").Leave(Form::IDC_EDT_RI_CODE).Click(IDOK);  // the look-up failed
         EXPECT_FALSE(a.Ended());
         EXPECT_EQ(a.Text(Form::IDC_EDT_RI_CODE), "ZZ");

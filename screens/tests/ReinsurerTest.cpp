@@ -446,7 +446,7 @@ TEST_F(Reinsurers, TheFormNamesEachEmptyRequiredFieldAndRefusesASignedSum) {
             fill();
         }
         EXPECT_EQ(a.Text(Form::IDC_EDT_CODE), "zt12");  // four characters at most
-        a.Click(IDOK);  // a new code is two upper-case letters or digits
+        a.Click(IDOK);                                  // a new code is two upper-case letters or digits
         EXPECT_EQ(a.FocusID(), Form::IDC_EDT_CODE);
         a.Type(Form::IDC_EDT_CODE, "ZT");
 
