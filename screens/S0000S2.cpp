@@ -6,6 +6,7 @@
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ContCodeFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S20.h"
 #include "screens/ScreenCommon.h"
 
@@ -28,8 +29,7 @@ void CS0000S2::RegisterTemplate() {
 }
 
 CS0000S2::CS0000S2(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S2::RegisterTemplate>();
 }
 
 BOOL CS0000S2::OnInitDialog() {

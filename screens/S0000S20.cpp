@@ -5,6 +5,7 @@
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ContCodeFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 namespace {
@@ -41,8 +42,7 @@ void CS0000S20::RegisterTemplate() {
 }
 
 CS0000S20::CS0000S20(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stContCode{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S20::RegisterTemplate>();
 }
 
 BOOL CS0000S20::OnInitDialog() {

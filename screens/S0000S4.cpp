@@ -6,6 +6,7 @@
 #include "common/text/GbkText.h"
 #include "data/RICompanyMgr.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ReinsurerFields.h"
 #include "screens/S0000S40.h"
 #include "screens/S0000SV.h"
@@ -30,8 +31,7 @@ void CS0000S4::RegisterTemplate() {
 }
 
 CS0000S4::CS0000S4(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S4::RegisterTemplate>();
 }
 
 BOOL CS0000S4::OnInitDialog() {

@@ -7,6 +7,7 @@
 #include "common/text/GbkText.h"
 #include "data/RICompanyMgr.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ReinsurerFields.h"
 #include "screens/S0000S400.h"
 #include "screens/S0000S402.h"
@@ -115,8 +116,7 @@ void CS0000S40::RegisterTemplate() {
 }
 
 CS0000S40::CS0000S40(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stRICompany{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S40::RegisterTemplate>();
 }
 
 BOOL CS0000S40::OnInitDialog() {

@@ -1,6 +1,7 @@
 #include "screens/S0000S400.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ReinsurerFields.h"
 #include "screens/S0000S40.h"
 
@@ -30,8 +31,7 @@ void CS0000S400::RegisterTemplate() {
 }
 
 CS0000S400::CS0000S400(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stAccount{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S400::RegisterTemplate>();
 }
 
 BOOL CS0000S400::OnInitDialog() {

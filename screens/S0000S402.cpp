@@ -1,6 +1,7 @@
 #include "screens/S0000S402.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 
 BEGIN_MESSAGE_MAP(CS0000S402, CBASEBASE)
 END_MESSAGE_MAP()
@@ -15,8 +16,7 @@ void CS0000S402::RegisterTemplate() {
 }
 
 CS0000S402::CS0000S402(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S402::RegisterTemplate>();
 }
 
 BOOL CS0000S402::OnInitDialog() {

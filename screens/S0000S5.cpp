@@ -6,6 +6,7 @@
 #include "common/text/GbkText.h"
 #include "data/ExchRateMgr.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S5, CBASEBASE)
@@ -26,8 +27,7 @@ void CS0000S5::RegisterTemplate() {
 }
 
 CS0000S5::CS0000S5(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S5::RegisterTemplate>();
 }
 
 BOOL CS0000S5::OnInitDialog() {

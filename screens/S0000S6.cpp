@@ -6,6 +6,7 @@
 #include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/OrderMonth.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S60.h"
 #include "screens/S0000S61.h"
 #include "screens/ScreenCommon.h"
@@ -40,8 +41,7 @@ void CS0000S6::RegisterTemplate() {
 }
 
 CS0000S6::CS0000S6(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S6::RegisterTemplate>();
 }
 
 BOOL CS0000S6::OnInitDialog() {

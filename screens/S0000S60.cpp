@@ -4,6 +4,7 @@
 #include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/OrderMonth.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenTransaction.h"
 
 BEGIN_MESSAGE_MAP(CS0000S60, CBASEBASE)
@@ -19,8 +20,7 @@ void CS0000S60::RegisterTemplate() {
 }
 
 CS0000S60::CS0000S60(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S60::RegisterTemplate>();
 }
 
 BOOL CS0000S60::OnInitDialog() {

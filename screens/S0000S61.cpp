@@ -6,6 +6,7 @@
 #include "common/records/Records.h"
 #include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 #include "screens/ScreenTransaction.h"
 
@@ -42,8 +43,7 @@ void CS0000S61::RegisterTemplate() {
 }
 
 CS0000S61::CS0000S61(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S61::RegisterTemplate>();
 }
 
 BOOL CS0000S61::OnInitDialog() {

@@ -7,6 +7,7 @@
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ContInfoFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S70.h"
 #include "screens/ScreenCommon.h"
 #include "screens/TreatyDetailOpen.h"
@@ -54,8 +55,7 @@ void CS0000S7::RegisterTemplate() {
 }
 
 CS0000S7::CS0000S7(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S7::RegisterTemplate>();
 }
 
 BOOL CS0000S7::OnInitDialog() {

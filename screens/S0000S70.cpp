@@ -7,6 +7,7 @@
 #include "common/text/GbkText.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ContInfoFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S702.h"
 #include "screens/S0000S705.h"
 #include "screens/ScreenCommon.h"
@@ -135,8 +136,7 @@ void CS0000S70::RegisterTemplate() {
 }
 
 CS0000S70::CS0000S70(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stContInfo{}, m_ContInfoMgr(this) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S70::RegisterTemplate>();
 }
 
 BOOL CS0000S70::OnInitDialog() {

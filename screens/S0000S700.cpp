@@ -9,6 +9,7 @@
 #include "host/win/DialogTemplate.h"
 #include "screens/NumberText.h"
 #include "screens/ParticipationShare.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S7000.h"
 #include "screens/ScreenCommon.h"
 
@@ -80,8 +81,7 @@ void CS0000S700::RegisterTemplate() {
 }
 
 CS0000S700::CS0000S700(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S700::RegisterTemplate>();
 }
 
 BOOL CS0000S700::OnInitDialog() {

@@ -3,6 +3,7 @@
 #include "INCLUDE/NumEdit.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ParticipationShare.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S700.h"
 
 namespace {
@@ -31,8 +32,7 @@ void CS0000S7000::RegisterTemplate() {
 }
 
 CS0000S7000::CS0000S7000(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S7000::RegisterTemplate>();
 }
 
 BOOL CS0000S7000::OnInitDialog() {

@@ -7,6 +7,7 @@
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/NumberText.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 namespace {
@@ -96,8 +97,7 @@ void CS0000S701::RegisterTemplate() {
 }
 
 CS0000S701::CS0000S701(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S701::RegisterTemplate>();
 }
 
 void CS0000S701::ShowValues() {

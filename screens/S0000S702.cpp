@@ -6,6 +6,7 @@
 #include "common/text/GbkText.h"
 #include "data/SectDetailMgr.h"
 #include "data/SectionMgr.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S7020.h"
 #include "screens/S0000S7021.h"
 #include "screens/SectionFields.h"
@@ -25,8 +26,7 @@ void CS0000S702::RegisterTemplate() {
 }
 
 CS0000S702::CS0000S702(CWnd* pParent) : CProductGroupList(IDD, kLook, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S702::RegisterTemplate>();
 }
 
 bool CS0000S702::LoadGroups() {

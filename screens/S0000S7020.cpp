@@ -1,6 +1,7 @@
 #include "screens/S0000S7020.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 #include "screens/SectionFields.h"
 
@@ -32,8 +33,7 @@ void CS0000S7020::RegisterTemplate() {
 }
 
 CS0000S7020::CS0000S7020(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stSection{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S7020::RegisterTemplate>();
 }
 
 BOOL CS0000S7020::OnInitDialog() {

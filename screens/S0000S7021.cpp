@@ -1,6 +1,7 @@
 #include "screens/S0000S7021.h"
 
 #include "data/SectDetailMgr.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 void CS0000S7021::RegisterTemplate() {
@@ -17,8 +18,7 @@ void CS0000S7021::RegisterTemplate() {
 }
 
 CS0000S7021::CS0000S7021(CWnd* pParent) : CProductChoice(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S7021::RegisterTemplate>();
 }
 
 BOOL CS0000S7021::OnInitDialog() {

@@ -1,6 +1,7 @@
 #include "screens/S0000S704.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 
 BEGIN_MESSAGE_MAP(CS0000S704, CBASEBASE)
 END_MESSAGE_MAP()
@@ -18,8 +19,7 @@ void CS0000S704::RegisterTemplate() {
 }
 
 CS0000S704::CS0000S704(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S704::RegisterTemplate>();
 }
 
 BOOL CS0000S704::OnInitDialog() {

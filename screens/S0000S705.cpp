@@ -8,6 +8,7 @@
 #include "data/InsrClassDtlMgr.h"
 #include "data/InsrncSectMgr.h"
 #include "screens/ClassFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S7050.h"
 #include "screens/S0000S7051.h"
 
@@ -24,8 +25,7 @@ const CProductGroupList::Look kLook{
 void CS0000S705::RegisterTemplate() { CProductGroupList::RegisterTemplate(IDD, "合约险类设置", false); }
 
 CS0000S705::CS0000S705(CWnd* pParent) : CProductGroupList(IDD, kLook, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S705::RegisterTemplate>();
 }
 
 bool CS0000S705::LoadGroups() {

@@ -2,6 +2,7 @@
 
 #include "host/win/DialogTemplate.h"
 #include "screens/ClassFields.h"
+#include "screens/RegisterOnce.h"
 
 namespace {
 
@@ -30,8 +31,7 @@ void CS0000S7050::RegisterTemplate() {
 }
 
 CS0000S7050::CS0000S7050(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stClass{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S7050::RegisterTemplate>();
 }
 
 BOOL CS0000S7050::OnInitDialog() {

@@ -1,6 +1,7 @@
 #include "screens/S0000S7051.h"
 
 #include "data/InsrClassDtlMgr.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 void CS0000S7051::RegisterTemplate() {
@@ -11,8 +12,7 @@ void CS0000S7051::RegisterTemplate() {
 }
 
 CS0000S7051::CS0000S7051(CWnd* pParent) : CProductChoice(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S7051::RegisterTemplate>();
 }
 
 BOOL CS0000S7051::OnInitDialog() {

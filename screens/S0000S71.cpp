@@ -6,6 +6,7 @@
 #include "data/ContDetailInfo.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/DetailFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000S710.h"
 #include "screens/S0000S711.h"
 #include "screens/ScreenCommon.h"
@@ -62,8 +63,7 @@ void CS0000S71::RegisterTemplate() {
 }
 
 CS0000S71::CS0000S71(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S71::RegisterTemplate>();
 }
 
 BOOL CS0000S71::OnInitDialog() {

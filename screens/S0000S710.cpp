@@ -2,6 +2,7 @@
 
 #include "host/win/DialogTemplate.h"
 #include "screens/DetailFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S710, CBASEBASE)
@@ -33,8 +34,7 @@ void CS0000S710::RegisterTemplate() {
 }
 
 CS0000S710::CS0000S710(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stDetail{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S710::RegisterTemplate>();
 }
 
 BOOL CS0000S710::OnInitDialog() {

@@ -5,6 +5,7 @@
 #include "data/ContDetailInfo.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/NumberText.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S711, CBASEBASE)
@@ -34,8 +35,7 @@ void CS0000S711::RegisterTemplate() {
 }
 
 CS0000S711::CS0000S711(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S711::RegisterTemplate>();
 }
 
 BOOL CS0000S711::OnInitDialog() {

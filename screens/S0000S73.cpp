@@ -6,6 +6,7 @@
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/GridPrint.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S73, CBASEBASE)
@@ -22,8 +23,7 @@ void CS0000S73::RegisterTemplate() {
 }
 
 CS0000S73::CS0000S73(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S73::RegisterTemplate>();
 }
 
 BOOL CS0000S73::OnInitDialog() {

@@ -1,6 +1,7 @@
 #include "screens/S0000S8.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S8, CBASEBASE)
@@ -22,8 +23,7 @@ void CS0000S8::RegisterTemplate() {
 }
 
 CS0000S8::CS0000S8(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S8::RegisterTemplate>();
 }
 
 BOOL CS0000S8::OnInitDialog() {

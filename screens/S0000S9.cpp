@@ -1,6 +1,7 @@
 #include "screens/S0000S9.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000S9, CBASEBASE)
@@ -17,8 +18,7 @@ void CS0000S9::RegisterTemplate() {
 }
 
 CS0000S9::CS0000S9(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000S9::RegisterTemplate>();
 }
 
 BOOL CS0000S9::OnInitDialog() {

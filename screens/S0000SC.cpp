@@ -1,6 +1,7 @@
 #include "screens/S0000SC.h"
 
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 
 BEGIN_MESSAGE_MAP(CS0000SC, CBASEBASE)
@@ -25,8 +26,7 @@ void CS0000SC::RegisterTemplate() {
 }
 
 CS0000SC::CS0000SC(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000SC::RegisterTemplate>();
 }
 
 BOOL CS0000SC::OnInitDialog() {

@@ -2,6 +2,7 @@
 
 #include "common/records/Records.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenTransaction.h"
 
 namespace {
@@ -29,8 +30,7 @@ void CS0000SD::RegisterTemplate() {
 }
 
 CS0000SD::CS0000SD(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000SD::RegisterTemplate>();
 }
 
 CButton* CS0000SD::Box(int index) const { return static_cast<CButton*>(GetDlgItem(IDC_CHK_A + index)); }

@@ -4,6 +4,7 @@
 #include "common/text/GbkText.h"
 #include "host/fac/FacBooking.h"
 #include "host/win/DialogTemplate.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 #include "screens/ScreenTransaction.h"
 
@@ -23,8 +24,7 @@ void CS0000SE::RegisterTemplate() {
 }
 
 CS0000SE::CS0000SE(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000SE::RegisterTemplate>();
 }
 
 int CS0000SE::GetUserInfoCount() {

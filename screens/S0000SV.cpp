@@ -7,6 +7,7 @@
 #include "data/RIAgentCom.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/BrokerFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/S0000SV0.h"
 #include "screens/ScreenCommon.h"
 
@@ -29,8 +30,7 @@ void CS0000SV::RegisterTemplate() {
 }
 
 CS0000SV::CS0000SV(CWnd* pParent) : CBASEBASE(IDD, pParent) {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000SV::RegisterTemplate>();
 }
 
 BOOL CS0000SV::OnInitDialog() {

@@ -4,6 +4,7 @@
 #include "data/RIAgentCom.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/BrokerFields.h"
+#include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
 #include "screens/ScreenTransaction.h"
 
@@ -60,8 +61,7 @@ void CS0000SV0::RegisterTemplate() {
 }
 
 CS0000SV0::CS0000SV0(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stRIAgent{} {
-    static const bool registered = (RegisterTemplate(), true);
-    (void)registered;
+    kel::screens::RegisterOnce<&CS0000SV0::RegisterTemplate>();
 }
 
 BOOL CS0000SV0::OnInitDialog() {
