@@ -28,7 +28,17 @@ void TouchTreatyData(kel::db::Connection& db, int32_t contId) {
 
 void RequireTreatyData(kel::db::Connection& db, int32_t contId) {
     if (!sql::Exists(db, "SELECT 1 FROM t_cont_info WHERE n_cont_id = ?", {sql::Value(contId)}))
-        Refuse("no treaty data record " + std::to_string(contId));
+        Refuse("no treaty data record " + std::to_string(contId), "该合约资料已不存在");
+}
+
+std::string ShownDate(const std::string& d) {
+    if (d.size() != 8) return d;
+    return d.substr(0, 4) + "/" + d.substr(4, 2) + "/" + d.substr(6, 2);
+}
+
+std::string ShownMonth(const std::string& m) {
+    if (m.size() != 6) return m;
+    return m.substr(0, 4) + "/" + m.substr(4, 2);
 }
 
 std::string TrimRight(std::string s) {
@@ -50,7 +60,7 @@ bool ParseNumber(std::string_view text, double& value) {
 
 void RequireProduct(kel::db::Connection& db, const std::string& code) {
     if (!sql::Exists(db, "SELECT 1 FROM t_prd_prod WHERE c_prod_no = ?", {sql::Text(code)}))
-        Refuse("no product " + code);
+        Refuse("no product " + code, "产品" + code + "不存在");
 }
 
 }  // namespace kel::server

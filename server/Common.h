@@ -21,6 +21,11 @@ void TouchTreatyData(kel::db::Connection& db, int32_t contId);
 // Refuses (kRefused) unless the treaty data record exists.
 void RequireTreatyData(kel::db::Connection& db, int32_t contId);
 
+// A stored date YYYYMMDD (month YYYYMM) as the clerk reads it: 2023/01/01 (2023/01).
+// Any other text is returned as it is.
+std::string ShownDate(const std::string& yyyymmdd);
+std::string ShownMonth(const std::string& yyyymm);
+
 // Texts removed of trailing blanks.
 std::string TrimRight(std::string s);
 

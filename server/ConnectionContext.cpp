@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "common/text/GbkText.h"
+
 namespace kel::server {
 
 RecordHash HashRecord(std::string_view table, std::string_view key) {
@@ -53,6 +55,18 @@ void ConnectionContext::Remember(const SeenVersions& seen) {
 void ConnectionContext::Forget(RecordHash record) {
     std::lock_guard lock(mutex_);
     versions_.erase(record);
+}
+
+std::string ConnectionContext::Reason() const {
+    std::lock_guard lock(mutex_);
+    return reason_;
+}
+
+void ConnectionContext::SetReason(std::string reason) {
+    // A reason that does not fit (or holds what GBK cannot say) is cut, never dropped.
+    auto cut = kel::text::CutToGbkBytes(reason, kMaxReasonBytes);
+    std::lock_guard lock(mutex_);
+    reason_ = cut ? std::move(*cut) : std::string();
 }
 
 }  // namespace kel::server

@@ -42,6 +42,12 @@ public:
     void Remember(const SeenVersions& seen);
     void Forget(RecordHash record);
 
+    // The clerk's reason for the last refused request (UTF-8); empty after a
+    // request that succeeded. Kept to kMaxReasonBytes of GBK.
+    std::string Reason() const;
+    void SetReason(std::string reason);
+    static constexpr std::size_t kMaxReasonBytes = 255;
+
     // Versions remembered at most; past it the oldest half is forgotten.
     static constexpr std::size_t kMaxVersions = 1 << 16;
 
@@ -51,6 +57,7 @@ private:
     std::unordered_map<RecordHash, std::pair<int64_t, uint64_t>> versions_;  // version, when remembered
     uint64_t clock_ = 0;
     bool forgotten_ = false;
+    std::string reason_;
 };
 
 }  // namespace kel::server

@@ -79,8 +79,13 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
     answerHead.nSubSystem = request.nSubSystem;
     answerHead.nOperation = request.nOperation;
     answerBody.clear();
+    if (request.nTransCode == kel::records::kRefusalReasonCode) {
+        AnswerReason(client, body, answerHead, answerBody);
+        return;
+    }
     Status status = kOk;
     std::size_t count = 0;
+    std::string reason;
     try {
         if (request.nTransCode == kel::net::kLogonTransCode) {
             client.LogOn({});  // a refused log-on leaves nobody logged on
@@ -88,11 +93,11 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
             const auto logon = wire::Load<_LogonBody>(body);
             const std::string user = wire::Required(logon.szUserCode, "user code");
             const std::string password = wire::Text(logon.szPassword, "password");
-            if (!CheckLogon(user, password)) Refuse("wrong user code or password for " + user);
+            if (!CheckLogon(user, password)) Refuse("wrong user code or password for " + user, "用户代码或密码不正确");
             client.LogOn(user);
         } else {
             const std::string user = client.User();
-            if (user.empty()) Refuse("nobody is logged on to this connection");
+            if (user.empty()) Refuse("nobody is logged on to this connection", "尚未登录，请重新登录");
             const Command* cmd = FindCommand(request.nTransCode);
             if (!cmd) throw Fault(kUnknownCode, "no such transaction");
             CheckRequest(*cmd->rule, request, body);
@@ -108,6 +113,7 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
                 SeenVersions seen;
                 if (cache_->Find(key, generation, kept, answerBody, seen)) {
                     client.Remember(seen);
+                    client.SetReason({});
                     answerHead.nCount = kept.nCount;
                     return;
                 }
@@ -135,6 +141,7 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
         }
     } catch (const Fault& f) {
         status = f.status();
+        reason = f.reason();
         Log(request.nTransCode, status, f.what());
     } catch (const std::exception& e) {
         status = kServerFailure;
@@ -146,9 +153,25 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
     if (status != kOk) {
         answerBody.clear();
         count = 0;
+        if (reason.empty()) reason = GeneralReason(status);
     }
+    client.SetReason(std::move(reason));
     answerHead.cStatus = status;
     answerHead.nCount = static_cast<int16_t>(count);
+}
+
+void Server::AnswerReason(ConnectionContext& client, std::string_view body, _PacketHead& answerHead,
+                          std::vector<char>& answerBody) {
+    // Asking keeps the reason: a second ask (a lost answer) gets the same text.
+    if (!body.empty()) {
+        answerHead.cStatus = kBadRequest;
+        return;
+    }
+    const std::string reason = client.Reason();
+    if (reason.empty()) return;
+    answerBody.assign(kel::records::kRefusalReasonBytes, '\0');
+    wire::Put(answerBody.data(), answerBody.size(), reason);
+    answerHead.nCount = 1;
 }
 
 bool Server::CheckLogon(std::string_view userCode, std::string_view password) {

@@ -77,6 +77,9 @@ public:
 private:
     Server(std::unique_ptr<Store> store, ServerOptions options);
     void Log(int code, Status status, std::string_view why) const;
+    // The refusal reason transaction: answered from the connection, no database.
+    static void AnswerReason(ConnectionContext& client, std::string_view body, _PacketHead& answerHead,
+                             std::vector<char>& answerBody);
 
     std::unique_ptr<Store> store_;
     ServerOptions options_;

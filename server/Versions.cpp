@@ -60,7 +60,8 @@ void RequireUnchanged(Call& c, const StoredRecord& r) {
     bool forgotten = false;
     const auto known = c.client.VersionOf(HashRecord(r.table, r.keyText), forgotten);
     if (known ? *known != stored : forgotten)
-        Refuse(std::string(r.table) + " " + r.keyText + " was changed since this connection read it");
+        Refuse(std::string(r.table) + " " + r.keyText + " was changed since this connection read it",
+               "该记录已被其他用户修改，请重新查询后再操作");
 }
 
 void Written(Call& c, const StoredRecord& r) {

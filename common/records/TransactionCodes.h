@@ -152,11 +152,34 @@ inline constexpr std::array<TransactionInfo, kTransactionCount> kTransactions = 
     }};
 }();
 
+// A transaction of this system's own, outside the table above: the reason, in the
+// user's words, why this connection's last request was refused. The request has
+// no body; the answer carries one kRefusalReasonBytes-byte GBK text ending with a
+// NUL (count 1), or nothing (count 0) when the last request was not refused. A
+// server that does not know the code answers status 4: the client then shows its
+// own message alone.
+inline constexpr int16_t kRefusalReasonCode = 9000;
+inline constexpr std::size_t kRefusalReasonBytes = 256;
+inline constexpr TransactionInfo kRefusalReasonTransaction{kRefusalReasonCode,
+                                                           TransKind::Query,
+                                                           "CBASEBASE refusal messages",
+                                                           kSubSystemDefault,
+                                                           BodyRule::Empty,
+                                                           0,
+                                                           0,
+                                                           0,
+                                                           kOpsNone,
+                                                           AnswerRule::Records,
+                                                           kRefusalReasonBytes,
+                                                           "the reason of this connection's last refusal"};
+
 namespace detail {
 constexpr bool CodesUnique() {
     for (std::size_t i = 0; i < kTransactions.size(); ++i)
         for (std::size_t j = i + 1; j < kTransactions.size(); ++j)
             if (kTransactions[i].nCode == kTransactions[j].nCode) return false;
+    for (const TransactionInfo& t : kTransactions)
+        if (t.nCode == kRefusalReasonCode) return false;
     return true;
 }
 }  // namespace detail

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/net/Channel.h"
+#include "common/records/TransactionCodes.h"
 #include "common/text/GbkText.h"
 #include "host/qxcommon/DateFormat.h"
 #include "host/qxcommon/NumericField.h"
@@ -264,7 +265,7 @@ int CBASEBASE::RecvPacket(_PacketHead* head, char** body, int* length) {
 void CBASEBASE::DispErrBox(int errorCode) {
     CString message;
     if (errorCode == 0)  // the channel worked; the server refused
-        message = "服务器处理失败!";
+        message = WithReason("服务器处理失败!", RefusalReason());
     else if (errorCode == kel::kChannelReceiveFailed)  // the screens' own wording for it
         message = kel::ChannelErrorText(errorCode);
     else if (errorCode == kel::kChannelNoMemory)
@@ -277,5 +278,27 @@ void CBASEBASE::DispErrBox(int errorCode) {
 }
 
 void CBASEBASE::DispRefusal(int code, int operation, int status) {
-    MessageBox(kel::RefusalText(code, operation, status), nullptr, MB_OK);
+    MessageBox(WithReason(kel::RefusalText(code, operation, status), RefusalReason()), nullptr, MB_OK);
+}
+
+CString CBASEBASE::RefusalReason() {
+    auto channel = kel::InstalledChannel();
+    if (!channel) return {};
+    _PacketHead head;
+    std::memset(&head, 0, sizeof head);
+    head.nTransCode = kel::records::kRefusalReasonCode;
+    head.nSubSystem = kSubSystemDefault;
+    if (channel->Send(head, nullptr, 0) != 0) return {};
+    std::vector<char> body;
+    if (channel->Receive(head, body) != 0) return {};
+    // An old server answers status 4; a stray answer or a short body says nothing.
+    if (head.nTransCode != kel::records::kRefusalReasonCode || head.cStatus != 0 || head.nCount != 1 ||
+        body.size() < kel::records::kRefusalReasonBytes)
+        return {};
+    return CString(kel::text::GetField(body.data(), kel::records::kRefusalReasonBytes).c_str());
+}
+
+CString CBASEBASE::WithReason(const CString& message, const CString& reason) {
+    if (reason.IsEmpty()) return message;
+    return message + "\n" + reason;
 }

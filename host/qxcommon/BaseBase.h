@@ -100,10 +100,18 @@ public:
     int RecvPacket(_PacketHead* head, char** body);
     // As above, and *length receives the number of body bytes in the buffer.
     int RecvPacket(_PacketHead* head, char** body, int* length);
+    // errorCode 0 is a refusal of a query: its message carries the server's reason.
     void DispErrBox(int errorCode);
     // Tells the user that the server refused command `code` (sent with `operation`)
-    // with the non-zero answer status `status`: a plain notice naming the cause.
+    // with the non-zero answer status `status`: a plain notice naming the cause,
+    // then the server's reason on its own line when the server gives one.
     void DispRefusal(int code, int operation, int status);
+    // Asks the server once why this connection's last request was refused. Empty
+    // when it gives no reason: a server that does not know the question, a failed
+    // channel, or nothing refused.
+    static CString RefusalReason();
+    // The message followed by the reason on its own line (the message alone without one).
+    static CString WithReason(const CString& message, const CString& reason);
 
     DECLARE_MESSAGE_MAP()
 

@@ -120,8 +120,11 @@ TEST_F(ReinsurerEndToEnd, AReinsurerWithAccountsIsAddedKeptWholeLapsedAndDeleted
     std::memcpy(&record, added.data(), sizeof record);
     EXPECT_EQ(text::GetField(record.szCapital), "1234567.5");
     EXPECT_EQ(record.cLapsed, 'N');
-    EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{"是否确定删除该纪录!", RefusalText(214, 2, 1).str(),
-                                                                "是否确定删除该纪录!", "处理成功!"}));
+    // The refusal says what the server found: the treaty data that uses 01.
+    EXPECT_EQ(driver->MessageTexts(),
+              (std::vector<std::string>{"是否确定删除该纪录!",
+                                        RefusalText(214, 2, 1).str() + "\n再保人01已用于合约资料M1-2023等8条，不能删除",
+                                        "是否确定删除该纪录!", "处理成功!"}));
     EXPECT_TRUE(StoredReinsurer("ZT").empty());
     EXPECT_TRUE(StoredAccounts("ZT").empty());
 }

@@ -58,14 +58,18 @@ void RIAgentStore(Call& c) {
     const StoredRecord record = BrokerEntryRecord(broker, code);
     switch (c.head.nOperation) {
         case kOpInsert:
-            if (exists) Refuse("broker " + broker + " already has reinsurer " + code);
+            if (exists)
+                Refuse("broker " + broker + " already has reinsurer " + code,
+                       "经纪人" + broker + "下已有再保人" + code);
             if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(broker)}))
-                Refuse("no broker " + broker);
+                Refuse("no broker " + broker, "经纪人" + broker + "不存在");
             // A new entry is the broker's code followed by a reinsurer's that exists.
             if (code.size() <= broker.size() || code.compare(0, broker.size(), broker) != 0)
-                BadRequest("reinsurer code " + code + " does not begin with the broker code " + broker);
+                BadRequest("reinsurer code " + code + " does not begin with the broker code " + broker,
+                           "再保人代码" + code + "须以经纪人代码" + broker + "开头");
             if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(code.substr(broker.size()))}))
-                Refuse("no reinsurer " + code.substr(broker.size()) + " for the entry " + code);
+                Refuse("no reinsurer " + code.substr(broker.size()) + " for the entry " + code,
+                       "再保人" + code.substr(broker.size()) + "不存在");
             Execute(c.db,
                     "INSERT INTO t_ri_agent (" + kAgents.Names(kInsert) + ") VALUES (" +
                         Placeholders(kAgents.Count(kInsert)) + ")",
@@ -73,7 +77,8 @@ void RIAgentStore(Call& c) {
             Written(c, record);
             break;
         case kOpUpdate: {
-            if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
+            if (!exists)
+                Refuse("broker " + broker + " has no reinsurer " + code, "经纪人" + broker + "下没有再保人" + code);
             RequireUnchanged(c, record);
             Params update = kAgents.Values(r, kUpdate);
             update.insert(update.end(), key.begin(), key.end());
@@ -85,7 +90,8 @@ void RIAgentStore(Call& c) {
             break;
         }
         default:
-            if (!exists) Refuse("broker " + broker + " has no reinsurer " + code);
+            if (!exists)
+                Refuse("broker " + broker + " has no reinsurer " + code, "经纪人" + broker + "下没有再保人" + code);
             RequireUnchanged(c, record);
             Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ? AND c_ri_cde = ?", key);
             Deleted(c, record);

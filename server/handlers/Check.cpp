@@ -34,7 +34,7 @@ void CheckCont(Call& c) {
                             "SELECT c_start_date, c_end_date, n_data_rev, n_detail_rev FROM t_cont_info "
                             "WHERE n_cont_id = ?",
                             p);
-    if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(id));
+    if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(id), "该合约资料已不存在");
     std::vector<std::string> out;
 
     // Participation.

@@ -56,11 +56,11 @@ void ContCodeStore(Call& c) {
         const StoredRecord record = TreatyCodeRecord(code);
         RequireUnchanged(c, record);
         if (Exists(c.db, "SELECT 1 FROM t_cont_info WHERE c_cont_code = ?", {Text(code)}))
-            Refuse("treaty code " + code + " is used by treaty data");
+            Refuse("treaty code " + code + " is used by treaty data", "合约代码" + code + "已用于合约资料，不能删除");
         if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_cont_code = ?", {Text(code)}))
-            Refuse("treaty code " + code + " is in a treaty order");
+            Refuse("treaty code " + code + " is in a treaty order", "合约代码" + code + "已用于合约顺序，不能删除");
         if (Execute(c.db, "DELETE FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}) == 0)
-            Refuse("no treaty code " + code);
+            Refuse("no treaty code " + code, "合约代码" + code + "不存在");
         Deleted(c, record);
         return;
     }
@@ -74,7 +74,7 @@ void ContCodeStore(Call& c) {
         // Codes stored before this rule keep working; only new ones are held to it.
         if (!wire::IsCodeShape(code, 2)) BadRequest("treaty code " + code + " is not two upper-case letters or digits");
         if (Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
-            Refuse("treaty code " + code + " exists");
+            Refuse("treaty code " + code + " exists", "合约代码" + code + "已存在");
         Execute(c.db,
                 "INSERT INTO t_cont_code (" + kCodes.Names(kInsert) + ") VALUES (" +
                     Placeholders(kCodes.Count(kInsert)) + ")",
@@ -87,7 +87,7 @@ void ContCodeStore(Call& c) {
     Params update = kCodes.Values(r, kUpdate);
     update.push_back(Text(code));
     if (Execute(c.db, "UPDATE t_cont_code SET " + kCodes.Assignments(kUpdate) + " WHERE c_cont_code = ?", update) == 0)
-        Refuse("no treaty code " + code);
+        Refuse("no treaty code " + code, "合约代码" + code + "不存在");
     Written(c, record);
 }
 

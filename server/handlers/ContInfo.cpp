@@ -161,11 +161,18 @@ Lists ParseLists(int code, std::string_view body) {
     for (int i = 0; i < counts.nReins; ++i) {
         Params p = kReins.Values(Load<_ContReinsStruct>(body, reinsAt + i * sizeof(_ContReinsStruct)), kInsert);
         const std::string ri = Str(kReins.ValueOf(p, "c_ri_cde", kInsert));
-        if (!seen.insert(ri).second) Refuse("reinsurer " + ri + " takes part twice");
+        if (!seen.insert(ri).second)
+            Refuse("reinsurer " + ri + " takes part twice", "再保人" + ri + "在分出比例中出现了两次");
         lists.reins.push_back(std::move(p));
     }
-    for (int i = 0; i < counts.nRisk; ++i)
-        lists.risk.push_back(kRisk.Values(Load<_ContRiskStruct>(body, riskAt + i * sizeof(_ContRiskStruct)), kInsert));
+    for (int i = 0; i < counts.nRisk; ++i) {
+        const auto r = Load<_ContRiskStruct>(body, riskAt + i * sizeof(_ContRiskStruct));
+        // The form lets a copied row go without its product: the reason names the row.
+        if (wire::Text(r.szProdCode, "product code").empty())
+            BadRequest("product share row " + std::to_string(i + 1) + " has no product code",
+                       "合约份额第" + std::to_string(i + 1) + "行没有险种(险类)代码");
+        lists.risk.push_back(kRisk.Values(r, kInsert));
+    }
     for (int i = 0; i < counts.nExtra; ++i) {
         const auto r = Load<_ContExtraStruct>(body, extraAt + i * sizeof(_ContExtraStruct));
         wire::Letter(r.cStatus, "sub-reinsurer status");
@@ -175,13 +182,15 @@ Lists ParseLists(int code, std::string_view body) {
 }
 
 void RequireTreatyCode(Connection& db, const std::string& code) {
-    if (!Exists(db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)})) Refuse("no treaty code " + code);
+    if (!Exists(db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
+        Refuse("no treaty code " + code, "合约代码" + code + "不存在");
 }
 
 void RefuseSecondRecord(Connection& db, const ContData& d, int32_t exceptId) {
     if (Exists(db, "SELECT 1 FROM t_cont_info WHERE c_cont_code = ? AND c_start_date = ? AND n_cont_id <> ?",
                {Text(d.code), Text(d.start), Value(exceptId)}))
-        Refuse("treaty " + d.code + " already has treaty data starting " + d.start);
+        Refuse("treaty " + d.code + " already has treaty data starting " + d.start,
+               "合约" + d.code + "已有起始日期为" + ShownDate(d.start) + "的合约资料");
 }
 
 // Writes the participation and product share lists whole, and applies the broker
@@ -191,7 +200,8 @@ void RefuseSecondRecord(Connection& db, const ContData& d, int32_t exceptId) {
 void StoreLists(Connection& db, int32_t id, const Lists& lists) {
     for (const Params& p : lists.reins) {
         const Value& ri = kReins.ValueOf(p, "c_ri_cde", kInsert);
-        if (!Exists(db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {ri})) Refuse("no reinsurer " + Str(ri));
+        if (!Exists(db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {ri}))
+            Refuse("no reinsurer " + Str(ri), "再保人" + Str(ri) + "不存在");
     }
     Execute(db, "DELETE FROM t_cont_reins WHERE n_cont_id = ?", {Value(id)});
     Execute(db, "DELETE FROM t_cont_risk WHERE n_cont_id = ?", {Value(id)});

@@ -52,11 +52,12 @@ int GenerateDetails(Connection& db, int32_t contId, int64_t version, const WorkL
     auto inTime = [&] {
         if (limits && std::chrono::steady_clock::now() > deadline)
             Refuse("the generation of treaty data " + std::to_string(contId) + " took longer than " +
-                   std::to_string(limits->generationTime.count()) + " ms");
+                       std::to_string(limits->generationTime.count()) + " ms",
+                   "生成合约明细超过了服务器允许的时间，未保存任何明细");
     };
     const Params id{Value(contId)};
     const auto info = Query(db, "SELECT n_comm_rate FROM t_cont_info WHERE n_cont_id = ?", id);
-    if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(contId));
+    if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(contId), "该合约资料已不存在");
     const double treatyRate = Num(info.rows[0][0]);
 
     const auto rows = Query(db,
@@ -134,9 +135,11 @@ int GenerateDetails(Connection& db, int32_t contId, int64_t version, const WorkL
         const double count = static_cast<double>(rowKeys.size()) * static_cast<double>(companies.rows.size()) *
                              static_cast<double>(takerCodes.size());
         if (count > static_cast<double>(limits->maxDetailLines))
-            Refuse("treaty data " + std::to_string(contId) + " would generate " +
-                   std::to_string(static_cast<long long>(std::min(count, 1e18))) + " detail lines, more than " +
-                   std::to_string(limits->maxDetailLines));
+            Refuse(
+                "treaty data " + std::to_string(contId) + " would generate " +
+                    std::to_string(static_cast<long long>(std::min(count, 1e18))) + " detail lines, more than " +
+                    std::to_string(limits->maxDetailLines),
+                "该合约资料将生成的合约明细超过" + std::to_string(limits->maxDetailLines) + "条，请减少产品或再保人");
     }
 
     std::map<LineKey, Line> lines;

@@ -68,7 +68,7 @@ void InsrncSectStore(Call& c) {
     switch (c.head.nOperation) {
         case kOpInsert:
             RequireTreatyData(c.db, r.nContId);
-            if (exists) Refuse("class " + code + " exists");
+            if (exists) Refuse("class " + code + " exists", "险类" + code + "已存在");
             Execute(c.db,
                     "INSERT INTO t_insrnc_sect (" + kClasses.Names(kInsert) + ") VALUES (" +
                         Placeholders(kClasses.Count(kInsert)) + ")",
@@ -76,7 +76,7 @@ void InsrncSectStore(Call& c) {
             Written(c, record);
             break;
         case kOpUpdate: {
-            if (!exists) Refuse("no class " + code);
+            if (!exists) Refuse("no class " + code, "险类" + code + "不存在");
             RequireUnchanged(c, record);
             Params update = kClasses.Values(r, kUpdate);
             update.insert(update.end(), key.begin(), key.end());
@@ -88,7 +88,7 @@ void InsrncSectStore(Call& c) {
             break;
         }
         default:
-            if (!exists) Refuse("no class " + code);
+            if (!exists) Refuse("no class " + code, "险类" + code + "不存在");
             RequireUnchanged(c, record);
             Deleted(c, record);
             Execute(c.db, "DELETE FROM t_class_detail WHERE n_cont_id = ? AND c_class_cde = ?", key);
@@ -136,7 +136,7 @@ void InsrClassDtlStore(Call& c) {
     }
     const Params key{Value(contId), Text(code)};
     if (!Exists(c.db, "SELECT 1 FROM t_insrnc_sect WHERE n_cont_id = ? AND c_class_cde = ?", key))
-        Refuse("no class " + code);
+        Refuse("no class " + code, "险类" + code + "不存在");
     Audited(c, "t_class_detail " + KeyText({std::to_string(contId), code}));
     // The product set belongs to the class (see the section's products).
     const StoredRecord cls = ClassRecord(contId, code);

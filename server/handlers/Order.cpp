@@ -28,7 +28,9 @@ const ColumnTable<_ContOrderStruct> kOrderNames{
 int64_t PriorityOf(Connection& db, const std::string& month, const std::string& code) {
     const auto rs = Query(db, "SELECT n_priority FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
                           {Text(month), Text(code)});
-    if (rs.rows.empty()) Refuse("treaty " + code + " is not in the order of " + month);
+    if (rs.rows.empty())
+        Refuse("treaty " + code + " is not in the order of " + month,
+               "合约" + code + "不在" + ShownMonth(month) + "的合约顺序中");
     return Int(rs.rows[0][0]);
 }
 
@@ -80,7 +82,9 @@ void OrderMove(Call& c) {
     const int64_t other = body.cDirection == kMoveUp ? priority - 1 : priority + 1;
     const auto rs = Query(c.db, "SELECT c_cont_code FROM t_cont_order WHERE c_year_month = ? AND n_priority = ?",
                           {Text(month), Value(other)});
-    if (rs.rows.empty()) Refuse(body.cDirection == kMoveUp ? "already the first treaty" : "already the last treaty");
+    if (rs.rows.empty())
+        Refuse(body.cDirection == kMoveUp ? "already the first treaty" : "already the last treaty",
+               body.cDirection == kMoveUp ? "合约" + code + "已排在第一位" : "合约" + code + "已排在最后一位");
     Execute(c.db, "UPDATE t_cont_order SET n_priority = ? WHERE c_year_month = ? AND c_cont_code = ?",
             {Value(priority), Text(month), Text(Str(rs.rows[0][0]))});
     Execute(c.db, "UPDATE t_cont_order SET n_priority = ? WHERE c_year_month = ? AND c_cont_code = ?",
@@ -94,10 +98,11 @@ void OrderAdd(Call& c) {
     if (body.nOrderNo < 0) BadRequest("negative order number");
     Audited(c, "t_cont_order " + month + "|" + code);
     if (!Exists(c.db, "SELECT 1 FROM t_cont_code WHERE c_cont_code = ?", {Text(code)}))
-        Refuse("no treaty code " + code);
+        Refuse("no treaty code " + code, "合约代码" + code + "不存在");
     if (Exists(c.db, "SELECT 1 FROM t_cont_order WHERE c_year_month = ? AND c_cont_code = ?",
                {Text(month), Text(code)}))
-        Refuse("treaty " + code + " is already in the order of " + month);
+        Refuse("treaty " + code + " is already in the order of " + month,
+               "合约" + code + "已在" + ShownMonth(month) + "的合约顺序中");
     const int64_t size = OrderSize(c.db, month);
     int64_t at = body.nOrderNo;
     if (at == 0 || at > size) {
@@ -115,8 +120,9 @@ void OrderCopy(Call& c) {
     const std::string from = wire::YearMonth(body.szSrcYearMonth, "source year-month");
     const std::string to = wire::YearMonth(body.szNewYearMonth, "new year-month");
     Audited(c, "t_cont_order " + to);
-    if (OrderSize(c.db, to) > 0) Refuse("the month " + to + " already has an order");
-    if (OrderSize(c.db, from) == 0) Refuse("the month " + from + " has no order to copy");
+    if (OrderSize(c.db, to) > 0) Refuse("the month " + to + " already has an order", ShownMonth(to) + "已有合约顺序");
+    if (OrderSize(c.db, from) == 0)
+        Refuse("the month " + from + " has no order to copy", ShownMonth(from) + "没有可复制的合约顺序");
     Execute(c.db,
             "INSERT INTO t_cont_order (c_year_month, c_cont_code, n_priority) "
             "SELECT ?, c_cont_code, n_priority FROM t_cont_order WHERE c_year_month = ?",

@@ -41,7 +41,8 @@ const char* const kWaiting =
 // prompts and waiting items are nobody else's to read or change.
 std::string OwnUser(const Call& c, const char (&field)[21]) {
     std::string user = wire::Required(field, "user code", kUserCodeMax);
-    if (user != c.user) Refuse("user " + c.user + " asked for the items of user " + user);
+    if (user != c.user)
+        Refuse("user " + c.user + " asked for the items of user " + user, "只能处理本人(" + c.user + ")的事项");
     return user;
 }
 
@@ -70,7 +71,8 @@ void PromptSet(Call& c) {
     const std::string user = OwnUser(c, b.szUserCode);
     if (b.cPromptType < 'A' || b.cPromptType > 'E') BadRequest("prompt type is not A to E");
     if (b.cAction != kPromptOn && b.cAction != kPromptOff) BadRequest("action is neither 'A' nor 'D'");
-    if (!Exists(c.db, "SELECT 1 FROM t_user WHERE c_user_cde = ?", {Text(user)})) Refuse("no user " + user);
+    if (!Exists(c.db, "SELECT 1 FROM t_user WHERE c_user_cde = ?", {Text(user)}))
+        Refuse("no user " + user, "用户" + user + "不存在");
     const std::string type(1, b.cPromptType);
     Audited(c, "t_prompt_set " + user + "|" + type);
     Execute(c.db, "DELETE FROM t_prompt_set WHERE c_user_cde = ? AND c_prompt_type = ?", {Text(user), Text(type)});
@@ -109,7 +111,12 @@ void DetailInfoDone(Call& c) {
                               "UPDATE t_detail_info SET c_processed = 'Y' "
                               "WHERE n_item_id = ? AND c_user_cde = ? AND c_processed = 'N'",
                               {Value(item), Text(user)});
-    if (n == 0) Refuse("no waiting item " + std::to_string(item) + " of user " + user);
+    if (n == 0) {
+        const bool handled = Exists(c.db, "SELECT 1 FROM t_detail_info WHERE n_item_id = ? AND c_user_cde = ?",
+                                    {Value(item), Text(user)});
+        Refuse("no waiting item " + std::to_string(item) + " of user " + user,
+               handled ? "已由其他会话处理" : "该事项已不存在");
+    }
 }
 
 }  // namespace kel::server::handlers

@@ -93,16 +93,17 @@ void RICompanyStore(Call& c) {
 
     const bool exists = Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", {Text(code)});
     if (c.head.nOperation == kel::records::kOpInsert) {
-        if (exists) Refuse("reinsurer " + code + " exists");
+        if (exists) Refuse("reinsurer " + code + " exists", "再保人" + code + "已存在");
         // Codes stored before keep working; a new one has the agreed shape.
         if (!wire::IsCodeShape(code, 2))
-            BadRequest("reinsurer code " + code + " is not two upper-case letters or digits");
+            BadRequest("reinsurer code " + code + " is not two upper-case letters or digits",
+                       "再保人代码" + code + "必须是两位大写字母或数字");
         Execute(c.db,
                 "INSERT INTO t_ri_company (" + kReinsurers.Names(kInsert) + ") VALUES (" +
                     Placeholders(kReinsurers.Count(kInsert)) + ")",
                 values);
     } else {
-        if (!exists) Refuse("no reinsurer " + code);
+        if (!exists) Refuse("no reinsurer " + code, "再保人" + code + "不存在");
         RequireUnchanged(c, ReinsurerRecord(code));
         Params update = kReinsurers.Values(record, kUpdate);
         update.push_back(Text(code));
@@ -119,16 +120,25 @@ void RICompanyDelete(Call& c) {
     const auto key = Load<_RICodeKey>(c.body);
     const std::string code = wire::Required(key.szRICode, "reinsurer code");
     const Params p{Text(code)};
-    if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", p)) Refuse("no reinsurer " + code);
+    if (!Exists(c.db, "SELECT 1 FROM t_ri_company WHERE c_ri_cde = ?", p))
+        Refuse("no reinsurer " + code, "再保人" + code + "不存在");
     const StoredRecord record = ReinsurerRecord(code);
     RequireUnchanged(c, record);
     // Treaty data keeps its participants: a reinsurer in use stays.
-    if (Exists(c.db, "SELECT 1 FROM t_cont_reins WHERE c_ri_cde = ?", p) ||
-        Exists(c.db, "SELECT 1 FROM t_cont_info WHERE c_lead_ri_cde = ?", p) ||
-        Exists(c.db, "SELECT 1 FROM t_cont_extra WHERE c_broker_cde = ? OR c_sub_ri_cde = ?",
-               {Text(code), Text(code)}) ||
-        Exists(c.db, "SELECT 1 FROM t_cont_detail WHERE c_ri_cde = ?", p))
-        Refuse("reinsurer " + code + " takes part in treaty data");
+    const auto users = Query(c.db,
+                             "SELECT c_cont_no FROM t_cont_info WHERE n_cont_id IN ("
+                             "SELECT n_cont_id FROM t_cont_reins WHERE c_ri_cde = ? "
+                             "UNION SELECT n_cont_id FROM t_cont_info WHERE c_lead_ri_cde = ? "
+                             "UNION SELECT n_cont_id FROM t_cont_extra WHERE c_broker_cde = ? OR c_sub_ri_cde = ? "
+                             "UNION SELECT n_cont_id FROM t_cont_detail WHERE c_ri_cde = ?) ORDER BY c_cont_no",
+                             {Text(code), Text(code), Text(code), Text(code), Text(code)});
+    if (!users.rows.empty()) {
+        const std::string first = Str(users.rows[0][0]);
+        const std::size_t n = users.rows.size();
+        Refuse(
+            "reinsurer " + code + " takes part in treaty data",
+            "再保人" + code + "已用于合约资料" + first + (n > 1 ? "等" + std::to_string(n) + "条" : "") + "，不能删除");
+    }
     Execute(c.db, "DELETE FROM t_ri_account WHERE c_ri_cde = ?", p);
     Execute(c.db, "DELETE FROM t_ri_agent WHERE c_broker_cde = ?", p);
     Execute(c.db, "DELETE FROM t_ri_company WHERE c_ri_cde = ?", p);
@@ -155,7 +165,7 @@ void RICompanyLookup(Call& c) {
         PackReinsurer(c, row);
         return false;
     });
-    if (c.answer.Count() == 0) Refuse("no reinsurer " + typed);
+    if (c.answer.Count() == 0) Refuse("no reinsurer " + typed, "再保人" + typed + "不存在");
 }
 
 }  // namespace kel::server::handlers

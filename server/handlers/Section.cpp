@@ -42,7 +42,7 @@ const ColumnTable<_SectDetailStruct> kProductNames{
 
 int32_t TreatyOfSection(Connection& db, int32_t sectId) {
     const auto rs = Query(db, "SELECT n_cont_id FROM t_cont_section WHERE n_sect_id = ?", {Value(sectId)});
-    if (rs.rows.empty()) Refuse("no section " + std::to_string(sectId));
+    if (rs.rows.empty()) Refuse("no section " + std::to_string(sectId), "该分项已不存在");
     return static_cast<int32_t>(Int(rs.rows[0][0]));
 }
 
@@ -87,10 +87,10 @@ void SectionStore(Call& c) {
     if (code.empty()) BadRequest("section code is empty");
     if (c.head.nOperation == kOpInsert) {
         const auto info = Query(c.db, "SELECT c_cont_code FROM t_cont_info WHERE n_cont_id = ?", {Value(r.nContId)});
-        if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
+        if (info.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId), "该合约资料已不存在");
         if (Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ?",
                    {Value(r.nContId), Text(code)}))
-            Refuse("section " + code + " exists");
+            Refuse("section " + code + " exists", "分项" + code + "已存在");
         const int32_t id = c.store.NextId(c.db, "section", "t_cont_section", "n_sect_id");
         Params p{Value(id), Value(r.nContId), Text(Str(info.rows[0][0]))};
         p.insert(p.end(), values.begin(), values.end());
@@ -106,10 +106,12 @@ void SectionStore(Call& c) {
     const StoredRecord record = SectionRecord(r.nSectId);
     RequireUnchanged(c, record);
     // The id names the section; a record naming another treaty does not move it there.
-    if (r.nContId != contId) Refuse("section " + std::to_string(r.nSectId) + " is not of that treaty data record");
+    if (r.nContId != contId)
+        Refuse("section " + std::to_string(r.nSectId) + " is not of that treaty data record",
+               "该分项不属于这条合约资料");
     if (Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ? AND n_sect_id <> ?",
                {Value(contId), Text(code), Value(r.nSectId)}))
-        Refuse("section " + code + " exists");
+        Refuse("section " + code + " exists", "分项" + code + "已存在");
     Params update = kSections.Values(r, kUpdate);
     update.emplace_back(r.nSectId);
     Execute(c.db, "UPDATE t_cont_section SET " + kSections.Assignments(kUpdate) + " WHERE n_sect_id = ?", update);

@@ -65,6 +65,42 @@ TEST_F(Framework, RefusalsNameTheirCause) {
                           }));
 }
 
+// After a refusal the framework asks the server once for its reason and shows
+// it on a line of its own; a server that cannot say (an older one answers the ask
+// with status 4) leaves the message exactly as it was.
+TEST_F(Framework, ARefusalShowsTheServersReasonWhenItHasOne) {
+    CRIAgentCom agent(&dlg);
+    channel->AnswerStatus(1);
+    channel->reasons.push_back("再保人01已用于合约资料Q1-2024等3条，不能删除");
+    EXPECT_FALSE(agent.Delete());
+    CExchRateMgr rates(&dlg);
+    char* answer = nullptr;
+    int count = 0;
+    channel->AnswerStatus(3);
+    channel->reasons.push_back("服务器数据库出错，本次操作未保存任何修改");
+    EXPECT_FALSE(rates.GetExchRateList(&answer, &count));
+    channel->AnswerStatus(1);  // no reason scripted: an older server
+    EXPECT_FALSE(agent.Insert());
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "服务器拒绝删除：该记录不存在，或正在被使用!\n"
+                              "如该记录已被其他用户修改，请重新查询后再操作。\n"
+                              "再保人01已用于合约资料Q1-2024等3条，不能删除",
+                              "服务器处理失败!\n服务器数据库出错，本次操作未保存任何修改",
+                              "服务器拒绝保存：该记录已存在，或不符合规则!",
+                          }));
+    EXPECT_EQ(channel->reasonAsks, 3);  // once per refusal
+    // The asks never show among the requests the managers sent.
+    for (const SentRequest& r : channel->requests) EXPECT_NE(r.head.nTransCode, kel::records::kRefusalReasonCode);
+}
+
+TEST_F(Framework, NoReasonIsAskedForWhenNothingWasRefused) {
+    CRIAgentCom agent(&dlg);
+    EXPECT_TRUE(agent.Insert());
+    channel->FailReceive(kel::kChannelTimeout);
+    EXPECT_FALSE(agent.Update());
+    EXPECT_EQ(channel->reasonAsks, 0);
+}
+
 // A proxy or a confused server can hand back an answer to another transaction:
 // neither a query nor a command takes it, whatever its status says.
 TEST_F(Framework, AnAnswerToAnotherCodeIsAReceiveFailure) {

@@ -9,6 +9,8 @@
 
 #include "common/net/Channel.h"
 #include "common/records/PacketHead.h"
+#include "common/records/TransactionCodes.h"
+#include "common/text/GbkText.h"
 
 namespace kel::testing {
 
@@ -31,15 +33,39 @@ public:
     int sendResult = 0;  // non-zero: every send fails with it (nothing recorded)
     std::vector<SentRequest> requests;
     std::deque<ScriptedAnswer> answers;  // without one: status 0, count 0, no body
+    // Asks for the reason of a refusal are kept apart from `requests` and answered
+    // from `reasons` (UTF-8); without one, as a server that does not know the ask.
+    std::deque<std::string> reasons;
+    int reasonAsks = 0;
 
     int Send(const _PacketHead& head, const void* body, std::size_t length) override {
         if (sendResult) return sendResult;
+        if (head.nTransCode == records::kRefusalReasonCode) {
+            ++reasonAsks;
+            askedReason_ = true;
+            return 0;
+        }
         const char* bytes = static_cast<const char*>(body);
         requests.push_back({head, std::vector<char>(bytes, bytes + length)});
         return 0;
     }
 
     int Receive(_PacketHead& head, std::vector<char>& body) override {
+        if (askedReason_) {
+            askedReason_ = false;
+            head = _PacketHead{};
+            head.nTransCode = records::kRefusalReasonCode;
+            body.clear();
+            if (reasons.empty()) {
+                head.cStatus = 4;
+                return 0;
+            }
+            body.assign(records::kRefusalReasonBytes, '\0');
+            text::PutField(body.data(), body.size(), reasons.front());
+            reasons.pop_front();
+            head.nCount = 1;
+            return 0;
+        }
         ScriptedAnswer answer;
         if (!answers.empty()) {
             answer = std::move(answers.front());
@@ -83,6 +109,9 @@ public:
     }
 
     const SentRequest& Last() const { return requests.back(); }
+
+private:
+    bool askedReason_ = false;
 };
 
 // The bytes of a record, for byte-exact comparisons.
