@@ -65,18 +65,22 @@ void GenerateCont(Call& c) {
     for (const char* f : {r.szStartDate, r.szEndDate, r.szCancelDate}) wire::Text(f, 9, "date", 8);
     if (r.nContId != 0) {
         const auto rs = Query(c.db, "SELECT c_cont_code FROM t_cont_info WHERE n_cont_id = ?", {Value(r.nContId)});
-        if (rs.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId));
+        if (rs.rows.empty()) Refuse("no treaty data record " + std::to_string(r.nContId), "该合约资料已不存在");
         if (Str(rs.rows[0][0]) != code)
-            Refuse("treaty data record " + std::to_string(r.nContId) + " is not of treaty " + code);
+            Refuse("treaty data record " + std::to_string(r.nContId) + " is not of treaty " + code,
+                   "该合约资料不属于合约" + code);
         Audited(c, "t_cont_detail " + std::to_string(r.nContId));
         GenerateDetails(c.db, r.nContId, ChangeNumber(c), &c.limits, deadline);
         return;
     }
     const auto rs = Query(c.db, "SELECT n_cont_id FROM t_cont_info WHERE c_cont_code = ? AND c_cont_no = ?",
                           {Text(code), Text(contNo)});
-    if (rs.rows.empty()) Refuse("no treaty data of treaty " + code + " with contract number " + contNo);
+    if (rs.rows.empty())
+        Refuse("no treaty data of treaty " + code + " with contract number " + contNo,
+               "合约" + code + "没有合同号为" + contNo + "的合约资料");
     if (rs.rows.size() > 1)
-        Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo);
+        Refuse("several treaty data records of treaty " + code + " carry contract number " + contNo,
+               "合约" + code + "有多条合同号为" + contNo + "的合约资料，无法确定调整哪一条");
     Audited(c, "t_cont_detail " + std::to_string(Int(rs.rows[0][0])));
     GenerateDetails(c.db, static_cast<int32_t>(Int(rs.rows[0][0])), ChangeNumber(c), &c.limits, deadline);
 }
@@ -102,7 +106,7 @@ void AdjustDetail(Call& c) {
     if (bySection) {
         if (!Exists(c.db, "SELECT 1 FROM t_cont_section WHERE n_cont_id = ? AND c_sect_cde = ?",
                     {Value(b.nContId), Text(sect)}))
-            Refuse("no section " + sect);
+            Refuse("no section " + sect, "分项" + sect + "不存在");
         sql +=
             " AND c_prod_no IN (SELECT d.c_prod_no FROM t_sect_detail d JOIN t_cont_section s "
             "ON s.n_sect_id = d.n_sect_id WHERE s.n_cont_id = ? AND s.c_sect_cde = ?)";
@@ -110,10 +114,16 @@ void AdjustDetail(Call& c) {
         p.emplace_back(sect);
     }
     if (byReinsurer) {
-        sql += " AND c_ri_cde = ?";
+        // A broker's lines belong to its sub-reinsurers: choosing the broker adjusts
+        // them all, as commission on brokered business is agreed with the broker.
+        sql +=
+            " AND (c_ri_cde = ? OR c_ri_cde IN (SELECT c_sub_ri_cde FROM t_cont_extra "
+            "WHERE n_cont_id = ? AND c_broker_cde = ?))";
+        p.emplace_back(ri);
+        p.emplace_back(b.nContId);
         p.emplace_back(ri);
     }
-    if (Execute(c.db, sql, p) == 0) Refuse("no treaty detail line to adjust");
+    if (Execute(c.db, sql, p) == 0) Refuse("no treaty detail line to adjust", "没有符合条件的合约明细可调整");
 }
 
 void ContDetailList(Call& c) {
@@ -166,7 +176,7 @@ void ContDetailStore(Call& c) {
     } else {
         n = Execute(c.db, std::string("DELETE FROM t_cont_detail") + where, key);
     }
-    if (n == 0) Refuse("no such treaty detail line");
+    if (n == 0) Refuse("no such treaty detail line", "该合约明细已不存在");
     if (c.head.nOperation == kel::records::kOpUpdate)
         Written(c, record);
     else

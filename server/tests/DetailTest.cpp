@@ -178,6 +178,26 @@ TEST_P(Details, LinesCanBeAdjustedOneByOneOrByCommissionGroup) {
     EXPECT_EQ(adjust(kAdjustBySection, 0.2, "", "02"), kBadRequest);  // the section is missing
 }
 
+// The broker's share of a treaty is written to its sub-reinsurers' lines: an
+// adjustment by the broker changes those lines, alone or within a section.
+TEST_P(Details, AnAdjustmentByABrokerChangesItsSubReinsurersLines) {
+    ASSERT_EQ(Generate(), 0);
+    auto adjust = [&](int32_t mode, double rate, const char* section, const char* ri) {
+        _CommAdjustBody b{};
+        b.dCommRate = rate;
+        b.nContId = id;
+        Set(b.szSectCode, section);
+        Set(b.szRICode, ri);
+        return SendRecord(201, b, mode).Status();
+    };
+    EXPECT_EQ(adjust(kAdjustByReinsurer, 0.125, "", "B1"), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_detail WHERE n_comm_rate = 0.125"), 8);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_detail WHERE c_ri_cde IN ('02', '03') AND n_comm_rate = 0.125"), 8);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_detail WHERE c_ri_cde = '01' AND n_comm_rate = 0.125"), 0);
+    EXPECT_EQ(adjust(kAdjustBySectionAndReinsurer, 0.0625, "S1", "B1"), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM t_cont_detail WHERE n_comm_rate = 0.0625"), 4);  // the 0101 lines
+}
+
 TEST_P(Details, AnAdjustmentBySectionTakesOnlyASectionOfItsOwnTreatyData) {
     ASSERT_EQ(Generate(), 0);
     // The next period has a section S2 holding 0102; this record has none.
