@@ -189,21 +189,19 @@ void CS0000S6::Move(char direction, const CString& month) {
     kel::text::PutRawField(body.szYearMonth, sizeof body.szYearMonth, month.str());
     body.cDirection = direction;
     kel::screens::ScreenAnswer answer = kel::screens::Transact<136>(*this, body);
-    if (!answer.Ok()) {
-        kel::screens::ShowFailure(*this, 136, answer);
-        return;
+    if (!answer.Ok()) kel::screens::ShowFailure(*this, 136, answer);
+    // Another session may have changed the month meanwhile: show the order the
+    // server holds now, with the moved treaty still selected.
+    const CString moved = m_ctlGrid.GetItemText(row, COL_CODE);
+    Search();
+    for (int r = 1; r < m_ctlGrid.GetRowCount(); ++r) {
+        if (m_ctlGrid.GetItemText(r, COL_CODE) != moved) continue;
+        m_ctlGrid.SelectRow(1, FALSE);
+        m_ctlGrid.SetFocusCell(r, COL_CODE);
+        m_ctlGrid.SelectRow(r, TRUE);
+        m_ctlGrid.Refresh();
+        break;
     }
-    // The two treaties exchange places beneath the priority numbers, which stay.
-    const int target = direction == kMoveUp ? row - 1 : row + 1;
-    for (int col = COL_CODE; col <= COL_MONTH; ++col) {
-        CString moved = m_ctlGrid.GetItemText(row, col);
-        m_ctlGrid.SetItemText(row, col, m_ctlGrid.GetItemText(target, col), 1);
-        m_ctlGrid.SetItemText(target, col, moved, 1);
-    }
-    m_ctlGrid.SetFocusCell(target, COL_CODE);
-    m_ctlGrid.SelectRow(target, TRUE);
-    m_ctlGrid.SelectRow(row, FALSE);
-    m_ctlGrid.Refresh();
 }
 
 void CS0000S6::OnBtnBatchAdd() {

@@ -88,7 +88,7 @@ bool CS0000SE::LoadItems() {
 // leave the mouse no way to tick a row.
 void CS0000SE::OnClickList(NMHDR*, LRESULT* pResult) { *pResult = 0; }
 
-bool CS0000SE::ProcessItem(int row) {
+CS0000SE::ItemResult CS0000SE::ProcessItem(int row, CString& reason) {
     _DetailActBody body{};
     kel::text::PutField(body.szItemKey, m_ctlList.GetItemText(row, COL_ITEM_KEY).str());
     kel::screens::PutUserCode(body.szUserCode);
@@ -98,15 +98,19 @@ bool CS0000SE::ProcessItem(int row) {
         answer = kel::screens::Transact<167>(*this, body);
     }
     switch (answer.outcome) {
-        case Outcome::Ok: return true;
-        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return false;
-        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return false;
-        case Outcome::Refused: MessageBox("检索用户信息失败!", nullptr, MB_OK); return false;
+        case Outcome::Ok: return ItemResult::Done;
+        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return ItemResult::Broken;
+        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return ItemResult::Broken;
+        case Outcome::Refused: reason = RefusalReason(); return ItemResult::Refused;
     }
-    return false;
+    return ItemResult::Broken;
 }
 
 void CS0000SE::OnOK() {
+    // A refused item (another session handled it, say) is unticked and named with
+    // the server's reason; the rest are processed in the same press. A failed
+    // channel stops the walk: the list stays open with what is left.
+    CString refused;
     for (int row = 0; row < m_ctlList.GetItemCount();) {
         if (!m_ctlList.GetCheck(row)) {
             ++row;
@@ -115,12 +119,22 @@ void CS0000SE::OnOK() {
         const CString docNo = m_ctlList.GetItemText(row, COL_DOC_NO);
         const CString docType = m_ctlList.GetItemText(row, COL_DOC_TYPE);
         const CString promptType = m_ctlList.GetItemText(row, COL_PROMPT_TYPE);
-        // The first failure stops the walk; the list stays open with what is left.
-        if (!ProcessItem(row)) return;
+        CString reason;
+        const ItemResult result = ProcessItem(row, reason);
+        if (result == ItemResult::Broken) break;
+        if (result == ItemResult::Refused) {
+            m_ctlList.SetCheck(row, FALSE);
+            refused += "\n单证" + docNo + (reason.IsEmpty() ? CString() : "：" + reason);
+            ++row;
+            continue;
+        }
         // A processed item leaves the list, so that pressing again goes on with the
         // rest instead of sending it a second time.
         m_ctlList.DeleteItem(row);
         if (promptType.GetAt(0) == kFacultative) Call_Fac_Booking(docNo.GetString(), docType.GetAt(0));
     }
-    CBASEBASE::OnOK();
+    if (!refused.IsEmpty()) MessageBox("检索用户信息失败!" + refused, nullptr, MB_OK);
+    for (int row = 0; row < m_ctlList.GetItemCount(); ++row)
+        if (m_ctlList.GetCheck(row)) return;  // a failed channel left work undone
+    if (refused.IsEmpty()) CBASEBASE::OnOK();
 }

@@ -36,7 +36,9 @@ private:
     // Reads the user's items (166) into the list; a failure is told, the list stays empty.
     bool LoadItems();
     // Marks the row's item processed (167); false after a failure, which is told.
-    bool ProcessItem(int row);
+    enum class ItemResult { Done, Refused, Broken };
+    // Sends 167 for the row's item; a refusal fills `reason` with the server's (or "").
+    ItemResult ProcessItem(int row, CString& reason);
 
     CListCtrl m_ctlList;
 };

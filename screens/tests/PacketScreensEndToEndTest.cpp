@@ -110,6 +110,30 @@ TEST_F(PacketScreensEndToEnd, MovesDeletesACopiedMonthAndASingleAddKeepPrioritie
     EXPECT_EQ(driver->MessageTexts()[0], "是否删除选择的记录?");  // then the refusal of R1
 }
 
+// Another session changes the month while the list shows it: a move reads the
+// month again, so the list shows what the server holds, the moved treaty selected.
+TEST_F(PacketScreensEndToEnd, AMoveAfterAnotherSessionsDeleteShowsTheOrderTheServerHolds) {
+    driver->Then(kListCaption, [this](win::DialogActions& a) {
+        CQXGrid& grid = GridOf(a, List::IDC_GRID);
+        Search(a, "202401");
+        ASSERT_EQ(CodesOf(grid), (std::vector<std::string>{"X1", "S1", "S2", "Q1", "Q2", "M1", "R1"}));
+        _OrderDeleteBody gone{};
+        text::PutField(gone.szContCode, "S2");
+        text::PutRawField(gone.szYearMonth, sizeof gone.szYearMonth, "202401");
+        Stored(135, &gone, sizeof gone);
+
+        a.ClickRow(List::IDC_GRID, 2).Click(List::IDC_BTN_DOWN);
+        EXPECT_EQ(CodesOf(grid), (std::vector<std::string>{"X1", "Q1", "S1", "Q2", "M1", "R1"}));
+        EXPECT_TRUE(PrioritiesRunFromOne(grid));
+        EXPECT_EQ(grid.GetRow(), 3);
+        EXPECT_TRUE(grid.IsRowSelected(3));
+        EXPECT_FALSE(grid.IsRowSelected(1));
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25010, 0);
+    EXPECT_TRUE(driver->MessageTexts().empty());
+}
+
 TEST_F(PacketScreensEndToEnd, CopyingOntoAMonthThatHasAnOrderIsRefusedAndTheFormStaysOpen) {
     driver->Then(kListCaption, [](win::DialogActions& a) {
         Search(a, "202401");
@@ -150,7 +174,7 @@ TEST_F(PacketScreensEndToEnd, ASwitchGoesOnAndOffAndTheCountFollowsIt) {
     EXPECT_TRUE(driver->MessageTexts().empty());
 }
 
-TEST_F(PacketScreensEndToEnd, TwoItemsProcessedLeaveTheCountTwoLowerAndAFailureInTheMiddleCanBeResumed) {
+TEST_F(PacketScreensEndToEnd, TwoItemsProcessedLeaveTheCountTwoLowerAndAnItemHandledElsewhereIsNamed) {
     ASSERT_EQ(Call_Kelmor_Dialog(13, 0), 5);
     driver->Then("详细信息", [](win::DialogActions& a) {
         auto& list = *dynamic_cast<CListCtrl*>(a.Item(Details::IDC_LIST));
@@ -164,11 +188,14 @@ TEST_F(PacketScreensEndToEnd, TwoItemsProcessedLeaveTheCountTwoLowerAndAFailureI
     EXPECT_EQ(bookings, (std::vector<std::string>{"31010124000001377"}));  // the one facultative item
 
     // Three ticked; the middle one is processed elsewhere meanwhile, so the server
-    // refuses it: the walk stops there, and a second press goes on with the rest.
-    driver->Then("详细信息", [](win::DialogActions& a) {
+    // refuses it: it is unticked and named with the server's reason, and the rest
+    // go through in the same press.
+    std::string elsewhereDoc;
+    driver->Then("详细信息", [&elsewhereDoc](win::DialogActions& a) {
         auto& list = *dynamic_cast<CListCtrl*>(a.Item(Details::IDC_LIST));
         ASSERT_EQ(list.GetItemCount(), 3);
         for (int r = 0; r < 3; ++r) a.ToggleItem(Details::IDC_LIST, r);
+        elsewhereDoc = list.GetItemText(1, Details::COL_DOC_NO).str();
         _DetailActBody elsewhere{};
         text::PutField(elsewhere.szItemKey, list.GetItemText(1, Details::COL_ITEM_KEY).str());
         text::PutField(elsewhere.szUserCode, "demo");
@@ -183,13 +210,15 @@ TEST_F(PacketScreensEndToEnd, TwoItemsProcessedLeaveTheCountTwoLowerAndAFailureI
 
         a.Click(IDOK);
         EXPECT_FALSE(a.Ended());
-        ASSERT_EQ(list.GetItemCount(), 2);   // the first went through
-        a.ToggleItem(Details::IDC_LIST, 0);  // the refused one is done already: untick it
+        ASSERT_EQ(list.GetItemCount(), 1);  // only the refused one is left, unticked
+        EXPECT_EQ(list.GetItemText(0, Details::COL_DOC_NO).str(), elsewhereDoc);
+        EXPECT_FALSE(list.GetCheck(0));
         a.Click(IDOK);
         EXPECT_TRUE(a.Ended());
     });
     EXPECT_EQ(Call_Kelmor_Dialog(14, 0), IDOK);
-    EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{"检索用户信息失败!"}));
+    EXPECT_EQ(driver->MessageTexts(),
+              (std::vector<std::string>{"检索用户信息失败!\n单证" + elsewhereDoc + "：已由其他会话处理"}));
     EXPECT_EQ(Call_Kelmor_Dialog(13, 0), 0);
 }
 

@@ -264,30 +264,32 @@ TEST_F(PromptsAndDetails, WithNothingTickedNothingIsSentAndTheListCloses) {
     EXPECT_TRUE(bookings.empty());
 }
 
-TEST_F(PromptsAndDetails, AFailureInTheMiddleStopsAndASecondPressGoesOnWithTheRest) {
+TEST_F(PromptsAndDetails, ARefusedItemIsUntickedAndNamedWhileTheRestAreProcessed) {
     channel->AnswerRecords(kItems);
+    channel->AnswerStatus(1);  // the first item is refused, with the server's reason
+    channel->reasons.push_back("已由其他会话处理");
     channel->AnswerStatus(0);
-    channel->AnswerStatus(1);  // the second item is refused
+    channel->AnswerStatus(1);  // the third is refused by a server that gives no reason
     driver->Then(kDetailCaption, [this](win::DialogActions& a) {
         for (int r = 0; r < 3; ++r) a.ToggleItem(Details::IDC_LIST, r);
         a.Click(IDOK);
         EXPECT_FALSE(a.Ended());
-        // The processed item has left the list; the refused one and the rest stay ticked.
-        EXPECT_EQ(Keys(ListOf(a)), (std::vector<std::string>{"4", "13"}));
-        EXPECT_TRUE(ListOf(a).GetCheck(0));
-        EXPECT_TRUE(ListOf(a).GetCheck(1));
-        EXPECT_EQ(bookings, (std::vector<std::string>{"31010124000001377:P"}));
-        a.Click(IDOK);
+        // The processed item has left the list; the refused ones stay, unticked.
+        EXPECT_EQ(Keys(ListOf(a)), (std::vector<std::string>{"2", "13"}));
+        EXPECT_FALSE(ListOf(a).GetCheck(0));
+        EXPECT_FALSE(ListOf(a).GetCheck(1));
+        EXPECT_TRUE(bookings.empty());
+        a.Click(IDOK);  // nothing ticked now: the list closes
         EXPECT_TRUE(a.Ended());
     });
     EXPECT_EQ(Call_Kelmor_Dialog(14, 0), IDOK);
-    EXPECT_EQ(Codes(), (std::vector<int>{166, 167, 167, 167, 167}));
+    EXPECT_EQ(Codes(), (std::vector<int>{166, 167, 167, 167}));
     ExpectRequest(1, PromptHead(167), ActBody("2"));
     ExpectRequest(2, PromptHead(167), ActBody("4"));
-    ExpectRequest(3, PromptHead(167), ActBody("4"));
-    ExpectRequest(4, PromptHead(167), ActBody("13"));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"检索用户信息失败!"}));
-    EXPECT_EQ(bookings, (std::vector<std::string>{"31010124000001377:P", "44040124000000562:P"}));
+    ExpectRequest(3, PromptHead(167), ActBody("13"));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"检索用户信息失败!\n"
+                                                    "单证31010124000001377：已由其他会话处理\n"
+                                                    "单证44040124000000562"}));
 }
 
 TEST_F(PromptsAndDetails, SendAndReceiveFailuresWhileProcessingStopTheWalkWithTheirMessages) {

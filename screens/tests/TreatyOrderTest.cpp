@@ -179,10 +179,13 @@ TEST_F(TreatyOrder, ActionsOnNoListOrOnAnotherMonthAreRefusedAndSendNothing) {
 
 // ---- moving
 
-TEST_F(TreatyOrder, MovingDownSwapsTheTreatiesBeneathTheirPrioritiesAndTheSelectionFollows) {
+TEST_F(TreatyOrder, AMoveReadsTheMonthAgainAndTheSelectionFollowsTheMovedTreaty) {
     channel->AnswerRecords(kJanuary);
     channel->AnswerStatus(0);
+    channel->AnswerRecords(std::vector<_ContOrderStruct>{kJanuary[0], Order(2, "Q1", "成数分保合约", "成数合约"),
+                                                         Order(3, "S1", "第一溢额合约", "第一溢额合约")});
     channel->AnswerStatus(0);
+    channel->AnswerRecords(kJanuary);
     Searched("2024/01", [this](win::DialogActions& a) {
         CQXGrid& grid = GridOf(a, List::IDC_GRID);
         const int waits = driver->WaitCursorCount();
@@ -201,15 +204,16 @@ TEST_F(TreatyOrder, MovingDownSwapsTheTreatiesBeneathTheirPrioritiesAndTheSelect
         EXPECT_EQ(grid.GetRow(), 2);
         EXPECT_EQ(driver->WaitCursorCount(), waits);  // moves show no wait cursor
     });
-    EXPECT_EQ(Codes(), (std::vector<int>{134, 136, 136}));
+    EXPECT_EQ(Codes(), (std::vector<int>{134, 136, 134, 136, 134}));
     ExpectRequest(1, ExpectedHead(136), Bytes(11, {{0, "S1"}, {3, "202401"}, {10, "D"}}));
-    ExpectRequest(2, ExpectedHead(136), Bytes(11, {{0, "S1"}, {3, "202401"}, {10, "U"}}));
+    ExpectRequest(3, ExpectedHead(136), Bytes(11, {{0, "S1"}, {3, "202401"}, {10, "U"}}));
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(TreatyOrder, MovesPastTheEndsOrWithoutARowAreRefusedAndAFailedMoveLeavesTheList) {
+TEST_F(TreatyOrder, MovesPastTheEndsOrWithoutARowAreRefusedAndAFailedMoveReadsTheListAgain) {
     channel->AnswerRecords(kJanuary);
     channel->AnswerStatus(1);
+    channel->AnswerRecords(kJanuary);
     Searched("202401", [](win::DialogActions& a) {
         CQXGrid& grid = GridOf(a, List::IDC_GRID);
         a.Click(List::IDC_BTN_UP);  // row 1 is current after a search
@@ -220,7 +224,7 @@ TEST_F(TreatyOrder, MovesPastTheEndsOrWithoutARowAreRefusedAndAFailedMoveLeavesT
         grid.SelectRow(3, FALSE);  // no current row
         a.Click(List::IDC_BTN_UP).Click(List::IDC_BTN_DOWN);
     });
-    EXPECT_EQ(Codes(), (std::vector<int>{134, 136}));
+    EXPECT_EQ(Codes(), (std::vector<int>{134, 136, 134}));
     EXPECT_EQ(Messages(),
               (std::vector<std::string>{"已经是第一条记录，不能上移！", "已经是最后一条记录，不能下移！",
                                         RefusalText(136, 0, 1).str(), "请选择一条记录！", "请选择一条记录！"}));
