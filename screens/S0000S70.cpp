@@ -277,6 +277,20 @@ void CS0000S70::OnNetPremClicked() {
 
 // ---- save
 
+bool CS0000S70::CheckTreatyCodeKnown() {
+    if (!m_bAdd && !m_bCopy) return true;  // a modify keeps the stored code
+    auto* names = dynamic_cast<CComboBox*>(GetDlgItem(IDC_CBX_CONT_NAME));
+    if (!names || names->GetCount() == 0) return true;  // no list to hold it against: the server decides
+    CString code;
+    GetItemValue(IDC_EDT_CONT_CODE, code);
+    code.Trim();
+    SetComboContent(IDC_CBX_CONT_NAME, code);
+    if (names->GetCurSel() != CB_ERR) return true;
+    MessageBox("合约代码" + code + "不存在，请先在合约代码设置中增加!", nullptr, MB_OK);
+    GetDlgItem(IDC_EDT_CONT_CODE)->SetFocus();
+    return false;
+}
+
 void CS0000S70::OnOK() {
     if (IsNeededEmpty()) return;
     if (!m_bListsRead) {
@@ -286,6 +300,7 @@ void CS0000S70::OnOK() {
     if (!CheckParticipationTotal()) return;
     _ContInfoStruct record{};
     if (!ReadForm(record)) return;
+    if (!CheckTreatyCodeKnown()) return;
     if (!BuildLists()) return;
 
     m_ContInfoMgr.SetContInfo(record);
@@ -355,8 +370,17 @@ bool CS0000S70::BuildLists() {
     }
     std::vector<_ContRiskStruct> risk;
     for (int row = 1; row < m_GridRisk.GetRowCount(); ++row) {
+        const auto texts = kel::screens::RiskRowTexts(m_GridRisk, row);
+        // A row copied without its product (the share form allows it) cannot be stored.
+        CString product = texts[kel::screens::RISK_PRODUCT];
+        if (product.Trim().IsEmpty()) {
+            CString message;
+            message.Format("合约份额第%d行没有险种(险类)，请修改该行后再保存!", row);
+            MessageBox(message, nullptr, MB_OK);
+            return false;
+        }
         _ContRiskStruct record;
-        if (!kel::screens::RiskFromTexts(*this, kel::screens::RiskRowTexts(m_GridRisk, row), record)) return false;
+        if (!kel::screens::RiskFromTexts(*this, texts, record)) return false;
         risk.push_back(record);
     }
     // The broker sub-reinsurer records go as the screen holds them.

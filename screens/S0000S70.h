@@ -71,6 +71,8 @@ public:
 
     BOOL OnInitDialog() override;
     // 确定[&S]: checks, saves the record with its lists, offers the generation.
+    // On add and copy: the typed treaty code is one of the stored codes (named when not).
+    bool CheckTreatyCodeKnown();
     void OnOK() override;
 
     // Set by the caller before DoModal. Modify mode is neither flag.

@@ -98,7 +98,17 @@ void CS0000SV::RunForm(bool bAdd, const _RIAgentStruct& record) {
     LoadEntries();  // however the form was closed
 }
 
+bool CS0000SV::HasBroker() const {
+    CString code = m_strBrokerCode;
+    code.Trim();
+    return !code.IsEmpty();
+}
+
 void CS0000SV::OnBtnAdd() {
+    if (!HasBroker()) {
+        MessageBox(kNoBroker, nullptr, MB_OK);
+        return;
+    }
     _RIAgentStruct record{};
     if (!kel::screens::PutFieldText(*this, 0, "经纪公司代码", m_strBrokerCode, record.szBrokerCode)) return;
     RunForm(true, record);

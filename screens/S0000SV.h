@@ -39,6 +39,9 @@ public:
 
     BOOL OnInitDialog() override;
 
+    // Said when the screen was opened without a broker (by its number alone).
+    static constexpr const char* kNoBroker = "请先在再保公司设置中选择一家经纪公司，再维护其所属再保公司!";
+
     // Set by the caller before DoModal (all empty when the host opens the screen).
     CString m_strBrokerCode;
     CString m_strBrokerChnName;
@@ -56,6 +59,7 @@ private:
     // and its controls are set up once; only the list is renewed.
     bool LoadEntries();
     void RunForm(bool bAdd, const _RIAgentStruct& record);
+    bool HasBroker() const;
 
     CQXGrid m_Grid{0, 0, 0, 0};
 };

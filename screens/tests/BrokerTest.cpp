@@ -89,13 +89,16 @@ TEST_F(Brokers, TheListShowsTheBrokersEntriesUnderItsCode) {
     ExpectRequest(0, ExpectedHead(216), BytesOf(key.szBrokerCode));
 }
 
-TEST_F(Brokers, OpenedByTheHostTheListAsksForTheEmptyBrokerCodeAndEscapeLeavesIt) {
+TEST_F(Brokers, OpenedByTheHostTheListAsksForTheEmptyBrokerCodeAndAddSaysABrokerMustBeChosen) {
     driver->Then(kListCaption, [](win::DialogActions& a) {
         EXPECT_EQ(GridOf(a, List::IDC_GRID).GetRowCount(), 1);
+        a.Click(List::IDC_BTN_ADD);  // no form opens: its save could never work
         a.Escape();
     });
     EXPECT_EQ(Call_Kelmor_Dialog(11, 0), IDCANCEL);
     ExpectRequest(0, ExpectedHead(216), std::vector<char>(5, '\0'));
+    EXPECT_EQ(channel->requests.size(), 1u);
+    EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{List::kNoBroker}));
 }
 
 TEST_F(Brokers, AddLooksTheReinsurerUpFillsTheFormAndSendsTheEntry) {

@@ -313,6 +313,29 @@ TEST_F(TreatyDataForm, AnAddIsInsertedOnceAndTheFormThenChangesTheRecordItAdded)
     EXPECT_EQ(driver->WaitCursorDepth(), 0);
 }
 
+// What the server would refuse is said by the form first, naming what to mend.
+TEST_F(TreatyDataForm, AnUnknownTreatyCodeAndAProductShareRowWithoutProductAreNamedBeforeSending) {
+    Run(true, false, {}, [](win::DialogActions& a) {
+        TypeNewTreaty(a);
+        a.Type(Form::IDC_EDT_CONT_CODE, "ZZ").Leave(Form::IDC_EDT_CONT_CODE);
+        a.Click(IDOK);
+        EXPECT_FALSE(a.Ended());
+        a.Click(IDCANCEL);
+    });
+    TreatyLists lists = StoredLists();
+    lists.risk.push_back(Risk("", "", 0.3f, kUnlimited, kUnlimited, 0, 'T', 'Y'));  // copied without its product
+    Modify(
+        [](win::DialogActions& a) {
+            a.Click(IDOK);
+            EXPECT_FALSE(a.Ended());
+            a.Click(IDCANCEL);
+        },
+        lists);
+    EXPECT_EQ(Codes(), (std::vector<int>{190}));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"合约代码ZZ不存在，请先在合约代码设置中增加!",
+                                                    "合约份额第3行没有险种(险类)，请修改该行后再保存!"}));
+}
+
 TEST_F(TreatyDataForm, GenerationAsksThenSendsTheHeldRecordAndSaysHowItWent) {
     channel->AnswerStatus(0);
     channel->AnswerStatus(1);  // refused
