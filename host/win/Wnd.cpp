@@ -147,10 +147,16 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
     return TRUE;
 }
 
+namespace {
+// The caption of the module's message boxes that name none of their own: the
+// product the treaty order screens' notices name too.
+constexpr const char* kProductCaption = "Zenva再保系统";
+}  // namespace
+
 int CWnd::MessageBox(LPCTSTR text, LPCTSTR caption, UINT type) {
     win::MessageBoxRequest request;
     request.text = text ? text : "";
-    request.caption = caption ? caption : "";
+    request.caption = caption && *caption ? caption : kProductCaption;
     request.type = type;
     return win::Driver().ShowMessageBox(request);
 }
@@ -212,7 +218,7 @@ LRESULT CWnd::NotifyParentNm(NMHDR& header) {
 int AfxMessageBox(LPCTSTR text, UINT type) {
     win::MessageBoxRequest request;
     request.text = text ? text : "";
-    request.caption = "Kelmor";
+    request.caption = kProductCaption;
     request.type = type;
     return win::Driver().ShowMessageBox(request);
 }

@@ -162,7 +162,7 @@ TEST(PlayDriver, AUserTypesPicksTicksAndAnswersOneBoxAndLeavesTheOtherToItsDefau
     EXPECT_EQ(p.transcript,
               "open \"演练表单\"\n"
               "message \"是否确定删除该纪录!\" caption \"提示\" icon Question -> Yes\n"
-              "message \"处理成功!\" caption \"Kelmor\" icon None -> OK (default)\n"
+              "message \"处理成功!\" caption \"Zenva再保系统\" icon None -> OK (default)\n"
               "message \"是否确定删除该纪录!\" caption \"提示\" icon Question -> No (default)\n"
               "dialog \"演练表单\"\n"
               "  edit #1001 \"代    码:\" = \"QA\"\n"
