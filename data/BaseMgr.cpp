@@ -64,8 +64,12 @@ bool CBaseMgr::ExecCommand(_PacketHead head, const char* body, int len) {
     if (!m_pOwner) return false;
     const int16_t code = head.nTransCode;
     const int32_t operation = head.nOperation;
-    if (m_pOwner->SendPacket(&head, body, len) != 0) {
-        Notify("发送数据包失败!");
+    if (int r = m_pOwner->SendPacket(&head, body, len)) {
+        // No server could be reached in time: say so rather than blame the packet.
+        if (r == kel::kChannelUnreachable)
+            m_pOwner->DispErrBox(r);
+        else
+            Notify("发送数据包失败!");
         return false;
     }
     // Every failure after the send is told once: a user cannot tell a silent

@@ -7,7 +7,8 @@
 
 #include "common/db/Database.h"
 #include "common/net/Channel.h"
-#include "common/net/TcpChannel.h"
+#include "common/net/ServerList.h"
+#include "common/net/SessionChannel.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/Controls.h"
@@ -23,8 +24,8 @@ namespace {
 enum { IDD_LOGON = 9900, IDC_USER = 9901, IDC_PASSWORD = 9902, IDC_MESSAGE = 9903 };
 
 struct Settings {
-    std::string host;
-    std::uint16_t port = 0;
+    std::vector<net::ServerAddress> servers;  // tried in order
+    std::string problem;                      // what is wrong with Address=, if anything
     std::string database;
 };
 
@@ -48,11 +49,7 @@ Settings ReadSettings() {
     const std::wstring path = IniPath();
     Settings s;
     const std::string address = ReadIni(path, L"Server", L"Address");
-    const auto colon = address.rfind(':');
-    if (colon != std::string::npos) {
-        s.host = address.substr(0, colon);
-        s.port = static_cast<std::uint16_t>(std::strtoul(address.c_str() + colon + 1, nullptr, 10));
-    }
+    if (auto servers = net::ParseServerList(address, s.problem)) s.servers = std::move(*servers);
     s.database = ReadIni(path, L"Database", L"Connection");
     return s;
 }
@@ -75,8 +72,11 @@ public:
         const std::string user = GetDlgItem(IDC_USER)->GetText().str();
         const std::string password = GetDlgItem(IDC_PASSWORD)->GetText().str();
         CWaitCursor wait;
-        auto channel = std::make_shared<net::TcpChannel>();
-        const net::ConnectResult result = channel->Connect(m_settings.host, m_settings.port, user, password);
+        auto channel = std::make_shared<net::SessionChannel>(m_settings.servers, user, password);
+        channel->OnWaiting([](bool waiting) {
+            if (auto driver = win::InstalledDriver()) waiting ? driver->BeginWaitCursor() : driver->EndWaitCursor();
+        });
+        const net::ConnectResult result = channel->Open();
         if (!result.ok()) {
             // The form stays with what was typed; only the password is asked again.
             GetDlgItem(IDC_MESSAGE)->SetWindowText(result.refused ? "用户代码或密码错误" : result.message.c_str());
@@ -117,8 +117,10 @@ bool EnsureForeignHostReady(bool askAgain) {
     if (asked && !askAgain) return false;
     asked = true;
     const Settings settings = ReadSettings();
-    if (settings.host.empty() || settings.port == 0) {
-        AfxMessageBox("Kelmor.ini 中没有应用服务器地址 ([Server] Address=主机:端口)", MB_OK | MB_ICONSTOP);
+    if (settings.servers.empty()) {
+        const std::string text = "Kelmor.ini 中没有可用的应用服务器地址 ([Server] Address=主机:端口[,主机:端口...])" +
+                                 (settings.problem.empty() ? std::string() : ": " + settings.problem);
+        AfxMessageBox(text.c_str(), MB_OK | MB_ICONSTOP);
         return false;
     }
     CLogonDlg logon(settings);

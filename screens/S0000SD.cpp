@@ -51,15 +51,17 @@ bool CS0000SD::LoadSettings() {
     }
     switch (answer.outcome) {
         case kel::screens::Outcome::Ok: break;
-        case kel::screens::Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return false;
-        case kel::screens::Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return false;
+        case kel::screens::Outcome::SendFailed:
+        case kel::screens::Outcome::ReceiveFailed: kel::screens::ShowTransportFailure(*this, answer); return false;
         case kel::screens::Outcome::Refused: MessageBox("检索用户定义信息失败!", nullptr, MB_OK); return false;
     }
     // A record of a type means the type is on; letters outside A to E are not ours.
+    bool on[kPromptTypes] = {};
     for (int i = 0; i < answer.count; ++i) {
         const char letter = answer.Record<_PromptSetStruct>(i).cPromptType;
-        if (letter >= 'A' && letter < LetterOf(kPromptTypes)) Box(letter - 'A')->SetCheck(BST_CHECKED);
+        if (letter >= 'A' && letter < LetterOf(kPromptTypes)) on[letter - 'A'] = true;
     }
+    for (int i = 0; i < kPromptTypes; ++i) Box(i)->SetCheck(on[i] ? BST_CHECKED : BST_UNCHECKED);
     return true;
 }
 
@@ -78,12 +80,17 @@ void CS0000SD::OnSwitch(int index) {
     switch (answer.outcome) {
         case kel::screens::Outcome::Ok: return;
         case kel::screens::Outcome::SendFailed:
-            MessageBox("发送数据包失败!", nullptr, MB_OK);
+            kel::screens::ShowTransportFailure(*this, answer);
             break;  // nothing reached the server
         case kel::screens::Outcome::ReceiveFailed:
-            // Whether the server stored it is unknown: the box keeps what was asked.
-            MessageBox("接收数据包失败", nullptr, MB_OK);
-            return;
+            kel::screens::ShowTransportFailure(*this, answer);
+            // The line dropped with the answer: the boxes show what the server holds,
+            // read again once it is back, else what it said last.
+            if (kel::screens::AnswerLost(answer)) {
+                if (answer.result == kel::kChannelAnswerLost && LoadSettings()) return;
+                break;
+            }
+            return;  // whether the server stored it is unknown: the box keeps what was asked
         case kel::screens::Outcome::Refused:
             DispRefusal(164, kel::records::kOpInsert, answer.head.cStatus);
             break;  // the server holds the former state

@@ -26,8 +26,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Reads the user's settings (163) and ticks the boxes; false after a failure,
-    // which is told and leaves every box cleared.
+    // Reads the user's settings (163) and sets every box to what the server holds;
+    // false after a failure, which is told and leaves the boxes as they were.
     bool LoadSettings();
     // The box of prompt type `index` was clicked and shows its new state.
     void OnSwitch(int index);

@@ -33,8 +33,8 @@ int CS0000SE::GetUserInfoCount() {
     kel::screens::ScreenAnswer answer = kel::screens::Transact<165>(*this, body);
     switch (answer.outcome) {
         case Outcome::Ok: return answer.count;  // the head's count; the body is not read
-        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return 0;
-        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return 0;
+        case Outcome::SendFailed:
+        case Outcome::ReceiveFailed: kel::screens::ShowTransportFailure(*this, answer); return 0;
         case Outcome::Refused: MessageBox("检索用户信息数目失败!", nullptr, MB_OK); return 0;
     }
     return 0;
@@ -66,8 +66,8 @@ bool CS0000SE::LoadItems() {
     }
     switch (answer.outcome) {
         case Outcome::Ok: break;
-        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return false;
-        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return false;
+        case Outcome::SendFailed:
+        case Outcome::ReceiveFailed: kel::screens::ShowTransportFailure(*this, answer); return false;
         case Outcome::Refused: MessageBox("检索用户信息失败!", nullptr, MB_OK); return false;
     }
     using kel::screens::LetterText;
@@ -99,8 +99,8 @@ CS0000SE::ItemResult CS0000SE::ProcessItem(int row, CString& reason) {
     }
     switch (answer.outcome) {
         case Outcome::Ok: return ItemResult::Done;
-        case Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return ItemResult::Broken;
-        case Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return ItemResult::Broken;
+        case Outcome::SendFailed:
+        case Outcome::ReceiveFailed: kel::screens::ShowTransportFailure(*this, answer); return ItemResult::Broken;
         case Outcome::Refused: reason = RefusalReason(); return ItemResult::Refused;
     }
     return ItemResult::Broken;

@@ -95,8 +95,8 @@ void CS0000SV0::OnKillFocusRICode() {
         answer = kel::screens::Transact(*this, 3019, &request, sizeof request);
     }
     switch (answer.outcome) {
-        case kel::screens::Outcome::SendFailed: MessageBox("发送数据包失败!", nullptr, MB_OK); return;
-        case kel::screens::Outcome::ReceiveFailed: MessageBox("接收数据包失败", nullptr, MB_OK); return;
+        case kel::screens::Outcome::SendFailed:
+        case kel::screens::Outcome::ReceiveFailed: kel::screens::ShowTransportFailure(*this, answer); return;
         case kel::screens::Outcome::Refused: MessageBox("检索再保人信息失败!", nullptr, MB_OK); return;
         case kel::screens::Outcome::Ok: break;
     }

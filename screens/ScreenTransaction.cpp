@@ -67,6 +67,19 @@ void ShowFailure(CBASEBASE& screen, int16_t code, const ScreenAnswer& answer) {
     }
 }
 
+bool AnswerLost(const ScreenAnswer& answer) {
+    return answer.outcome == Outcome::ReceiveFailed &&
+           (answer.result == kChannelAnswerLost || answer.result == kChannelAnswerLostOffline);
+}
+
+void ShowTransportFailure(CBASEBASE& screen, const ScreenAnswer& answer) {
+    const bool sent = answer.outcome == Outcome::ReceiveFailed;
+    if ((!sent && answer.result == kChannelUnreachable) || AnswerLost(answer))
+        screen.DispErrBox(answer.result);
+    else
+        screen.MessageBox(sent ? "接收数据包失败" : "发送数据包失败!", nullptr, MB_OK);
+}
+
 void PutUserCode(char (&field)[21]) {
     text::PutRawField(
         field, sizeof field,

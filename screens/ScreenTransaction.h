@@ -74,6 +74,14 @@ ScreenAnswer Transact(CBASEBASE& screen, const Body& body) {
 // with the framework's refusal message.
 void ShowFailure(CBASEBASE& screen, int16_t code, const ScreenAnswer& answer);
 
+// Tells the user that a send or receive failed, in the screens' own words ("发送数据包失败!",
+// "接收数据包失败"), except where the channel knows more: no server could be reached (nothing
+// was sent), or the answer was lost and the request may have been carried out.
+void ShowTransportFailure(CBASEBASE& screen, const ScreenAnswer& answer);
+
+// True when the request went out and its answer was lost on the way back.
+bool AnswerLost(const ScreenAnswer& answer);
+
 // The logged-on user's code into a request field (21 bytes, at most 20 characters).
 void PutUserCode(char (&field)[21]);
 

@@ -14,21 +14,7 @@ RecordHash HashRecord(std::string_view table, std::string_view key) {
     return std::hash<std::string>{}(text);
 }
 
-std::string ConnectionContext::User() const {
-    std::lock_guard lock(mutex_);
-    return user_;
-}
-
-void ConnectionContext::LogOn(std::string user) {
-    std::lock_guard lock(mutex_);
-    if (user != user_) {
-        versions_.clear();
-        forgotten_ = false;
-    }
-    user_ = std::move(user);
-}
-
-std::optional<int64_t> ConnectionContext::VersionOf(RecordHash record, bool& forgotten) const {
+std::optional<int64_t> ReadMemory::VersionOf(RecordHash record, bool& forgotten) const {
     std::lock_guard lock(mutex_);
     forgotten = forgotten_;
     const auto it = versions_.find(record);
@@ -36,7 +22,7 @@ std::optional<int64_t> ConnectionContext::VersionOf(RecordHash record, bool& for
     return it->second.first;
 }
 
-void ConnectionContext::Remember(const SeenVersions& seen) {
+void ReadMemory::Remember(const SeenVersions& seen) {
     std::lock_guard lock(mutex_);
     ++clock_;
     for (const auto& [record, version] : seen) versions_[record] = {version, clock_};
@@ -52,7 +38,7 @@ void ConnectionContext::Remember(const SeenVersions& seen) {
     forgotten_ = true;
 }
 
-void ConnectionContext::Forget(RecordHash record) {
+void ReadMemory::Forget(RecordHash record) {
     std::lock_guard lock(mutex_);
     versions_.erase(record);
 }
@@ -67,6 +53,54 @@ void ConnectionContext::SetReason(std::string reason) {
     auto cut = kel::text::CutToGbkBytes(reason, kMaxReasonBytes);
     std::lock_guard lock(mutex_);
     reason_ = cut ? std::move(*cut) : std::string();
+}
+
+void ReadMemory::ForgetAll() {
+    std::lock_guard lock(mutex_);
+    versions_.clear();
+    forgotten_ = true;
+}
+
+SeenVersions ReadMemory::Versions() const {
+    std::lock_guard lock(mutex_);
+    SeenVersions all;
+    all.reserve(versions_.size());
+    for (const auto& [record, entry] : versions_) all.emplace_back(record, entry.first);
+    return all;
+}
+
+bool ReadMemory::Forgotten() const {
+    std::lock_guard lock(mutex_);
+    return forgotten_;
+}
+
+std::string ConnectionContext::User() const {
+    std::lock_guard lock(mutex_);
+    return user_;
+}
+
+void ConnectionContext::LogOn(std::string user) {
+    std::lock_guard lock(mutex_);
+    if (user != user_) memory_ = std::make_shared<ReadMemory>();
+    user_ = std::move(user);
+}
+
+std::optional<int64_t> ConnectionContext::VersionOf(RecordHash record, bool& forgotten) const {
+    return Memory()->VersionOf(record, forgotten);
+}
+
+void ConnectionContext::Remember(const SeenVersions& seen) { Memory()->Remember(seen); }
+
+void ConnectionContext::Forget(RecordHash record) { Memory()->Forget(record); }
+
+std::shared_ptr<ReadMemory> ConnectionContext::Memory() const {
+    std::lock_guard lock(mutex_);
+    return memory_;
+}
+
+void ConnectionContext::Continue(std::shared_ptr<ReadMemory> memory) {
+    std::lock_guard lock(mutex_);
+    if (memory) memory_ = std::move(memory);
 }
 
 }  // namespace kel::server

@@ -5,11 +5,14 @@
 
 #include "common/net/Channel.h"
 #include "common/net/Logon.h"
+#include "common/net/SessionResume.h"
 #include "server/AnswerCache.h"
 #include "server/Audit.h"
 #include "server/CommandTable.h"
 #include "server/Password.h"
 #include "server/PrivateFile.h"
+#include "server/SessionKeeping.h"
+#include "server/SessionRegistry.h"
 #include "server/Sql.h"
 #include "server/Store.h"
 #include "server/StoredFloats.h"
@@ -44,11 +47,18 @@ void Run(const Command& cmd, Call& call, Store& store) {
 }  // namespace
 
 Server::Server(std::unique_ptr<Store> store, ServerOptions options)
-    : store_(std::move(store)), options_(std::move(options)) {
+    : store_(std::move(store)), options_(std::move(options)), sessions_(std::make_unique<SessionRegistry>()) {
     if (options_.cacheAnswers && store_->IsSqlite()) cache_ = std::make_unique<AnswerCache>();
+    sessions_->SetFinder(
+        [this](std::string_view token, const std::string& user) { return TakeKeptSession(*store_, token, user); });
 }
 
-Server::~Server() = default;
+Server::~Server() {
+    // The clients come back after a restart, or to another server on the database:
+    // what they had read waits for them there.
+    std::string why;
+    if (!KeepSessions(*store_, sessions_->All(), &why)) Log(kel::net::kResumeTransCode, kServerFailure, why);
+}
 
 std::unique_ptr<Server> Server::Open(const std::string& database, std::string* error, ServerOptions options) {
     if (!PrepareDatabaseFile(database, error)) return nullptr;
@@ -95,6 +105,12 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
             const std::string password = wire::Text(logon.szPassword, "password");
             if (!CheckLogon(user, password)) Refuse("wrong user code or password for " + user, "用户代码或密码不正确");
             client.LogOn(user);
+        } else if (request.nTransCode == kel::net::kResumeTransCode) {
+            if (client.User().empty()) Refuse("nobody is logged on to this connection");
+            if (body.size() != sizeof(_ResumeBody)) BadRequest("session body is not 32 bytes");
+            const auto resume = wire::Load<_ResumeBody>(body);
+            const std::string_view token(reinterpret_cast<const char*>(resume.token), sizeof resume.token);
+            count = sessions_->Attach(client, token, resume.cAgain != 0) ? 1 : 0;
         } else {
             const std::string user = client.User();
             if (user.empty()) Refuse("nobody is logged on to this connection", "尚未登录，请重新登录");

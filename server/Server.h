@@ -19,6 +19,7 @@ namespace kel::server {
 
 class AnswerCache;
 struct AuditEntry;
+class SessionRegistry;
 class Store;
 
 struct ServerOptions {
@@ -49,7 +50,9 @@ public:
     // answer body empty and the database unchanged. Never throws.
     // Transaction 1 is the log-on (body _LogonBody): status 0 or 1; it sets the
     // connection's user (none after a refusal). Any other request of a connection
-    // nobody is logged on to is refused (status 1).
+    // nobody is logged on to is refused (status 1). Transaction 2 (body _ResumeBody)
+    // after a log-on joins the connection to its client session (count 1 when the
+    // session's read versions were held).
     void Handle(ConnectionContext& client, const _PacketHead& request, std::string_view body, _PacketHead& answerHead,
                 std::vector<char>& answerBody);
 
@@ -84,6 +87,7 @@ private:
     std::unique_ptr<Store> store_;
     ServerOptions options_;
     std::unique_ptr<AnswerCache> cache_;  // null: answers are not kept
+    std::unique_ptr<SessionRegistry> sessions_;
 };
 
 // The host's embedded default: opens (creating) the SQLite file, and loads the

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "common/net/SessionChannel.h"
 #include "qt/WindowMessage.h"
 
 namespace kel::shell {
@@ -27,8 +28,9 @@ constexpr MenuEntry kMenu[] = {
 
 }  // namespace
 
-MainWindow::MainWindow(const Module& module, const QString& user, QWidget* parent)
-    : QMainWindow(parent), m_module(module) {
+MainWindow::MainWindow(const Module& module, const QString& user, std::shared_ptr<kel::net::SessionChannel> remote,
+                       QWidget* parent)
+    : QMainWindow(parent), m_module(module), m_remote(std::move(remote)) {
     setWindowTitle(QString::fromUtf8(kTitle));
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -54,10 +56,21 @@ MainWindow::MainWindow(const Module& module, const QString& user, QWidget* paren
     buttons->addWidget(quit);
     layout->addLayout(buttons);
     setCentralWidget(central);
-    // The status bar holds what the user needs: who is logged on, how many items wait.
+    // The status bar holds what the user needs: who is logged on, to which server,
+    // how many items wait.
     statusBar()->addWidget(new QLabel(QStringLiteral("用户: %1").arg(user), this));
+    m_connectionLabel = new QLabel(QStringLiteral("内置服务器"), this);
+    statusBar()->addWidget(m_connectionLabel);
     m_countLabel = new QLabel(this);
     statusBar()->addPermanentWidget(m_countLabel);
+    if (m_remote) {
+        // Told on the thread that noticed; shown (and the count read again) from ours.
+        m_remote->OnStateChange([this](const kel::net::SessionState& state) {
+            QMetaObject::invokeMethod(
+                this, [this, state] { ShowConnection(state); }, Qt::QueuedConnection);
+        });
+        ShowConnection(m_remote->State());
+    }
     resize(420, 460);
 
     connect(m_list, &QTreeWidget::itemActivated, this, [this] { OpenSelected(); });
@@ -68,6 +81,24 @@ MainWindow::MainWindow(const Module& module, const QString& user, QWidget* paren
         if (!m_busy) RefreshCount(false);
     });
     m_poll.start(120000);
+}
+
+MainWindow::~MainWindow() {
+    if (m_remote) m_remote->OnStateChange(nullptr);
+}
+
+void MainWindow::ShowConnection(const kel::net::SessionState& state) {
+    m_connectionLabel->setText(QStringLiteral("服务器 %1 %2")
+                                   .arg(QString::fromStdString(state.address),
+                                        state.connected ? QStringLiteral("已连接") : QStringLiteral("未连接")));
+    const bool back = state.connected && !m_wasConnected;
+    m_wasConnected = state.connected;
+    if (!state.connected) {
+        m_count = -1;
+        m_countLabel->setText(QStringLiteral("待处理信息: 未知"));
+    } else if (back && !m_busy) {
+        RefreshCount(false);
+    }
 }
 
 void MainWindow::OpenSelected() {
@@ -86,8 +117,17 @@ bool MainWindow::OpenScreen(int number) {
 void MainWindow::RefreshCount(bool announce) {
     if (!m_module.callDialog) return;
     const int previous = m_count;
+    // No server: the count is unknown, not 0, and no message for a poll nobody asked for.
+    if (m_remote && !m_remote->Reach()) {
+        m_count = -1;
+        m_countLabel->setText(QStringLiteral("待处理信息: 未知"));
+        return;
+    }
     m_count = m_module.callDialog(kCountScreen, 0);
-    m_countLabel->setText(QStringLiteral("待处理信息: %1").arg(m_count));
+    // The count failed when the connection went with it (the module said so).
+    if (m_remote && !m_remote->State().connected) m_count = -1;
+    m_countLabel->setText(m_count < 0 ? QStringLiteral("待处理信息: 未知")
+                                      : QStringLiteral("待处理信息: %1").arg(m_count));
     const bool more = previous >= 0 && m_count > previous;
     if (m_count > 0 && (announce || more) && m_module.popWnd) {
         const QByteArray text = QStringLiteral("您有 %1 条待处理的信息，请点击查看").arg(m_count).toUtf8();

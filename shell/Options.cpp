@@ -20,9 +20,11 @@ std::optional<int> ParseInt(const std::string& text) {
 }  // namespace
 
 const char* Usage() {
-    return "usage: kelmor [--server HOST:PORT] [--database CONN] [--user CODE] [--password PASS]\n"
+    return "usage: kelmor [--server HOST:PORT[,HOST:PORT...]] [--database CONN] [--user CODE] [--password PASS]\n"
            "              [--screen N [--screenshot FILE.png]] [--console] [--play SCRIPT]\n"
            "  without --server: the embedded server on a SQLite file in the user's data folder\n"
+           "  --server LIST    the application servers, tried in order at start and whenever the\n"
+           "                   connection is lost\n"
            "  --screen N       open screen N and exit with its result (13: print the count)\n"
            "  --screenshot F   with --screen: save the screen as PNG once it is open, then close it\n"
            "  --console        print what the screens show instead of showing them\n"
@@ -48,16 +50,13 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         } else if (a == "--server") {
             auto v = value();
             if (!v) return std::nullopt;
-            auto colon = v->rfind(':');
-            auto port = colon == std::string::npos ? std::nullopt : ParseInt(v->substr(colon + 1));
-            if (!port || *port <= 0 || *port > 65535 || colon == 0) {
-                error = "--server wants HOST:PORT, got \"" + *v + "\"";
+            std::string why;
+            auto servers = kel::net::ParseServerList(*v, why);
+            if (!servers) {
+                error = "--server wants HOST:PORT[,HOST:PORT...]: " + why;
                 return std::nullopt;
             }
-            o.serverHost = v->substr(0, colon);
-            if (o.serverHost.size() > 2 && o.serverHost.front() == '[' && o.serverHost.back() == ']')
-                o.serverHost = o.serverHost.substr(1, o.serverHost.size() - 2);  // [::1]:7000
-            o.serverPort = *port;
+            o.servers = std::move(*servers);
         } else if (a == "--database") {
             auto v = value();
             if (!v) return std::nullopt;

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "common/net/ServerList.h"
+
 namespace kel::shell {
 
 struct Options {
-    std::string serverHost;  // empty: the embedded default
-    int serverPort = 0;
-    std::string database;  // ODBC connection string or SQLite file; empty: the default file
+    std::vector<kel::net::ServerAddress> servers;  // tried in order; none: the embedded default
+    std::string database;                          // ODBC connection string or SQLite file; empty: the default file
     std::optional<std::string> user;
     std::optional<std::string> password;
     std::optional<int> screen;

@@ -2,9 +2,10 @@
 
 #include "common/net/Channel.h"
 #include "common/net/InProcessChannel.h"
-#include "common/net/TcpChannel.h"
+#include "common/net/SessionChannel.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
+#include "host/win/UiDriver.h"
 #include "server/Server.h"
 
 namespace kel::shell {
@@ -13,7 +14,7 @@ Session::~Session() { Close(); }
 
 bool Session::Prepare(const Options& options, std::string& error) {
     m_options = options;
-    m_embedded = options.serverHost.empty();
+    m_embedded = options.servers.empty();
     m_databaseTarget = options.database;
     if (!m_embedded) return true;
     if (m_databaseTarget.empty()) m_databaseTarget = DefaultDatabaseFile();
@@ -30,6 +31,7 @@ bool Session::Prepare(const Options& options, std::string& error) {
 bool Session::LogOn(const std::string& user, const std::string& password, std::string& error, bool& refused) {
     refused = false;
     std::shared_ptr<kel::Channel> channel;
+    std::shared_ptr<kel::net::SessionChannel> remote;
     kel::net::ConnectResult result;
     if (m_embedded) {
         std::weak_ptr<kel::server::Server> server = m_server;
@@ -43,9 +45,14 @@ bool Session::LogOn(const std::string& user, const std::string& password, std::s
         result = inProcess->LogOn(user, password);
         channel = inProcess;
     } else {
-        auto tcp = std::make_shared<kel::net::TcpChannel>();
-        result = tcp->Connect(m_options.serverHost, static_cast<std::uint16_t>(m_options.serverPort), user, password);
-        channel = tcp;
+        auto session = std::make_shared<kel::net::SessionChannel>(m_options.servers, user, password);
+        // Connecting again takes a few seconds at most: the wait cursor shows it.
+        session->OnWaiting([](bool waiting) {
+            if (auto driver = ::win::InstalledDriver()) waiting ? driver->BeginWaitCursor() : driver->EndWaitCursor();
+        });
+        result = session->Open();
+        channel = session;
+        remote = session;
     }
     if (!result.ok()) {
         refused = result.refused;
@@ -64,6 +71,7 @@ bool Session::LogOn(const std::string& user, const std::string& password, std::s
         }
     }
     m_channel = channel;
+    m_remote = remote;
     m_database = database;
     SetStaticDatabase(m_database);
     CBASEBASE::SetLoginUser(user.c_str());
@@ -74,6 +82,7 @@ bool Session::LogOn(const std::string& user, const std::string& password, std::s
 void Session::Close() {
     if (m_channel && kel::InstalledChannel() == m_channel) kel::InstallChannel(nullptr);
     m_channel.reset();
+    m_remote.reset();
     SetStaticDatabase(nullptr);
     m_database.reset();
 }

@@ -9,6 +9,9 @@
 
 namespace kel {
 class Channel;
+namespace net {
+class SessionChannel;
+}
 namespace db {
 class Connection;
 }
@@ -32,6 +35,8 @@ public:
     bool LogOn(const std::string& user, const std::string& password, std::string& error, bool& refused);
     // Takes back what LogOn installed.
     void Close();
+    // The channel to the remote servers after a log-on; null on the embedded default.
+    std::shared_ptr<kel::net::SessionChannel> Remote() const { return m_remote; }
 
 private:
     Options m_options;
@@ -39,6 +44,7 @@ private:
     std::string m_databaseTarget;
     std::shared_ptr<kel::server::Server> m_server;
     std::shared_ptr<kel::Channel> m_channel;
+    std::shared_ptr<kel::net::SessionChannel> m_remote;
     std::shared_ptr<kel::db::Connection> m_database;
 };
 

@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
             }
         }
     } else {
-        kel::shell::MainWindow window(module, user);
+        kel::shell::MainWindow window(module, user, session.Remote());
         window.show();
         window.RefreshCount(true);
         exitCode = app.exec();

@@ -121,6 +121,13 @@ long Recv(int fd, void* data, std::size_t length) {
     return ::recv(static_cast<SOCKET>(fd), static_cast<char*>(data), n, 0);
 }
 
+bool PeerClosed(int fd) {
+    if (Poll(fd, kReadable, 0) != 1) return false;
+    char byte;
+    const int n = ::recv(static_cast<SOCKET>(fd), &byte, 1, MSG_PEEK);
+    return n == 0 || (n < 0 && LastError() != EWOULDBLOCK);
+}
+
 long SendPair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength) {
     WSABUF parts[2];
     parts[0].buf = const_cast<char*>(static_cast<const char*>(first));
@@ -155,6 +162,13 @@ long Send(int fd, const void* data, std::size_t length) {
 }
 
 long Recv(int fd, void* data, std::size_t length) { return ::recv(fd, data, length, MSG_DONTWAIT); }
+
+bool PeerClosed(int fd) {
+    if (Poll(fd, kReadable, 0) != 1) return false;
+    char byte;
+    const long n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
 
 long SendPair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength) {
     iovec parts[2] = {{const_cast<void*>(first), firstLength}, {const_cast<void*>(second), secondLength}};

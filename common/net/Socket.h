@@ -19,6 +19,9 @@ std::string ErrorText(int error);
 // Never block and never raise a signal; -1 with LastError on failure.
 long Send(int fd, const void* data, std::size_t length);
 long Recv(int fd, void* data, std::size_t length);
+// True when the peer has closed or reset an idle connection: a reader would get
+// the end of the stream or an error at once. Reads nothing.
+bool PeerClosed(int fd);
 // Sends `first` and then `second` as one call (a gather write where the system has
 // one); returns the bytes taken from both together, as Send does.
 long SendPair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength);

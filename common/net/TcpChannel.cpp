@@ -14,6 +14,7 @@ TcpOptions WithDefaults(TcpOptions options) {
     const TcpOptions defaults;
     if (options.connectTimeoutMs <= 0) options.connectTimeoutMs = defaults.connectTimeoutMs;
     if (options.receiveTimeoutMs <= 0) options.receiveTimeoutMs = defaults.receiveTimeoutMs;
+    if (options.logonTimeoutMs <= 0) options.logonTimeoutMs = options.receiveTimeoutMs;
     return options;
 }
 
@@ -49,7 +50,7 @@ ConnectResult TcpChannel::Connect(const std::string& host, std::uint16_t port, s
     if (open.fd < 0) return ConnectResult{open.error, false, std::move(open.message)};
     FdGuard socket{open.fd};
 
-    const Deadline deadline = DeadlineAfter(effective.receiveTimeoutMs);
+    const Deadline deadline = DeadlineAfter(effective.logonTimeoutMs);
     int r = WriteFrame(socket.fd, head, &body, sizeof body, deadline);
     std::memset(&body, 0, sizeof body);
     _PacketHead answer{};
@@ -76,6 +77,15 @@ void TcpChannel::Close() {
 bool TcpChannel::IsConnected() const {
     std::lock_guard lock(m_mutex);
     return m_state == State::Connected;
+}
+
+bool TcpChannel::Gone() {
+    std::lock_guard lock(m_mutex);
+    if (m_state != State::Connected) return true;
+    if (m_pending > 0) return false;  // an answer is on its way: the receive will tell
+    if (!sock::PeerClosed(m_fd)) return false;
+    DropLocked(State::Broken);
+    return true;
 }
 
 int TcpChannel::Send(const _PacketHead& head, const void* body, std::size_t length) {

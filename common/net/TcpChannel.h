@@ -29,6 +29,7 @@ struct TcpOptions {
     int connectTimeoutMs = 5000;   // name lookup and TCP connect, all addresses together
     int receiveTimeoutMs = 60000;  // a whole answer (also the log-on answer), or a request
                                    // waiting to leave; values <= 0 take the default
+    int logonTimeoutMs = 0;        // the log-on's answer; <= 0: the receive time-out
 };
 
 class TcpChannel final : public Channel {
@@ -46,6 +47,8 @@ public:
     // Closes the connection; Send/Receive then give kChannelNotConnected.
     void Close();
     bool IsConnected() const;
+    // Not connected, broken, or closed by the server while idle.
+    bool Gone() override;
 
     int Send(const _PacketHead& head, const void* body, std::size_t length) override;
     int Receive(_PacketHead& head, std::vector<char>& body) override;

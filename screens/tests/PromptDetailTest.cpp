@@ -170,6 +170,30 @@ TEST_F(PromptsAndDetails, ASwitchTheServerDidNotStoreGoesBackAndIsTold) {
               (std::vector<std::string>{RefusalText(164, 0, 1).str(), "接收数据包失败", "发送数据包失败!"}));
 }
 
+TEST_F(PromptsAndDetails, ASwitchWhoseAnswerWasLostShowsWhatTheServerHoldsNotWhatWasAsked) {
+    using Records = std::vector<_PromptSetStruct>;
+    channel->AnswerRecords(Records{PromptRecord('D')});
+    channel->FailReceive(kChannelAnswerLost);                               // B on: the line dropped, it is back
+    channel->AnswerRecords(Records{PromptRecord('B'), PromptRecord('D')});  // read again: stored
+    channel->FailReceive(kChannelAnswerLost);                               // A on
+    channel->AnswerRecords(Records{PromptRecord('B'), PromptRecord('D')});  // read again: not stored
+    channel->FailReceive(kChannelAnswerLostOffline);                        // D off, and no line now
+    driver->Then(kPromptCaption, [this](win::DialogActions& a) {
+        a.Click(Prompts::IDC_CHK_B);
+        EXPECT_EQ(Checks(a), (std::vector<int>{0, 1, 0, 1, 0}));
+        a.Click(Prompts::IDC_CHK_A);
+        EXPECT_EQ(Checks(a), (std::vector<int>{0, 1, 0, 1, 0}));
+        a.Click(Prompts::IDC_CHK_D);
+        EXPECT_EQ(Checks(a), (std::vector<int>{0, 1, 0, 1, 0}));  // what the server said last
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(0, 0);
+    EXPECT_EQ(Codes(), (std::vector<int>{163, 164, 163, 164, 163, 164}));
+    const std::string lost = std::string(ChannelErrorText(kChannelAnswerLost)) + "!";
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{lost, lost, std::string(ChannelErrorText(kChannelAnswerLostOffline)) + "!"}));
+}
+
 // ---- screen 13: the count
 
 TEST_F(PromptsAndDetails, ScreenThirteenAnswersTheCountOfTheAnswerHeadAndOpensNothing) {

@@ -182,6 +182,20 @@ CREATE TABLE IF NOT EXISTS t_user (
     c_pwd_hash          VARCHAR(200) NOT NULL
 );
 
+-- What client sessions had read while no server holds them: written by a server
+-- that stops, taken by the server the client comes back to. The row with n_record
+-- NULL is the session's own (c_forgot 'Y': it had forgotten versions); n_saved is
+-- when it was written, in seconds since 1970 (UTC).
+CREATE TABLE IF NOT EXISTS t_session_read (
+    c_token             VARCHAR(32)  NOT NULL,
+    c_user_cde          VARCHAR(20)  NOT NULL,
+    n_record            BIGINT,
+    n_version           BIGINT,
+    c_forgot            VARCHAR(1),
+    n_saved             BIGINT       NOT NULL
+);
+CREATE INDEX IF NOT EXISTS ix_session_read ON t_session_read (c_token);
+
 -- The prompt types (A..E) each user receives.
 CREATE TABLE IF NOT EXISTS t_prompt_set (
     c_user_cde          VARCHAR(20)  NOT NULL,

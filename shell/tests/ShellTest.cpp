@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/net/SessionChannel.h"
 #include "qt/QtDriver.h"
 #include "shell/MainWindow.h"
 #include "shell/Options.h"
@@ -28,6 +29,29 @@ int FakePopWnd(const char* text, int width, int height, int, int, int r1, int g1
     g_popups.emplace_back(text);
     g_popupColours = {width, height, r1, g1, b1, r2, g2, b2};
     return 1;
+}
+
+// A server connection that answers every request.
+class AnsweringLink final : public kel::Channel {
+public:
+    int Send(const _PacketHead& head, const void*, std::size_t) override {
+        m_head = head;
+        return kel::kChannelOk;
+    }
+    int Receive(_PacketHead& head, std::vector<char>& body) override {
+        head = m_head;
+        body.clear();
+        return kel::kChannelOk;
+    }
+
+private:
+    _PacketHead m_head{};
+};
+
+QStringList StatusTexts(QMainWindow& window) {
+    QStringList labels;
+    for (QLabel* label : window.statusBar()->findChildren<QLabel*>()) labels << label->text();
+    return labels;
 }
 
 struct Run {
@@ -63,13 +87,17 @@ class ShellTest : public QObject {
 private slots:
     void optionsAreCheckedBeforeAnythingRuns() {
         std::string error;
-        auto o = kel::shell::ParseOptions({"--server", "db.example:7000", "--screen", "25013"}, error);
+        auto o = kel::shell::ParseOptions({"--server", "db.example:7000, [::1]:7001", "--screen", "25013"}, error);
         QVERIFY(o.has_value());
-        QCOMPARE(o->serverHost, std::string("db.example"));
-        QCOMPARE(o->serverPort, 7000);
+        QCOMPARE(o->servers.size(), std::size_t{2});
+        QCOMPARE(o->servers[0].host, std::string("db.example"));
+        QCOMPARE(o->servers[0].port, std::uint16_t{7000});
+        QCOMPARE(o->servers[1].host, std::string("::1"));
         QCOMPARE(*o->screen, 25013);
         for (auto bad : std::vector<std::vector<std::string>>{{"--server", "nohost"},
                                                               {"--server", "h:70000"},
+                                                              {"--server", "a:1,,b:2"},
+                                                              {"--server", "::1:7000"},
                                                               {"--screen", "x"},
                                                               {"--screenshot", "a.png"},
                                                               {"--bogus"}})
@@ -108,6 +136,36 @@ private slots:
         QStringList labels;
         for (QLabel* label : window.statusBar()->findChildren<QLabel*>()) labels << label->text();
         QVERIFY2(labels.contains(QStringLiteral("用户: demo")), qPrintable(labels.join(u'|')));
+    }
+
+    void mainWindowSaysWhenTheServerIsAwayAndCountsAgainOnceItIsBack() {
+        kel::qt::ScopedQtDriver driver;
+        bool down = true;
+        auto remote = std::make_shared<kel::net::SessionChannel>(
+            std::vector<kel::net::ServerAddress>{{"s.example", 7430}}, "demo", "pw", kel::net::SessionOptions{},
+            [&](const kel::net::ServerAddress&, std::string_view, std::string_view, int,
+                std::shared_ptr<kel::Channel>& link) {
+                if (down) return kel::net::ConnectResult{kel::kChannelNotConnected, false, "down"};
+                link = std::make_shared<AnsweringLink>();
+                return kel::net::ConnectResult{};
+            });
+        kel::shell::MainWindow window({&FakeCall, &FakePopWnd}, QStringLiteral("demo"), remote);
+        g_calls.clear();
+        g_count = 4;
+        window.RefreshCount(false);
+        QCOMPARE(window.LastCount(), -1);  // unknown, not 0, and the module is not asked
+        QVERIFY(g_calls.empty());
+        QTRY_VERIFY2(StatusTexts(window).contains(QStringLiteral("待处理信息: 未知")),
+                     qPrintable(StatusTexts(window).join(u'|')));
+        QVERIFY(StatusTexts(window).contains(QStringLiteral("服务器 s.example:7430 未连接")));
+        QVERIFY(StatusTexts(window).contains(QStringLiteral("用户: demo")));
+
+        // A screen's request brings the connection back: the count is read again.
+        down = false;
+        QVERIFY(remote->Reach());
+        QTRY_COMPARE(window.LastCount(), 4);
+        QTRY_VERIFY(StatusTexts(window).contains(QStringLiteral("服务器 s.example:7430 已连接")));
+        QVERIFY(StatusTexts(window).contains(QStringLiteral("待处理信息: 4")));
     }
 
     void programRunsScreensOnTheEmbeddedDefault() {

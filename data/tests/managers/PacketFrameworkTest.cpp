@@ -34,6 +34,20 @@ TEST_F(Framework, EveryCommandFailureIsToldOnceAndReturnsFalse) {
     EXPECT_TRUE(Messages().empty());
 }
 
+// A session channel that could not reach a server sent nothing, and one whose answer
+// was lost may have been carried out: the user hears each in its own words.
+TEST_F(Framework, NoServerAndALostAnswerAreToldAsWhatTheyAre) {
+    CRIAgentCom mgr(&dlg);
+    channel->sendResult = kel::kChannelUnreachable;
+    EXPECT_FALSE(mgr.Insert());
+    channel->sendResult = 0;
+    channel->FailReceive(kel::kChannelAnswerLost);
+    EXPECT_FALSE(mgr.Update());
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{std::string(kel::ChannelErrorText(kel::kChannelUnreachable)) + "!",
+                                        std::string(kel::ChannelErrorText(kel::kChannelAnswerLost)) + "!"}));
+}
+
 // The server's status bytes: 1 a rule (what it means depends on the operation of
 // a record command), 2 a malformed request, 3 the database, 4 an unknown code,
 // 5 too large.

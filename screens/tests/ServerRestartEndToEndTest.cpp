@@ -1,0 +1,293 @@
+// A clerk's session against a real kelmor-server that is stopped and started again
+// while a form is open: the save that finds no server is refused with a message
+// and the form keeps what was typed; once the server is back the same save goes
+// through without anything else to do. And the save whose answer is cut on its way
+// back (the server committed it) is not sent again: the clerk is told.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "common/db/Database.h"
+#include "common/net/Frame.h"
+#include "common/net/SessionChannel.h"
+#include "frame/Kelmor.h"
+#include "host/qxcommon/BaseBase.h"
+#include "host/qxcommon/StaticDatabase.h"
+#include "host/win/testing/HeadlessDriver.h"
+#include "screens/S0000S4.h"
+#include "screens/S0000S40.h"
+#include "screens/tests/ScreenTestSupport.h"
+
+namespace kel::testing {
+namespace {
+
+using List = CS0000S4;
+using Form = CS0000S40;
+
+// A free loopback port (nobody listens on it once this returns).
+uint16_t FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), n);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+// The kelmor-server program on a SQLite file, started and stopped as an
+// administrator would (SIGTERM).
+class ServerProcess {
+public:
+    ServerProcess(std::string database, uint16_t port) : m_database(std::move(database)), m_port(port) {}
+    ~ServerProcess() { Stop(); }
+    uint16_t Port() const { return m_port; }
+
+    bool Start(bool demo) {
+        int out[2];
+        if (::pipe(out) != 0) return false;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            const std::string listen = "127.0.0.1:" + std::to_string(m_port);
+            std::vector<const char*> args{KELMOR_SERVER_PROGRAM, "--listen",         listen.c_str(),
+                                          "--database",          m_database.c_str(), "--quiet"};
+            if (demo) args.push_back("--demo");
+            args.push_back(nullptr);
+            ::execv(KELMOR_SERVER_PROGRAM, const_cast<char* const*>(args.data()));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // It says so on standard output once it listens.
+        std::string said;
+        char c;
+        while (said.find('\n') == std::string::npos && ::read(out[0], &c, 1) == 1) said += c;
+        ::close(out[0]);
+        return said.find("listening") != std::string::npos;
+    }
+    void Stop() {
+        if (m_pid <= 0) return;
+        ::kill(m_pid, SIGTERM);
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_pid = -1;
+    }
+
+private:
+    std::string m_database;
+    uint16_t m_port;
+    pid_t m_pid = -1;
+};
+
+// Between the client and the server: passes every frame on, until told to cut the
+// answer of the next request with `code`: the server gets the request, the client
+// loses the connection without the answer.
+class CuttingProxy {
+public:
+    explicit CuttingProxy(uint16_t serverPort) : m_serverPort(serverPort) {
+        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t n = sizeof a;
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), n);
+        ::listen(m_listen, 4);
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &n);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~CuttingProxy() {
+        m_stop = true;
+        ::shutdown(m_listen, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listen);
+    }
+    uint16_t Port() const { return m_port; }
+    void CutAnswerOf(int16_t code) { m_cut = code; }
+    int Requests(int16_t code) const {
+        std::lock_guard lock(m_mutex);
+        return static_cast<int>(std::count(m_seen.begin(), m_seen.end(), code));
+    }
+
+private:
+    void Run() {
+        while (!m_stop) {
+            if (net::WaitReadable(m_listen, net::DeadlineAfter(200)) != kChannelOk) continue;
+            const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (client < 0) continue;
+            Serve(client);
+            ::close(client);
+        }
+    }
+    // One client at a time: the screens have one connection.
+    void Serve(int client) {
+        const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(m_serverPort);
+        if (::connect(server, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(server);
+            return;
+        }
+        ::fcntl(server, F_SETFL, O_NONBLOCK);
+        _PacketHead head{};
+        std::vector<char> body;
+        while (!m_stop) {
+            const int r = net::ReadFrame(client, head, body, net::DeadlineAfter(500));
+            if (r == kChannelTimeout) continue;
+            if (r != kChannelOk) break;
+            {
+                std::lock_guard lock(m_mutex);
+                m_seen.push_back(head.nTransCode);
+            }
+            if (net::WriteFrame(server, head, body.data(), body.size(), net::DeadlineAfter(5000)) != kChannelOk) break;
+            const int16_t code = head.nTransCode;
+            if (net::ReadFrame(server, head, body, net::DeadlineAfter(30000)) != kChannelOk) break;
+            if (code == m_cut.exchange(0)) break;  // the answer goes nowhere
+            if (net::WriteFrame(client, head, body.data(), body.size(), net::DeadlineAfter(5000)) != kChannelOk) break;
+        }
+        ::close(server);
+    }
+
+    uint16_t m_serverPort;
+    int m_listen = -1;
+    uint16_t m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int16_t> m_cut{0};
+    mutable std::mutex m_mutex;
+    std::vector<int16_t> m_seen;
+    std::thread m_thread;
+};
+
+class ServerRestart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = std::filesystem::temp_directory_path() /
+                ("kelmor-restart-" + std::to_string(::getpid()) + "-" + test->name());
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+        m_file = (m_dir / "kelmor.db").string();
+        m_server = std::make_unique<ServerProcess>(m_file, FreePort());
+        ASSERT_TRUE(m_server->Start(true));
+        std::string error;
+        m_db = db::Open(m_file, &error);
+        ASSERT_TRUE(m_db) << error;
+        SetStaticDatabase(m_db);
+        CBASEBASE::SetLoginUser("demo");
+    }
+    void TearDown() override {
+        EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
+        EXPECT_EQ(driver->WaitCursorDepth(), 0);
+        InstallChannel(nullptr);
+        SetStaticDatabase(nullptr);
+        CBASEBASE::SetLoginUser("");
+        m_db.reset();
+        m_server.reset();
+        std::filesystem::remove_all(m_dir);
+    }
+
+    std::shared_ptr<net::SessionChannel> LogOn(uint16_t port) {
+        net::SessionOptions options;
+        options.reconnectBudgetMs = 3000;
+        auto channel = std::make_shared<net::SessionChannel>(std::vector<net::ServerAddress>{{"127.0.0.1", port}},
+                                                             "demo", "demo", options);
+        channel->OnWaiting([](bool waiting) {
+            auto d = win::InstalledDriver();
+            waiting ? d->BeginWaitCursor() : d->EndWaitCursor();
+        });
+        EXPECT_TRUE(channel->Open().ok());
+        InstallChannel(channel);
+        return channel;
+    }
+    std::string StoredName(const char* code) {
+        const auto rs = m_db->Query("SELECT c_nme_cn FROM t_ri_company WHERE c_ri_cde = ?", {std::string(code)});
+        return rs && !rs->rows.empty() ? std::get<std::string>(rs->rows[0][0].v) : std::string();
+    }
+    static int RowOf(win::DialogActions& a, const char* code) {
+        CQXGrid& grid = GridOf(a, List::IDC_GRID);
+        for (int r = 1; r < grid.GetRowCount(); ++r)
+            if (grid.GetItemText(r, List::COL_CODE) == code) return r;
+        return -1;
+    }
+    bool Told(const std::string& text) {
+        for (const std::string& m : driver->MessageTexts())
+            if (m.find(text) != std::string::npos) return true;
+        return false;
+    }
+
+    std::filesystem::path m_dir;
+    std::string m_file;
+    std::unique_ptr<ServerProcess> m_server;
+    std::shared_ptr<db::Connection> m_db;
+    win::ScopedHeadlessDriver driver;
+};
+
+TEST_F(ServerRestart, ASaveWhileTheServerIsDownKeepsTheFormAndGoesThroughOnceItIsBack) {
+    auto channel = LogOn(m_server->Port());
+    driver->Then("再保公司设置[检索]", [&](win::DialogActions& a) {
+        a.DoubleClickRow(List::IDC_GRID, RowOf(a, "01"));
+        EXPECT_EQ(GridOf(a, List::IDC_GRID).GetItemText(RowOf(a, "01"), List::COL_CHN_NAME), "甲再保险（改）");
+        a.Click(IDCANCEL);
+    });
+    driver->Then("再保公司[修改]", [&](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_CHN_NAME, "甲再保险（改）");
+        m_server->Stop();
+        a.Click(IDOK);
+        EXPECT_FALSE(a.Ended());
+        EXPECT_TRUE(Told(kel::ChannelErrorText(kChannelUnreachable)))
+            << ::testing::PrintToString(driver->MessageTexts());
+        EXPECT_FALSE(channel->State().connected);
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CHN_NAME), "甲再保险（改）");
+
+        ASSERT_TRUE(m_server->Start(false));
+        driver->ClearRecords();
+        a.Click(IDOK);  // the same save, nothing else
+        EXPECT_TRUE(a.Ended());
+        EXPECT_TRUE(driver->MessageTexts().empty()) << ::testing::PrintToString(driver->MessageTexts());
+    });
+    Call_Kelmor_Dialog(25005, 0);
+    EXPECT_EQ(StoredName("01"), "甲再保险（改）");
+    EXPECT_TRUE(channel->State().connected);
+    EXPECT_GE(channel->Reconnects(), 1);
+}
+
+TEST_F(ServerRestart, ASaveWhoseAnswerIsCutIsNotSentAgainAndTheClerkIsTold) {
+    CuttingProxy proxy(m_server->Port());
+    auto channel = LogOn(proxy.Port());
+    driver->Then("再保公司设置[检索]", [&](win::DialogActions& a) {
+        a.DoubleClickRow(List::IDC_GRID, RowOf(a, "01"));
+        a.Click(IDCANCEL);
+    });
+    driver->Then("再保公司[修改]", [&](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_CHN_NAME, "甲再保险（改）");
+        proxy.CutAnswerOf(183);
+        a.Click(IDOK);
+        EXPECT_FALSE(a.Ended());  // what was typed stays for the clerk to check
+        EXPECT_TRUE(Told(kel::ChannelErrorText(kChannelAnswerLost)))
+            << ::testing::PrintToString(driver->MessageTexts());
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CHN_NAME), "甲再保险（改）");
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25005, 0);
+    EXPECT_EQ(proxy.Requests(183), 1);
+    EXPECT_EQ(StoredName("01"), "甲再保险（改）");  // the server had carried it out
+    EXPECT_TRUE(channel->State().connected);
+}
+
+}  // namespace
+}  // namespace kel::testing
