@@ -25,6 +25,9 @@ protected:
         ASSERT_TRUE(server->LoadDemoData(&error)) << error;
     }
 
+    // The server logs while it closes (it keeps its sessions): before the failures go.
+    void TearDown() override { server.reset(); }
+
     Reply Call(int code, std::string_view body = {}, int32_t op = 0) {
         _PacketHead head{}, answer{};
         head.nTransCode = static_cast<int16_t>(code);
