@@ -106,7 +106,7 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
             if (!CheckLogon(user, password)) Refuse("wrong user code or password for " + user, "用户代码或密码不正确");
             client.LogOn(user);
         } else if (request.nTransCode == kel::net::kResumeTransCode) {
-            if (client.User().empty()) Refuse("nobody is logged on to this connection");
+            if (client.User().empty()) Refuse("nobody is logged on to this connection", "尚未登录，请重新登录");
             if (body.size() != sizeof(_ResumeBody)) BadRequest("session body is not 32 bytes");
             const auto resume = wire::Load<_ResumeBody>(body);
             const std::string_view token(reinterpret_cast<const char*>(resume.token), sizeof resume.token);

@@ -260,7 +260,9 @@ TEST_F(ProductGroupEndToEnd, AClassCodeTakenAlreadyIsRefusedAndTheFormKeepsTheIn
         a.Click(IDCANCEL);
     });
     RunClasses();
-    EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{"服务器拒绝保存：该记录已存在，或不符合规则!"}));
+    // The specified refusal, then the server's reason on a line of its own.
+    EXPECT_EQ(driver->MessageTexts(),
+              (std::vector<std::string>{"服务器拒绝保存：该记录已存在，或不符合规则!\n险类01已存在"}));
     EXPECT_EQ(StoredClasses(), (std::vector<std::string>{"01 财产险"}));
 }
 

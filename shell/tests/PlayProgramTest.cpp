@@ -116,9 +116,9 @@ TEST_F(PlayProgram, TreatyCodesAreAddedModifiedAndDeletedAsAUserWouldAndTheTrans
                   "close " +
                   modify +
                   " Cancel\n"
-                  "message \"是否确定删除该纪录!\" caption \"Kelmor\" icon Question -> No (default)\n"
-                  "message \"是否确定删除该纪录!\" caption \"Kelmor\" icon Question -> Yes\n"
-                  "message \"处理成功!\" caption \"Kelmor\" icon None -> OK (default)\n"
+                  "message \"是否确定删除该纪录!\" caption \"Zenva再保系统\" icon Question -> No (default)\n"
+                  "message \"是否确定删除该纪录!\" caption \"Zenva再保系统\" icon Question -> Yes\n"
+                  "message \"处理成功!\" caption \"Zenva再保系统\" icon None -> OK (default)\n"
                   "close \"合约代码设置[检索]\" Cancel\n");
 
     // The code is gone again: the list starts with a code of the demo data.
