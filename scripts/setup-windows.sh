@@ -4,13 +4,15 @@
 # part and its fonts (the close box is drawn from one) with a CJK font, a virtual X
 # server for the windows it draws, and the 32-bit ODBC driver
 # manager with the SQLite and PostgreSQL drivers (Wine's odbc32 hands its calls to
-# the system's unixODBC). Needs root (apt).
+# the system's unixODBC), and the 32-bit GnuTLS that Wine's secur32 (the system TLS
+# the DLL connects with) is built on. Needs root (apt).
 set -euo pipefail
 
 PACKAGES=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 fonts-wine fonts-noto-cjk xvfb xauth x11-apps imagemagick
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386 # the code-list database (plays, Kelmor.ini) through Wine's ODBC
+  libgnutls30:i386 # TLS to the application server: Wine's SChannel (secur32) loads it
 )
 
 missing=()
