@@ -89,7 +89,8 @@ void CS0000S6::Search() {
     _OrderMonthBody body{};
     kel::text::PutRawField(body.szYearMonth, sizeof body.szYearMonth, month.str());
     kel::screens::ScreenAnswer answer = kel::screens::Transact<134>(*this, body);
-    if (!answer.Ok()) {
+    m_bSearchFailed = !answer.Ok();
+    if (m_bSearchFailed) {
         // A failed search is not an empty month: say so.
         kel::screens::ShowFailure(*this, 134, answer);
         return;
@@ -112,7 +113,8 @@ void CS0000S6::Search() {
 
 bool CS0000S6::CheckListMonth(CString& month) {
     if (m_ctlGrid.GetRowCount() <= 1) {
-        MessageBox("检索无记录，不能进行该操作！", nullptr, MB_OK);
+        // An empty list after a failed search is no month without treaties.
+        MessageBox(m_bSearchFailed ? "合约次序未能读取，请重新检索！" : "检索无记录，不能进行该操作！", nullptr, MB_OK);
         return false;
     }
     if (!ReadMonth(month)) return false;
@@ -190,6 +192,8 @@ void CS0000S6::Move(char direction, const CString& month) {
     body.cDirection = direction;
     kel::screens::ScreenAnswer answer = kel::screens::Transact<136>(*this, body);
     if (!answer.Ok()) kel::screens::ShowFailure(*this, 136, answer);
+    // No server reached: the list stays as it was, without a second message.
+    if (kel::screens::ServerUnreached(answer)) return;
     // Another session may have changed the month meanwhile: show the order the
     // server holds now, with the moved treaty still selected.
     const CString moved = m_ctlGrid.GetItemText(row, COL_CODE);

@@ -58,4 +58,5 @@ private:
 
     CQXGrid m_ctlGrid{0, 0, 0, 0};
     CQXDateTime m_ctlYearMonth;
+    bool m_bSearchFailed = false;  // the last search could not read the month
 };

@@ -37,7 +37,10 @@ CButton* CS0000SD::Box(int index) const { return static_cast<CButton*>(GetDlgIte
 
 BOOL CS0000SD::OnInitDialog() {
     CBASEBASE::OnInitDialog();
-    LoadSettings();  // after a failure the screen stays usable, every box cleared
+    // Boxes cleared after a failure would claim that no prompt is on: they are
+    // greyed instead, the failure told; the screen opened again reads them again.
+    if (!LoadSettings())
+        for (int i = 0; i < kPromptTypes; ++i) Box(i)->EnableWindow(FALSE);
     return TRUE;
 }
 

@@ -72,6 +72,11 @@ bool AnswerLost(const ScreenAnswer& answer) {
            (answer.result == kChannelAnswerLost || answer.result == kChannelAnswerLostOffline);
 }
 
+bool ServerUnreached(const ScreenAnswer& answer) {
+    return (answer.outcome == Outcome::SendFailed && answer.result == kChannelUnreachable) ||
+           (answer.outcome == Outcome::ReceiveFailed && answer.result == kChannelAnswerLostOffline);
+}
+
 void ShowTransportFailure(CBASEBASE& screen, const ScreenAnswer& answer) {
     const bool sent = answer.outcome == Outcome::ReceiveFailed;
     if ((!sent && answer.result == kChannelUnreachable) || AnswerLost(answer))

@@ -81,6 +81,10 @@ void ShowTransportFailure(CBASEBASE& screen, const ScreenAnswer& answer);
 
 // True when the request went out and its answer was lost on the way back.
 bool AnswerLost(const ScreenAnswer& answer);
+// True when no server answered and none can be reached now (nothing was sent, or
+// the answer was lost and connecting again failed): reading again would only fail
+// once more.
+bool ServerUnreached(const ScreenAnswer& answer);
 
 // The logged-on user's code into a request field (21 bytes, at most 20 characters).
 void PutUserCode(char (&field)[21]);

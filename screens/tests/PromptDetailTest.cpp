@@ -108,13 +108,14 @@ TEST_F(PromptsAndDetails, OpeningTicksTheTypesTheUserHasSwitchedOn) {
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(PromptsAndDetails, AFailedOpeningIsToldAndLeavesEveryBoxClearedButUsable) {
+TEST_F(PromptsAndDetails, AFailedOpeningIsToldAndGreysEveryBoxInsteadOfClaimingThemOff) {
     channel->AnswerStatus(1);
     channel->FailReceive(kChannelTimeout);
     channel->AnswerRaw(1, {});  // counts a record it does not carry
     for (int i = 0; i < 3; ++i)
         driver->Then(kPromptCaption, [this](win::DialogActions& a) {
             EXPECT_EQ(Checks(a), (std::vector<int>{0, 0, 0, 0, 0}));
+            for (int id = Prompts::IDC_CHK_A; id <= Prompts::IDC_CHK_E; ++id) EXPECT_FALSE(a.Enabled(id)) << id;
             a.Click(IDCANCEL);
         });
     for (int i = 0; i < 3; ++i) Call_Kelmor_Dialog(0, 0);

@@ -21,11 +21,14 @@
 #include "common/net/Frame.h"
 #include "common/net/SessionChannel.h"
 #include "frame/Kelmor.h"
+#include "frame/ScreenTable.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/testing/HeadlessDriver.h"
 #include "screens/S0000S4.h"
 #include "screens/S0000S40.h"
+#include "screens/S0000S6.h"
+#include "screens/S0000SD.h"
 #include "screens/tests/ScreenTestSupport.h"
 
 namespace kel::testing {
@@ -224,6 +227,17 @@ protected:
             if (grid.GetItemText(r, List::COL_CODE) == code) return r;
         return -1;
     }
+    // Data rows in every grid and list of the dialog.
+    static int DataRows(win::DialogActions& a) {
+        int rows = 0;
+        for (CWnd* control : a.Dialog().Controls()) {
+            if (auto* grid = dynamic_cast<CQXGrid*>(control))
+                rows += grid->GetRowCount() - grid->GetFixedRowCount();
+            else if (auto* list = dynamic_cast<CListCtrl*>(control))
+                rows += list->GetItemCount();
+        }
+        return rows;
+    }
     bool Told(const std::string& text) {
         for (const std::string& m : driver->MessageTexts())
             if (m.find(text) != std::string::npos) return true;
@@ -286,6 +300,55 @@ TEST_F(ServerRestart, ASaveWhoseAnswerIsCutIsNotSentAgainAndTheClerkIsTold) {
     Call_Kelmor_Dialog(25005, 0);
     EXPECT_EQ(proxy.Requests(183), 1);
     EXPECT_EQ(StoredName("01"), "甲再保险（改）");  // the server had carried it out
+    EXPECT_TRUE(channel->State().connected);
+}
+
+TEST_F(ServerRestart, EveryScreenOpenedWhileNoServerAnswersSaysSoOnceAndClaimsNoData) {
+    auto channel = LogOn(m_server->Port());
+    m_server->Stop();
+    const std::string unreachable = std::string(kel::ChannelErrorText(kChannelUnreachable)) + "!";
+    for (const ScreenEntry& screen : ScreenTable()) {
+        driver->ClearRecords();
+        if (!screen.make) {
+            EXPECT_EQ(Call_Kelmor_Dialog(screen.number, 0), 0);  // the count: the host shows it as unknown
+        } else {
+            driver->Then(screen.caption, [&](win::DialogActions& a) {
+                EXPECT_EQ(DataRows(a), 0) << screen.number;
+                // The prompt switches cannot say "off" for what was not read.
+                if (screen.number == 0 || screen.number == 12)
+                    for (int id = CS0000SD::IDC_CHK_A; id <= CS0000SD::IDC_CHK_E; ++id)
+                        EXPECT_FALSE(a.Enabled(id)) << id;
+                a.Click(IDCANCEL);
+            });
+            Call_Kelmor_Dialog(screen.number, 0);
+        }
+        // One message at most (the screens that read nothing on opening say
+        // nothing), and it is the one that tells of the server.
+        const auto told = driver->MessageTexts();
+        EXPECT_LE(told.size(), 1u) << screen.number << ::testing::PrintToString(told);
+        for (const std::string& m : told) EXPECT_EQ(m, unreachable) << screen.number;
+    }
+
+    // A month of the treaty order that could not be read is not an empty month.
+    driver->ClearRecords();
+    driver->Then("合约次序设置[检索]", [&](win::DialogActions& a) {
+        a.Type(CS0000S6::IDC_DATE_MONTH, "202401").Click(CS0000S6::IDC_BTN_SEARCH);
+        a.Click(CS0000S6::IDC_BTN_BATCH_ADD);
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25010, 0);
+    EXPECT_EQ(driver->MessageTexts(), (std::vector<std::string>{unreachable, "合约次序未能读取，请重新检索！"}));
+
+    // The server back: the same screens read as before, without a word.
+    ASSERT_TRUE(m_server->Start(false));
+    driver->ClearRecords();
+    driver->Then("再保公司设置[检索]", [&](win::DialogActions& a) {
+        EXPECT_GT(DataRows(a), 0);
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25005, 0);
+    EXPECT_GT(Call_Kelmor_Dialog(13, 0), 0);
+    EXPECT_TRUE(driver->MessageTexts().empty()) << ::testing::PrintToString(driver->MessageTexts());
     EXPECT_TRUE(channel->State().connected);
 }
 

@@ -155,6 +155,28 @@ TEST_F(TreatyOrder, AFailedSearchSaysSoWhileAnEmptyMonthIsQuiet) {
     EXPECT_EQ(Messages(), (std::vector<std::string>{"未连接到应用服务器!"}));
 }
 
+TEST_F(TreatyOrder, AMonthThatCouldNotBeReadIsNoEmptyMonthAndAMoveNoServerTookReadsNothingMore) {
+    channel->AnswerRecords(kJanuary);
+    channel->FailReceive(kChannelAnswerLostOffline);  // the move went out, no server since
+    Searched("202401", [this](win::DialogActions& a) {
+        CQXGrid& grid = GridOf(a, List::IDC_GRID);
+        a.ClickRow(List::IDC_GRID, 2).Click(List::IDC_BTN_DOWN);
+        EXPECT_EQ(grid.GetRowCount(), 4);  // the list as it was, one message
+        EXPECT_EQ(grid.GetItemText(2, 1), "S1");
+        channel->sendResult = kChannelUnreachable;
+        a.Click(List::IDC_BTN_DOWN);  // nothing sent: the list stays, one message
+        EXPECT_EQ(grid.GetRowCount(), 4);
+        a.Click(List::IDC_BTN_SEARCH);  // the month cannot be read: that is said, not "no records"
+        EXPECT_EQ(grid.GetRowCount(), 1);
+        a.Click(List::IDC_BTN_BATCH_ADD).Click(List::IDC_BTN_UP);
+    });
+    EXPECT_EQ(Codes(), (std::vector<int>{134, 136}));
+    const std::string down = std::string(ChannelErrorText(kChannelAnswerLostOffline)) + "!";
+    const std::string none = std::string(ChannelErrorText(kChannelUnreachable)) + "!";
+    const std::string unread = "合约次序未能读取，请重新检索！";
+    EXPECT_EQ(Messages(), (std::vector<std::string>{down, none, none, unread, unread}));
+}
+
 // ---- the month check of delete, moves and batch add
 
 TEST_F(TreatyOrder, ActionsOnNoListOrOnAnotherMonthAreRefusedAndSendNothing) {
