@@ -158,27 +158,21 @@ int ReadExact(int fd, void* data, std::size_t length, Deadline deadline) {
     return kChannelOk;
 }
 
-int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t length, Deadline deadline) {
-    if (length > kMaxBodyBytes) return kChannelFrameTooLarge;
-    if (length > 0 && body == nullptr) return kChannelSendFailed;
-    // Length and head from the stack, the body where it lies, in one gather write: no
-    // copy, and no head sent apart from its body to wait on Nagle's delay.
-    char lead[kFramePrefixBytes + kFrameHeadBytes];
-    StoreLength(static_cast<std::uint32_t>(kFrameHeadBytes + length), lead);
-    std::memcpy(lead + kFramePrefixBytes, &head, kFrameHeadBytes);
+int WritePair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength,
+              Deadline deadline) {
+    const char* lead = static_cast<const char*>(first);
     std::size_t leadDone = 0;
-    while (leadDone < sizeof lead) {
-        const long n = Calls().sendPair(fd, lead + leadDone, sizeof lead - leadDone, body, length);
+    while (leadDone < firstLength) {
+        const long n = Calls().sendPair(fd, lead + leadDone, firstLength - leadDone, second, secondLength);
         const int error = n < 0 ? sock::LastError() : 0;
         if (n > 0) {
             const std::size_t sent = static_cast<std::size_t>(n);
-            if (sent < sizeof lead - leadDone) {
+            if (sent < firstLength - leadDone) {
                 leadDone += sent;
                 continue;
             }
-            const std::size_t bodyDone = sent - (sizeof lead - leadDone);
-            leadDone = sizeof lead;
-            return WriteAll(fd, static_cast<const char*>(body) + bodyDone, length - bodyDone, deadline);
+            const std::size_t secondDone = sent - (firstLength - leadDone);
+            return WriteAll(fd, static_cast<const char*>(second) + secondDone, secondLength - secondDone, deadline);
         }
         if (n < 0 && error == EINTR) continue;
         if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
@@ -187,7 +181,24 @@ int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t le
         }
         return (n < 0 && IsPeerGone(error)) ? kChannelClosed : kChannelSendFailed;
     }
-    return kChannelOk;
+    return WriteAll(fd, second, secondLength, deadline);
+}
+
+void EncodeFrameLead(const _PacketHead& head, std::size_t length, char (&lead)[kFramePrefixBytes + kFrameHeadBytes]) {
+    StoreLength(static_cast<std::uint32_t>(kFrameHeadBytes + length), lead);
+    std::memcpy(lead + kFramePrefixBytes, &head, kFrameHeadBytes);
+}
+
+std::uint32_t DecodeFrameLength(const char* prefix) { return LoadLength(prefix); }
+
+int WriteFrame(int fd, const _PacketHead& head, const void* body, std::size_t length, Deadline deadline) {
+    if (length > kMaxBodyBytes) return kChannelFrameTooLarge;
+    if (length > 0 && body == nullptr) return kChannelSendFailed;
+    // Length and head from the stack, the body where it lies, in one gather write: no
+    // copy, and no head sent apart from its body to wait on Nagle's delay.
+    char lead[kFramePrefixBytes + kFrameHeadBytes];
+    EncodeFrameLead(head, length, lead);
+    return WritePair(fd, lead, sizeof lead, body, length, deadline);
 }
 
 int ReadFrame(int fd, _PacketHead& head, std::vector<char>& body, Deadline deadline) {

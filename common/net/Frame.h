@@ -46,6 +46,11 @@ struct DecodedFrame {
 // length never causes an allocation.
 int DecodeFrame(std::string_view data, DecodedFrame& frame, std::size_t& consumed);
 
+// The length field and head that lead a frame with a body of `length` bytes.
+void EncodeFrameLead(const _PacketHead& head, std::size_t length, char (&lead)[kFramePrefixBytes + kFrameHeadBytes]);
+// The length field N at the front of a frame.
+std::uint32_t DecodeFrameLength(const char* prefix);
+
 // ---- Blocking I/O on a stream socket with a deadline -------------------------------
 //
 // The socket may be blocking or not: every call uses MSG_DONTWAIT and waits with
@@ -73,6 +78,10 @@ int ReadExact(int fd, void* data, std::size_t length, Deadline deadline);
 // Reads what has arrived, at least one byte (waiting for it) and at most `length`;
 // `got` says how many.
 int ReadSome(int fd, void* data, std::size_t length, Deadline deadline, std::size_t& got);
+
+// Writes `first` and then `second` whole, starting with one gather write.
+int WritePair(int fd, const void* first, std::size_t firstLength, const void* second, std::size_t secondLength,
+              Deadline deadline);
 
 // Writes one frame, length and head and body in one gather write. Refused before
 // anything is written (stream still usable): kChannelFrameTooLarge,

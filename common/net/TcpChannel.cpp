@@ -4,8 +4,10 @@
 #include <utility>
 
 #include "common/net/Frame.h"
+#include "common/net/ServerList.h"
 #include "common/net/Socket.h"
 #include "common/net/TcpConnect.h"
+#include "common/net/TlsClient.h"
 
 namespace kel::net {
 namespace {
@@ -18,20 +20,9 @@ TcpOptions WithDefaults(TcpOptions options) {
     return options;
 }
 
-// Closes the socket when the log-on does not get through.
-struct FdGuard {
-    int fd;
-    ~FdGuard() {
-        if (fd >= 0) sock::Close(fd);
-    }
-    int release() { return std::exchange(fd, -1); }
-};
-
 }  // namespace
 
-TcpChannel::~TcpChannel() {
-    if (m_fd >= 0) sock::Close(m_fd);
-}
+TcpChannel::~TcpChannel() = default;
 
 ConnectResult TcpChannel::Connect(const std::string& host, std::uint16_t port, std::string_view userCode,
                                   std::string_view password, const TcpOptions& options) {
@@ -48,22 +39,35 @@ ConnectResult TcpChannel::Connect(const std::string& host, std::uint16_t port, s
 
     OpenResult open = OpenTcpConnection(host, port, DeadlineAfter(effective.connectTimeoutMs));
     if (open.fd < 0) return ConnectResult{open.error, false, std::move(open.message)};
-    FdGuard socket{open.fd};
+    std::unique_ptr<Stream> stream = std::make_unique<SocketStream>(open.fd);
 
     const Deadline deadline = DeadlineAfter(effective.logonTimeoutMs);
-    int r = WriteFrame(socket.fd, head, &body, sizeof body, deadline);
+    if (effective.tls.Enabled()) {
+        // The password goes out only to a server that has proved who it is.
+        ConnectResult tls = StartClientTls(stream, host, port, effective.tls, deadline);
+        if (!tls.ok()) {
+            std::memset(&body, 0, sizeof body);
+            return tls;
+        }
+    }
+    int r = WriteFrame(*stream, head, &body, sizeof body, deadline);
     std::memset(&body, 0, sizeof body);
     _PacketHead answer{};
     std::vector<char> answerBody;
-    if (r == kChannelOk) r = ReadFrame(socket.fd, answer, answerBody, deadline);
-    if (r != kChannelOk)
-        return ConnectResult{r, false, "登录时与应用服务器通讯失败：" + std::string(DescribeChannelError(r))};
+    if (r == kChannelOk) r = ReadFrame(*stream, answer, answerBody, deadline);
+    if (r != kChannelOk) {
+        std::string message = "登录时与应用服务器通讯失败：" + std::string(DescribeChannelError(r));
+        // A TLS port drops a plain log-on without a word.
+        if (r == kChannelClosed && !effective.tls.Enabled())
+            message += "（" + AddressText({host, port}) + " 可能只接受加密连接：请配置服务器的证书或指纹）";
+        return ConnectResult{r, false, std::move(message)};
+    }
     result = CheckLogonAnswer(answer);
     if (!result.ok()) return result;
 
     std::unique_lock lock(m_mutex);
     DropLocked(State::NotConnected);  // in case another thread connected meanwhile
-    m_fd = socket.release();
+    m_stream = std::move(stream);
     m_options = effective;
     m_state = State::Connected;
     return result;
@@ -83,7 +87,7 @@ bool TcpChannel::Gone() {
     std::lock_guard lock(m_mutex);
     if (m_state != State::Connected) return true;
     if (m_pending > 0) return false;  // an answer is on its way: the receive will tell
-    if (!sock::PeerClosed(m_fd)) return false;
+    if (!m_stream->PeerClosed()) return false;
     DropLocked(State::Broken);
     return true;
 }
@@ -95,7 +99,7 @@ int TcpChannel::Send(const _PacketHead& head, const void* body, std::size_t leng
 
     std::unique_lock lock(m_mutex);
     if (int r = AwaitTurnLocked(lock)) return r;
-    const int r = WriteFrame(m_fd, head, body, length, DeadlineAfter(m_options.receiveTimeoutMs));
+    const int r = WriteFrame(*m_stream, head, body, length, DeadlineAfter(m_options.receiveTimeoutMs));
     if (r == kChannelNoMemory) return r;  // nothing was written
     if (r != kChannelOk) {
         DropLocked(State::Broken);
@@ -109,7 +113,7 @@ int TcpChannel::Send(const _PacketHead& head, const void* body, std::size_t leng
 int TcpChannel::Receive(_PacketHead& head, std::vector<char>& body) {
     std::unique_lock lock(m_mutex);
     if (int r = AwaitTurnLocked(lock)) return r;
-    const int r = ReadFrame(m_fd, head, body, DeadlineAfter(m_options.receiveTimeoutMs));
+    const int r = ReadFrame(*m_stream, head, body, DeadlineAfter(m_options.receiveTimeoutMs));
     if (r != kChannelOk) {
         // Whatever part of the answer is still to come would be read as the next one.
         DropLocked(State::Broken);
@@ -145,8 +149,7 @@ void TcpChannel::ReleaseTurnLocked() {
 }
 
 void TcpChannel::DropLocked(State next) {
-    if (m_fd >= 0) sock::Close(m_fd);
-    m_fd = -1;
+    m_stream.reset();
     m_state = next;
     ReleaseTurnLocked();
 }

@@ -1,6 +1,7 @@
-// The channel to a remote application server over TCP (IPv4 or IPv6).
+// The channel to a remote application server over TCP (IPv4 or IPv6), plain or TLS.
 //
-// Connect resolves the host, connects with a time-out and logs on. After that
+// Connect resolves the host, connects with a time-out, starts TLS when the options
+// ask for it (the server verified before the log-on goes out) and logs on. After that
 // Send/Receive carry one transaction each. Any transport failure (time-out, broken
 // connection, a frame that makes no sense) closes the connection for good: later
 // calls fail at once with kChannelClosed, so a half-read answer can never be taken
@@ -14,6 +15,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -22,6 +24,8 @@
 
 #include "common/net/Channel.h"
 #include "common/net/Logon.h"
+#include "common/net/Stream.h"
+#include "common/net/TlsOptions.h"
 
 namespace kel::net {
 
@@ -29,7 +33,8 @@ struct TcpOptions {
     int connectTimeoutMs = 5000;   // name lookup and TCP connect, all addresses together
     int receiveTimeoutMs = 60000;  // a whole answer (also the log-on answer), or a request
                                    // waiting to leave; values <= 0 take the default
-    int logonTimeoutMs = 0;        // the log-on's answer; <= 0: the receive time-out
+    int logonTimeoutMs = 0;        // the TLS handshake and the log-on's answer; <= 0: the receive time-out
+    TlsClientOptions tls;          // empty: plain TCP
 };
 
 class TcpChannel final : public Channel {
@@ -64,7 +69,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_turnFree;
-    int m_fd = -1;
+    std::unique_ptr<Stream> m_stream;  // plain or TLS; null when not connected
     State m_state = State::NotConnected;
     TcpOptions m_options;
     std::thread::id m_owner;  // default id: no transaction open

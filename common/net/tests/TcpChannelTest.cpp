@@ -17,7 +17,14 @@ using test::LoopbackPeer;
 
 constexpr auto kGenerous = std::chrono::seconds(5);
 
-TcpOptions Short() { return TcpOptions{2000, 200}; }
+TcpOptions Timeouts(int connectMs, int receiveMs) {
+    TcpOptions options;
+    options.connectTimeoutMs = connectMs;
+    options.receiveTimeoutMs = receiveMs;
+    return options;
+}
+
+TcpOptions Short() { return Timeouts(2000, 200); }
 
 _PacketHead Request(int16_t code) {
     _PacketHead head{};
@@ -35,7 +42,7 @@ TEST(TcpChannel, LogsOnThenCarriesTransactionsByteForByte) {
     });
     ASSERT_TRUE(peer.listening());
     TcpChannel channel;
-    const ConnectResult result = channel.Connect("127.0.0.1", peer.port(), "张三", "secret", TcpOptions{2000, 5000});
+    const ConnectResult result = channel.Connect("127.0.0.1", peer.port(), "张三", "secret", Timeouts(2000, 5000));
     ASSERT_TRUE(result.ok()) << result.message;
     EXPECT_TRUE(channel.IsConnected());
 
@@ -120,7 +127,7 @@ TEST(TcpChannel, PeerClosingMidAnswerFailsAndLaterCallsFailFast) {
         WriteAll(fd, wire.data(), wire.size() / 2, test::PeerDeadline());
     });
     TcpChannel channel;
-    ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port(), "u", "p", TcpOptions{2000, 5000}).ok());
+    ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port(), "u", "p", Timeouts(2000, 5000)).ok());
     ASSERT_EQ(channel.Send(Request(182), nullptr, 0), kChannelOk);
     _PacketHead answer{};
     std::vector<char> body;
@@ -142,7 +149,7 @@ TEST(TcpChannel, LyingLengthPrefixIsRefusedWithoutWaitingForItsBody) {
             test::WaitForClose(fd);  // keeps the connection open: only the check can end it
         });
         TcpChannel channel;
-        ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port(), "u", "p", TcpOptions{2000, 10000}).ok());
+        ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port(), "u", "p", Timeouts(2000, 10000)).ok());
         ASSERT_EQ(channel.Send(Request(182), nullptr, 0), kChannelOk);
         _PacketHead answer{};
         std::vector<char> body;
@@ -207,7 +214,7 @@ TEST(TcpChannel, EachThreadGetsTheAnswersToItsOwnRequests) {
         if (AnswerLogon(fd, 0)) test::Echo(fd);
     });
     TcpChannel channel;
-    ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port(), "u", "p", TcpOptions{2000, 5000}).ok());
+    ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port(), "u", "p", Timeouts(2000, 5000)).ok());
     std::atomic<int> mismatches{0};
     const auto client = [&](int16_t first) {
         for (int16_t code = first; code < first + 200; ++code) {
