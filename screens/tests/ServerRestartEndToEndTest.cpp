@@ -30,70 +30,13 @@
 #include "screens/S0000S6.h"
 #include "screens/S0000SD.h"
 #include "screens/tests/ScreenTestSupport.h"
+#include "server/tests/ServerProcess.h"
 
 namespace kel::testing {
 namespace {
 
 using List = CS0000S4;
 using Form = CS0000S40;
-
-// A free loopback port (nobody listens on it once this returns).
-uint16_t FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), n);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
-// The kelmor-server program on a SQLite file, started and stopped as an
-// administrator would (SIGTERM).
-class ServerProcess {
-public:
-    ServerProcess(std::string database, uint16_t port) : m_database(std::move(database)), m_port(port) {}
-    ~ServerProcess() { Stop(); }
-    uint16_t Port() const { return m_port; }
-
-    bool Start(bool demo) {
-        int out[2];
-        if (::pipe(out) != 0) return false;
-        m_pid = ::fork();
-        if (m_pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            const std::string listen = "127.0.0.1:" + std::to_string(m_port);
-            std::vector<const char*> args{KELMOR_SERVER_PROGRAM, "--listen",         listen.c_str(),
-                                          "--database",          m_database.c_str(), "--quiet"};
-            if (demo) args.push_back("--demo");
-            args.push_back(nullptr);
-            ::execv(KELMOR_SERVER_PROGRAM, const_cast<char* const*>(args.data()));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        // It says so on standard output once it listens.
-        std::string said;
-        char c;
-        while (said.find('\n') == std::string::npos && ::read(out[0], &c, 1) == 1) said += c;
-        ::close(out[0]);
-        return said.find("listening") != std::string::npos;
-    }
-    void Stop() {
-        if (m_pid <= 0) return;
-        ::kill(m_pid, SIGTERM);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_pid = -1;
-    }
-
-private:
-    std::string m_database;
-    uint16_t m_port;
-    pid_t m_pid = -1;
-};
 
 // Between the client and the server: passes every frame on, until told to cut the
 // answer of the next request with `code`: the server gets the request, the client
