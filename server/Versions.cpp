@@ -59,9 +59,15 @@ void RequireUnchanged(Call& c, const StoredRecord& r) {
     const int64_t stored = Int(rs.rows[0][0]);
     bool forgotten = false;
     const auto known = c.client.VersionOf(HashRecord(r.table, r.keyText), forgotten);
-    if (known ? *known != stored : forgotten)
+    if (known && *known != stored)
         Refuse(std::string(r.table) + " " + r.keyText + " was changed since this connection read it",
                "该记录已被其他用户修改，请重新查询后再操作");
+    // Nobody need have changed it: the session's reads are gone (its server died,
+    // or it read more than is remembered), so the clerk is not told that somebody did.
+    if (!known && forgotten)
+        Refuse(std::string(r.table) + " " + r.keyText + " may have changed: this session's reads were lost",
+               "应用服务器已不记得您读取该记录时的版本（如服务器曾意外停止），无法确认其间是否有其他用户修改，"
+               "请重新查询后再操作");
 }
 
 void Written(Call& c, const StoredRecord& r) {

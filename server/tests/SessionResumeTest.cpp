@@ -64,6 +64,13 @@ protected:
     }
     static std::string Reinsurer01(const char* name) { return Reinsurer("01", name); }
 
+    // The reason the server gives for the connection's last refusal.
+    static std::string Reason(Channel& channel) {
+        const Reply reply = Call(channel, kRefusalReasonCode, {}, 0, 0);
+        return reply.body.size() < kRefusalReasonBytes ? std::string()
+                                                       : text::GetField(reply.body.data(), kRefusalReasonBytes);
+    }
+
     std::string Stored01() { return Text("SELECT c_nme_cn FROM t_ri_company WHERE c_ri_cde = '01'"); }
 };
 
@@ -81,6 +88,7 @@ TEST_P(SessionResume, AStaleSaveAfterTheLineDroppedIsRefusedAndNothingIsLost) {
     ASSERT_EQ(SendAs(b, 183, Reinsurer01("乙改"), kOpUpdate, 0).Status(), 0);  // B saves
 
     EXPECT_EQ(Call(*a, 183, Reinsurer01("甲改"), kOpUpdate, 0).Status(), kRefused);  // A's stale copy
+    EXPECT_EQ(Reason(*a), "该记录已被其他用户修改，请重新查询后再操作");
     EXPECT_EQ(a->Reconnects(), 1);
     EXPECT_EQ(Stored01(), "乙改");
 
@@ -108,6 +116,10 @@ TEST_P(SessionResume, AClientThatGoesOnWithAnotherServerReadsAgainBeforeItSaves)
     first->Stop();  // the first server goes away; the second knows nothing of A's session
     first.reset();
     EXPECT_EQ(Call(*a, 183, Reinsurer01("甲改"), kOpUpdate, 0).Status(), kRefused);
+    // Nobody changed it: the clerk is not told that somebody did.
+    EXPECT_EQ(Reason(*a),
+              "应用服务器已不记得您读取该记录时的版本（如服务器曾意外停止），无法确认其间是否有其他用户修改，"
+              "请重新查询后再操作");
     EXPECT_EQ(a->State().address, "127.0.0.1:" + std::to_string(other->Port()));
     EXPECT_EQ(Stored01(), "甲再保险");
 
