@@ -9,7 +9,9 @@ namespace kel::screens {
 
 // Grid: ratios as fractions ("%-5.4f" and every further digit the value has);
 // form: ratios as percentages ("%.2f" and every further digit), amounts and
-// integers as they are. The treaty type text is shown, never saved.
+// integers as they are. The treaty type text is shown, never saved. The rows say
+// which fields the form requires (asked for in rank order) and what an added
+// treaty shows first.
 const FieldTable<_ContInfoStruct>& ContInfoFields();
 
 }  // namespace kel::screens

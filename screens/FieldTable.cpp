@@ -1,8 +1,10 @@
 #include "screens/FieldTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "common/records/RecordBytes.h"
 #include "common/records/WireFloat.h"
 #include "common/text/GbkText.h"
 #include "host/qxcommon/BaseBase.h"
@@ -15,17 +17,8 @@ namespace {
 
 // ---- record bytes
 
-template <class T>
-T ReadAs(const char* record, const Field& f) {
-    T value;
-    std::memcpy(&value, record + f.offset, sizeof value);  // packed records: no alignment
-    return value;
-}
-
-template <class T>
-void WriteAs(char* record, const Field& f, T value) {
-    std::memcpy(record + f.offset, &value, sizeof value);
-}
+using kel::records::ReadAs;
+using kel::records::WriteAs;
 
 char LetterOf(const char* record, const Field& f) { return record[f.offset]; }
 
@@ -89,16 +82,16 @@ bool PutNumber(CDialog& dialog, int control, const Field& f, const std::string& 
     if (f.kind == FieldKind::Int) {
         auto value = ParseInt(text);
         if (!value) return RefuseInput(dialog, control, Message("%s不是有效的整数，请修改!", f));
-        WriteAs<std::int32_t>(record, f, *value);
+        WriteAs<std::int32_t>(record, f.offset, *value);
         return true;
     }
     bool ok;
     if (f.size == sizeof(float)) {
         auto value = ParseFloat(text, shift);
-        if ((ok = value.has_value())) WriteAs<float>(record, f, *value);
+        if ((ok = value.has_value())) WriteAs<float>(record, f.offset, *value);
     } else {
         auto value = ParseDouble(text, shift);
-        if ((ok = value.has_value())) WriteAs<double>(record, f, *value);
+        if ((ok = value.has_value())) WriteAs<double>(record, f.offset, *value);
     }
     return ok || RefuseInput(dialog, control, Message("%s不是有效的数字，请修改!", f));
 }
@@ -108,18 +101,18 @@ bool CheckNumberBound(CDialog& dialog, int control, const Field& f, const char* 
     if (!f.bound) return true;
     double value;
     if (f.kind == FieldKind::Int)
-        value = ReadAs<std::int32_t>(record, f);
+        value = ReadAs<std::int32_t>(record, f.offset);
     else if (f.size == sizeof(float))
-        value = kel::records::DecimalOf(ReadAs<float>(record, f));
+        value = kel::records::DecimalOf(ReadAs<float>(record, f.offset));
     else
-        value = ReadAs<double>(record, f);
+        value = ReadAs<double>(record, f.offset);
     return CheckBound(dialog, control, f.label, value, *f.bound, f.shift);
 }
 
 std::string NumberText(const char* record, const Field& f, NumberFormat format, int shift) {
-    if (f.kind == FieldKind::Int) return std::to_string(ReadAs<std::int32_t>(record, f));
-    if (f.size == sizeof(float)) return FormatNumber(ReadAs<float>(record, f), format, shift);
-    return FormatNumber(ReadAs<double>(record, f), format, shift);
+    if (f.kind == FieldKind::Int) return std::to_string(ReadAs<std::int32_t>(record, f.offset));
+    if (f.size == sizeof(float)) return FormatNumber(ReadAs<float>(record, f.offset), format, shift);
+    return FormatNumber(ReadAs<double>(record, f.offset), format, shift);
 }
 
 std::string WordOf(const Field& f, char letter) {
@@ -256,6 +249,22 @@ bool FieldRows::ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* reco
         if (!ok) return false;
     }
     return true;
+}
+
+void FieldRows::RegisterRequired(CBASEBASE& form) const {
+    std::vector<const Field*> required;
+    for (const Field& f : m_fields)
+        if (f.required > 0 && f.control != 0) required.push_back(&f);
+    std::stable_sort(required.begin(), required.end(),
+                     [](const Field* a, const Field* b) { return a->required < b->required; });
+    form.m_nNeedCount = 0;
+    for (const Field* f : required)
+        if (form.m_nNeedCount < CBASEBASE::kMaxNeed) form.m_nNeedID[form.m_nNeedCount++] = f->control;
+}
+
+void FieldRows::ShowAddDefaults(CBASEBASE& form) const {
+    for (const Field& f : m_fields)
+        if (f.addDefault && f.control != 0) form.SetItemValue(f.control, f.addDefault);
 }
 
 void FieldRows::RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const {

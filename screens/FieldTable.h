@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "common/records/NumberBounds.h"
+#include "common/records/RecordBytes.h"
 #include "screens/NumberText.h"
 
 class CBASEBASE;
@@ -70,7 +71,9 @@ struct Field {
     bool notSaved = false;     // the form shows it, a save does not take it back
     bool notReadBack = false;  // the grid shows it, reading the row does not take it back
     std::optional<kel::records::NumberBound> bound = std::nullopt;  // Real: what a form may save (in record units)
-    std::size_t codeLength = 0;  // Code: the characters typed (0: the field's width - 1)
+    std::size_t codeLength = 0;        // Code: the characters typed (0: the field's width - 1)
+    int required = 0;                  // the form refuses to save it empty; the base dialog asks by this rank
+    const char* addDefault = nullptr;  // what a form adding a record shows first
 
     // The row's settings, chained: F::Text(...).Control(ID).Column(2).
     Field Control(int id) const {
@@ -105,6 +108,14 @@ struct Field {
     }
     Field CodeLength(std::size_t chars) const {
         return With([&](Field& f) { f.codeLength = chars; });
+    }
+    // The base dialog asks for an empty required field before saving, the rows in
+    // ascending rank (rank 1 first).
+    Field Required(int rank) const {
+        return With([&](Field& f) { f.required = rank; });
+    }
+    Field AddDefault(const char* text) const {
+        return With([&](Field& f) { f.addDefault = text; });
     }
 
 private:
@@ -155,14 +166,11 @@ struct FieldsOf {
 private:
     template <class M>
     static Field Make(FieldKind kind, M R::*m, const char* label) {
-        static_assert(std::is_trivially_copyable_v<R> && std::is_standard_layout_v<R>, "a wire record");
-        static const R probe{};
-        const auto* base = reinterpret_cast<const char*>(&probe);
-        const auto* at = reinterpret_cast<const char*>(&(probe.*m));
+        const kel::records::MemberBytes bytes = kel::records::BytesOf(m);
         Field f{};
         f.kind = kind;
-        f.offset = static_cast<std::size_t>(at - base);
-        f.size = sizeof(M);
+        f.offset = bytes.offset;
+        f.size = bytes.size;
         f.label = label;
         return f;
     }
@@ -185,6 +193,8 @@ public:
     void FillRow(CQXGrid& grid, int row, const char* record) const;
     bool ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const;
     void RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const;
+    void RegisterRequired(CBASEBASE& form) const;
+    void ShowAddDefaults(CBASEBASE& form) const;
 
     std::span<const Field> Fields() const { return m_fields; }
 
@@ -223,6 +233,11 @@ public:
     // Registers the code-list columns with the base dialog (SetGridCbx, mode 2);
     // call before the base dialog's initialisation.
     void RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const { m_rows.RegisterCodeColumns(screen, grid); }
+    // Registers the Required rows' controls as the form's required fields
+    // (m_nNeedID, by rank), for CBASEBASE::IsNeededEmpty.
+    void RegisterRequired(CBASEBASE& form) const { m_rows.RegisterRequired(form); }
+    // Shows each AddDefault row's text in its control.
+    void ShowAddDefaults(CBASEBASE& form) const { m_rows.ShowAddDefaults(form); }
 
     std::span<const Field> Fields() const { return m_rows.Fields(); }
 

@@ -173,41 +173,14 @@ BOOL CS0000S70::OnInitDialog() {
 }
 
 void CS0000S70::SetFieldRules() {
-    // 1150, 1152 and 1000 name no control of this form: the base dialog passes them over.
-    static constexpr int kNeeded[] = {IDC_EDT_CONT_CODE,
-                                      IDC_EDT_COMM_RATE,
-                                      1150,
-                                      IDC_EDT_PREM_RSV,
-                                      1152,
-                                      IDC_EDT_PROFIT_COMM,
-                                      IDC_EDT_LOSS_CARRY,
-                                      IDC_EDT_MGMT_FEE,
-                                      IDC_DTE_END,
-                                      IDC_DTE_START,
-                                      IDC_EDT_TAX_RATE,
-                                      1000,
-                                      IDC_EDT_QUAKE_COMM,
-                                      IDC_EDT_QUAKE_PREM,
-                                      IDC_EDT_CASH_LOSS,
-                                      IDC_EDT_CONT_NO,
-                                      IDC_NUM_NET_PREM_TAX};
-    m_nNeedCount = 0;
-    for (int id : kNeeded) m_nNeedID[m_nNeedCount++] = id;
+    kel::screens::ContInfoFields().RegisterRequired(*this);
     m_nLimitCount = 1;
     m_nLimitID[0] = IDC_EDT_CONT_NO;
     m_nLimitLen[0] = kContNoChars;
 }
 
 void CS0000S70::ShowAddDefaults() {
-    struct Default {
-        int id;
-        const char* text;
-    };
-    static constexpr Default kDefaults[] = {
-        {IDC_EDT_CASH_LOSS, "0"}, {IDC_EDT_QUOTA, "0"},      {IDC_EDT_LINES, "0"},         {IDC_EDT_VIP_LINES, "0"},
-        {IDC_EDT_COMM_RATE, "0"}, {IDC_EDT_TAX_RATE, "5.5"}, {IDC_EDT_COINS_COEF, "0.00"}, {IDC_EDT_PLANT_RATE, "0"},
-    };
-    for (const Default& d : kDefaults) SetItemValue(d.id, d.text);
+    kel::screens::ContInfoFields().ShowAddDefaults(*this);
     ResetNetPremiumTax(false);
 }
 

@@ -17,7 +17,6 @@
 class CS0000S70 : public CBASEBASE, public CReinsListOwner {
 public:
     enum { IDD = 25070 };
-    // 1000, 1150 and 1152 are required-field identifiers that name no control here.
     enum : int {
         IDC_EDT_CONT_CODE = 1201,                        // 合约代码: upper case, 2 characters
         IDC_EDT_CONT_NO = 1202,                          // 合同号: at most 10 characters

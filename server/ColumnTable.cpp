@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/records/RecordBytes.h"
 #include "server/Common.h"
 #include "server/Wire.h"
 
@@ -14,17 +15,8 @@ bool Takes(const Column& c, unsigned use) { return (c.uses & use) != 0; }
 // A request carries every field that goes into an INSERT or an UPDATE.
 bool FromRequest(const Column& c) { return Takes(c, kInsert | kUpdate); }
 
-template <class T>
-T ReadAs(const char* record, const Column& c) {
-    T value;
-    std::memcpy(&value, record + c.offset, sizeof value);  // packed records: no alignment
-    return value;
-}
-
-template <class T>
-void WriteAs(char* record, const Column& c, T value) {
-    std::memcpy(record + c.offset, &value, sizeof value);
-}
+using kel::records::ReadAs;
+using kel::records::WriteAs;
 
 std::string Shown(double value) {
     char text[32];
@@ -63,10 +55,11 @@ sql::Value Checked(const char* record, const Column& c) {
             return sql::Text(
                 wire::Date(*reinterpret_cast<const char(*)[9]>(field), c.what, c.kind == ColumnKind::OptionalDate));
         case ColumnKind::Letter: return sql::Text(wire::Letter(*field, c.what));
-        case ColumnKind::Int: return sql::Value(ReadAs<std::int32_t>(record, c));
+        case ColumnKind::Int: return sql::Value(ReadAs<std::int32_t>(record, c.offset));
         case ColumnKind::Real:
-            if (c.size == sizeof(float)) return sql::Value(InBound(wire::Real(ReadAs<float>(record, c), c.what), c));
-            return sql::Value(InBound(wire::Real(ReadAs<double>(record, c), c.what), c));
+            if (c.size == sizeof(float))
+                return sql::Value(InBound(wire::Real(ReadAs<float>(record, c.offset), c.what), c));
+            return sql::Value(InBound(wire::Real(ReadAs<double>(record, c.offset), c.what), c));
     }
     return {};
 }
@@ -133,12 +126,12 @@ void ColumnRows::Pack(const sql::RowCells& row, std::size_t& at, char* record, u
             case ColumnKind::Date:
             case ColumnKind::OptionalDate: wire::Put(record + c.offset, c.size, row.Text(i)); break;
             case ColumnKind::Letter: record[c.offset] = wire::LetterOf(row.Text(i)); break;
-            case ColumnKind::Int: WriteAs(record, c, static_cast<std::int32_t>(row.Int(i))); break;
+            case ColumnKind::Int: WriteAs(record, c.offset, static_cast<std::int32_t>(row.Int(i))); break;
             case ColumnKind::Real:
                 if (c.size == sizeof(float))
-                    WriteAs(record, c, static_cast<float>(row.Real(i)));
+                    WriteAs(record, c.offset, static_cast<float>(row.Real(i)));
                 else
-                    WriteAs(record, c, row.Real(i));
+                    WriteAs(record, c.offset, row.Real(i));
                 break;
         }
     }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "common/records/NumberBounds.h"
+#include "common/records/RecordBytes.h"
 #include "server/Sql.h"
 
 namespace kel::server {
@@ -114,11 +115,8 @@ struct ColumnsOf {
 private:
     template <class M>
     static Column Make(ColumnKind kind, M R::*m, const char* name, const char* what) {
-        static_assert(std::is_trivially_copyable_v<R> && std::is_standard_layout_v<R>, "a wire record");
-        static const R probe{};
-        const auto* base = reinterpret_cast<const char*>(&probe);
-        const auto* at = reinterpret_cast<const char*>(&(probe.*m));
-        return Column{name, what, kind, static_cast<std::size_t>(at - base), sizeof(M)};
+        const kel::records::MemberBytes bytes = kel::records::BytesOf(m);
+        return Column{name, what, kind, bytes.offset, bytes.size};
     }
 };
 

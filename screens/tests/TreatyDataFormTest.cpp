@@ -214,6 +214,36 @@ TEST_F(TreatyDataForm, EmptyRequiredFieldsAndBadInputAreNamedAndNothingIsSent) {
     EXPECT_TRUE(channel->requests.empty());
 }
 
+// The form asks for its required fields in its own order, not the layout's: a
+// user filling in what is asked for meets them in this sequence.
+TEST_F(TreatyDataForm, RequiredFieldsAreAskedForInTheFormsOrder) {
+    Run(true, false, {}, [](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_CONT_CODE, "Q1");
+        const std::pair<int, const char*> asked[] = {
+            {Form::IDC_EDT_PREM_RSV, "40"},   {Form::IDC_EDT_PROFIT_COMM, "20"}, {Form::IDC_EDT_LOSS_CARRY, "3"},
+            {Form::IDC_EDT_MGMT_FEE, "0.5"},  {Form::IDC_DTE_END, "20251231"},   {Form::IDC_DTE_START, "20250101"},
+            {Form::IDC_EDT_QUAKE_COMM, "25"}, {Form::IDC_EDT_QUAKE_PREM, "5"},   {Form::IDC_EDT_CONT_NO, "Q1-2025"},
+        };
+        for (const auto& [id, text] : asked) {
+            a.Click(IDOK);
+            EXPECT_FALSE(a.Ended());
+            EXPECT_EQ(a.FocusID(), id);
+            a.Type(id, text);
+        }
+        // The added treaty's defaults fill the rest; an emptied default is asked for.
+        a.Type(Form::IDC_EDT_TAX_RATE, "");
+        a.Click(IDOK);
+        EXPECT_EQ(a.FocusID(), Form::IDC_EDT_TAX_RATE);
+        a.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "保费准备金比例不能为空，请输入！", "纯益手续费率不能为空，请输入！",
+                              "亏损滚转不能为空，请输入！", "管理费率不能为空，请输入！", "终止日期不能为空，请输入！",
+                              "起始日期不能为空，请输入！", "地震险手续费率不能为空，请输入！",
+                              "地震保费比例不能为空，请输入！", "合同号不能为空，请输入！", "税率不能为空，请输入！"}));
+    EXPECT_TRUE(channel->requests.empty());
+}
+
 TEST_F(TreatyDataForm, ARatioOfExactlyOneHundredAndATreatyOfOneDaySave) {
     channel->AnswerStatus(0);  // 187
     driver->Answer(IDNO);      // no generation now
