@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <QImage>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "common/net/InProcessChannel.h"
 #include "host/qxcommon/StaticDatabase.h"
@@ -19,30 +19,18 @@
 #include "screens/S0000S702.h"
 #include "screens/S0000S7021.h"
 #include "screens/S0000S705.h"
+#include "screens/tests/DemoServer.h"
 #include "screens/tests/QtGrab.h"
-#include "server/Server.h"
 
 class ProductGroupQtTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
-        const std::string path = (dir.path() + "/kelmor.db").toStdString();
-        std::string error;
-        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
-        QVERIFY2(server, error.c_str());
-        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(client, head, body, answerHead, answerBody); }));
-        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
-        QVERIFY2(db, error.c_str());
-        SetStaticDatabase(db);
+        demo.emplace("product-group-qt");
+        QVERIFY2(demo->Started(), demo->Error().c_str());
     }
-    void cleanupTestCase() {
-        SetStaticDatabase(nullptr);
-        kel::InstallChannel(nullptr);
-    }
+    void cleanupTestCase() { demo.reset(); }
 
     void sectionListRendersWithTheProductsOfARow() {
         CS0000S702 screen;
@@ -133,11 +121,11 @@ private:
     static QImage Grab(CDialog& dialog, const std::function<void()>& act) {
         return kel::testing::GrabDialog(dialog, act);
     }
-    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+    QString Keep() const {
+        return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo->Dir().string()));
+    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<kel::server::Server> server;
-    kel::server::ConnectionContext client{"demo"};  // the screens' connection
+    std::optional<kel::testing::DemoServer> demo;
 };
 
 int main(int argc, char** argv) {

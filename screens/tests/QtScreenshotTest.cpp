@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -25,7 +24,7 @@
 #include "screens/S0000S6.h"
 #include "screens/S0000SD.h"
 #include "screens/S0000SE.h"
-#include "server/Server.h"
+#include "screens/tests/DemoServer.h"
 
 namespace {
 
@@ -36,25 +35,6 @@ bool HasColour(const QImage& image, QColor colour) {
     return false;
 }
 
-// The application server in process on a fresh demo database in `dir`, as the
-// installed channel.
-bool ServeDemoData(const QTemporaryDir& dir) {
-    std::string error;
-    std::shared_ptr<kel::server::Server> server =
-        kel::server::OpenEmbedded((dir.path() + "/kelmor.db").toStdString(), &error);
-    if (!server) {
-        qWarning("%s", error.c_str());
-        return false;
-    }
-    kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-        [server, client = std::make_shared<kel::server::ConnectionContext>("demo")](
-            const _PacketHead& head, std::string_view body, _PacketHead& answerHead, std::vector<char>& answerBody) {
-            server->Handle(*client, head, body, answerHead, answerBody);
-        }));
-    CBASEBASE::SetLoginUser("demo");  // as the host after its log-on: the prompt screens ask for the user's data
-    return true;
-}
-
 }  // namespace
 
 class QtScreenshotTest : public QObject {
@@ -62,9 +42,8 @@ class QtScreenshotTest : public QObject {
 
 private slots:
     void treatyCodeListAndFormRender() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(ServeDemoData(dir));
+        kel::testing::DemoServer demo("treatyCodeListAndFormRender");
+        QVERIFY2(demo.Started(), demo.Error().c_str());
 
         kel::qt::ScopedQtDriver driver;
         QImage list, form;
@@ -90,13 +69,12 @@ private slots:
 
         CS0000S2 screen;
         QCOMPARE(static_cast<int>(screen.DoModal()), IDCANCEL);
-        kel::InstallChannel(nullptr);
 
         QVERIFY(!list.isNull());
         QVERIFY(list.width() > 300 && list.height() > 150);
         QVERIFY2(HasColour(list, QColor(248, 108, 24)), "the rows the server marks are painted");
         // KELMOR_SCREENSHOT_DIR keeps the pictures (for the README's tour).
-        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path());
+        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo.Dir().string()));
         QVERIFY(list.save(keep + "/screen-25001-list.png", "PNG"));
         QVERIFY(form.save(keep + "/screen-25001-form.png", "PNG"));
         QVERIFY(!form.isNull());
@@ -108,9 +86,8 @@ private slots:
     // The treaty order after a search, the prompt switches and the waiting items with
     // their check boxes; a mouse click on a row's check box ticks it and keeps it.
     void orderPromptsAndDetailsRender() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(ServeDemoData(dir));
+        kel::testing::DemoServer demo("orderPromptsAndDetailsRender");
+        QVERIFY2(demo.Started(), demo.Error().c_str());
         kel::qt::ScopedQtDriver driver;
         QImage picture;
         int orderRows = 0;
@@ -133,7 +110,7 @@ private slots:
                 });
             });
         };
-        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path());
+        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo.Dir().string()));
 
         arm(
             [](CDialog& d, kel::qt::DialogView&) {
@@ -173,16 +150,13 @@ private slots:
         QCOMPARE(items, 5);
         QVERIFY2(tickedByMouse, "a click on a row's check box ticks the row");
         QVERIFY(picture.save(keep + "/screen-14.png", "PNG"));
-        kel::InstallChannel(nullptr);
-        CBASEBASE::SetLoginUser("");
     }
 
     // Every screen the host can open comes up in Qt with its caption and draws, each
     // control in view or scrolled to on a laptop's free area (the tests' screen).
     void everyScreenRenders() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(ServeDemoData(dir));
+        kel::testing::DemoServer demo("everyScreenRenders");
+        QVERIFY2(demo.Started(), demo.Error().c_str());
         kel::qt::ScopedQtDriver driver;
         for (const auto& entry : kel::ScreenTable()) {
             if (entry.result != kel::ScreenResult::ModalResult) continue;
@@ -204,7 +178,6 @@ private slots:
             QVERIFY2(!picture.isNull() && picture.width() > 50 && picture.height() > 20,
                      qPrintable(QString::number(entry.number)));
         }
-        kel::InstallChannel(nullptr);
     }
 };
 

@@ -4,7 +4,6 @@
 // pictures (the README's tour shows them).
 #include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -20,29 +19,9 @@
 #include "screens/S0000S40.h"
 #include "screens/S0000SV.h"
 #include "screens/S0000SV0.h"
-#include "server/Server.h"
+#include "screens/tests/DemoServer.h"
 
 namespace {
-
-// The server in process on a fresh demo database in `dir`, as the channel, and the
-// same file as the shared database of the code lists.
-bool ServeDemoData(const QTemporaryDir& dir) {
-    const std::string path = (dir.path() + "/kelmor.db").toStdString();
-    std::string error;
-    std::shared_ptr<kel::server::Server> server = kel::server::OpenEmbedded(path, &error);
-    std::shared_ptr<kel::db::Connection> db = server ? kel::db::Open(path, &error) : nullptr;
-    if (!db) {
-        qWarning("%s", error.c_str());
-        return false;
-    }
-    kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-        [server, client = std::make_shared<kel::server::ConnectionContext>("demo")](
-            const _PacketHead& head, std::string_view body, _PacketHead& answerHead, std::vector<char>& answerBody) {
-            server->Handle(*client, head, body, answerHead, answerBody);
-        }));
-    SetStaticDatabase(db);
-    return true;
-}
 
 int RowOf(CQXGrid& grid, const char* code) {
     for (int r = 1; r < grid.GetRowCount(); ++r)
@@ -67,9 +46,8 @@ class ReinsurerQtTest : public QObject {
 
 private slots:
     void reinsurerAndBrokerScreensRender() {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QVERIFY(ServeDemoData(dir));
+        kel::testing::DemoServer demo("reinsurerAndBrokerScreensRender");
+        QVERIFY2(demo.Started(), demo.Error().c_str());
         kel::qt::ScopedQtDriver driver;
         QImage list, form, brokers, entry;
         int accountRows = 0;
@@ -119,8 +97,6 @@ private slots:
             screen.m_strBrokerChnName = "衡远再保险经纪有限公司";
             QCOMPARE(static_cast<int>(screen.DoModal()), IDCANCEL);
         }
-        kel::InstallChannel(nullptr);
-        SetStaticDatabase(nullptr);
 
         QVERIFY(IsDrawn(list));
         QVERIFY(IsDrawn(form));
@@ -128,7 +104,7 @@ private slots:
         QVERIFY(IsDrawn(brokers));
         QVERIFY(IsDrawn(entry));
         QCOMPARE(entryCode, QStringLiteral("B107"));
-        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path());
+        const QString keep = qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo.Dir().string()));
         QVERIFY(list.save(keep + "/screen-25005.png", "PNG"));
         QVERIFY(form.save(keep + "/screen-25005-form.png", "PNG"));
         QVERIFY(brokers.save(keep + "/screen-11.png", "PNG"));

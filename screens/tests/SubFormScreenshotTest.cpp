@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 #include "common/text/GbkText.h"
 #include "host/qxcommon/StaticDatabase.h"
@@ -18,7 +18,7 @@
 #include "qt/tests/Reach.h"
 #include "screens/S0000S700.h"
 #include "screens/S0000S701.h"
-#include "server/Server.h"
+#include "screens/tests/DemoServer.h"
 
 namespace {
 
@@ -54,16 +54,10 @@ class SubFormScreenshotTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
-        const std::string path = (dir.path() + "/kelmor.db").toStdString();
-        std::string error;
-        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
-        QVERIFY2(server, error.c_str());
-        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
-        QVERIFY2(db, error.c_str());
-        SetStaticDatabase(db);
+        demo.emplace("sub-form-screenshot");
+        QVERIFY2(demo->Started(), demo->Error().c_str());
     }
-    void cleanupTestCase() { SetStaticDatabase(nullptr); }
+    void cleanupTestCase() { demo.reset(); }
 
     void participationFormRenders() {
         Owner owner;
@@ -132,10 +126,11 @@ private:
         if (!outOfReach.isEmpty()) qWarning("out of reach: %s", qPrintable(outOfReach.join("; ")));
         return shown.isEmpty() || !outOfReach.isEmpty() ? QImage() : picture;
     }
-    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+    QString Keep() const {
+        return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo->Dir().string()));
+    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<kel::server::Server> server;
+    std::optional<kel::testing::DemoServer> demo;
 };
 
 int main(int argc, char** argv) {

@@ -5,11 +5,11 @@
 // KELMOR_SCREENSHOT_DIR keeps the pictures. The form fits a laptop screen.
 #include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 #include "common/net/InProcessChannel.h"
 #include "frame/Kelmor.h"
@@ -19,7 +19,7 @@
 #include "qt/tests/Reach.h"
 #include "screens/S0000S7.h"
 #include "screens/S0000S70.h"
-#include "server/Server.h"
+#include "screens/tests/DemoServer.h"
 
 namespace {
 
@@ -42,23 +42,10 @@ class TreatyDataQtTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
-        const std::string path = (dir.path() + "/kelmor.db").toStdString();
-        std::string error;
-        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
-        QVERIFY2(server, error.c_str());
-        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(client, head, body, answerHead, answerBody); }));
-        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
-        QVERIFY2(db, error.c_str());
-        SetStaticDatabase(db);
-        CBASEBASE::SetLoginUser("demo");
+        demo.emplace("treaty-data-qt");
+        QVERIFY2(demo->Started(), demo->Error().c_str());
     }
-    void cleanupTestCase() {
-        SetStaticDatabase(nullptr);
-        kel::InstallChannel(nullptr);
-    }
+    void cleanupTestCase() { demo.reset(); }
 
     void searchAndFormRender() {
         kel::qt::ScopedQtDriver driver;
@@ -113,11 +100,11 @@ private slots:
     }
 
 private:
-    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+    QString Keep() const {
+        return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo->Dir().string()));
+    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<kel::server::Server> server;
-    kel::server::ConnectionContext client{"demo"};  // the screens' connection
+    std::optional<kel::testing::DemoServer> demo;
 };
 
 int main(int argc, char** argv) {

@@ -4,13 +4,13 @@
 // KELMOR_SCREENSHOT_DIR keeps the pictures.
 #include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "common/net/InProcessChannel.h"
 #include "common/records/ContRecords.h"
@@ -22,47 +22,25 @@
 #include "qt/QtDriver.h"
 #include "screens/S0000S71.h"
 #include "screens/S0000S73.h"
+#include "screens/tests/DemoServer.h"
 #include "screens/tests/QtGrab.h"
-#include "server/Server.h"
 
 class TreatyDetailQtTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() {
-        QVERIFY(dir.isValid());
-        const std::string path = (dir.path() + "/kelmor.db").toStdString();
-        std::string error;
-        server = kel::server::OpenEmbedded(path, &error);  // creates the demo data
-        QVERIFY2(server, error.c_str());
-        kel::InstallChannel(std::make_shared<kel::net::InProcessChannel>(
-            [this](const _PacketHead& head, std::string_view body, _PacketHead& answerHead,
-                   std::vector<char>& answerBody) { server->Handle(client, head, body, answerHead, answerBody); }));
-        std::shared_ptr<kel::db::Connection> db = kel::db::Open(path, &error);
-        QVERIFY2(db, error.c_str());
-        SetStaticDatabase(db);
-        CBASEBASE::SetLoginUser("demo");
+        demo.emplace("treaty-detail-qt");
+        QVERIFY2(demo->Started(), demo->Error().c_str());
 
         // Q1 of 2024 (id 8) generated, so that the search has lines to show.
         _ContInfoStruct key{};
         key.nContId = 8;
         kel::text::PutField(key.szContCode, "Q1");
         kel::text::PutField(key.szContNo, "Q1-2024");
-        _PacketHead head{};
-        head.nTransCode = 200;
-        head.nCount = 1;
-        head.nSubSystem = kSubSystemDefault;
-        _PacketHead answerHead{};
-        std::vector<char> answer;
-        server->Handle(client, head, std::string_view(reinterpret_cast<const char*>(&key), sizeof key), answerHead,
-                       answer);
-        QCOMPARE(int(answerHead.cStatus), 0);
+        QCOMPARE(int(demo->Ask(200, &key, sizeof key).cStatus), 0);
     }
-    void cleanupTestCase() {
-        CBASEBASE::SetLoginUser("");
-        SetStaticDatabase(nullptr);
-        kel::InstallChannel(nullptr);
-    }
+    void cleanupTestCase() { demo.reset(); }
 
     void detailSearchRendersTheGeneratedLines() {
         CS0000S71 screen;
@@ -130,11 +108,11 @@ private:
     static QImage Grab(CDialog& dialog, const std::function<void()>& act) {
         return kel::testing::GrabDialog(dialog, act);
     }
-    QString Keep() const { return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", dir.path()); }
+    QString Keep() const {
+        return qEnvironmentVariable("KELMOR_SCREENSHOT_DIR", QString::fromStdString(demo->Dir().string()));
+    }
 
-    QTemporaryDir dir;
-    std::unique_ptr<kel::server::Server> server;
-    kel::server::ConnectionContext client{"demo"};  // the screens' connection
+    std::optional<kel::testing::DemoServer> demo;
 };
 
 int main(int argc, char** argv) {
