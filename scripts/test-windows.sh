@@ -16,7 +16,8 @@ elif ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/d
   exit 0
 fi
 
-scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests win32_play_tests kelmor-host kelmor-play
+scripts/build-windows.sh build-win32 -- Kelmor text_tests win32_tests win32_play_tests kelmor-host kelmor-play \
+  foreign_host_tests
 # The application server the foreign host talks to, and the Linux program whose
 # transcripts the native plays are held to.
 [ -x build/bin/kelmor-server ] && [ -x build/bin/kelmor ] || scripts/build.sh build -- kelmor-server kelmor
@@ -188,6 +189,13 @@ if ! grep -q '^log-on refused: 无法连接到应用服务器 127\.0\.0\.1:1：.
   grep -qi 'unknown error' <<<"$refused" || ! grep -qx "25001 -> 0" <<<"$refused"; then
   echo "FAIL: the refused log-on did not say why in full" >&2
   exit 1
+fi
+
+echo "-- Kelmor.dll against a kelmor-server restarted while a form is open"
+if [ ! -e /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so ]; then
+  echo "SKIPPED: the forms' code lists need the 32-bit SQLite ODBC driver; scripts/setup-windows.sh installs it"
+else
+  frame/tests/foreign-host-restart.sh "$work"
 fi
 
 echo "-- the foreign host reads a code list from the database Kelmor.ini names (ODBC)"
