@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
-  libcrypt-dev libsqlite3-dev libpq-dev
+  libcrypt-dev libsqlite3-dev libpq-dev libssl-dev openssl
   file desktop-file-utils
   clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk

@@ -228,7 +228,7 @@ void Listener::Admit(int fd, const sockaddr_storage& peerAddress) {
         s.address = std::move(address);
         s.peer = peer;
         s.accepted = std::chrono::steady_clock::now();
-        Log(LogLevel::Info, peer + " connection opened");
+        Log(LogLevel::Info, peer + (options_.tls ? " connection opened (TLS)" : " connection opened (plain)"));
         if (options_.fault) options_.fault("thread");
         s.thread = std::thread([this, &s] { Serve(s); });
     } catch (const std::exception& e) {
@@ -256,6 +256,14 @@ Listener::Ending Listener::ServeClient(Session& session) {
     using namespace kel::net;
     const int fd = session.fd;
     const Deadline logonDeadline = session.accepted + std::chrono::milliseconds(std::max(options_.logonTimeoutMs, 0));
+    // The socket stays the session's (CloseSession closes it); the stream only reads and writes.
+    std::unique_ptr<Stream> stream = std::make_unique<SocketStream>(fd, false);
+    if (options_.tls) {
+        // A plain client's log-on is no handshake: refused at its first bytes.
+        std::string why;
+        stream = options_.tls->Accept(std::move(stream), logonDeadline, why);
+        if (!stream) return {LogLevel::Warning, "TLS handshake failed: " + why};
+    }
     static constexpr FrameRule kLogonFrame{static_cast<std::uint32_t>(kFrameHeadBytes + sizeof(_LogonBody)),
                                            kLogonTransCode};
     _PacketHead head{}, answer{};
@@ -263,27 +271,27 @@ Listener::Ending Listener::ServeClient(Session& session) {
     HeldBytes::Share held(held_, fd);
     bool loggedOn = false;
     for (;;) {
-        if (WaitReadable(fd, loggedOn ? DeadlineAfter(options_.idleTimeoutMs) : logonDeadline) == kChannelTimeout)
+        if (stream->WaitReadable(loggedOn ? DeadlineAfter(options_.idleTimeoutMs) : logonDeadline) == kChannelTimeout)
             return {LogLevel::Info, loggedOn ? "idle" : "no log-on in time"};
         if (!loggedOn) {
             // A log-on frame that has arrived whole is served from now on: no newcomer
             // takes its place while this thread reads and checks it.
             char whole[kLogonFrameBytes];
-            if (::recv(fd, whole, sizeof whole, MSG_PEEK | MSG_DONTWAIT) == kLogonFrameBytes) {
+            if (stream->Peek(whole, sizeof whole) == kLogonFrameBytes) {
                 std::lock_guard lock(sessionsMutex_);
                 if (!session.evicted) session.logonIn = true;
             }
         }
         const Deadline frameDeadline = loggedOn ? DeadlineAfter(options_.frameTimeoutMs) : logonDeadline;
         const ReadOutcome got =
-            ReadRequest(fd, loggedOn ? FrameRule{} : kLogonFrame, frameDeadline, held_, head, body, &held);
+            ReadRequest(*stream, loggedOn ? FrameRule{} : kLogonFrame, frameDeadline, held_, head, body, &held);
         if (got != ReadOutcome::kWhole && held.Squeezed())
             return {LogLevel::Warning, "it held the most bytes of unfinished frames when the server held too many"};
         if (got == ReadOutcome::kRefusedAtHead) {
             answer = _PacketHead{};
             answer.nTransCode = head.nTransCode;
             answer.cStatus = 1;
-            WriteFrame(fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
+            WriteFrame(*stream, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
             return {LogLevel::Warning, "first frame is not a log-on"};
         }
         switch (got) {
@@ -301,7 +309,7 @@ Listener::Ending Listener::ServeClient(Session& session) {
         if (head.nTransCode == kLogonTransCode) {
             // Also a log-on after the first: each one passes the brake.
             Ending ending;
-            if (!LogOn(session, head, body, ending)) return ending;
+            if (!LogOn(session, *stream, head, body, ending)) return ending;
             loggedOn = true;
             continue;
         }
@@ -310,14 +318,15 @@ Listener::Ending Listener::ServeClient(Session& session) {
         if (options_.log && options_.logLevel >= LogLevel::Debug)
             Log(LogLevel::Debug, session.peer + " request " + std::to_string(head.nTransCode) + " status " +
                                      std::to_string(static_cast<int>(answer.cStatus)));
-        if (WriteFrame(fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) !=
+        if (WriteFrame(*stream, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) !=
             kChannelOk)
             return {LogLevel::Warning, "the answer could not be sent"};
         if (answerBody.capacity() > kReadChunkBytes) std::vector<char>().swap(answerBody);
     }
 }
 
-bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vector<char>& body, Ending& ending) {
+bool Listener::LogOn(Session& session, kel::net::Stream& stream, const _PacketHead& head, const std::vector<char>& body,
+                     Ending& ending) {
     using namespace kel::net;
     {
         std::lock_guard lock(sessionsMutex_);
@@ -347,7 +356,7 @@ bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vecto
         answer.nTransCode = head.nTransCode;
         answer.nSubSystem = head.nSubSystem;
         answer.cStatus = kRefused;
-        WriteFrame(session.fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
+        WriteFrame(stream, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
         ending.why = "log-on refused";
         return false;
     }
@@ -370,7 +379,7 @@ bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vecto
     Log(accepted ? LogLevel::Info : LogLevel::Warning,
         session.peer + " log-on " + LogonUser(body) + (accepted ? " accepted" : " refused"));
     if (!accepted) {
-        WriteFrame(session.fd, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
+        WriteFrame(stream, answer, nullptr, 0, DeadlineAfter(options_.frameTimeoutMs));
         ending.why = "log-on refused";
         return false;
     }
@@ -382,7 +391,7 @@ bool Listener::LogOn(Session& session, const _PacketHead& head, const std::vecto
         }
         session.loggedOn = true;
     }
-    if (WriteFrame(session.fd, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) ==
+    if (WriteFrame(stream, answer, answerBody.data(), answerBody.size(), DeadlineAfter(options_.frameTimeoutMs)) ==
         kChannelOk)
         return true;
     ending = {LogLevel::Warning, "the answer could not be sent"};

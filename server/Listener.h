@@ -1,4 +1,5 @@
-// The TCP listener of kelmor-server: one thread per client.
+// The TCP listener of kelmor-server: one thread per client, plain or TLS (the
+// handshake on the client's thread, within the log-on time-out).
 //
 // A client's first frame must be a log-on (transaction 1 with its 64-byte body):
 // any other length or code is refused at its head, before a body byte is read, and
@@ -27,6 +28,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -40,6 +42,7 @@
 #include "server/Log.h"
 #include "server/LogonBrake.h"
 #include "server/RequestReader.h"
+#include "server/Tls.h"
 
 namespace kel::server {
 
@@ -64,6 +67,8 @@ struct ListenerOptions {
     std::size_t maxHeldPerClient = 16u << 20;
     std::size_t maxHeldInAll = 64u << 20;
     LogonBrakeOptions brake;  // the limit on failed log-ons
+    // TLS on every connection, the handshake within the log-on time-out; null: plain.
+    std::shared_ptr<const TlsServer> tls;
     // Connection events, log-ons and (at Debug) each request, every line led by the
     // peer address; nullptr: silent.
     std::function<void(LogLevel, std::string_view)> log;
@@ -114,7 +119,8 @@ private:
     void Admit(int fd, const sockaddr_storage& peer);
     void Serve(Session& session);
     Ending ServeClient(Session& session);
-    bool LogOn(Session& session, const _PacketHead& head, const std::vector<char>& body, Ending& ending);
+    bool LogOn(Session& session, kel::net::Stream& stream, const _PacketHead& head, const std::vector<char>& body,
+               Ending& ending);
     bool WaitOut(int fd, std::chrono::milliseconds delay) const;
     bool MayGiveWay(const Session& s) const;
     void CloseSession(Session& session);

@@ -39,6 +39,22 @@ const OptionRow kOptions[] = {
          s.listen = std::string(v);
          return true;
      }},
+    {"listen-plain", "[ADDR:]PORT",
+     "also listen without TLS here, for hosts that bring their own secure channel (only with --tls-cert)",
+     [](ProgramSettings& s, std::string_view v, std::string& e) {
+         if (!ParseListenAddress(v, s.plainAddress, s.plainPort)) {
+             e = "takes [ADDR:]PORT, e.g. 127.0.0.1:7431";
+             return false;
+         }
+         s.listenPlain = std::string(v);
+         return true;
+     }},
+    {"tls-cert", "FILE", "serve TLS with this certificate (PEM, the chain after it); with --tls-key",
+     [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.tlsCert, v, e); }},
+    {"tls-key", "FILE", "the private key (PEM) of --tls-cert",
+     [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.tlsKey, v, e); }},
+    {"print-fingerprint", "", "print the SHA-256 fingerprint of the --tls-cert certificate, then exit",
+     [](ProgramSettings& s, std::string_view v, std::string&) { return (s.printFingerprint = v == "1"), true; }},
     {"database", "CONN", "the store: a SQLite file path, a postgresql:// URI or an ODBC connection string",
      [](ProgramSettings& s, std::string_view v, std::string& e) { return SetText(s.database, v, e); }},
     {"demo", "", "fill an empty database with the demo data",
@@ -142,7 +158,7 @@ const OptionRow* FindOption(std::string_view name) {
 // The tasks (and what goes with them) run once, when asked on the command line; a
 // settings file that held one would run it at every start.
 bool IsTask(std::string_view name) {
-    for (std::string_view task : {"set-user", "name", "backup", "restore", "audit", "since"})
+    for (std::string_view task : {"set-user", "name", "backup", "restore", "audit", "since", "print-fingerprint"})
         if (name == task) return true;
     return false;
 }
@@ -326,6 +342,7 @@ std::string ProgramUsage() {
         "       kelmor-server --database FILE --backup COPY | --restore COPY\n"
         "       kelmor-server --database CONN --audit [--since DATE]\n"
         "       kelmor-server --config FILE [OPTION...]\n"
+        "       kelmor-server --tls-cert FILE --print-fingerprint\n"
         "\n";
     for (const OptionRow& row : kOptions) {
         std::string left = "  --" + std::string(row.name);

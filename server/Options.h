@@ -18,7 +18,12 @@
 namespace kel::server {
 
 struct ProgramSettings {
-    std::string listen;    // as given; also parsed into listener.address and listener.port
+    std::string listen;       // as given; also parsed into listener.address and listener.port
+    std::string listenPlain;  // as given: a second listener without TLS; empty: none
+    std::string plainAddress;
+    uint16_t plainPort = 0;
+    std::string tlsCert, tlsKey;  // both or neither: TLS on the listen address
+    bool printFingerprint = false;
     std::string database;  // a SQLite file path, a PostgreSQL URI or an ODBC connection string
     std::string setUser, userName;
     std::string backup, restore;

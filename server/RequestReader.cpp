@@ -101,6 +101,12 @@ void KeepLargeBuffersOutOfTheHeap() {
 
 ReadOutcome ReadRequest(int fd, const FrameRule& rule, Deadline deadline, HeldBytes& held, _PacketHead& head,
                         std::vector<char>& body, HeldBytes::Share* share) {
+    kel::net::SocketStream stream(fd, false);
+    return ReadRequest(stream, rule, deadline, held, head, body, share);
+}
+
+ReadOutcome ReadRequest(kel::net::Stream& stream, const FrameRule& rule, Deadline deadline, HeldBytes& held,
+                        _PacketHead& head, std::vector<char>& body, HeldBytes::Share* share) {
     // Length and head in one read where they have arrived together: every frame is at
     // least that long, so nothing of a following frame is taken.
     unsigned char lead[kel::net::kFramePrefixBytes + kel::net::kFrameHeadBytes];
@@ -108,7 +114,7 @@ ReadOutcome ReadRequest(int fd, const FrameRule& rule, Deadline deadline, HeldBy
     std::uint32_t n = 0;
     while (taken < sizeof lead) {
         std::size_t got = 0;
-        if (int r = kel::net::ReadSome(fd, lead + taken, sizeof lead - taken, deadline, got)) return FromChannel(r);
+        if (int r = stream.ReadSome(lead + taken, sizeof lead - taken, deadline, got)) return FromChannel(r);
         const bool hadLength = taken >= kel::net::kFramePrefixBytes;
         taken += got;
         if (!hadLength && taken >= kel::net::kFramePrefixBytes) {
@@ -139,7 +145,7 @@ ReadOutcome ReadRequest(int fd, const FrameRule& rule, Deadline deadline, HeldBy
                 if (data.capacity() > room) counted.Track(data.capacity());
             }
             data.resize(next);
-            if (int r = kel::net::ReadExact(fd, data.data() + have, next - have, deadline)) return FromChannel(r);
+            if (int r = kel::net::ReadExact(stream, data.data() + have, next - have, deadline)) return FromChannel(r);
         }
     } catch (const std::bad_alloc&) {
         return ReadOutcome::kNoMemory;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/net/Frame.h"
+#include "common/net/Stream.h"
 #include "common/records/PacketHead.h"
 
 namespace kel::server {
@@ -96,6 +97,9 @@ enum class ReadOutcome {
 // Reads one frame. `body` is replaced by a fresh buffer on kWhole; on anything else
 // the stream position is lost and the connection must be dropped.
 // With `share`, the buffer is held within the bounds of `held`.
+ReadOutcome ReadRequest(kel::net::Stream& stream, const FrameRule& rule, kel::net::Deadline deadline, HeldBytes& held,
+                        _PacketHead& head, std::vector<char>& body, HeldBytes::Share* share = nullptr);
+// The same on a plain socket.
 ReadOutcome ReadRequest(int fd, const FrameRule& rule, kel::net::Deadline deadline, HeldBytes& held, _PacketHead& head,
                         std::vector<char>& body, HeldBytes::Share* share = nullptr);
 

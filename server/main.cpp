@@ -5,6 +5,7 @@
 //   kelmor-server --database FILE --backup COPY | --restore COPY
 //   kelmor-server --database CONN --audit [--since DATE]
 //   kelmor-server --config FILE [OPTION...]
+//   kelmor-server --tls-cert FILE --print-fingerprint
 //
 // The options are the table in server/Options.cpp (`--help` lists them). CONN is
 // an ODBC connection string ("DRIVER=...;...") or a file path, which means a
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "server/Audit.h"
@@ -22,6 +24,7 @@
 #include "server/Options.h"
 #include "server/RequestReader.h"
 #include "server/Server.h"
+#include "server/Tls.h"
 
 namespace {
 
@@ -41,7 +44,21 @@ int main(int argc, char** argv) {
     std::string error;
     if (!kel::server::ParseProgramOptions(argc, argv, settings, error)) return Usage(error);
     if (settings.help) return Usage("");
+    if (settings.printFingerprint) {
+        if (settings.tlsCert.empty())
+            return Usage("--print-fingerprint needs --tls-cert (or a settings file naming it)");
+        kel::net::Sha256 fingerprint{};
+        if (!kel::server::CertificateFingerprint(settings.tlsCert, fingerprint, error)) {
+            std::fprintf(stderr, "kelmor-server: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%s\n", kel::net::FingerprintText(fingerprint).c_str());
+        return 0;
+    }
     if (settings.database.empty()) return Usage("--database is required");
+    if (settings.tlsCert.empty() != settings.tlsKey.empty()) return Usage("--tls-cert and --tls-key go together");
+    if (!settings.listenPlain.empty() && settings.tlsCert.empty())
+        return Usage("--listen-plain adds a listener without TLS beside a TLS one: give --tls-cert and --tls-key too");
     const int tasks = !settings.setUser.empty() + !settings.backup.empty() + !settings.restore.empty() + settings.audit;
     if (tasks > 1) return Usage("give one of --set-user, --backup, --restore and --audit");
     if (!settings.since.empty() && !settings.audit) return Usage("--since goes with --audit");
@@ -115,6 +132,13 @@ int main(int argc, char** argv) {
     kel::server::ListenerOptions& options = settings.listener;
     options.log = [](LogLevel level, std::string_view text) { Log(level, text); };
     options.logLevel = kel::server::GetLogLevel();
+    if (!settings.tlsCert.empty()) {
+        options.tls = kel::server::TlsServer::Load(settings.tlsCert, settings.tlsKey, error);
+        if (!options.tls) {
+            Log(LogLevel::Error, error);
+            return 1;
+        }
+    }
     kel::server::Listener listener(*server, options);
     if (!listener.Start(&error)) {
         Log(LogLevel::Error, error);
@@ -122,12 +146,38 @@ int main(int argc, char** argv) {
     }
     // stdout, for whoever started the server on port 0 and waits for the port.
     std::printf("kelmor-server: listening on %s:%u\n", options.address.c_str(), listener.Port());
+    const std::string where = options.address + ":" + std::to_string(listener.Port());
+    if (options.tls)
+        Log(LogLevel::Info, "listening on " + where + " (TLS, certificate fingerprint SHA-256 " +
+                                kel::net::FingerprintText(options.tls->Fingerprint()) + ")");
+    else
+        Log(LogLevel::Warning, "listening on " + where +
+                                   " (plain: passwords and records cross the network unencrypted; "
+                                   "give --tls-cert and --tls-key to encrypt)");
+
+    // The plain listener a host with its own secure channel asked for: same server, no TLS.
+    std::unique_ptr<kel::server::Listener> plain;
+    if (!settings.listenPlain.empty()) {
+        kel::server::ListenerOptions plainOptions = options;
+        plainOptions.tls = nullptr;
+        plainOptions.address = settings.plainAddress;
+        plainOptions.port = settings.plainPort;
+        plain = std::make_unique<kel::server::Listener>(*server, plainOptions);
+        if (!plain->Start(&error)) {
+            Log(LogLevel::Error, error);
+            listener.Stop();
+            return 1;
+        }
+        std::printf("kelmor-server: listening without TLS on %s:%u\n", plainOptions.address.c_str(), plain->Port());
+        Log(LogLevel::Info, "listening on " + plainOptions.address + ":" + std::to_string(plain->Port()) +
+                                " (plain, as --listen-plain asks: unencrypted)");
+    }
     std::fflush(stdout);
-    Log(LogLevel::Info, "listening on " + options.address + ":" + std::to_string(listener.Port()));
 
     int received = 0;
     sigwait(&signals, &received);
     Log(LogLevel::Info, "stopping");
+    if (plain) plain->Stop();
     listener.Stop();
     return 0;
 }

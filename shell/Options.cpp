@@ -20,11 +20,18 @@ std::optional<int> ParseInt(const std::string& text) {
 }  // namespace
 
 const char* Usage() {
-    return "usage: kelmor [--server HOST:PORT[,HOST:PORT...]] [--database CONN] [--user CODE] [--password PASS]\n"
+    return "usage: kelmor [--server HOST:PORT[,HOST:PORT...] [--server-ca FILE] [--server-fingerprint HEX]]\n"
+           "              [--database CONN] [--user CODE] [--password PASS]\n"
            "              [--screen N [--screenshot FILE.png]] [--console] [--play SCRIPT]\n"
            "  without --server: the embedded server on a SQLite file in the user's data folder\n"
            "  --server LIST    the application servers, tried in order at start and whenever the\n"
            "                   connection is lost\n"
+           "  --server-ca F    connect with TLS; the servers' certificates must come from a CA in\n"
+           "                   the PEM file F and name the host as written in --server\n"
+           "  --server-fingerprint HEX\n"
+           "                   connect with TLS to servers whose certificate has this SHA-256\n"
+           "                   fingerprint (64 hex digits, colons allowed), as kelmor-server\n"
+           "                   --print-fingerprint shows it\n"
            "  --screen N       open screen N and exit with its result (13: print the count)\n"
            "  --screenshot F   with --screen: save the screen as PNG once it is open, then close it\n"
            "  --console        print what the screens show instead of showing them\n"
@@ -57,6 +64,25 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
                 return std::nullopt;
             }
             o.servers = std::move(*servers);
+        } else if (a == "--server-ca") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            if (v->empty()) {
+                error = "--server-ca wants a PEM file of CA certificates";
+                return std::nullopt;
+            }
+            o.tls.caFile = *v;
+        } else if (a == "--server-fingerprint") {
+            auto v = value();
+            if (!v) return std::nullopt;
+            if (!kel::net::ParseFingerprint(*v)) {
+                error =
+                    "--server-fingerprint wants the SHA-256 of the server's certificate: 64 hex digits, "
+                    "plain or in pairs separated by ':', got \"" +
+                    *v + "\"";
+                return std::nullopt;
+            }
+            o.tls.fingerprintHex = *v;
         } else if (a == "--database") {
             auto v = value();
             if (!v) return std::nullopt;
@@ -93,6 +119,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             error = "unknown argument \"" + a + "\"";
             return std::nullopt;
         }
+    }
+    if (o.tls.Enabled() && o.servers.empty()) {
+        error = "--server-ca and --server-fingerprint check the servers of --server: give --server too";
+        return std::nullopt;
     }
     if (!o.screenshot.empty() && !o.screen) {
         error = "--screenshot needs --screen";

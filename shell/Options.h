@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "common/net/ServerList.h"
+#include "common/net/TlsOptions.h"
 
 namespace kel::shell {
 
 struct Options {
     std::vector<kel::net::ServerAddress> servers;  // tried in order; none: the embedded default
+    kel::net::TlsClientOptions tls;                // how the servers are checked; empty: plain TCP
     std::string database;                          // ODBC connection string or SQLite file; empty: the default file
     std::optional<std::string> user;
     std::optional<std::string> password;

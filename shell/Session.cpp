@@ -45,7 +45,9 @@ bool Session::LogOn(const std::string& user, const std::string& password, std::s
         result = inProcess->LogOn(user, password);
         channel = inProcess;
     } else {
-        auto session = std::make_shared<kel::net::SessionChannel>(m_options.servers, user, password);
+        kel::net::SessionOptions sessionOptions;
+        sessionOptions.tcp.tls = m_options.tls;  // every connection, the reconnects too
+        auto session = std::make_shared<kel::net::SessionChannel>(m_options.servers, user, password, sessionOptions);
         // Connecting again takes a few seconds at most: the wait cursor shows it.
         session->OnWaiting([](bool waiting) {
             if (auto driver = ::win::InstalledDriver()) waiting ? driver->BeginWaitCursor() : driver->EndWaitCursor();

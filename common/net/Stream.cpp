@@ -14,7 +14,7 @@
 namespace kel::net {
 
 SocketStream::~SocketStream() {
-    if (m_fd >= 0) sock::Close(m_fd);
+    if (m_owner && m_fd >= 0) sock::Close(m_fd);
 }
 
 int SocketStream::Write(const void* first, std::size_t firstLength, const void* second, std::size_t secondLength,

@@ -37,10 +37,11 @@ public:
     virtual int Socket() const = 0;
 };
 
-// The plain socket: owns `fd` and closes it. The calls are Frame.h's, unchanged.
+// The plain socket: owns `fd` and closes it (unless told it belongs to someone
+// else). The calls are Frame.h's, unchanged.
 class SocketStream final : public Stream {
 public:
-    explicit SocketStream(int fd) : m_fd(fd) {}
+    explicit SocketStream(int fd, bool owner = true) : m_fd(fd), m_owner(owner) {}
     ~SocketStream() override;
     SocketStream(const SocketStream&) = delete;
     SocketStream& operator=(const SocketStream&) = delete;
@@ -55,6 +56,7 @@ public:
 
 private:
     int m_fd;
+    bool m_owner;
 };
 
 // The frame (Frame.h) over any stream, with the same results as the socket versions.

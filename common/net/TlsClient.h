@@ -17,9 +17,9 @@ namespace kel::net {
 // Handshakes as the client over `stream` (a connected plain stream) before the
 // deadline and checks the server's certificate as `options` ask (`host` is the name
 // the certificate must carry). On success `stream` is replaced by the TLS stream,
-// which owns the plain one. On failure `stream` is left as it was for the caller to
-// drop, and the result's message names the server (host:port) and says why; not one
-// byte of the caller's has been sent.
+// which owns the plain one. On failure the caller drops whatever `stream` still
+// holds (it may be empty), and the result's message names the server (host:port)
+// and says why; not one byte of the caller's has been sent.
 ConnectResult StartClientTls(std::unique_ptr<Stream>& stream, const std::string& host, std::uint16_t port,
                              const TlsClientOptions& options, Deadline deadline);
 

@@ -259,11 +259,11 @@ TEST(ProgramLog, ListenerLogsEachConnectionWithItsPeer) {
     ASSERT_EQ(lines.size(), 7u);
     const std::regex peer(R"(127\.0\.0\.1:\d+)");
     const std::vector<std::string> expected = {
-        "INFO  PEER connection opened",
+        "INFO  PEER connection opened (plain)",
         "INFO  PEER log-on demo accepted",
         "DEBUG PEER request 180 status 0",
         "INFO  PEER connection closed",
-        "INFO  PEER connection opened",
+        "INFO  PEER connection opened (plain)",
         "WARN  PEER log-on demo refused",
         "INFO  PEER connection closed: log-on refused",
     };

@@ -1,0 +1,42 @@
+// TLS for kelmor-server: the certificate and key are loaded once at start; each
+// connection then handshakes on its own thread, within the log-on time-out, so a
+// slow or foreign client holds up nobody else. TLS 1.2 at least, 1.3 preferred.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "common/net/Stream.h"
+#include "common/net/TlsOptions.h"
+
+typedef struct ssl_ctx_st SSL_CTX;
+
+namespace kel::server {
+
+class TlsServer {
+public:
+    // The certificate chain file (PEM, the server's certificate first) and its key;
+    // null with `error` when either cannot be read or they do not belong together.
+    static std::shared_ptr<const TlsServer> Load(const std::string& certFile, const std::string& keyFile,
+                                                 std::string& error);
+    ~TlsServer();
+    TlsServer(const TlsServer&) = delete;
+    TlsServer& operator=(const TlsServer&) = delete;
+
+    // Handshakes as the server on `plain` before the deadline: the TLS stream, or null
+    // with `why` (a plain client, a client that gave up, a time-out).
+    std::unique_ptr<kel::net::Stream> Accept(std::unique_ptr<kel::net::Stream> plain, kel::net::Deadline deadline,
+                                             std::string& why) const;
+    // The SHA-256 of the server's certificate, which clients may pin.
+    const kel::net::Sha256& Fingerprint() const { return fingerprint_; }
+
+private:
+    TlsServer() = default;
+    SSL_CTX* context_ = nullptr;
+    kel::net::Sha256 fingerprint_{};
+};
+
+// The SHA-256 of the first certificate in a PEM file; false with `error`.
+bool CertificateFingerprint(const std::string& certFile, kel::net::Sha256& fingerprint, std::string& error);
+
+}  // namespace kel::server
