@@ -167,6 +167,7 @@ private:
         auto* grid = static_cast<CQXGrid*>(m_model);
         if (!grid) return;
         UpdateGuard guard(*this);
+        const bool reshaped = m_reshape;
         m_data->Sync(m_reshape);
         m_reshape = false;
         QHeaderView* header = m_table->horizontalHeader();
@@ -190,9 +191,13 @@ private:
             // The current row is highlighted as a whole, in a grid without selection too.
             QModelIndex index = m_data->index(current - fixed, std::max(0, grid->GetFocusColumn()));
             selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            // A row the screen made current (the one worked on, found again in a list
+            // read anew) is brought into view; a repaint leaves the scrolling alone.
+            if (current != m_shownRow || reshaped) m_table->scrollTo(index);
         } else {
             selection->clear();
         }
+        m_shownRow = current;
     }
 
     QTableView* m_table;
@@ -200,6 +205,7 @@ private:
     bool m_pending = false;
     bool m_reshape = true;
     bool m_rowTold = false;  // the current row's change has told the model of a click
+    int m_shownRow = -1;     // the model's current row when last shown
 };
 
 }  // namespace

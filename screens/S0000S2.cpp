@@ -3,12 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/text/GbkText.h"
 #include "data/ContInfoMgr.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/ContCodeFields.h"
 #include "screens/RegisterOnce.h"
 #include "screens/S0000S20.h"
 #include "screens/ScreenCommon.h"
+#include "screens/WorkedRow.h"
 
 BEGIN_MESSAGE_MAP(CS0000S2, CBASEBASE)
 ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
@@ -76,13 +78,17 @@ void CS0000S2::FillGrid(const _ContCodeStruct* records, int count) {
 }
 
 void CS0000S2::RunForm(bool bAdd, const _ContCodeStruct& record) {
+    // The list read anew keeps the row worked on: the code stored, else the row
+    // that was current.
+    using kel::screens::RowKey;
+    RowKey worked = RowKey::OfRow(m_Grid, m_Grid.GetRow(), {COL_CODE});
     {
         CS0000S20 form(this);
         form.m_bAdd = bAdd;
         form.m_stContCode = record;
-        form.DoModal();
+        if (form.DoModal() == IDOK) worked = RowKey().With(COL_CODE, kel::text::GetField(form.m_stContCode.szContCode));
     }
-    LoadContCodeList();
+    if (LoadContCodeList()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 void CS0000S2::OnBtnAdd() { RunForm(true, _ContCodeStruct{}); }
@@ -117,5 +123,6 @@ void CS0000S2::OnBtnDelete() {
     }
     if (!deleted) return;  // the grid stays as it was
     m_Grid.DeleteRow(row);
+    kel::screens::SelectNeighbourOf(m_Grid, row);
     MessageBox("处理成功!", nullptr, MB_OK);
 }

@@ -11,6 +11,7 @@
 #include "screens/S0000S40.h"
 #include "screens/S0000SV.h"
 #include "screens/ScreenCommon.h"
+#include "screens/WorkedRow.h"
 
 BEGIN_MESSAGE_MAP(CS0000S4, CBASEBASE)
 ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
@@ -107,7 +108,12 @@ void CS0000S4::FillGrid(const _RICompanyStruct* records, int count) {
 void CS0000S4::OnBtnAdd() {
     CS0000S40 form(this);
     form.m_bAdd = true;
-    if (form.DoModal() == IDOK) LoadRICompanyList();
+    if (form.DoModal() != IDOK) return;
+    ReloadAt(kel::screens::RowKey().With(COL_CODE, kel::text::GetField(form.m_stRICompany.szRICode)));
+}
+
+void CS0000S4::ReloadAt(const kel::screens::RowKey& worked) {
+    if (LoadRICompanyList()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 void CS0000S4::OnBtnModify() {
@@ -119,7 +125,7 @@ void CS0000S4::OnBtnModify() {
     if (!kel::screens::RICompanyFields().ReadRow(*this, m_Grid, row, form.m_stRICompany)) return;
     if (form.DoModal() != IDOK) return;  // nothing was stored, nothing changes
     if (form.m_stRICompany.cCompKind != kCompKindReinsurer) OfferBrokerList(form.m_stRICompany);
-    LoadRICompanyList();
+    ReloadAt(kel::screens::RowKey().With(COL_CODE, kel::text::GetField(form.m_stRICompany.szRICode)));
 }
 
 void CS0000S4::OfferBrokerList(const _RICompanyStruct& broker) {
@@ -152,5 +158,6 @@ void CS0000S4::OnBtnDelete() {
     }
     if (!deleted) return;  // the framework has said why; the row stays
     m_Grid.DeleteRow(row);
+    kel::screens::SelectNeighbourOf(m_Grid, row);
     MessageBox("处理成功!", nullptr, MB_OK);
 }

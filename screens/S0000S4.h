@@ -8,6 +8,10 @@
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
 
+namespace kel::screens {
+class RowKey;
+}
+
 class CS0000S4 : public CBASEBASE {
 public:
     enum { IDD = 25005 };
@@ -62,7 +66,8 @@ private:
     // Reads every reinsurer (182) and shows them; on failure the grid stays as it was.
     bool LoadRICompanyList();
     void FillGrid(const _RICompanyStruct* records, int count);
-    // The current data row, or 0 after showing `message` when there is none.
+    // Reads the list again and makes the row worked on current.
+    void ReloadAt(const kel::screens::RowKey& worked);
     // After a broker was changed: its own list of reinsurers, when the user wants it.
     void OfferBrokerList(const _RICompanyStruct& broker);
 

@@ -12,6 +12,7 @@
 #include "screens/S0000S400.h"
 #include "screens/S0000S402.h"
 #include "screens/ScreenCommon.h"
+#include "screens/WorkedRow.h"
 
 namespace {
 
@@ -205,6 +206,7 @@ void CS0000S40::OnBtnAccountAdd() {
     int row = kel::screens::AppendGridRow(m_GridAccount);
     kel::screens::RIAccountFields().FillRow(m_GridAccount, row, form.m_stAccount);
     m_GridAccount.Refresh();
+    m_GridAccount.SelectRow(row, TRUE);
 }
 
 void CS0000S40::OnBtnAccountModify() {
@@ -225,6 +227,7 @@ void CS0000S40::OnBtnAccountDelete() {
     if (row == 0) return;
     if (!kel::screens::ConfirmDelete(*this)) return;
     m_GridAccount.DeleteRow(row);  // nothing is sent before the save
+    kel::screens::SelectNeighbourOf(m_GridAccount, row);
 }
 
 void CS0000S40::OnBtnSolvency() {

@@ -11,6 +11,7 @@
 #include "screens/S0000S61.h"
 #include "screens/ScreenCommon.h"
 #include "screens/ScreenTransaction.h"
+#include "screens/WorkedRow.h"
 
 using kel::screens::MonthRead;
 
@@ -158,6 +159,7 @@ void CS0000S6::OnBtnDelete() {
         return;
     }
     Search();  // the priorities as the server renumbered them
+    kel::screens::SelectNeighbourOf(m_ctlGrid, row);
 }
 
 void CS0000S6::OnBtnUp() {

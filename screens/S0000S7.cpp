@@ -11,6 +11,7 @@
 #include "screens/S0000S70.h"
 #include "screens/ScreenCommon.h"
 #include "screens/TreatyDetailOpen.h"
+#include "screens/WorkedRow.h"
 
 namespace {
 
@@ -141,14 +142,23 @@ bool CS0000S7::RecordOfRow(int row, _ContInfoStruct& record) {
 }
 
 void CS0000S7::RunForm(bool bAdd, bool bCopy, const _ContInfoStruct& record) {
+    // A treaty code and a start date name one record: the row worked on is found
+    // again by them, the one stored or else the one that was current.
+    using kel::screens::RowKey;
+    RowKey worked = RowKey::OfRow(m_Grid, m_Grid.GetRow(), {COL_CONT_CODE, COL_START_DATE});
     {
         CS0000S70 form(this);
         form.m_bAdd = bAdd;
         form.m_bCopy = bCopy;
         form.m_stContInfo = record;
         form.DoModal();
+        const _ContInfoStruct& stored = form.m_stContInfo;
+        if (stored.szContCode[0] && stored.szStartDate[0])
+            worked = RowKey()
+                         .With(COL_CONT_CODE, kel::text::GetField(stored.szContCode))
+                         .With(COL_START_DATE, kel::text::GetField(stored.szStartDate));
     }
-    Search();
+    if (Search()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 void CS0000S7::OnBtnAdd() { RunForm(true, false, _ContInfoStruct{}); }
@@ -195,6 +205,7 @@ void CS0000S7::OnBtnDelete() {
     }
     if (!deleted) return;  // the framework has told the user; the row stays
     m_Grid.DeleteRow(row);
+    kel::screens::SelectNeighbourOf(m_Grid, row);
     MessageBox("处理成功!", nullptr, MB_OK);
 }
 

@@ -10,6 +10,7 @@
 #include "screens/S0000S704.h"
 #include "screens/ScreenCommon.h"
 #include "screens/TreatyLists.h"
+#include "screens/WorkedRow.h"
 
 using namespace kel::screens;
 
@@ -82,8 +83,9 @@ void CS0000S70::OnReinsAdd() {
     if (form.DoModal() != IDOK) return;
     _ContReinsStruct record;
     if (!ParticipantOf(*this, form, record)) return;
-    InsertReinsRow(m_GridReins, record);
+    const int row = InsertReinsRow(m_GridReins, record);
     RebuildReinsTotal(m_GridReins);
+    m_GridReins.SelectRow(row, TRUE);
 }
 
 void CS0000S70::OnReinsModify() {
@@ -120,6 +122,7 @@ void CS0000S70::OnReinsDelete() {
         if (i >= 0 && i < extra.Count()) extra[i].cStatus = kExtraDeleted;
     m_GridReins.DeleteRow(row);
     RebuildReinsTotal(m_GridReins);
+    SelectNeighbourOf(m_GridReins, row, 1 + ReinsRowCount(m_GridReins));  // not the total row
 }
 
 // ---- product shares
@@ -151,7 +154,7 @@ void CS0000S70::OnRiskAdd() {
     if (form.DoModal() != IDOK) return;
     _ContRiskStruct record;
     if (!RiskFromTexts(*this, TextsOf(form), record)) return;
-    AppendRiskRow(m_GridRisk, record);
+    m_GridRisk.SelectRow(AppendRiskRow(m_GridRisk, record), TRUE);
     m_GridRisk.Refresh();
 }
 
@@ -165,7 +168,7 @@ void CS0000S70::OnRiskCopy() {
     texts[RISK_PRODUCT] = picker.m_strDstProduct;
     _ContRiskStruct record;
     if (!RiskFromTexts(*this, texts, record)) return;
-    AppendRiskRow(m_GridRisk, record);
+    m_GridRisk.SelectRow(AppendRiskRow(m_GridRisk, record), TRUE);
     m_GridRisk.Refresh();
 }
 
@@ -193,4 +196,5 @@ void CS0000S70::OnRiskDelete() {
     if (row == 0) return;
     if (!kel::screens::ConfirmDelete(*this)) return;
     m_GridRisk.DeleteRow(row);
+    SelectNeighbourOf(m_GridRisk, row);
 }

@@ -10,6 +10,7 @@
 #include "screens/S0000S710.h"
 #include "screens/S0000S711.h"
 #include "screens/ScreenCommon.h"
+#include "screens/WorkedRow.h"
 
 namespace {
 
@@ -173,6 +174,7 @@ void CS0000S71::OnBtnDelete() {
     }
     if (!deleted) return;  // the framework has told the user; the row stays
     m_Grid.DeleteRow(row);
+    kel::screens::SelectNeighbourOf(m_Grid, row);
     MessageBox("处理成功!", nullptr, MB_OK);
 }
 
@@ -191,7 +193,10 @@ void CS0000S71::OnBtnModify() {
         return mgr.Update();
     };
     if (form.DoModal() != IDOK) return;
-    Search();
+    // A line is named by its product, risk level, company and reinsurer.
+    const auto worked =
+        kel::screens::RowKey::OfRow(m_Grid, row, {COL_PRODUCT, COL_RISK_LEVEL, COL_COMPANY, COL_REINSURER});
+    if (Search()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 void CS0000S71::OnDblClickGrid(NMHDR* pNotifyStruct, LRESULT* pResult) {

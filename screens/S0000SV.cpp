@@ -10,6 +10,7 @@
 #include "screens/RegisterOnce.h"
 #include "screens/S0000SV0.h"
 #include "screens/ScreenCommon.h"
+#include "screens/WorkedRow.h"
 
 BEGIN_MESSAGE_MAP(CS0000SV, CBASEBASE)
 ON_BN_CLICKED(IDC_BTN_ADD, OnBtnAdd)
@@ -88,14 +89,17 @@ bool CS0000SV::LoadEntries() {
 }
 
 void CS0000SV::RunForm(bool bAdd, const _RIAgentStruct& record) {
+    using kel::screens::RowKey;
+    RowKey worked = RowKey::OfRow(m_Grid, m_Grid.GetRow(), {COL_RI_CODE});
     {
         CS0000SV0 form(this);
         form.m_bAdd = bAdd;
         form.m_stRIAgent = record;
         if (!bAdd) form.m_strBrokerName = m_strBrokerChnName;
-        form.DoModal();
+        if (form.DoModal() == IDOK) worked = RowKey().With(COL_RI_CODE, kel::text::GetField(form.m_stRIAgent.szRICode));
     }
-    LoadEntries();  // however the form was closed
+    // However the form was closed; the row worked on stays the current one.
+    if (LoadEntries()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 bool CS0000SV::HasBroker() const {
@@ -143,5 +147,6 @@ void CS0000SV::OnBtnDelete() {
     }
     if (!deleted) return;  // the framework has said why; the row stays
     m_Grid.DeleteRow(row);
+    kel::screens::SelectNeighbourOf(m_Grid, row);
     MessageBox("处理成功!", nullptr, MB_OK);
 }
