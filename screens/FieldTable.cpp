@@ -100,7 +100,9 @@ bool PutNumber(CDialog& dialog, int control, const Field& f, const std::string& 
 bool CheckNumberBound(CDialog& dialog, int control, const Field& f, const char* record) {
     if (!f.bound) return true;
     double value;
-    if (f.kind == FieldKind::Int)
+    if (f.kind == FieldKind::Number)
+        value = ParseDouble(TextOf(record, f)).value_or(0);
+    else if (f.kind == FieldKind::Int)
         value = ReadAs<std::int32_t>(record, f.offset);
     else if (f.size == sizeof(float))
         value = kel::records::DecimalOf(ReadAs<float>(record, f.offset));
@@ -113,6 +115,30 @@ std::string NumberText(const char* record, const Field& f, NumberFormat format, 
     if (f.kind == FieldKind::Int) return std::to_string(ReadAs<std::int32_t>(record, f.offset));
     if (f.size == sizeof(float)) return FormatNumber(ReadAs<float>(record, f.offset), format, shift);
     return FormatNumber(ReadAs<double>(record, f.offset), format, shift);
+}
+
+// A number held as text: empty, or a number.
+bool PutNumberText(CDialog& dialog, int control, const Field& f, const std::string& text, char* record) {
+    if (!text.empty() && !ParseDouble(text))
+        return RefuseInput(dialog, control, Message("%s不是有效的数字，请修改!", f));
+    return PutText(dialog, control, f, text, record);
+}
+
+bool IsUnlimited(const std::string& text) {
+    static const double unlimited = *ParseDouble(kUnlimitedAmount);
+    const auto value = ParseDouble(text);
+    return value && *value == unlimited;
+}
+
+// What a grid shows for the no-limit amount, and what it reads back from.
+std::string Shown(const Field& f, std::string text) { return f.unlimited && IsUnlimited(text) ? kUnlimitedWord : text; }
+
+std::string Unshown(const Field& f, std::string text) {
+    if (!f.unlimited) return text;
+    std::string trimmed = text;
+    trimmed.erase(0, trimmed.find_first_not_of(' '));
+    trimmed.erase(trimmed.find_last_not_of(' ') + 1);
+    return trimmed == kUnlimitedWord ? kUnlimitedAmount : text;
 }
 
 std::string WordOf(const Field& f, char letter) {
@@ -154,9 +180,10 @@ void FieldRows::LoadForm(CBASEBASE& form, const char* record) const {
         std::string text;
         switch (f.kind) {
             case FieldKind::Text:
-            case FieldKind::Code: text = TextOf(record, f); break;
+            case FieldKind::Code:
+            case FieldKind::Number: text = TextOf(record, f); break;
             case FieldKind::Letter: text = LetterText(LetterOf(record, f)).str(); break;
-            case FieldKind::Flag: text = LetterOf(record, f) == f.on ? "1" : "0"; break;
+            case FieldKind::Flag: text.assign(1, LetterOf(record, f) == f.on ? '1' : '0'); break;
             case FieldKind::Int:
             case FieldKind::Real: text = NumberText(record, f, f.formFormat.value_or(m_formats.form), f.shift); break;
             case FieldKind::Date:
@@ -181,6 +208,10 @@ bool FieldRows::SaveForm(CBASEBASE& form, char* record) const {
         bool ok = true;
         switch (f.kind) {
             case FieldKind::Text: ok = PutText(form, f.control, f, text, record); break;
+            case FieldKind::Number:
+                ok = PutNumberText(form, f.control, f, text, record) &&
+                     (!IsUserInput(form, f) || CheckNumberBound(form, f.control, f, record));
+                break;
             case FieldKind::Code:
                 // A code the user cannot change (modify mode) goes back as it came.
                 ok = IsUserInput(form, f) ? PutCode(form, f.control, f, text, record)
@@ -219,10 +250,13 @@ void FieldRows::FillRow(CQXGrid& grid, int row, const char* record) const {
         switch (f.kind) {
             case FieldKind::Text:
             case FieldKind::Code: text = TextOf(record, f); break;
+            case FieldKind::Number: text = Shown(f, TextOf(record, f)); break;
             case FieldKind::Letter:
             case FieldKind::Flag: text = WordOf(f, LetterOf(record, f)); break;
             case FieldKind::Int:
-            case FieldKind::Real: text = NumberText(record, f, f.gridFormat.value_or(m_formats.grid), 0); break;
+            case FieldKind::Real:
+                text = Shown(f, NumberText(record, f, f.gridFormat.value_or(m_formats.grid), 0));
+                break;
             case FieldKind::Date:
             case FieldKind::YearMonth: text = kel::text::GetRawField(record + f.offset, f.size); break;
         }
@@ -232,14 +266,25 @@ void FieldRows::FillRow(CQXGrid& grid, int row, const char* record) const {
 }
 
 bool FieldRows::ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const {
+    return ReadCells(
+        owner, [&](int column) { return grid.GetItemText(row, column).str(); }, record);
+}
+
+bool FieldRows::ReadCells(CDialog& owner, const std::function<std::string(int column)>& cell, char* record) const {
     for (const Field& f : m_fields) {
         if (f.column < 0 || f.notReadBack) continue;
-        const std::string text = grid.GetItemText(row, f.column).str();
+        const std::string text = Unshown(f, cell(f.column));
         bool ok = true;
         switch (f.kind) {
             case FieldKind::Text:
             case FieldKind::Code: ok = PutText(owner, 0, f, text, record); break;
+            case FieldKind::Number: ok = PutNumberText(owner, 0, f, text, record); break;
             case FieldKind::Letter:
+                if (text.empty() && f.emptyAs) {
+                    record[f.offset] = f.emptyAs;
+                    break;
+                }
+                [[fallthrough]];
             case FieldKind::Flag: ok = PutLetter(owner, 0, f, text, true, record); break;
             case FieldKind::Int:
             case FieldKind::Real: ok = PutNumber(owner, 0, f, text, 0, record); break;
@@ -248,6 +293,12 @@ bool FieldRows::ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* reco
         }
         if (!ok) return false;
     }
+    return true;
+}
+
+bool FieldRows::CheckBounds(CDialog& owner, const char* record) const {
+    for (const Field& f : m_fields)
+        if (f.column >= 0 && !f.notReadBack && !CheckNumberBound(owner, 0, f, record)) return false;
     return true;
 }
 

@@ -18,9 +18,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <span>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -43,6 +45,7 @@ enum class FieldKind : std::uint8_t {
     Real,       // double or float, with the table's number formats
     Date,       // char[9]: stored "YYYYMMDD", shown "####/##/##" on a form
     YearMonth,  // char[7]: stored "YYYYMM", shown "####/##" on a form
+    Number,     // char[N]: a decimal number held as text; empty is 0
 };
 
 // A letter a grid shows as a word ("再保公司" for 'A'). The last word of a list also
@@ -74,6 +77,8 @@ struct Field {
     std::size_t codeLength = 0;        // Code: the characters typed (0: the field's width - 1)
     int required = 0;                  // the form refuses to save it empty; the base dialog asks by this rank
     const char* addDefault = nullptr;  // what a form adding a record shows first
+    bool unlimited = false;            // Real, Number: kUnlimitedAmount is shown as kUnlimitedWord
+    char emptyAs = '\0';               // Letter: what an empty cell reads back as
 
     // The row's settings, chained: F::Text(...).Control(ID).Column(2).
     Field Control(int id) const {
@@ -116,6 +121,13 @@ struct Field {
     }
     Field AddDefault(const char* text) const {
         return With([&](Field& f) { f.addDefault = text; });
+    }
+    // An amount whose no-limit value a grid shows as "无限额" and reads back from it.
+    Field Unlimited() const {
+        return With([](Field& f) { f.unlimited = true; });
+    }
+    Field EmptyAs(char letter) const {
+        return With([&](Field& f) { f.emptyAs = letter; });
     }
 
 private:
@@ -162,6 +174,10 @@ struct FieldsOf {
     }
     static Field Date(char (R::*m)[9], const char* label) { return Make(FieldKind::Date, m, label); }
     static Field YearMonth(char (R::*m)[7], const char* label) { return Make(FieldKind::YearMonth, m, label); }
+    template <std::size_t N>
+    static Field Number(char (R::*m)[N], const char* label) {
+        return Make(FieldKind::Number, m, label);
+    }
 
 private:
     template <class M>
@@ -192,6 +208,8 @@ public:
     bool SaveForm(CBASEBASE& form, char* record) const;
     void FillRow(CQXGrid& grid, int row, const char* record) const;
     bool ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const;
+    bool ReadCells(CDialog& owner, const std::function<std::string(int column)>& cell, char* record) const;
+    bool CheckBounds(CDialog& owner, const char* record) const;
     void RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const;
     void RegisterRequired(CBASEBASE& form) const;
     void ShowAddDefaults(CBASEBASE& form) const;
@@ -230,6 +248,17 @@ public:
         record = copy;
         return true;
     }
+    // Reads a row given as its cells' texts (`cell(column)`), as ReadRow reads a
+    // grid's row.
+    bool ReadCells(CDialog& owner, const std::function<std::string(int column)>& cell, R& record) const {
+        R copy = record;
+        if (!m_rows.ReadCells(owner, cell, Bytes(copy))) return false;
+        record = copy;
+        return true;
+    }
+    // Holds the record's numbers shown in a column to their rows' bounds; false after
+    // a message naming the first beyond its bound.
+    bool CheckBounds(CDialog& owner, const R& record) const { return m_rows.CheckBounds(owner, Bytes(record)); }
     // Registers the code-list columns with the base dialog (SetGridCbx, mode 2);
     // call before the base dialog's initialisation.
     void RegisterCodeColumns(CBASEBASE& screen, CQXGrid& grid) const { m_rows.RegisterCodeColumns(screen, grid); }

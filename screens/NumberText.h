@@ -14,6 +14,11 @@
 
 namespace kel::screens {
 
+// The amount that stands for "no limit" (a participant's limit, a product's
+// retention, treaty limit and VIP limit), and the word the lists show for it.
+inline constexpr const char* kUnlimitedAmount = "9999999999.99";
+inline constexpr const char* kUnlimitedWord = "无限额";
+
 struct NumberFormat {
     int decimals = 2;  // at least this many digits after the point
     int width = 0;     // padded with blanks on the right to this many characters ("%-5.4f")

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "INCLUDE/NumEdit.h"
-#include "common/text/GbkText.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/DialogTemplate.h"
 #include "screens/NumberText.h"
@@ -12,6 +11,7 @@
 #include "screens/RegisterOnce.h"
 #include "screens/S0000S7000.h"
 #include "screens/ScreenCommon.h"
+#include "screens/TreatyListFields.h"
 
 namespace {
 
@@ -19,8 +19,6 @@ constexpr int kShareWidth = 6;
 constexpr int kShareDecimals = 4;
 constexpr int kLimitWidth = 20;
 constexpr int kLimitDecimals = 2;
-
-enum : int { COL_CODE = 0, COL_NAME = 1, COL_SHARE = 2, COL_COUNT = 3 };
 
 CString CellText(const CQXGrid& grid, int row, int col) {
     CString text = grid.GetItemText(row, col);
@@ -132,8 +130,7 @@ void CS0000S700::LoadSubReinsurers() {
     // array (a caller's mistake) shows what there is.
     for (int i = m_nExtraStart; i < m_nExtraStart + m_nExtraCount; ++i) {
         if (i < 0 || i >= records.Count()) continue;
-        const _ContExtraStruct& record = records[i];
-        AppendSubRow(CString(kel::text::GetField(record.szSubRICode)), CString(kel::text::GetField(record.szSubShare)));
+        kel::screens::ContExtraFields().FillRow(m_Grid, kel::screens::AppendGridRow(m_Grid), records[i]);
     }
     RebuildTotalRow();
 }
@@ -301,10 +298,8 @@ bool CS0000S700::WriteExtraRecords(const CString& code, const CString& share) {
         if (kel::screens::IsTotalRow(m_Grid, row)) continue;
         _ContExtraStruct record{};
         if (!kel::screens::PutFieldText(*this, IDC_CBX_REINSURER, "再保公司", code, record.szBrokerCode) ||
-            !kel::screens::PutFieldText(*this, 0, "下属再保公司代码", CellText(m_Grid, row, COL_CODE),
-                                        record.szSubRICode) ||
-            !kel::screens::PutFieldText(*this, 0, "下属再保公司参与比例", CellText(m_Grid, row, COL_SHARE),
-                                        record.szSubShare) ||
+            !kel::screens::ContExtraFields().ReadCells(
+                *this, [&](int col) { return CellText(m_Grid, row, col).str(); }, record) ||
             !kel::screens::PutFieldText(*this, IDC_EDT_SHARE, "参与比例", share, record.szBrokerShare))
             return false;
         record.cStatus = kExtraAdded;

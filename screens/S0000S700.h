@@ -38,6 +38,8 @@ public:
         IDC_BTN_DELETE = 1007,                          // 删除
         IDC_GRID = 9999,                                // 经纪公司所属再保公司资料
     };
+    // The sub-reinsurer grid's columns.
+    enum : int { COL_CODE = 0, COL_NAME = 1, COL_SHARE = 2, COL_COUNT = 3 };
 
     // The parent must be the owner (CReinsListOwner); the form works on its grid
     // and array.

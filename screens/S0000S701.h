@@ -11,11 +11,7 @@
 #include "common/db/CodeLists.h"
 #include "common/records/NumberBounds.h"
 #include "host/qxcommon/BaseBase.h"
-
-namespace kel::screens {
-// An amount that stands for "no limit" (retention, treaty limit, VIP limit).
-inline constexpr const char* kUnlimitedAmount = "9999999999.99";
-}  // namespace kel::screens
+#include "screens/NumberText.h"
 
 class CS0000S701 : public CBASEBASE {
 public:

@@ -3,21 +3,14 @@
 #include <cstring>
 #include <string>
 
-#include "common/records/WireFloat.h"
-#include "common/text/GbkText.h"
 #include "host/qxctlset/QXGrid.h"
 #include "screens/NumberText.h"
 #include "screens/ParticipationShare.h"
-#include "screens/S0000S701.h"
 #include "screens/ScreenCommon.h"
+#include "screens/TreatyListFields.h"
 
 namespace kel::screens {
 namespace {
-
-using kel::records::DecimalOf;
-using kel::records::kAmountBound;
-using kel::records::kCoefficientBound;
-using kel::records::kFractionBound;
 
 CString Cell(const CQXGrid& grid, int row, int col) {
     CString text = grid.GetItemText(row, col);
@@ -28,12 +21,6 @@ CString Cell(const CQXGrid& grid, int row, int col) {
 double Unlimited() {
     static const double value = *ParseDouble(kUnlimitedAmount);
     return value;
-}
-
-bool Refuse(CDialog& owner, const char* pattern, const char* field) {
-    CString message;
-    message.Format(pattern, field);
-    return RefuseInput(owner, 0, message);
 }
 
 void DeleteTotalRows(CQXGrid& grid) {
@@ -79,13 +66,7 @@ void SetUpReinsGrid(CQXGrid& grid) {
 }
 
 void WriteReinsRow(CQXGrid& grid, int row, const _ContReinsStruct& record) {
-    const std::string code = text::GetField(record.szRICode);
-    grid.SetItemText(row, REINS_CODE, code.c_str());
-    grid.SetItemText(row, REINS_NAME, code.c_str());
-    grid.SetItemText(row, REINS_SHARE, FormatNumber(record.dShare, {4, 0}).c_str());
-    grid.SetItemText(row, REINS_LIMIT, AmountText(record.dLimit));
-    grid.SetItemText(row, REINS_EXTRA_START, std::to_string(record.nExtraStart).c_str());
-    grid.SetItemText(row, REINS_EXTRA_COUNT, std::to_string(record.nExtraCount).c_str());
+    ContReinsFields().FillRow(grid, row, record);
 }
 
 int InsertReinsRow(CQXGrid& grid, const _ContReinsStruct& record) {
@@ -141,15 +122,9 @@ void RebuildReinsTotal(CQXGrid& grid, const char* emptyTotal) {
 
 bool ReadReinsRow(CDialog& owner, const CQXGrid& grid, int row, _ContReinsStruct& record) {
     _ContReinsStruct read{};
-    if (!PutFieldText(owner, 0, "再保公司代码", Cell(grid, row, REINS_CODE), read.szRICode)) return false;
-    const auto share = ParseDouble(Cell(grid, row, REINS_SHARE).str());
-    if (!share) return Refuse(owner, "%s不是有效的数字，请修改!", "参与比例");
-    const auto limit = ParseAmount(Cell(grid, row, REINS_LIMIT));
-    if (!limit) return Refuse(owner, "%s不是有效的数字，请修改!", "限额");
-    read.dShare = *share;
-    read.dLimit = *limit;
-    read.nExtraStart = ParseInt(Cell(grid, row, REINS_EXTRA_START).str()).value_or(0);
-    read.nExtraCount = ParseInt(Cell(grid, row, REINS_EXTRA_COUNT).str()).value_or(0);
+    if (!ContReinsFields().ReadCells(
+            owner, [&](int col) { return Cell(grid, row, col).str(); }, read))
+        return false;
     record = read;
     return true;
 }
@@ -165,19 +140,7 @@ void SetUpRiskGrid(CQXGrid& grid) {
 }
 
 void WriteRiskRow(CQXGrid& grid, int row, const _ContRiskStruct& record) {
-    CString vipLimit(text::GetField(record.szVipLimit));
-    if (auto amount = ParseAmount(vipLimit); amount && IsUnlimitedAmount(*amount)) vipLimit = kUnlimitedWord;
-    grid.SetItemText(row, RISK_PRODUCT, text::GetField(record.szProdCode).c_str());
-    grid.SetItemText(row, RISK_LEVEL, text::GetField(record.szRiskLevel).c_str());
-    grid.SetItemText(row, RISK_QUOTA, FormatNumber(record.fQuotaRatio, {2, 0}).c_str());
-    grid.SetItemText(row, RISK_RETENTION, AmountText(record.dRetention));
-    grid.SetItemText(row, RISK_CONT_LIMIT, AmountText(record.dContLimit));
-    grid.SetItemText(row, RISK_COINS_COEF, FormatNumber(record.fCoinsCoef, {2, 0}).c_str());
-    grid.SetItemText(row, RISK_SET_TYPE, LetterText(record.cSetType));
-    grid.SetItemText(row, RISK_LINES, std::to_string(record.nLines).c_str());
-    grid.SetItemText(row, RISK_COPY_FLAG, LetterText(record.cCopyFlag));
-    grid.SetItemText(row, RISK_VIP_LINES, std::to_string(record.nVipLines).c_str());
-    grid.SetItemText(row, RISK_VIP_LIMIT, vipLimit);
+    ContRiskFields().FillRow(grid, row, record);
 }
 
 int AppendRiskRow(CQXGrid& grid, const _ContRiskStruct& record) {
@@ -199,53 +162,19 @@ void FillRiskGrid(CQXGrid& grid, const _ContRiskStruct* records, int count) {
 RiskTexts RiskRowTexts(const CQXGrid& grid, int row) {
     RiskTexts texts;
     for (int col = 0; col < RISK_COLUMNS; ++col) texts[col] = Cell(grid, row, col);
-    for (int col : {RISK_RETENTION, RISK_CONT_LIMIT, RISK_VIP_LIMIT}) texts[col] = FormAmountText(texts[col]);
+    for (const Field& f : ContRiskFields().Fields())
+        if (f.unlimited) texts[f.column] = FormAmountText(texts[f.column]);
     return texts;
 }
 
+// Every text is taken trimmed; the numbers are then held to their bounds.
 bool RiskFromTexts(CDialog& owner, const RiskTexts& texts, _ContRiskStruct& record) {
-    auto at = [&](int col) {
-        CString text = texts[col];
-        text.Trim();
-        return text;
-    };
+    const auto& table = ContRiskFields();
     _ContRiskStruct read{};
-    if (!PutFieldText(owner, 0, "险种", at(RISK_PRODUCT), read.szProdCode) ||
-        !PutFieldText(owner, 0, "风险等级", at(RISK_LEVEL), read.szRiskLevel))
+    if (!table.ReadCells(
+            owner, [&](int col) { return CString(texts[col]).Trim().str(); }, read) ||
+        !table.CheckBounds(owner, read))
         return false;
-    const auto quota = ParseFloat(at(RISK_QUOTA).str());
-    if (!quota) return Refuse(owner, "%s不是有效的数字，请修改!", "成数比例");
-    const auto retention = ParseAmount(at(RISK_RETENTION));
-    if (!retention) return Refuse(owner, "%s不是有效的数字，请修改!", "自留限额");
-    const auto contLimit = ParseAmount(at(RISK_CONT_LIMIT));
-    if (!contLimit) return Refuse(owner, "%s不是有效的数字，请修改!", "合约限额");
-    const auto coef = ParseFloat(at(RISK_COINS_COEF).str());
-    if (!coef) return Refuse(owner, "%s不是有效的数字，请修改!", "共保限额系数");
-    const auto lines = ParseInt(at(RISK_LINES).str());
-    if (!lines) return Refuse(owner, "%s不是有效的整数，请修改!", "线数");
-    const auto vipLines = ParseInt(at(RISK_VIP_LINES).str());
-    if (!vipLines) return Refuse(owner, "%s不是有效的整数，请修改!", "VIP线数");
-    const CString vipLimit = FormAmountText(at(RISK_VIP_LIMIT));
-    if (!vipLimit.IsEmpty() && !ParseDouble(vipLimit.str()))
-        return Refuse(owner, "%s不是有效的数字，请修改!", "VIP限额");
-    if (!PutFieldText(owner, 0, "VIP限额", vipLimit, read.szVipLimit)) return false;
-    if (!CheckBound(owner, 0, "成数比例", DecimalOf(*quota), kFractionBound) ||
-        !CheckBound(owner, 0, "自留限额", *retention, kAmountBound) ||
-        !CheckBound(owner, 0, "合约限额", *contLimit, kAmountBound) ||
-        !CheckBound(owner, 0, "共保限额系数", DecimalOf(*coef), kCoefficientBound) ||
-        !CheckBound(owner, 0, "VIP限额", vipLimit.IsEmpty() ? 0 : *ParseDouble(vipLimit.str()), kAmountBound))
-        return false;
-
-    read.fQuotaRatio = *quota;
-    read.dRetention = *retention;
-    read.dContLimit = *contLimit;
-    read.fCoinsCoef = *coef;
-    read.nLines = *lines;
-    read.nVipLines = *vipLines;
-    const CString setType = at(RISK_SET_TYPE);
-    read.cSetType = setType.IsEmpty() ? 'T' : setType.str()[0];
-    const CString copyFlag = at(RISK_COPY_FLAG);
-    read.cCopyFlag = copyFlag.IsEmpty() ? 'N' : copyFlag.str()[0];
     record = read;
     return true;
 }

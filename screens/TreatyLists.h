@@ -13,13 +13,12 @@
 
 #include "common/records/Records.h"
 #include "host/win/CString.h"
+#include "screens/NumberText.h"
 
 class CDialog;
 class CQXGrid;
 
 namespace kel::screens {
-
-inline constexpr const char* kUnlimitedWord = "无限额";
 
 // An amount as the lists show it: at least two decimals, "无限额" for no limit.
 CString AmountText(double amount);
