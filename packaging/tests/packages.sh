@@ -31,14 +31,15 @@ check_contents "$client" "usr/bin/kelmor -rwxr-xr-x" usr/lib/kelmor/libKelmor.so
   usr/lib/kelmor/libkelmor_win.so usr/lib/kelmor/libkelmor_server.so usr/share/applications/kelmor.desktop \
   usr/share/icons/hicolor/scalable/apps/kelmor.svg
 check_contents "$server" "usr/bin/kelmor-server -rwxr-xr-x" usr/lib/kelmor-server/libkelmor_server.so \
-  usr/lib/systemd/system/kelmor-server.service "etc/kelmor-server/kelmor-server.conf -rw-r-----"
+  usr/lib/systemd/system/kelmor-server.service "etc/kelmor-server/kelmor-server.conf -rw-r-----" \
+  "usr/lib/kelmor-server/make-certificate -rwxr-xr-x"
 dpkg-deb -c "$server" | grep -qE 'kelmor/libKelmor|bin/kelmor$|applications' && fail "the server package holds client files"
 
 depends() { dpkg-deb -f "$1" Depends; }
 for d in libqt6widgets6 libsqliteodbc odbc-postgresql libodbc2; do
   depends "$client" | grep -q "$d" || fail "the client does not depend on $d: $(depends "$client")"
 done
-for d in adduser libsqlite3-0 libpq5 libcrypt1; do
+for d in adduser libsqlite3-0 libpq5 libcrypt1 libssl3 openssl; do
   depends "$server" | grep -q "$d" || fail "the server does not depend on $d: $(depends "$server")"
 done
 depends "$server" | grep -q qt6 && fail "the server depends on Qt: $(depends "$server")"
@@ -50,6 +51,8 @@ for s in postinst prerm postrm; do
   sh -n "$work/control/$s" || fail "$s does not parse"
 done
 grep -q 'adduser --system' "$work/control/postinst" || fail "postinst makes no system user"
+grep -q '/usr/lib/kelmor-server/make-certificate "$cert" "$key" kelmor-server' "$work/control/postinst" ||
+  fail "postinst makes no TLS certificate"
 
 dpkg-deb -x "$server" "$work/server"
 unit=$work/server/usr/lib/systemd/system/kelmor-server.service
@@ -57,6 +60,11 @@ for line in "User=kelmor-server" "ExecStart=/usr/bin/kelmor-server --config /etc
             "StateDirectory=kelmor-server" "StateDirectoryMode=0700"; do
   grep -qx "$line" "$unit" || fail "the unit lacks $line"
 done
+# With the packaged settings the server serves TLS only.
+settings=$work/server/etc/kelmor-server/kelmor-server.conf
+grep -qx 'tls-cert = /etc/kelmor-server/tls/server.crt' "$settings" &&
+  grep -qx 'tls-key = /etc/kelmor-server/tls/server.key' "$settings" || fail "the settings name no TLS certificate"
+grep -q '^listen-plain' "$settings" && fail "the packaged settings open a plain listener"
 # The packaged program runs from its tree and takes the packaged settings.
 "$work/server/usr/bin/kelmor-server" --config "$work/server/etc/kelmor-server/kelmor-server.conf" --help \
   >/dev/null || fail "the packaged server or its settings"
