@@ -3,6 +3,7 @@
 
 #include "host/win/Controls.h"
 #include "qt/ControlView.h"
+#include "qt/RowList.h"
 #include "qt/Text.h"
 
 namespace kel::qt {
@@ -13,6 +14,7 @@ public:
     CheckListView(CCheckListBox& model, DialogView& dialog, QWidget* parent) : ControlView(model, dialog) {
         m_list = new QListWidget(parent);
         m_list->setMinimumSize(200, 120);
+        SetUpRowList(*m_list);
         SetWidget(m_list);
         connect(m_list, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
             if (Updating()) return;

@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QPalette>
 #include <QPointer>
 #include <QTableView>
 #include <QTimer>
@@ -23,6 +22,7 @@
 #include "qt/ControlView.h"
 #include "qt/DialogView.h"
 #include "qt/GridModel.h"
+#include "qt/RowList.h"
 #include "qt/Text.h"
 
 namespace kel::qt {
@@ -35,7 +35,6 @@ public:
         m_data = new GridModel(grid, m_table);
         m_table->setModel(m_data);
         m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_table->setWordWrap(false);
         m_table->setTextElideMode(Qt::ElideRight);
         m_table->setMinimumSize(480, 220);
@@ -46,11 +45,7 @@ public:
         header->setHighlightSections(false);
         header->setStretchLastSection(false);
         header->setDefaultAlignment(Qt::AlignCenter);
-        // The highlighted row stays as plain without the focus as with it.
-        QPalette colours = m_table->palette();
-        for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
-            colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
-        m_table->setPalette(colours);
+        SetUpRowList(*m_table);  // one Tab stop, the row highlighted with or without the focus
         SetWidget(m_table);
         AddMenu();
 

@@ -9,6 +9,7 @@
 
 #include "host/win/Controls.h"
 #include "qt/ControlView.h"
+#include "qt/RowList.h"
 #include "qt/Text.h"
 
 namespace kel::qt {
@@ -28,6 +29,7 @@ public:
         m_tree->setUniformRowHeights(true);
         m_tree->setAllColumnsShowFocus(true);
         m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        SetUpRowList(*m_tree);
         m_tree->setMinimumSize(240, 120);
         SetWidget(m_tree);
         connect(m_tree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {

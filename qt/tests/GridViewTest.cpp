@@ -1,6 +1,7 @@
 // The grid view: hidden columns, alignment, colours, sorting by a heading, click
 // and double-click notifications, rows moved with the keys, and 10,000 rows.
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
@@ -206,6 +207,33 @@ private slots:
         });
         dlg.DoModal();
         QVERIFY(dlg.notes.empty());
+    }
+
+    // Tab, Shift+Tab and Ctrl+Tab step over the grid as one stop; the arrows move
+    // its row.
+    void theGridIsOneTabStop() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QTableView* t = TableOf(v);
+            QWidget* fill = v.WidgetFor(IDC_FILL);
+            t->setFocus();
+            QTest::keyClick(t, Qt::Key_Down);
+            QCOMPARE(dlg.m_grid.GetRow(), 2);
+            QTest::keyClick(t, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), fill);
+            QTest::keyClick(fill, Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), t);
+            QTest::keyClick(t, Qt::Key_Tab, Qt::ControlModifier);
+            QCOMPARE(QApplication::focusWidget(), fill);
+            t->setFocus();
+            QTest::keyClick(t, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+            QVERIFY(QApplication::focusWidget() != t);
+            QCOMPARE(dlg.m_grid.GetRow(), 2);  // nothing moved inside the grid
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
     }
 
     void tenThousandRowsStaySmooth() {
