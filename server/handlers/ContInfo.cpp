@@ -12,6 +12,7 @@
 #include "server/Store.h"
 #include "server/StoredColumns.h"
 #include "server/Versions.h"
+#include "server/handlers/ContListColumns.h"
 
 namespace kel::server::handlers {
 namespace {
@@ -248,6 +249,10 @@ void StoreLists(Connection& db, int32_t id, const Lists& lists) {
 }
 
 }  // namespace
+
+const ColumnTable<_ContReinsStruct>& ContReinsColumns() { return kReins; }
+const ColumnTable<_ContRiskStruct>& ContRiskColumns() { return kRisk; }
+const ColumnTable<_ContExtraStruct>& ContExtraColumns() { return kExtra; }
 
 // The treaty data records whose start date begins with a prefix (its length, then the prefix).
 const char* const kStartingWith = " WHERE substr(i.c_start_date, 1, CAST(? AS INTEGER)) = ?";
