@@ -26,17 +26,27 @@ enum { IDD_LOGON = 9900, IDC_USER = 9901, IDC_PASSWORD = 9902, IDC_MESSAGE = 990
 struct Settings {
     std::vector<net::ServerAddress> servers;  // tried in order
     std::string problem;                      // what is wrong with Address=, if anything
+    net::TlsClientOptions tls;                // CA= and Fingerprint=; both empty: plain TCP
     std::string database;
 };
 
-std::wstring IniPath() {
+// The folder of Kelmor.dll, with its separator at the end.
+std::wstring DllFolder() {
     HMODULE self = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&EnsureForeignHostReady), &self);
     wchar_t path[MAX_PATH] = {};
     const DWORD n = GetModuleFileNameW(self, path, MAX_PATH);
     std::wstring dir(path, n);
-    return dir.substr(0, dir.find_last_of(L"\\/") + 1) + L"Kelmor.ini";
+    return dir.substr(0, dir.find_last_of(L"\\/") + 1);
+}
+
+std::wstring IniPath() { return DllFolder() + L"Kelmor.ini"; }
+
+// A file named in Kelmor.ini: a relative name is taken from the ini's folder.
+std::string BesideIni(const std::string& name) {
+    const bool absolute = name.size() > 1 && (name[1] == ':' || name[0] == '\\' || name[0] == '/');
+    return name.empty() || absolute ? name : win32::Utf8(DllFolder()) + name;
 }
 
 std::string ReadIni(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
@@ -50,6 +60,8 @@ Settings ReadSettings() {
     Settings s;
     const std::string address = ReadIni(path, L"Server", L"Address");
     if (auto servers = net::ParseServerList(address, s.problem)) s.servers = std::move(*servers);
+    s.tls.caFile = BesideIni(ReadIni(path, L"Server", L"CA"));
+    s.tls.fingerprintHex = ReadIni(path, L"Server", L"Fingerprint");
     s.database = ReadIni(path, L"Database", L"Connection");
     return s;
 }
@@ -63,7 +75,7 @@ public:
             .Label(0, "口令:", 1, 0)
             .Edit(IDC_PASSWORD, 1, 1, 1, ES_PASSWORD, 20)
             .Label(IDC_MESSAGE, "", 2, 0, 2)
-            .Size(320, 48)  // room for a system's error text over three lines
+            .Size(380, 64)  // room for a system's error text or a certificate's over four lines
             .Button(IDOK, "确定", 3, 0, BS_DEFPUSHBUTTON)
             .Button(IDCANCEL, "取消", 3, 1)
             .Register();
@@ -72,7 +84,9 @@ public:
         const std::string user = GetDlgItem(IDC_USER)->GetText().str();
         const std::string password = GetDlgItem(IDC_PASSWORD)->GetText().str();
         CWaitCursor wait;
-        auto channel = std::make_shared<net::SessionChannel>(m_settings.servers, user, password);
+        net::SessionOptions options;
+        options.tcp.tls = m_settings.tls;
+        auto channel = std::make_shared<net::SessionChannel>(m_settings.servers, user, password, options);
         channel->OnWaiting([](bool waiting) {
             if (auto driver = win::InstalledDriver()) waiting ? driver->BeginWaitCursor() : driver->EndWaitCursor();
         });

@@ -3,10 +3,15 @@
 // the module then installs the native window driver and connects by itself: the
 // server's address and the code-list database from Kelmor.ini beside the DLL, the
 // user and password asked in the log-on dialog (once per process, again only for a
-// screen opened after a cancelled log-on).
+// screen opened after a cancelled log-on). With CA= or Fingerprint= the connection
+// is TLS (the system's own) and nothing goes out to a server whose certificate does
+// not verify: CA= a PEM file (beside the ini when not a full path) that the server's
+// chain must lead to, its host name checked too; Fingerprint= the SHA-256 of the
+// server's certificate (as `kelmor-server --print-fingerprint` shows it), pinned.
 //
 //   [Server]
 //   Address=127.0.0.1:7420
+//   Fingerprint=3F:A0:...:9C
 //   [Database]
 //   Connection=DRIVER={SQLite3};DATABASE=C:\kelmor\codes.db
 #pragma once

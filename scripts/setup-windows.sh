@@ -13,6 +13,7 @@ PACKAGES=(
   wine wine32:i386 fonts-wine fonts-noto-cjk xvfb xauth x11-apps imagemagick
   libodbc2:i386 libsqliteodbc:i386 odbc-postgresql:i386 # the code-list database (plays, Kelmor.ini) through Wine's ODBC
   libgnutls30:i386 # TLS to the application server: Wine's SChannel (secur32) loads it
+  openssl # makes the certificates of the TLS log-on tests
 )
 
 missing=()

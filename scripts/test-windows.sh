@@ -191,6 +191,9 @@ if ! grep -q '^log-on refused: 无法连接到应用服务器 127\.0\.0\.1:1：.
   exit 1
 fi
 
+echo "-- Kelmor.dll logs on over the system's TLS and refuses servers that do not verify"
+frame/tests/foreign-host-tls.sh "$work"
+
 echo "-- Kelmor.dll against a kelmor-server restarted while a form is open"
 if [ ! -e /usr/lib/i386-linux-gnu/odbc/libsqlite3odbc.so ]; then
   echo "SKIPPED: the forms' code lists need the 32-bit SQLite ODBC driver; scripts/setup-windows.sh installs it"

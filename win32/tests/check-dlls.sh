@@ -15,7 +15,7 @@ dlls=(Kelmor.dll libkelmor_*.dll)
 ((${#dlls[@]} > 1)) || { echo "FAIL: no DLLs in $bin"; exit 1; }
 
 # System DLLs of Windows 7 that ours may import, and the threads DLL shipped beside them.
-allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|winspool\.drv|ws2_32|advapi32|shell32|ole32|odbc32|msvcrt|libwinpthread-1|kelmor|libkelmor_[a-z0-9_]+)(\.dll)?$'
+allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|winspool\.drv|ws2_32|secur32|crypt32|advapi32|shell32|ole32|odbc32|msvcrt|libwinpthread-1|kelmor|libkelmor_[a-z0-9_]+)(\.dll)?$'
 # Functions newer than Windows 7 that a tool chain may pull in.
 newer='^(GetSystemTimePreciseAsFileTime|CreateFile2|WaitOnAddress|WakeByAddress(All|Single)|SetThreadDescription|GetThreadDescription|GetCurrentThreadStackLimits|PrefetchVirtualMemory|CreateFileMappingFromApp|GetOverlappedResultEx|SetDefaultDllDirectories)$'
 # Named in comctl32 only from version 6 on.
