@@ -24,7 +24,9 @@
 //
 // Then 180 paired: every party once a round in a random order, so that the medians
 // of the echo, the server and the floor are taken over the same moments of a loaded
-// machine (--paired_rounds=N, 20000 by default). Then 32 clients at once, on SQLite
+// machine (--paired_rounds=N, 20000 by default). Then TLS against plain TCP: 180 and
+// 186 of 1,000 records over both, paired the same way, and the log-on of each
+// (--tls_rounds=N, 3000 by default). Then 32 clients at once, on SQLite
 // and PostgreSQL: 24 reading the code list, 4 searching treaty data and 4 saving
 // commissions, beside the saves alone (--mix_seconds=N, 30 by default). Then, from a kelmor-server process
 // of its own: its memory for a 30,000-record answer, and its peak with 64 log-ons at
@@ -65,11 +67,13 @@
 
 #include "common/net/Frame.h"
 #include "common/net/TcpChannel.h"
+#include "common/net/TlsOptions.h"
 #include "common/records/TransactionCodes.h"
 #include "server/Listener.h"
 #include "server/Server.h"
 #include "server/Store.h"
 #include "server/StoredColumns.h"
+#include "server/Tls.h"
 #include "server/store/ConnectionString.h"
 
 namespace {
@@ -917,6 +921,92 @@ void MeasurePaired180(int rounds) {
     line("Paired180/floor", kFloor, kEcho, 0);
 }
 
+// ---- what TLS costs: the same requests over TLS and over plain TCP ----------------
+
+// Each round sends 180 (the server keeping answers) and 186 of 1,000 records (not
+// keeping them) once over a plain connection and once over a TLS one to the same
+// server, in a random order, so both medians come from the same moments. The
+// handshake is once per connection, as a client's session has it; the log-on of
+// each (connect, handshake, log-on) is timed apart.
+void MeasureTlsCost(int rounds) {
+    const std::string cert = (Folder() / "bench.crt").string(), key = (Folder() / "bench.key").string();
+    const std::string make =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 "
+        "-subj /CN=localhost -keyout '" +
+        key + "' -out '" + cert + "' 2>/dev/null";
+    if (std::system(make.c_str()) != 0) Die("openssl could not make the benchmark's certificate");
+    std::string error;
+    auto tls = kel::server::TlsServer::Load(cert, key, error);
+    if (!tls) Die(error);
+    kel::server::ListenerOptions options;
+    options.tls = tls;
+    Listener keptTls(*Sqlite().cached, options), notKeptTls(*Sqlite().uncached, options);
+    if (!keptTls.Start(&error) || !notKeptTls.Start(&error)) Die(error);
+    kel::net::TcpOptions pinned;
+    pinned.tls.fingerprintHex = kel::net::FingerprintText(tls->Fingerprint());
+    const auto connectTls = [&](const Listener& listener) {
+        auto ch = std::make_unique<kel::net::TcpChannel>();
+        const auto result = ch->Connect("127.0.0.1", listener.Port(), "bench", "bench", pinned);
+        if (!result.ok()) Die("TLS log-on: " + result.message);
+        return ch;
+    };
+
+    enum { kPlain180, kTls180, kPlain186, kTls186, kParties };
+    const char* const names[kParties] = {"180 plain", "180 TLS", "186/records:1000 plain", "186/records:1000 TLS"};
+    auto plainKept = Sqlite().Connect(true), plainNotKept = Sqlite().Connect(false);
+    auto tlsKept = connectTls(keptTls), tlsNotKept = connectTls(notKeptTls);
+    const std::string year = YearKey(YearOf(1000));
+    std::vector<std::vector<double>> us(kParties);
+    std::vector<char> answer;
+    int order[kParties] = {kPlain180, kTls180, kPlain186, kTls186};
+    std::mt19937 rng(186);
+    for (int round = -rounds / 10; round < rounds; ++round) {  // the first tenth warms up
+        std::shuffle(std::begin(order), std::end(order), rng);
+        for (int party : order) {
+            const auto start = std::chrono::steady_clock::now();
+            bool ok = true;
+            switch (party) {
+                case kPlain180: ok = Transact(*plainKept, 180, "", answer); break;
+                case kTls180: ok = Transact(*tlsKept, 180, "", answer); break;
+                case kPlain186: ok = Transact(*plainNotKept, 186, year, answer); break;
+                default: ok = Transact(*tlsNotKept, 186, year, answer);
+            }
+            const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+            if (!ok) Die(std::string("TLS cost: ") + names[party] + " failed");
+            if (round >= 0) us[party].push_back(took.count());
+        }
+    }
+    // The log-on, plain and over TLS (the handshake included), paired the same way.
+    std::vector<double> logonPlain, logonTls;
+    for (int i = 0; i < 200; ++i) {
+        for (int tlsFirst = 0; tlsFirst < 2; ++tlsFirst) {
+            const bool useTls = (i + tlsFirst) % 2 == 0;
+            const auto start = std::chrono::steady_clock::now();
+            if (useTls)
+                connectTls(notKeptTls);
+            else
+                Sqlite().Connect(false);
+            const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
+            (useTls ? logonTls : logonPlain).push_back(took.count());
+        }
+    }
+    const auto medianOf = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    double median[kParties];
+    for (int p = 0; p < kParties; ++p) median[p] = medianOf(us[p]);
+    std::printf("\nTLS against plain TCP, %d rounds (medians; TLS 1.3, handshake once per connection)\n", rounds);
+    const auto line = [](const char* name, double plainUs, double tlsUs) {
+        std::printf("%-30s %9.1f us plain %9.1f us TLS %7.2fx\n", name, plainUs, tlsUs, tlsUs / plainUs);
+    };
+    line("TlsCost/180", median[kPlain180], median[kTls180]);
+    line("TlsCost/186/records:1000", median[kPlain186], median[kTls186]);
+    line("TlsCost/log-on", medianOf(logonPlain), medianOf(logonTls));
+    tlsKept.reset();
+    tlsNotKept.reset();
+}
+
 // ---- a server process of its own: memory ---------------------------------------
 
 struct ServerProcess {
@@ -1044,12 +1134,17 @@ int main(int argc, char** argv) {
     // --paired_rounds=N: rounds of the paired 180 measurement (0: none).
     // --no_pin: threads run on every CPU instead of one.
     // --mix_seconds=N: length of the 32-client mix (0: none).
+    // --tls_rounds=N: rounds of the TLS against plain TCP measurement (0: none).
     int pairedRounds = 20000;
+    int tlsRounds = 3000;
     double mixSeconds = 30;
     bool pin = true;
     for (auto it = args.begin() + 1; it != args.end();)
         if (std::strncmp(*it, "--paired_rounds=", 16) == 0) {
             pairedRounds = std::atoi(*it + 16);
+            it = args.erase(it);
+        } else if (std::strncmp(*it, "--tls_rounds=", 13) == 0) {
+            tlsRounds = std::atoi(*it + 13);
             it = args.erase(it);
         } else if (std::strncmp(*it, "--mix_seconds=", 14) == 0) {
             mixSeconds = std::atof(*it + 14);
@@ -1080,6 +1175,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
     if (pairedRounds > 0) MeasurePaired180(pairedRounds);
+    if (tlsRounds > 0) MeasureTlsCost(tlsRounds);
     if (mixSeconds > 0) {
         MeasureMix(
             "SQLite", [] { return BigTreaty().Connect(); }, mixSeconds);

@@ -335,6 +335,18 @@ bool ParseProgramOptions(int argc, const char* const* argv, ProgramSettings& set
     return true;
 }
 
+bool CheckTlsSettings(const ProgramSettings& settings, std::string& error) {
+    if (settings.tlsCert.empty() != settings.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    if (!settings.listenPlain.empty() && settings.tlsCert.empty()) {
+        error = "--listen-plain adds a listener without TLS beside a TLS one: give --tls-cert and --tls-key too";
+        return false;
+    }
+    return true;
+}
+
 std::string ProgramUsage() {
     std::string text =
         "usage: kelmor-server --listen [ADDR:]PORT --database CONN [OPTION...]\n"

@@ -58,6 +58,10 @@ bool ParseProgramOptions(int argc, const char* const* argv, ProgramSettings& set
 bool ReadConfigText(std::string_view text, std::string_view fileName, ProgramSettings& settings, std::string& error);
 bool ReadConfigFile(const std::string& path, ProgramSettings& settings, std::string& error);
 
+// The TLS settings make sense together: a certificate with its key, and a plain
+// listener only beside a TLS one. false with `error`.
+bool CheckTlsSettings(const ProgramSettings& settings, std::string& error);
+
 // The usage: the synopsis and one line per option.
 std::string ProgramUsage();
 

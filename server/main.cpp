@@ -56,9 +56,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (settings.database.empty()) return Usage("--database is required");
-    if (settings.tlsCert.empty() != settings.tlsKey.empty()) return Usage("--tls-cert and --tls-key go together");
-    if (!settings.listenPlain.empty() && settings.tlsCert.empty())
-        return Usage("--listen-plain adds a listener without TLS beside a TLS one: give --tls-cert and --tls-key too");
+    if (!kel::server::CheckTlsSettings(settings, error)) return Usage(error);
     const int tasks = !settings.setUser.empty() + !settings.backup.empty() + !settings.restore.empty() + settings.audit;
     if (tasks > 1) return Usage("give one of --set-user, --backup, --restore and --audit");
     if (!settings.since.empty() && !settings.audit) return Usage("--since goes with --audit");

@@ -108,6 +108,34 @@ TEST(ProgramOptions, ConfigFileTakesEveryOptionAndTheCommandLineWins) {
     EXPECT_FALSE(off.demo);
 }
 
+TEST(ProgramOptions, TlsSettingsComeFromTheFileOrTheCommandLineAndMustGoTogether) {
+    ProgramSettings s;
+    std::string error;
+    ASSERT_TRUE(ReadConfigText("tls-cert = /etc/k/server.crt\ntls-key = /etc/k/server.key\nlisten-plain = [::1]:7431\n",
+                               "f.conf", s, error))
+        << error;
+    EXPECT_EQ(s.tlsCert, "/etc/k/server.crt");
+    EXPECT_EQ(s.tlsKey, "/etc/k/server.key");
+    EXPECT_EQ(s.plainAddress, "::1");
+    EXPECT_EQ(s.plainPort, 7431);
+    EXPECT_TRUE(CheckTlsSettings(s, error)) << error;
+    // Printing the fingerprint is a task: never from the file.
+    EXPECT_FALSE(ReadConfigText("print-fingerprint\n", "f.conf", s, error));
+    ASSERT_TRUE(Parse({"--tls-cert", "c.pem", "--print-fingerprint"}, s, error)) << error;
+    EXPECT_TRUE(s.printFingerprint);
+
+    ProgramSettings certOnly;
+    ASSERT_TRUE(Parse({"--tls-cert", "c.pem"}, certOnly, error));
+    EXPECT_FALSE(CheckTlsSettings(certOnly, error));
+    EXPECT_NE(error.find("go together"), std::string::npos) << error;
+    ProgramSettings plainOnly;
+    ASSERT_TRUE(Parse({"--listen-plain", "7431"}, plainOnly, error));
+    EXPECT_FALSE(CheckTlsSettings(plainOnly, error));
+    EXPECT_NE(error.find("beside a TLS one"), std::string::npos) << error;
+    EXPECT_FALSE(Parse({"--listen-plain", "host:x"}, plainOnly, error));
+    EXPECT_NE(error.find("--listen-plain takes [ADDR:]PORT"), std::string::npos) << error;
+}
+
 TEST(ProgramOptions, ConfigFileErrorsNameTheLine) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"# fine\nlisten = 1\nlisen = 2\n", "f.conf:3: unknown setting \"lisen\""},
