@@ -9,6 +9,9 @@
 #include "screens/NumberText.h"
 #include "screens/RegisterOnce.h"
 #include "screens/ScreenCommon.h"
+#include "screens/TreatyListFields.h"
+
+using enum kel::screens::RiskColumn;
 
 namespace {
 
@@ -103,23 +106,13 @@ CS0000S701::CS0000S701(CWnd* pParent) : CBASEBASE(IDD, pParent) {
 void CS0000S701::ShowValues() {
     SetItemValue(IDC_EDT_CONT_CODE, m_strContCode);
     SetItemValue(IDC_EDT_CONT_NAME, m_strContName);
-    SetItemValue(IDC_EDT_QUOTA, m_strQuotaRatio);
-    SetItemValue(IDC_EDT_RETENTION, m_strRetention);
-    SetItemValue(IDC_EDT_CONT_LIMIT, m_strContLimit);
-    SetItemValue(IDC_EDT_COINS_COEF, m_strCoinsCoef);
-    SetItemValue(IDC_EDT_LINES, m_strLines);
-    SetItemValue(IDC_EDT_VIP_LINES, m_strVipLines);
-    SetItemValue(IDC_EDT_VIP_LIMIT, m_strVipLimit);
+    for (const kel::screens::Field& f : kel::screens::ContRiskFields().Fields())
+        if (f.control != 0) SetItemValue(f.control, m_texts[f.column]);
 }
 
 void CS0000S701::TakeValues() {
-    GetItemValue(IDC_EDT_QUOTA, m_strQuotaRatio);
-    GetItemValue(IDC_EDT_RETENTION, m_strRetention);
-    GetItemValue(IDC_EDT_CONT_LIMIT, m_strContLimit);
-    GetItemValue(IDC_EDT_COINS_COEF, m_strCoinsCoef);
-    GetItemValue(IDC_EDT_LINES, m_strLines);
-    GetItemValue(IDC_EDT_VIP_LINES, m_strVipLines);
-    GetItemValue(IDC_EDT_VIP_LIMIT, m_strVipLimit);
+    for (const kel::screens::Field& f : kel::screens::ContRiskFields().Fields())
+        if (f.control != 0) GetItemValue(f.control, m_texts[f.column]);
 }
 
 BOOL CS0000S701::OnInitDialog() {
@@ -128,8 +121,8 @@ BOOL CS0000S701::OnInitDialog() {
     GetDlgItem(IDC_EDT_CONT_CODE)->EnableWindow(FALSE);
     GetDlgItem(IDC_EDT_CONT_NAME)->EnableWindow(FALSE);
 
-    bool product = Trimmed(m_strSetType) == "T";
-    m_strSetType = product ? "T" : "S";  // goes back with the code it names
+    bool product = Trimmed(m_texts[RISK_SET_TYPE]) == "T";
+    m_texts[RISK_SET_TYPE] = product ? "T" : "S";  // goes back with the code it names
     static_cast<CButton*>(GetDlgItem(IDC_RAD_PRODUCT))->SetCheck(product ? BST_CHECKED : BST_UNCHECKED);
     static_cast<CButton*>(GetDlgItem(IDC_RAD_CLASS))->SetCheck(product ? BST_UNCHECKED : BST_CHECKED);
     GetDlgItem(IDC_CBX_PRODUCT)->EnableWindow(product);
@@ -137,13 +130,13 @@ BOOL CS0000S701::OnInitDialog() {
     SetNeeded(product ? IDC_CBX_PRODUCT : IDC_CBX_CLASS);
 
     if (!m_bAdd) GetDlgItem(IDC_CHK_COPY)->EnableWindow(FALSE);
-    m_strCopyFlag = "N";
+    m_texts[RISK_COPY_FLAG] = "N";
     static_cast<CButton*>(GetDlgItem(IDC_CHK_COPY))->SetCheck(BST_UNCHECKED);
 
     // The row's code is a product or a class as its setting type says; the other
     // combo stays empty.
-    SetItemValue(product ? IDC_CBX_PRODUCT : IDC_CBX_CLASS, m_strProdCode);
-    SetItemValue(IDC_CBX_RISK_LEVEL, m_strRiskLevel);
+    SetItemValue(product ? IDC_CBX_PRODUCT : IDC_CBX_CLASS, m_texts[RISK_PRODUCT]);
+    SetItemValue(IDC_CBX_RISK_LEVEL, m_texts[RISK_LEVEL]);
 
     LoadRiskCodes();  // without the rows the form still works; it computes nothing
     return TRUE;
@@ -206,20 +199,20 @@ void CS0000S701::OnSetTypeChanged() {
     int on = product ? IDC_CBX_PRODUCT : IDC_CBX_CLASS;
     int off = product ? IDC_CBX_CLASS : IDC_CBX_PRODUCT;
     SetNeeded(on);
-    m_strSetType = product ? "T" : "S";
+    m_texts[RISK_SET_TYPE] = product ? "T" : "S";
     GetDlgItem(off)->EnableWindow(FALSE);
     static_cast<CComboBox*>(GetDlgItem(off))->SetCurSel(CB_ERR);
     GetDlgItem(on)->EnableWindow(TRUE);
-    if (!product) m_strProdCode.Empty();
+    if (!product) m_texts[RISK_PRODUCT].Empty();
 }
 
 void CS0000S701::OnCopyClicked() {
     bool on = static_cast<CButton*>(GetDlgItem(IDC_CHK_COPY))->GetCheck() == BST_CHECKED;
-    m_strCopyFlag = on ? "Y" : "N";
+    m_texts[RISK_COPY_FLAG] = on ? "Y" : "N";
 }
 
 void CS0000S701::OnKillFocusProduct() {
-    m_strProdCode = GetCbxCode(IDC_CBX_PRODUCT);
+    m_texts[RISK_PRODUCT] = GetCbxCode(IDC_CBX_PRODUCT);
     // The risk levels that apply to the product; the level picked stays when it is one.
     CString level = GetCbxCode(IDC_CBX_RISK_LEVEL);
     DropdownCombo(IDC_CBX_RISK_LEVEL);
@@ -227,33 +220,33 @@ void CS0000S701::OnKillFocusProduct() {
 }
 
 void CS0000S701::OnKillFocusRiskLevel() {
-    m_strRiskLevel = GetCbxCode(IDC_CBX_RISK_LEVEL);
+    m_texts[RISK_LEVEL] = GetCbxCode(IDC_CBX_RISK_LEVEL);
     for (const RiskCodeRow& risk : m_arrRiskCode) {
-        if (CString(risk.riskLevel) != m_strRiskLevel || !risk.hasKeepAmount) continue;
+        if (CString(risk.riskLevel) != m_texts[RISK_LEVEL] || !risk.hasKeepAmount) continue;
         TakeValues();
         // Lines that are not a number leave the limits as they are; OK names the field.
-        auto lines = kel::screens::ParseDouble(Trimmed(m_strLines).str());
-        auto vipLines = kel::screens::ParseDouble(Trimmed(m_strVipLines).str());
-        m_strRetention = AmountText(risk.keepAmount);
-        if (lines) m_strContLimit = AmountText(*lines * risk.keepAmount);
-        if (vipLines) m_strVipLimit = AmountText(*vipLines * risk.keepAmount);
+        auto lines = kel::screens::ParseDouble(Trimmed(m_texts[RISK_LINES]).str());
+        auto vipLines = kel::screens::ParseDouble(Trimmed(m_texts[RISK_VIP_LINES]).str());
+        m_texts[RISK_RETENTION] = AmountText(risk.keepAmount);
+        if (lines) m_texts[RISK_CONT_LIMIT] = AmountText(*lines * risk.keepAmount);
+        if (vipLines) m_texts[RISK_VIP_LIMIT] = AmountText(*vipLines * risk.keepAmount);
         ShowValues();
     }
 }
 
-void CS0000S701::RecomputeLimit(CString CS0000S701::*lines, CString CS0000S701::*limit) {
+void CS0000S701::RecomputeLimit(int linesColumn, int limitColumn) {
     TakeValues();
-    if (m_strCopyFlag == "Y" || IsUnlimited(m_strRetention)) return;  // the values stay as typed
-    auto retention = kel::screens::ParseDouble(Trimmed(m_strRetention).str());
-    auto count = kel::screens::ParseDouble(Trimmed(this->*lines).str());
+    if (m_texts[RISK_COPY_FLAG] == "Y" || IsUnlimited(m_texts[RISK_RETENTION])) return;  // the values stay as typed
+    auto retention = kel::screens::ParseDouble(Trimmed(m_texts[RISK_RETENTION]).str());
+    auto count = kel::screens::ParseDouble(Trimmed(m_texts[linesColumn]).str());
     if (!retention || !count) return;  // OK names the field that is not a number
-    this->*limit = AmountText(*retention * *count);
+    m_texts[limitColumn] = AmountText(*retention * *count);
     ShowValues();
 }
 
-void CS0000S701::OnKillFocusLines() { RecomputeLimit(&CS0000S701::m_strLines, &CS0000S701::m_strContLimit); }
+void CS0000S701::OnKillFocusLines() { RecomputeLimit(RISK_LINES, RISK_CONT_LIMIT); }
 
-void CS0000S701::OnKillFocusVipLines() { RecomputeLimit(&CS0000S701::m_strVipLines, &CS0000S701::m_strVipLimit); }
+void CS0000S701::OnKillFocusVipLines() { RecomputeLimit(RISK_VIP_LINES, RISK_VIP_LIMIT); }
 
 LRESULT CS0000S701::OnCondition(WPARAM wParam, LPARAM lParam) {
     auto* buffer = reinterpret_cast<char*>(wParam);
@@ -292,34 +285,35 @@ bool CS0000S701::CheckAmount(int nID, const char* label, const CString& text, ke
 }
 
 void CS0000S701::OnOK() {
-    bool copy = m_strCopyFlag == "Y";
+    bool copy = m_texts[RISK_COPY_FLAG] == "Y";
     if (!copy && IsNeededEmpty()) return;
     TakeValues();
 
-    if (!CheckAmount(IDC_EDT_RETENTION, "自留限额", m_strRetention) ||
-        !CheckAmount(IDC_EDT_CONT_LIMIT, "合约限额", m_strContLimit) ||
-        !CheckAmount(IDC_EDT_VIP_LIMIT, "VIP限额", m_strVipLimit) ||
-        !CheckAmount(IDC_EDT_QUOTA, "成数比例", m_strQuotaRatio, kel::records::kFractionBound) ||
-        !CheckAmount(IDC_EDT_COINS_COEF, "共保限额系数", m_strCoinsCoef, kel::records::kCoefficientBound))
+    if (!CheckAmount(IDC_EDT_RETENTION, "自留限额", m_texts[RISK_RETENTION]) ||
+        !CheckAmount(IDC_EDT_CONT_LIMIT, "合约限额", m_texts[RISK_CONT_LIMIT]) ||
+        !CheckAmount(IDC_EDT_VIP_LIMIT, "VIP限额", m_texts[RISK_VIP_LIMIT]) ||
+        !CheckAmount(IDC_EDT_QUOTA, "成数比例", m_texts[RISK_QUOTA], kel::records::kFractionBound) ||
+        !CheckAmount(IDC_EDT_COINS_COEF, "共保限额系数", m_texts[RISK_COINS_COEF], kel::records::kCoefficientBound))
         return;
     // The VIP limit travels as text in a 20-byte field: a product of lines and
     // retention can outgrow it.
-    if (Trimmed(m_strVipLimit).GetLength() > kVipLimitBytes) {
+    if (Trimmed(m_texts[RISK_VIP_LIMIT]).GetLength() > kVipLimitBytes) {
         CString message;
         message.Format("VIP限额超出范围(最多%d位)，请修改!", kVipLimitBytes);
         kel::screens::RefuseInput(*this, IDC_EDT_VIP_LIMIT, message);
         return;
     }
-    if (!kel::screens::ParseInt(Trimmed(m_strLines).str()) || Trimmed(m_strLines).Find('-') >= 0) {
+    if (!kel::screens::ParseInt(Trimmed(m_texts[RISK_LINES]).str()) || Trimmed(m_texts[RISK_LINES]).Find('-') >= 0) {
         kel::screens::RefuseInput(*this, IDC_EDT_LINES, "线数不是有效的整数，请修改!");
         return;
     }
-    if (!kel::screens::ParseInt(Trimmed(m_strVipLines).str()) || Trimmed(m_strVipLines).Find('-') >= 0) {
+    if (!kel::screens::ParseInt(Trimmed(m_texts[RISK_VIP_LINES]).str()) ||
+        Trimmed(m_texts[RISK_VIP_LINES]).Find('-') >= 0) {
         kel::screens::RefuseInput(*this, IDC_EDT_VIP_LINES, "VIP线数不是有效的整数，请修改!");
         return;
     }
 
-    m_strProdCode = GetCbxCode(m_strSetType == "T" ? IDC_CBX_PRODUCT : IDC_CBX_CLASS);
-    if (!copy) m_strRiskLevel = GetCbxCode(IDC_CBX_RISK_LEVEL);
+    m_texts[RISK_PRODUCT] = GetCbxCode(m_texts[RISK_SET_TYPE] == "T" ? IDC_CBX_PRODUCT : IDC_CBX_CLASS);
+    if (!copy) m_texts[RISK_LEVEL] = GetCbxCode(IDC_CBX_RISK_LEVEL);
     EndDialog(IDOK);
 }

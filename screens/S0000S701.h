@@ -12,6 +12,7 @@
 #include "common/records/NumberBounds.h"
 #include "host/qxcommon/BaseBase.h"
 #include "screens/NumberText.h"
+#include "screens/TreatyLists.h"
 
 class CS0000S701 : public CBASEBASE {
 public:
@@ -40,23 +41,16 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
-    // Set by the caller before DoModal, read back after OK. All text; the comment
-    // names the product share list column each goes to.
-    bool m_bAdd = false;      // add mode (the copy option only then)
-    CString m_strYear;        // treaty year, four digits (start date's first four)
-    CString m_strContCode;    // 合约代码
-    CString m_strContName;    // 合约名称
-    CString m_strProdCode;    // col 0: product, or product class when the type is "S"
-    CString m_strRiskLevel;   // col 1: 风险等级
-    CString m_strQuotaRatio;  // col 2: quota share, a fraction (passed through)
-    CString m_strRetention;   // col 3: 自留限额 ("9999999999.99" = none set)
-    CString m_strContLimit;   // col 4: 合约限额
-    CString m_strCoinsCoef;   // col 5: co-insurance limit coefficient (passed through)
-    CString m_strSetType;     // col 6: "T" product, "S" product class
-    CString m_strLines;       // col 7: 线数
-    CString m_strCopyFlag;    // col 8: "Y" or "N" (复制业务数据)
-    CString m_strVipLines;    // col 9: VIP线数
-    CString m_strVipLimit;    // col 10: VIP限额
+    // Set by the caller before DoModal, read back after OK.
+    bool m_bAdd = false;    // add mode (the copy option only then)
+    CString m_strYear;      // treaty year, four digits (start date's first four)
+    CString m_strContCode;  // 合约代码
+    CString m_strContName;  // 合约名称
+    // The row's texts by product share list column (TreatyLists.h): the form shows
+    // and takes those its field table rows give a control (ContRiskFields), and
+    // keeps the product or class, the risk level, the setting type ("T" product,
+    // "S" product class) and the copy flag ("Y" or "N") as chosen.
+    kel::screens::RiskTexts m_texts;
 
     // The risk code rows of the treaty year, loaded at opening.
     struct RiskCodeRow {
@@ -85,7 +79,7 @@ private:
     void SetNeeded(int codeCombo);
     // After lines (or VIP lines) changed: limit = retention x lines, unless the
     // copy option is on or no retention is set.
-    void RecomputeLimit(CString CS0000S701::*lines, CString CS0000S701::*limit);
+    void RecomputeLimit(int linesColumn, int limitColumn);
     bool CheckAmount(int nID, const char* label, const CString& text,
                      kel::records::NumberBound bound = kel::records::kAmountBound);
 };

@@ -34,26 +34,6 @@ bool ParticipantOf(CDialog& owner, const CS0000S700& form, _ContReinsStruct& rec
     return true;
 }
 
-RiskTexts TextsOf(const CS0000S701& form) {
-    return {form.m_strProdCode,  form.m_strRiskLevel, form.m_strQuotaRatio, form.m_strRetention,
-            form.m_strContLimit, form.m_strCoinsCoef, form.m_strSetType,    form.m_strLines,
-            form.m_strCopyFlag,  form.m_strVipLines,  form.m_strVipLimit};
-}
-
-void PutTexts(CS0000S701& form, const RiskTexts& texts) {
-    form.m_strProdCode = texts[RISK_PRODUCT];
-    form.m_strRiskLevel = texts[RISK_LEVEL];
-    form.m_strQuotaRatio = texts[RISK_QUOTA];
-    form.m_strRetention = texts[RISK_RETENTION];
-    form.m_strContLimit = texts[RISK_CONT_LIMIT];
-    form.m_strCoinsCoef = texts[RISK_COINS_COEF];
-    form.m_strSetType = texts[RISK_SET_TYPE];
-    form.m_strLines = texts[RISK_LINES];
-    form.m_strCopyFlag = texts[RISK_COPY_FLAG];
-    form.m_strVipLines = texts[RISK_VIP_LINES];
-    form.m_strVipLimit = texts[RISK_VIP_LIMIT];
-}
-
 }  // namespace
 
 CString CS0000S70::TreatyName() { return GetCbxValue(IDC_CBX_CONT_NAME); }
@@ -143,17 +123,17 @@ void CS0000S70::OnRiskAdd() {
     form.m_strYear = year;
     GetItemValue(IDC_EDT_CONT_CODE, form.m_strContCode);
     form.m_strContName = TreatyName();
-    form.m_strQuotaRatio = FormatNumber(*quota, {6, 0});
-    GetItemValue(IDC_EDT_LINES, form.m_strLines);
-    GetItemValue(IDC_EDT_VIP_LINES, form.m_strVipLines);
-    GetItemValue(IDC_EDT_COINS_COEF, form.m_strCoinsCoef);
-    form.m_strRetention = kUnlimitedAmount;
-    form.m_strContLimit = kUnlimitedAmount;
-    form.m_strVipLimit = kUnlimitedAmount;
-    form.m_strSetType = "T";
+    form.m_texts[RISK_QUOTA] = FormatNumber(*quota, {6, 0});
+    GetItemValue(IDC_EDT_LINES, form.m_texts[RISK_LINES]);
+    GetItemValue(IDC_EDT_VIP_LINES, form.m_texts[RISK_VIP_LINES]);
+    GetItemValue(IDC_EDT_COINS_COEF, form.m_texts[RISK_COINS_COEF]);
+    form.m_texts[RISK_RETENTION] = kUnlimitedAmount;
+    form.m_texts[RISK_CONT_LIMIT] = kUnlimitedAmount;
+    form.m_texts[RISK_VIP_LIMIT] = kUnlimitedAmount;
+    form.m_texts[RISK_SET_TYPE] = "T";
     if (form.DoModal() != IDOK) return;
     _ContRiskStruct record;
-    if (!RiskFromTexts(*this, TextsOf(form), record)) return;
+    if (!RiskFromTexts(*this, form.m_texts, record)) return;
     m_GridRisk.SelectRow(AppendRiskRow(m_GridRisk, record), TRUE);
     m_GridRisk.Refresh();
 }
@@ -182,10 +162,10 @@ void CS0000S70::OnRiskModify() {
     form.m_strYear = year;
     GetItemValue(IDC_EDT_CONT_CODE, form.m_strContCode);
     form.m_strContName = TreatyName();
-    PutTexts(form, RiskRowTexts(m_GridRisk, row));
+    form.m_texts = RiskRowTexts(m_GridRisk, row);
     if (form.DoModal() != IDOK) return;
     _ContRiskStruct record;
-    if (!RiskFromTexts(*this, TextsOf(form), record)) return;
+    if (!RiskFromTexts(*this, form.m_texts, record)) return;
     // The setting type goes back with the code: a class row stays a class row.
     WriteRiskRow(m_GridRisk, row, record);
     m_GridRisk.Refresh();

@@ -1,6 +1,7 @@
 #include "screens/TreatyListFields.h"
 
 #include "screens/S0000S700.h"
+#include "screens/S0000S701.h"
 #include "screens/TreatyLists.h"
 
 namespace kel::screens {
@@ -27,22 +28,41 @@ const FieldTable<_ContReinsStruct>& ContReinsFields() {
 const FieldTable<_ContRiskStruct>& ContRiskFields() {
     using F = FieldsOf<_ContRiskStruct>;
     using R = _ContRiskStruct;
+    using Form = CS0000S701;  // the product share form
     static const FieldTable<_ContRiskStruct> table{
         F::Text(&R::szProdCode, "险种").Column(RISK_PRODUCT),
         F::Text(&R::szRiskLevel, "风险等级").Column(RISK_LEVEL),
-        F::Real(&R::fQuotaRatio, "成数比例").Column(RISK_QUOTA).GridFormat({2, 0}).Bounded(kFractionBound),
-        F::Real(&R::dRetention, "自留限额").Column(RISK_RETENTION).GridFormat({2, 0}).Unlimited().Bounded(kAmountBound),
-        F::Real(&R::dContLimit, "合约限额")
-            .Column(RISK_CONT_LIMIT)
+        F::Real(&R::fQuotaRatio, "成数比例")
+            .Column(RISK_QUOTA)
+            .Control(Form::IDC_EDT_QUOTA)
+            .GridFormat({2, 0})
+            .Bounded(kFractionBound),
+        F::Real(&R::dRetention, "自留限额")
+            .Column(RISK_RETENTION)
+            .Control(Form::IDC_EDT_RETENTION)
             .GridFormat({2, 0})
             .Unlimited()
             .Bounded(kAmountBound),
-        F::Real(&R::fCoinsCoef, "共保限额系数").Column(RISK_COINS_COEF).GridFormat({2, 0}).Bounded(kCoefficientBound),
+        F::Real(&R::dContLimit, "合约限额")
+            .Column(RISK_CONT_LIMIT)
+            .Control(Form::IDC_EDT_CONT_LIMIT)
+            .GridFormat({2, 0})
+            .Unlimited()
+            .Bounded(kAmountBound),
+        F::Real(&R::fCoinsCoef, "共保限额系数")
+            .Column(RISK_COINS_COEF)
+            .Control(Form::IDC_EDT_COINS_COEF)
+            .GridFormat({2, 0})
+            .Bounded(kCoefficientBound),
         F::Letter(&R::cSetType, "设置类型").Column(RISK_SET_TYPE).EmptyAs('T'),
-        F::Int(&R::nLines, "线数").Column(RISK_LINES),
+        F::Int(&R::nLines, "线数").Column(RISK_LINES).Control(Form::IDC_EDT_LINES),
         F::Letter(&R::cCopyFlag, "复制业务数据").Column(RISK_COPY_FLAG).EmptyAs('N'),
-        F::Int(&R::nVipLines, "VIP线数").Column(RISK_VIP_LINES),
-        F::Number(&R::szVipLimit, "VIP限额").Column(RISK_VIP_LIMIT).Unlimited().Bounded(kAmountBound),
+        F::Int(&R::nVipLines, "VIP线数").Column(RISK_VIP_LINES).Control(Form::IDC_EDT_VIP_LINES),
+        F::Number(&R::szVipLimit, "VIP限额")
+            .Column(RISK_VIP_LIMIT)
+            .Control(Form::IDC_EDT_VIP_LIMIT)
+            .Unlimited()
+            .Bounded(kAmountBound),
     };
     return table;
 }

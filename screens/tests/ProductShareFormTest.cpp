@@ -76,15 +76,15 @@ protected:
         form.m_strYear = "2024";
         form.m_strContCode = "QS";
         form.m_strContName = "成数合约";
-        form.m_strQuotaRatio = "0.250000";
-        form.m_strCoinsCoef = "1.5";
-        form.m_strLines = "3";
-        form.m_strVipLines = "0";
-        form.m_strRetention = screens::kUnlimitedAmount;
-        form.m_strContLimit = screens::kUnlimitedAmount;
-        form.m_strVipLimit = screens::kUnlimitedAmount;
-        form.m_strSetType = "T";
-        form.m_strCopyFlag = "Y";  // the form starts with the copy option off whatever it is given
+        form.m_texts[screens::RISK_QUOTA] = "0.250000";
+        form.m_texts[screens::RISK_COINS_COEF] = "1.5";
+        form.m_texts[screens::RISK_LINES] = "3";
+        form.m_texts[screens::RISK_VIP_LINES] = "0";
+        form.m_texts[screens::RISK_RETENTION] = screens::kUnlimitedAmount;
+        form.m_texts[screens::RISK_CONT_LIMIT] = screens::kUnlimitedAmount;
+        form.m_texts[screens::RISK_VIP_LIMIT] = screens::kUnlimitedAmount;
+        form.m_texts[screens::RISK_SET_TYPE] = "T";
+        form.m_texts[screens::RISK_COPY_FLAG] = "Y";  // the form starts with the copy option off whatever it is given
     }
     // As the edit screen opens a row to modify.
     static void PrepareModify(Form& form, const char* type, const char* code, const char* level) {
@@ -92,17 +92,17 @@ protected:
         form.m_strYear = "2024";
         form.m_strContCode = "QS";
         form.m_strContName = "成数合约";
-        form.m_strProdCode = code;
-        form.m_strRiskLevel = level;
-        form.m_strQuotaRatio = "0.125";
-        form.m_strRetention = "123.456";
-        form.m_strContLimit = "370.368";
-        form.m_strCoinsCoef = "1.00";
-        form.m_strSetType = type;
-        form.m_strLines = "3";
-        form.m_strCopyFlag = "N";
-        form.m_strVipLines = "1";
-        form.m_strVipLimit = "123.456";
+        form.m_texts[screens::RISK_PRODUCT] = code;
+        form.m_texts[screens::RISK_LEVEL] = level;
+        form.m_texts[screens::RISK_QUOTA] = "0.125";
+        form.m_texts[screens::RISK_RETENTION] = "123.456";
+        form.m_texts[screens::RISK_CONT_LIMIT] = "370.368";
+        form.m_texts[screens::RISK_COINS_COEF] = "1.00";
+        form.m_texts[screens::RISK_SET_TYPE] = type;
+        form.m_texts[screens::RISK_LINES] = "3";
+        form.m_texts[screens::RISK_COPY_FLAG] = "N";
+        form.m_texts[screens::RISK_VIP_LINES] = "1";
+        form.m_texts[screens::RISK_VIP_LIMIT] = "123.456";
     }
 };
 
@@ -131,7 +131,7 @@ TEST_F(ProductShareForm, ANewRowOpensOnProductsWithTheCopyOptionOffAndTheRiskRow
         a.Click(IDCANCEL);
     });
     EXPECT_EQ(form.DoModal(), IDCANCEL);
-    EXPECT_EQ(form.m_strCopyFlag, "N");
+    EXPECT_EQ(form.m_texts[screens::RISK_COPY_FLAG], "N");
     ASSERT_EQ(form.m_arrRiskCode.size(), 3u);
     EXPECT_EQ(form.m_arrRiskCode[1].riskLevel, "L2");
     EXPECT_EQ(form.m_arrRiskCode[1].keepAmount, 1000.5);
@@ -171,17 +171,17 @@ TEST_F(ProductShareForm, PickingARiskLevelTakesItsRetentionAndLinesRecomputeThei
     });
     EXPECT_EQ(form.DoModal(), IDOK);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(form.m_strProdCode, "0501");
-    EXPECT_EQ(form.m_strRiskLevel, "L2");
-    EXPECT_EQ(form.m_strSetType, "T");
-    EXPECT_EQ(form.m_strRetention, "1000.50");
-    EXPECT_EQ(form.m_strContLimit, "1000.50");
-    EXPECT_EQ(form.m_strLines, "1");
-    EXPECT_EQ(form.m_strVipLines, "2");
-    EXPECT_EQ(form.m_strVipLimit, "2001.00");
-    EXPECT_EQ(form.m_strQuotaRatio, "0.250000");  // passed through
-    EXPECT_EQ(form.m_strCoinsCoef, "1.5");
-    EXPECT_EQ(form.m_strCopyFlag, "N");
+    EXPECT_EQ(form.m_texts[screens::RISK_PRODUCT], "0501");
+    EXPECT_EQ(form.m_texts[screens::RISK_LEVEL], "L2");
+    EXPECT_EQ(form.m_texts[screens::RISK_SET_TYPE], "T");
+    EXPECT_EQ(form.m_texts[screens::RISK_RETENTION], "1000.50");
+    EXPECT_EQ(form.m_texts[screens::RISK_CONT_LIMIT], "1000.50");
+    EXPECT_EQ(form.m_texts[screens::RISK_LINES], "1");
+    EXPECT_EQ(form.m_texts[screens::RISK_VIP_LINES], "2");
+    EXPECT_EQ(form.m_texts[screens::RISK_VIP_LIMIT], "2001.00");
+    EXPECT_EQ(form.m_texts[screens::RISK_QUOTA], "0.250000");  // passed through
+    EXPECT_EQ(form.m_texts[screens::RISK_COINS_COEF], "1.5");
+    EXPECT_EQ(form.m_texts[screens::RISK_COPY_FLAG], "N");
 }
 
 TEST_F(ProductShareForm, TheProductNarrowsTheRiskLevelsThroughAConditionOfCheckedValuesOnly) {
@@ -221,7 +221,7 @@ TEST_F(ProductShareForm, TheProductNarrowsTheRiskLevelsThroughAConditionOfChecke
 TEST_F(ProductShareForm, WithTheCopyOptionOnTheFormClosesWithoutProductOrLevelAndKeepsTheLevelItWasGiven) {
     Form form;
     PrepareAdd(form);
-    form.m_strRiskLevel = "L1";
+    form.m_texts[screens::RISK_LEVEL] = "L1";
     driver->Then(kCaption, [](win::DialogActions& a) {
         a.PickCode(Form::IDC_CBX_RISK_LEVEL, "");
         a.Click(Form::IDC_CHK_COPY);
@@ -232,9 +232,9 @@ TEST_F(ProductShareForm, WithTheCopyOptionOnTheFormClosesWithoutProductOrLevelAn
     });
     EXPECT_EQ(form.DoModal(), IDOK);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(form.m_strCopyFlag, "Y");
-    EXPECT_EQ(form.m_strProdCode, "");
-    EXPECT_EQ(form.m_strRiskLevel, "L1");
+    EXPECT_EQ(form.m_texts[screens::RISK_COPY_FLAG], "Y");
+    EXPECT_EQ(form.m_texts[screens::RISK_PRODUCT], "");
+    EXPECT_EQ(form.m_texts[screens::RISK_LEVEL], "L1");
 }
 
 TEST_F(ProductShareForm, AClassRowShowsItsClassAndGoesBackWithTheTypeItIsSetTo) {
@@ -256,8 +256,8 @@ TEST_F(ProductShareForm, AClassRowShowsItsClassAndGoesBackWithTheTypeItIsSetTo) 
     });
     EXPECT_EQ(form.DoModal(), IDOK);
     EXPECT_EQ(Messages(), (std::vector<std::string>{"险种不能为空，请输入！"}));
-    EXPECT_EQ(form.m_strSetType, "T");
-    EXPECT_EQ(form.m_strProdCode, "0501");
+    EXPECT_EQ(form.m_texts[screens::RISK_SET_TYPE], "T");
+    EXPECT_EQ(form.m_texts[screens::RISK_PRODUCT], "0501");
 
     Form back;
     PrepareModify(back, "T", "0301", "L1");
@@ -266,8 +266,8 @@ TEST_F(ProductShareForm, AClassRowShowsItsClassAndGoesBackWithTheTypeItIsSetTo) 
         a.Click(Form::IDC_RAD_CLASS).PickCode(Form::IDC_CBX_CLASS, "03").Click(IDOK);
     });
     EXPECT_EQ(back.DoModal(), IDOK);
-    EXPECT_EQ(back.m_strSetType, "S");
-    EXPECT_EQ(back.m_strProdCode, "03");
+    EXPECT_EQ(back.m_texts[screens::RISK_SET_TYPE], "S");
+    EXPECT_EQ(back.m_texts[screens::RISK_PRODUCT], "03");
 }
 
 TEST_F(ProductShareForm, AnUntouchedOkChangesNoValue) {
@@ -276,17 +276,17 @@ TEST_F(ProductShareForm, AnUntouchedOkChangesNoValue) {
     driver->Then(kCaption, [](win::DialogActions& a) { a.Click(IDOK); });
     EXPECT_EQ(form.DoModal(), IDOK);
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(form.m_strProdCode, "0301");
-    EXPECT_EQ(form.m_strRiskLevel, "L1");
-    EXPECT_EQ(form.m_strQuotaRatio, "0.125");
-    EXPECT_EQ(form.m_strRetention, "123.456");
-    EXPECT_EQ(form.m_strContLimit, "370.368");
-    EXPECT_EQ(form.m_strCoinsCoef, "1.00");
-    EXPECT_EQ(form.m_strSetType, "T");
-    EXPECT_EQ(form.m_strLines, "3");
-    EXPECT_EQ(form.m_strCopyFlag, "N");
-    EXPECT_EQ(form.m_strVipLines, "1");
-    EXPECT_EQ(form.m_strVipLimit, "123.456");
+    EXPECT_EQ(form.m_texts[screens::RISK_PRODUCT], "0301");
+    EXPECT_EQ(form.m_texts[screens::RISK_LEVEL], "L1");
+    EXPECT_EQ(form.m_texts[screens::RISK_QUOTA], "0.125");
+    EXPECT_EQ(form.m_texts[screens::RISK_RETENTION], "123.456");
+    EXPECT_EQ(form.m_texts[screens::RISK_CONT_LIMIT], "370.368");
+    EXPECT_EQ(form.m_texts[screens::RISK_COINS_COEF], "1.00");
+    EXPECT_EQ(form.m_texts[screens::RISK_SET_TYPE], "T");
+    EXPECT_EQ(form.m_texts[screens::RISK_LINES], "3");
+    EXPECT_EQ(form.m_texts[screens::RISK_COPY_FLAG], "N");
+    EXPECT_EQ(form.m_texts[screens::RISK_VIP_LINES], "1");
+    EXPECT_EQ(form.m_texts[screens::RISK_VIP_LIMIT], "123.456");
 }
 
 TEST_F(ProductShareForm, AmountsThatAreNoNumbersOrDoNotFitTheirFieldsAreNamed) {
@@ -310,7 +310,7 @@ TEST_F(ProductShareForm, AmountsThatAreNoNumbersOrDoNotFitTheirFieldsAreNamed) {
     EXPECT_EQ(form.DoModal(), IDOK);
     EXPECT_EQ(Messages(), (std::vector<std::string>{"自留限额不是有效的数字，请修改!", "合约限额不能小于0，请修改!",
                                                     "VIP限额不能大于9999999999999.99，请修改!"}));
-    EXPECT_EQ(form.m_strVipLimit, "19999999998.00");
+    EXPECT_EQ(form.m_texts[screens::RISK_VIP_LIMIT], "19999999998.00");
 }
 
 TEST_F(ProductShareForm, AnUnreadableRiskTableIsToldAndTheFormStillWorks) {

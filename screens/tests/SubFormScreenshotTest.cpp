@@ -86,16 +86,16 @@ private slots:
         form.m_strYear = "2024";
         form.m_strContCode = "QA";
         form.m_strContName = "财产险成数合约";
-        form.m_strProdCode = "0101";
-        form.m_strRiskLevel = "02";
-        form.m_strQuotaRatio = "0.300000";
-        form.m_strRetention = "36000000.00";
-        form.m_strContLimit = "108000000.00";
-        form.m_strCoinsCoef = "1.00";
-        form.m_strSetType = "T";
-        form.m_strLines = "3";
-        form.m_strVipLines = "1";
-        form.m_strVipLimit = "36000000.00";
+        form.m_texts[kel::screens::RISK_PRODUCT] = "0101";
+        form.m_texts[kel::screens::RISK_LEVEL] = "02";
+        form.m_texts[kel::screens::RISK_QUOTA] = "0.300000";
+        form.m_texts[kel::screens::RISK_RETENTION] = "36000000.00";
+        form.m_texts[kel::screens::RISK_CONT_LIMIT] = "108000000.00";
+        form.m_texts[kel::screens::RISK_COINS_COEF] = "1.00";
+        form.m_texts[kel::screens::RISK_SET_TYPE] = "T";
+        form.m_texts[kel::screens::RISK_LINES] = "3";
+        form.m_texts[kel::screens::RISK_VIP_LINES] = "1";
+        form.m_texts[kel::screens::RISK_VIP_LIMIT] = "36000000.00";
 
         QImage picture = Grab(form, CS0000S701::IDC_CBX_PRODUCT);
         QVERIFY(!picture.isNull() && picture.width() > 300 && picture.height() > 150);
