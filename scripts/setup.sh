@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libcrypt-dev libsqlite3-dev libpq-dev libssl-dev openssl
