@@ -1,15 +1,18 @@
 // Kelmor.dll as a foreign host uses it, against a real kelmor-server that is stopped
 // and started again while a form is open: the DLL logs on by itself (Kelmor.ini,
-// its log-on dialog) and its channel connects again. The save that finds no server
-// is refused with its message and the form keeps what was typed; once the server is
-// back the same save goes through. A save whose answer is cut on its way back (the
-// server carried it out) is not sent again and the clerk is told so.
+// its log-on dialog) and its channel connects again, plain or over TLS. The save
+// that finds no server is refused with its message and the form keeps what was
+// typed; once the server is back the same save goes through. A save whose answer is
+// cut on its way back (the server carried it out) is not sent again and the clerk
+// is told so.
 //
 // The Windows stage runs the server on the Linux side and stops or starts it when
 // asked: this program creates a file named "stop" or "start" in the folder
 // KELMOR_SERVER_CONTROL names and waits for it to go away. KELMOR_SERVER_PORT is the
-// server's port, KELMOR_SERVER_DATABASE its SQLite file (the forms' code lists, read
-// through ODBC as Kelmor.ini says). Without them the test skips.
+// server's plain port, KELMOR_SERVER_TLS_PORT its TLS port and
+// KELMOR_SERVER_FINGERPRINT its certificate's, KELMOR_SERVER_DATABASE its SQLite
+// file (the forms' code lists, read through ODBC as Kelmor.ini says). Without them
+// the test skips.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -207,6 +210,7 @@ class ForeignHostRestart : public ::testing::Test {
 protected:
     void SetUp() override {
         if (Env("KELMOR_SERVER_CONTROL").empty() || Env("KELMOR_SERVER_PORT").empty() ||
+            Env("KELMOR_SERVER_TLS_PORT").empty() || Env("KELMOR_SERVER_FINGERPRINT").empty() ||
             Env("KELMOR_SERVER_DATABASE").empty())
             GTEST_SKIP() << "no kelmor-server to restart (the Windows stage of the test command gives one)";
         WSADATA data;
@@ -216,6 +220,12 @@ protected:
         m_call = reinterpret_cast<int(__stdcall*)(int, int)>(
             reinterpret_cast<void*>(GetProcAddress(m_dll, "_Call_Kelmor_Dialog@8")));
         ASSERT_TRUE(m_call);
+    }
+    // The next screen logs on again, with the Kelmor.ini of its test.
+    void TearDown() override { kel::InstallChannel(nullptr); }
+    static std::string Ini(const std::string& server) {
+        return "[Server]\r\n" + server +
+               "[Database]\r\nConnection=DRIVER={SQLite3};Database=" + Env("KELMOR_SERVER_DATABASE") + ";\r\n";
     }
     bool Told(const std::string& text) {
         for (const std::string& m : driver->MessageTexts())
@@ -230,8 +240,7 @@ protected:
 
 TEST_F(ForeignHostRestart, TheNextActionAfterARestartWorksALostAnswerIsToldAndNothingTypedIsLost) {
     CuttingProxy proxy(static_cast<uint16_t>(std::atoi(Env("KELMOR_SERVER_PORT").c_str())));
-    IniFile ini("[Server]\r\nAddress=127.0.0.1:" + std::to_string(proxy.Port()) +
-                "\r\n[Database]\r\nConnection=DRIVER={SQLite3};Database=" + Env("KELMOR_SERVER_DATABASE") + ";\r\n");
+    IniFile ini(Ini("Address=127.0.0.1:" + std::to_string(proxy.Port()) + "\r\n"));
 
     driver->Then("登录", [](win::DialogActions& a) {
         a.Type(IDC_USER, "demo").Type(IDC_PASSWORD, "demo").Click(IDOK);
@@ -276,6 +285,38 @@ TEST_F(ForeignHostRestart, TheNextActionAfterARestartWorksALostAnswerIsToldAndNo
     driver->Then("再保公司设置[检索]", [&](win::DialogActions& a) {
         EXPECT_EQ(NameOf(a, "01"), "甲再保险（再改）");
         a.Click(IDCANCEL);
+    });
+    m_call(25005, 0);
+    EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
+    EXPECT_EQ(driver->WaitCursorDepth(), 0);
+}
+
+TEST_F(ForeignHostRestart, OverTlsTheSaveThatFoundTheServerStoppedGoesThroughAfterTheRestart) {
+    IniFile ini(Ini("Address=127.0.0.1:" + Env("KELMOR_SERVER_TLS_PORT") +
+                    "\r\nFingerprint=" + Env("KELMOR_SERVER_FINGERPRINT") + "\r\n"));
+    driver->Then("登录", [](win::DialogActions& a) {
+        a.Type(IDC_USER, "demo").Type(IDC_PASSWORD, "demo").Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+    });
+    driver->Then("再保公司设置[检索]", [&](win::DialogActions& a) {
+        a.DoubleClickRow(List::IDC_GRID, RowOf(a, "02"));
+        EXPECT_EQ(NameOf(a, "02"), "乙再保险（加密）");
+        a.Click(IDCANCEL);
+    });
+    driver->Then("再保公司[修改]", [&](win::DialogActions& a) {
+        a.Type(Form::IDC_EDT_CHN_NAME, "乙再保险（加密）");
+        ASSERT_TRUE(AskServer("stop"));
+        a.Click(IDOK);
+        EXPECT_FALSE(a.Ended());
+        EXPECT_TRUE(Told(kel::ChannelErrorText(kel::kChannelUnreachable)))
+            << ::testing::PrintToString(driver->MessageTexts());
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CHN_NAME), "乙再保险（加密）");
+
+        ASSERT_TRUE(AskServer("start"));
+        driver->ClearRecords();
+        a.Click(IDOK);
+        EXPECT_TRUE(a.Ended());
+        EXPECT_TRUE(driver->MessageTexts().empty()) << ::testing::PrintToString(driver->MessageTexts());
     });
     m_call(25005, 0);
     EXPECT_TRUE(driver->Problems().empty()) << ::testing::PrintToString(driver->Problems());
