@@ -83,7 +83,16 @@ void QtDriver::RunModalLoop(CDialog& dialog) {
     view->DetachAll();
     view->hide();
     view.reset();
-    if (!m_modals.empty()) m_modals.back().view->activateWindow();
+    GiveKeyboardBack();
+}
+
+void QtDriver::GiveKeyboardBack() {
+    // The window a box or a nested dialog came from takes the keyboard again, so that
+    // the focus a screen set meanwhile (the field a message named) is where keys go.
+    if (m_modals.empty()) return;
+    DialogView* view = m_modals.back().view;
+    view->raise();
+    view->activateWindow();
 }
 
 void QtDriver::CheckEnded() {
@@ -93,12 +102,14 @@ void QtDriver::CheckEnded() {
 
 int QtDriver::ShowMessageBox(const win::MessageBoxRequest& request) {
     int answer = RunMessageBox(request, OwnerForNewWindow());
+    GiveKeyboardBack();
     CheckEnded();
     return answer;
 }
 
 bool QtDriver::PrintTable(const CWnd*, const win::PrintJob& job) {
     bool printed = RunPrintPreview(job, OwnerForNewWindow());
+    GiveKeyboardBack();
     CheckEnded();
     return printed;
 }

@@ -62,6 +62,7 @@ private:
     };
     void UpdateDesktop();
     QWidget* OwnerForNewWindow() const;
+    void GiveKeyboardBack();
 
     std::unique_ptr<QObject> m_context;  // GUI-thread anchor of queued work
     std::shared_ptr<GuiBridge> m_bridge;

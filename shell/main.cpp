@@ -16,6 +16,7 @@
 #include "play/ConsoleDriver.h"
 #include "qt/DialogView.h"
 #include "qt/QtDriver.h"
+#include "shell/BookingBox.h"
 #include "shell/LogonDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/Module.h"
@@ -125,11 +126,8 @@ int main(int argc, char** argv) {
     }
 
     // The facultative booking of the host: shows the document it was handed.
-    kel::fac::SetBookingHandler([](const std::string& number, char type) {
-        QMessageBox::information(QApplication::activeWindow(), QStringLiteral("临分业务处理"),
-                                 QStringLiteral("单证号: %1\n单证类型: %2")
-                                     .arg(QString::fromStdString(number), QString(QChar::fromLatin1(type))));
-    });
+    kel::fac::SetBookingHandler(
+        [&driver](const std::string& number, char type) { kel::shell::ShowBookingBox(*driver, number, type); });
 
     int exitCode = 0;
     if (single) {

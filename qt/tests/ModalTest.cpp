@@ -9,7 +9,16 @@
 
 namespace {
 
-enum : int { kOuter = 7301, kInner = 7302, IDC_NAME = 1001, IDC_OPEN = 1002, IDC_ASK = 1003, IDC_BUSY = 1004 };
+enum : int {
+    kOuter = 7301,
+    kInner = 7302,
+    kRequired = 7303,
+    IDC_NAME = 1001,
+    IDC_OPEN = 1002,
+    IDC_ASK = 1003,
+    IDC_BUSY = 1004,
+    IDC_KIND = 1005
+};
 
 class InnerDialog : public CDialog {
 public:
@@ -54,6 +63,20 @@ ON_BN_CLICKED(IDOK, OnSave)
 ON_BN_CLICKED(IDC_BUSY, OnBusy)
 END_MESSAGE_MAP()
 
+// A form whose save names an empty combo, as a required-field check does.
+class RequiredDialog : public CDialog {
+public:
+    RequiredDialog() : CDialog(kRequired) {}
+    void OnOK() override {
+        if (GetDlgItem(IDC_KIND)->GetText().IsEmpty()) {
+            MessageBox("类型不能为空，请输入！", "提示", MB_OK | MB_ICONEXCLAMATION);
+            GetDlgItem(IDC_KIND)->SetFocus();
+            return;
+        }
+        CDialog::OnOK();
+    }
+};
+
 QPushButton* Button(kel::qt::DialogView& v, int id) { return qobject_cast<QPushButton*>(v.WidgetFor(id)); }
 
 }  // namespace
@@ -72,6 +95,34 @@ private slots:
             .Button(IDCANCEL, "返回", 1, 3)
             .Register();
         win::TemplateBuilder(kInner, "内层").Edit(IDC_NAME, 0, 0).Button(IDC_ASK, "删除", 1, 0).Register();
+        win::TemplateBuilder(kRequired, "必填")
+            .Edit(IDC_NAME, 0, 0)
+            .Combo(IDC_KIND, 1, 0)
+            .Button(IDOK, "确定", 2, 0, BS_DEFPUSHBUTTON)
+            .Button(IDCANCEL, "返回", 2, 1)
+            .Register();
+    }
+
+    // A message that names a field leaves the keyboard in it, a combo too.
+    void aMessageNamingAFieldPutsTheFocusThere() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        RequiredDialog dlg;
+        QString seen;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QWidget* name = v.WidgetFor(IDC_NAME);
+            name->setFocus();
+            WhenMessageBox([&](QMessageBox& box) {
+                seen = box.text();
+                box.buttons().front()->click();
+            });
+            QTest::keyClick(name, Qt::Key_Return);
+            QTRY_COMPARE(QApplication::focusWidget(), v.WidgetFor(IDC_KIND));
+            QCOMPARE(QApplication::activeWindow(), &v);
+            QTest::keyClick(v.WidgetFor(IDC_KIND), Qt::Key_Escape);
+        });
+        QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+        QCOMPARE(seen, QStringLiteral("类型不能为空，请输入！"));
     }
 
     void nestedDialogWithAMessageBox() {
@@ -85,6 +136,9 @@ private slots:
             .Then([&](kel::qt::DialogView& outer) {
                 QTest::mouseClick(Button(outer, IDC_OPEN), Qt::LeftButton);  // returns when the inner one closed
                 QCOMPARE(driver->TopDialog(), &outer);
+                // The keyboard is back in the dialog that opened the closed one.
+                QTRY_COMPARE(QApplication::activeWindow(), &outer);
+                QVERIFY(outer.isAncestorOf(QApplication::focusWidget()));
                 QTest::keyClick(&outer, Qt::Key_Escape);
             })
             .Then([&](kel::qt::DialogView& inner) {

@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "common/net/SessionChannel.h"
+#include "host/win/DialogTemplate.h"
+#include "qt/DialogView.h"
 #include "qt/QtDriver.h"
+#include "shell/BookingBox.h"
 #include "shell/MainWindow.h"
 #include "shell/Options.h"
 
@@ -166,6 +171,40 @@ private slots:
         QTRY_COMPARE(window.LastCount(), 4);
         QTRY_VERIFY(StatusTexts(window).contains(QStringLiteral("服务器 s.example:7430 已连接")));
         QVERIFY(StatusTexts(window).contains(QStringLiteral("待处理信息: 4")));
+    }
+
+    // The booking box belongs to the screen that handed the document over, even when
+    // no window was active as it opened, and that screen has the keyboard back after.
+    void theBookingBoxGivesTheKeyboardBackToItsScreen() {
+        win::TemplateBuilder(7901, "详细信息").Edit(1001, 0, 0).Button(IDCANCEL, "返回", 1, 0).Register();
+        kel::qt::ScopedQtDriver driver;
+        QWidget* owner = nullptr;
+        QWidget* activeAfter = nullptr;
+        QString text;
+        driver->SetDialogShownHook([&](CDialog& dialog, kel::qt::DialogView& view) {
+            QApplication::setActiveWindow(&view);
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            QApplication::setActiveWindow(nullptr);  // a box before it left nothing active
+            auto* timer = new QTimer(&view);
+            QObject::connect(timer, &QTimer::timeout, [&, timer] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box || !box->isVisible()) return;
+                timer->stop();
+                owner = box->parentWidget();
+                text = box->text();
+                box->accept();
+            });
+            timer->start(10);
+            kel::shell::ShowBookingBox(*driver, "FB2024001", 'F');
+            QTRY_VERIFY(QApplication::activeWindow() == &view);
+            activeAfter = QApplication::activeWindow();
+            dialog.EndDialog(IDCANCEL);
+        });
+        CDialog screen(7901);
+        screen.DoModal();
+        QVERIFY(owner != nullptr);
+        QCOMPARE(owner, activeAfter);
+        QVERIFY(text.contains(QStringLiteral("FB2024001")));
     }
 
     void programRunsScreensOnTheEmbeddedDefault() {
