@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 #include "common/net/Channel.h"
 #include "common/net/Logon.h"
@@ -11,8 +12,10 @@
 #include "server/CommandTable.h"
 #include "server/Password.h"
 #include "server/PrivateFile.h"
+#include "server/ReadGate.h"
 #include "server/SessionKeeping.h"
 #include "server/SessionRegistry.h"
+#include "server/ShortSlice.h"
 #include "server/Sql.h"
 #include "server/Store.h"
 #include "server/StoredFloats.h"
@@ -47,7 +50,10 @@ void Run(const Command& cmd, Call& call, Store& store) {
 }  // namespace
 
 Server::Server(std::unique_ptr<Store> store, ServerOptions options)
-    : store_(std::move(store)), options_(std::move(options)), sessions_(std::make_unique<SessionRegistry>()) {
+    : store_(std::move(store)),
+      options_(std::move(options)),
+      sessions_(std::make_unique<SessionRegistry>()),
+      reads_(std::make_unique<ReadGate>(options_.readsAtOnce ? options_.readsAtOnce : ReadGate::DefaultAtOnce())) {
     if (options_.cacheAnswers && store_->IsSqlite()) cache_ = std::make_unique<AnswerCache>();
     sessions_->SetFinder(
         [this](std::string_view token, const std::string& user) { return TakeKeptSession(*store_, token, user); });
@@ -137,6 +143,14 @@ void Server::Handle(ConnectionContext& client, const _PacketHead& request, std::
             wire::Answer answer(answerBody);
             Call call{request, body, *lease, *store_, answer, user, client, options_.limits, {}, {}, 0, {}};
             try {
+                // A read waits for its turn (ReadGate.h); a write never does, and takes
+                // short turns on the processor so that it runs as soon as it can (ShortSlice.h).
+                std::optional<ReadGate::Turn> turn;
+                std::optional<ShortSlice> prompt;
+                if (cmd->tx != Tx::Write)
+                    turn.emplace(*reads_);
+                else
+                    prompt.emplace();
                 Run(*cmd, call, *store_);
                 if (cmd->tx == Tx::Write) store_->Touch();
             } catch (const Fault& f) {

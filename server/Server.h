@@ -4,6 +4,7 @@
 // database connection of their own.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 namespace kel::server {
 
 class AnswerCache;
+class ReadGate;
 struct AuditEntry;
 class SessionRegistry;
 class Store;
@@ -30,6 +32,8 @@ struct ServerOptions {
     // Keep query answers while the store is unchanged (SQLite only, where every
     // commit by another connection or process is noticed).
     bool cacheAnswers = true;
+    // Reads run at once; more wait their turn (ReadGate.h). 0: ReadGate::DefaultAtOnce.
+    std::size_t readsAtOnce = 0;
     // How much work one request may make.
     WorkLimits limits;
 };
@@ -88,6 +92,7 @@ private:
     ServerOptions options_;
     std::unique_ptr<AnswerCache> cache_;  // null: answers are not kept
     std::unique_ptr<SessionRegistry> sessions_;
+    std::unique_ptr<ReadGate> reads_;
 };
 
 // The host's embedded default: opens (creating) the SQLite file, and loads the

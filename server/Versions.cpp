@@ -90,13 +90,13 @@ void Audited(Call& c, std::string key) {
 
 int64_t ChangeNumber(Call& c) {
     if (c.change) return c.change;
-    const auto rs = Query(c.db, "SELECT n_next FROM t_id_counter WHERE c_name = 'change'");
+    // Taken and moved on in one statement: one round trip fewer inside the write.
+    const auto rs =
+        Query(c.db, "UPDATE t_id_counter SET n_next = n_next + 1 WHERE c_name = 'change' RETURNING n_next - 1");
     const int64_t number = rs.rows.empty() ? 1 : Int(rs.rows[0][0]);
     if (number >= INT32_MAX) throw Fault(kServerFailure, "no write numbers left");
     if (rs.rows.empty())
         Execute(c.db, "INSERT INTO t_id_counter (c_name, n_next) VALUES ('change', ?)", {Value(number + 1)});
-    else
-        Execute(c.db, "UPDATE t_id_counter SET n_next = ? WHERE c_name = 'change'", {Value(number + 1)});
     c.change = number;
     return number;
 }

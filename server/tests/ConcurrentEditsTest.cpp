@@ -4,8 +4,12 @@
 // PostgreSQL, and on PostgreSQL with the clients spread over two servers sharing
 // the database (the versions live in the database, not in one server).
 #include <atomic>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "common/text/GbkText.h"
 #include "server/Listener.h"
 #include "server/Password.h"
 #include "server/tests/ChannelClient.h"
@@ -101,6 +105,56 @@ TEST_P(ConcurrentEdits, ThirtyTwoClientsIncrementingOneReinsurerLoseNoUpdate) {
     ASSERT_TRUE(rs && rs->rows.size() == 1);
     EXPECT_EQ(rs->rows[0][0].ToText(), std::to_string(accepted.load()))
         << accepted << " accepted, " << refused << " refused";
+}
+
+// Two clerks save the reinsurer they both read, at once, while others keep reading:
+// the reads never hold a save back from its check, and the check lets exactly one
+// through; the other is told the record changed under it.
+TEST_P(ConcurrentEdits, TwoSavesOfOneReadRecordAmidReadersOneWinsTheOtherIsToldWhy) {
+    std::atomic<bool> stop{false};
+    std::atomic<int> readFailures{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 8; ++i)
+        readers.emplace_back([&, i] {
+            ChannelClient c(ports[i % ports.size()], "racer", "racer");
+            while (!stop)
+                if (c.Call(182, {}, 0, 0).Status() != 0) ++readFailures;
+        });
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::unique_ptr<ChannelClient>> clerks;
+        std::vector<_RICompanyStruct> read;
+        _RILookupStruct lookup{};
+        Set(lookup.szRICode, "01");
+        for (int i = 0; i < 2; ++i) {
+            clerks.push_back(std::make_unique<ChannelClient>(ports[i % ports.size()], "racer", "racer"));
+            const Reply r = clerks.back()->Call(3019, Bytes(lookup));
+            ASSERT_EQ(r.Status(), 0);
+            read.push_back(r.Records<_RICompanyStruct>().at(0));
+            Set(read.back().szCapital, std::to_string(100 * round + i));
+        }
+        std::atomic<int> ready{0};
+        int status[2] = {-1, -1};
+        std::vector<std::thread> savers;
+        for (int i = 0; i < 2; ++i)
+            savers.emplace_back([&, i] {
+                ++ready;
+                while (ready < 2) std::this_thread::yield();
+                status[i] = clerks[i]->Call(183, Bytes(read[i]), kOpUpdate, 0).Status();
+            });
+        for (auto& s : savers) s.join();
+        ASSERT_TRUE((status[0] == 0 && status[1] == kRefused) || (status[0] == kRefused && status[1] == 0))
+            << status[0] << " and " << status[1];
+        const int loser = status[0] == 0 ? 1 : 0;
+        const Reply why = clerks[loser]->Call(kRefusalReasonCode, {}, 0, 0);
+        ASSERT_EQ(why.Status(), 0);
+        EXPECT_EQ(kel::text::GetField(why.body.data(), why.body.size()), "该记录已被其他用户修改，请重新查询后再操作");
+        const auto rs = db->Query("SELECT c_capital FROM t_ri_company WHERE c_ri_cde = '01'");
+        ASSERT_TRUE(rs && rs->rows.size() == 1);
+        EXPECT_EQ(rs->rows[0][0].ToText(), std::to_string(100 * round + 1 - loser));
+    }
+    stop = true;
+    for (auto& r : readers) r.join();
+    EXPECT_EQ(readFailures.load(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConcurrentEdits,
