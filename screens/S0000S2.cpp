@@ -88,7 +88,8 @@ void CS0000S2::RunForm(bool bAdd, const _ContCodeStruct& record) {
         form.m_stContCode = record;
         if (form.DoModal() == IDOK) worked = RowKey().With(COL_CODE, kel::text::GetField(form.m_stContCode.szContCode));
     }
-    if (LoadContCodeList()) kel::screens::SelectKeyRow(m_Grid, worked);
+    // With no server the form has said so: reading would only say it again.
+    if (!ServerAway() && LoadContCodeList()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 void CS0000S2::OnBtnAdd() { RunForm(true, _ContCodeStruct{}); }

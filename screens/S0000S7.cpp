@@ -158,7 +158,8 @@ void CS0000S7::RunForm(bool bAdd, bool bCopy, const _ContInfoStruct& record) {
                          .With(COL_CONT_CODE, kel::text::GetField(stored.szContCode))
                          .With(COL_START_DATE, kel::text::GetField(stored.szStartDate));
     }
-    if (Search()) kel::screens::SelectKeyRow(m_Grid, worked);
+    // With no server the form has said so: searching would only say it again.
+    if (!ServerAway() && Search()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 void CS0000S7::OnBtnAdd() { RunForm(true, false, _ContInfoStruct{}); }

@@ -98,8 +98,9 @@ void CS0000SV::RunForm(bool bAdd, const _RIAgentStruct& record) {
         if (!bAdd) form.m_strBrokerName = m_strBrokerChnName;
         if (form.DoModal() == IDOK) worked = RowKey().With(COL_RI_CODE, kel::text::GetField(form.m_stRIAgent.szRICode));
     }
-    // However the form was closed; the row worked on stays the current one.
-    if (LoadEntries()) kel::screens::SelectKeyRow(m_Grid, worked);
+    // However the form was closed; the row worked on stays the current one. With no
+    // server the form has said so, and reading would only say it again.
+    if (!ServerAway() && LoadEntries()) kel::screens::SelectKeyRow(m_Grid, worked);
 }
 
 bool CS0000SV::HasBroker() const {

@@ -110,7 +110,14 @@ bool MainWindow::OpenScreen(int number) {
     m_busy = true;
     m_module.callDialog(number, 0);
     m_busy = false;
-    RefreshCount(false);
+    // With no server the screen has said so: the count stays unknown without another
+    // wait; it is read again once the connection is back.
+    if (m_remote && m_remote->Away()) {
+        m_count = -1;
+        m_countLabel->setText(QStringLiteral("待处理信息: 未知"));
+    } else {
+        RefreshCount(false);
+    }
     return true;
 }
 

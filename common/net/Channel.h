@@ -59,6 +59,9 @@ public:
     // True when the connection is known to be gone while no answer is awaited (the
     // server closed it): a request sent now would be lost. Asks the socket, reads nothing.
     virtual bool Gone() { return false; }
+    // True when the last try to reach a server found none and none has been reached
+    // since: a request now would wait for another try and most likely fail.
+    virtual bool Away() { return false; }
 };
 
 // The one channel of the process, shared by host and module.

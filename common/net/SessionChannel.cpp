@@ -169,6 +169,8 @@ bool SessionChannel::Gone() {
     return !link || link->Gone();
 }
 
+bool SessionChannel::Away() { return !Link(); }
+
 bool SessionChannel::Reach() {
     auto link = Link();
     if (link && !link->Gone()) return true;

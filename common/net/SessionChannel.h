@@ -64,6 +64,7 @@ public:
     int Send(const _PacketHead& head, const void* body, std::size_t length) override;
     int Receive(_PacketHead& head, std::vector<char>& body) override;
     bool Gone() override;
+    bool Away() override;
     // Connects again now, quietly, when the connection is gone; true when connected.
     bool Reach();
 

@@ -223,6 +223,11 @@ int CBASEBASE::SendPacket(_PacketHead* head, const char* body, int length) {
     return channel->Send(*head, body, static_cast<size_t>(length));
 }
 
+bool CBASEBASE::ServerAway() const {
+    auto channel = kel::InstalledChannel();
+    return channel && channel->Away();
+}
+
 int CBASEBASE::RecvPacket(_PacketHead* head) {
     auto channel = kel::InstalledChannel();
     if (!channel) return kel::kChannelNotConnected;

@@ -100,6 +100,9 @@ public:
     int RecvPacket(_PacketHead* head, char** body);
     // As above, and *length receives the number of body bytes in the buffer.
     int RecvPacket(_PacketHead* head, char** body, int* length);
+    // True when the last request found no server and none has been reached since: a
+    // list need not be read again only to fail with a second message.
+    bool ServerAway() const;
     // errorCode 0 is a refusal of a query: its message carries the server's reason.
     void DispErrBox(int errorCode);
     // Tells the user that the server refused command `code` (sent with `operation`)

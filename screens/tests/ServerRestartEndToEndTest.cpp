@@ -25,9 +25,13 @@
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/testing/HeadlessDriver.h"
+#include "screens/S0000S2.h"
+#include "screens/S0000S20.h"
 #include "screens/S0000S4.h"
 #include "screens/S0000S40.h"
 #include "screens/S0000S6.h"
+#include "screens/S0000S7.h"
+#include "screens/S0000S70.h"
 #include "screens/S0000SD.h"
 #include "screens/tests/ScreenTestSupport.h"
 #include "server/tests/ServerProcess.h"
@@ -293,6 +297,49 @@ TEST_F(ServerRestart, EveryScreenOpenedWhileNoServerAnswersSaysSoOnceAndClaimsNo
     EXPECT_GT(Call_Kelmor_Dialog(13, 0), 0);
     EXPECT_TRUE(driver->MessageTexts().empty()) << ::testing::PrintToString(driver->MessageTexts());
     EXPECT_TRUE(channel->State().connected);
+}
+
+TEST_F(ServerRestart, AFormGivenUpWhileNoServerAnswersCostsOneMessageNotASecondOnItsList) {
+    LogOn(m_server->Port());
+    const std::string unreachable = std::string(kel::ChannelErrorText(kChannelUnreachable)) + "!";
+    int listed = 0;
+    // Treaty codes: the form's save finds no server; given up, its list is not read
+    // again only to say so a second time.
+    driver->Then("合约代码设置[检索]", [&](win::DialogActions& a) {
+        listed = GridOf(a, CS0000S2::IDC_GRID).GetRowCount();
+        a.DoubleClickRow(CS0000S2::IDC_GRID, 1);
+        EXPECT_EQ(GridOf(a, CS0000S2::IDC_GRID).GetRowCount(), listed);
+        a.Click(IDCANCEL);
+    });
+    driver->Then("合约代码设置[编辑]", [&](win::DialogActions& a) {
+        m_server->Stop();
+        a.Type(CS0000S20::IDC_EDT_CHN_NAME, "改名");
+        a.Click(IDOK);
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25001, 0);
+    EXPECT_GT(listed, 1);
+    EXPECT_EQ(driver->MessageTexts(), std::vector<std::string>{unreachable});
+
+    // Treaty data: the same for the search behind the form.
+    ASSERT_TRUE(m_server->Start(false));
+    driver->ClearRecords();
+    driver->Then("合约资料设置[检索]", [&](win::DialogActions& a) {
+        a.Type(CS0000S7::IDC_EDT_YEAR, "2024").Click(CS0000S7::IDC_BTN_SEARCH);
+        listed = GridOf(a, CS0000S7::IDC_GRID).GetRowCount();
+        a.DoubleClickRow(CS0000S7::IDC_GRID, 2);  // Q1, whose shares total 1
+        EXPECT_EQ(GridOf(a, CS0000S7::IDC_GRID).GetRowCount(), listed);
+        a.Click(IDCANCEL);
+    });
+    driver->Then("合约资料设置[编辑]", [&](win::DialogActions& a) {
+        m_server->Stop();
+        a.Click(IDOK);
+        EXPECT_FALSE(a.Ended());
+        a.Click(IDCANCEL);
+    });
+    Call_Kelmor_Dialog(25013, 0);
+    EXPECT_GT(listed, 1);
+    EXPECT_EQ(driver->MessageTexts(), std::vector<std::string>{unreachable});
 }
 
 }  // namespace

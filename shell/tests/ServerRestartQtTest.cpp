@@ -136,6 +136,55 @@ private slots:
         QCOMPARE(driver->WaitCursorDepth(), 0);
         session.Close();
     }
+
+    void screensGivenUpWhileTheServerIsAwayAskNothingMore() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const std::string file = (dir.path() + "/kelmor.db").toStdString();
+        kel::testing::ServerProcess server(file, kel::testing::FreePort());
+        QVERIFY(server.Start(true));
+
+        kel::qt::ScopedQtDriver driver;
+        kel::shell::Session session;
+        kel::shell::Options options;
+        options.servers = {{"127.0.0.1", server.Port()}};
+        options.database = file;
+        std::string error;
+        bool refused = false;
+        QVERIFY(session.Prepare(options, error));
+        QVERIFY2(session.LogOn("demo", "demo", error, refused), error.c_str());
+        int tries = 0;  // each time the channel waits to connect again
+        session.Remote()->OnWaiting([&](bool waiting) {
+            if (waiting) ++tries;
+            waiting ? driver->BeginWaitCursor() : driver->EndWaitCursor();
+        });
+        kel::shell::MainWindow window({&Call_Kelmor_Dialog, &PopWnd}, QStringLiteral("demo"), session.Remote());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        BoxAnswerer boxes;
+        qttest::Scripts scripts(*driver);
+        scripts
+            .Then([&](kel::qt::DialogView& list) {
+                auto* grid = static_cast<CQXGrid*>(list.Model()->GetDlgItem(CS0000S4::IDC_GRID));
+                grid->UserDoubleClickRow(RowOf(*grid, "01"));
+                QTest::mouseClick(list.WidgetFor(IDCANCEL), Qt::LeftButton);
+            })
+            .Then([&](kel::qt::DialogView& form) {
+                server.Stop();
+                QTest::mouseClick(form.WidgetFor(IDOK), Qt::LeftButton);
+                QTest::mouseClick(form.WidgetFor(IDCANCEL), Qt::LeftButton);
+            });
+        QVERIFY(window.OpenScreen(25005));
+        QVERIFY(scripts.AllUsed());
+        // One try, one message: closing the screens asks the server nothing more.
+        QCOMPARE(tries, 1);
+        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(window.LastCount(), -1);
+        QVERIFY(StatusTexts(window).contains(QStringLiteral("待处理信息: 未知")));
+        QCOMPARE(driver->WaitCursorDepth(), 0);
+        session.Close();
+    }
 };
 
 int main(int argc, char** argv) {
