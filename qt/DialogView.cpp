@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "host/win/DialogTemplate.h"
 #include "qt/QtDriver.h"
 #include "qt/Text.h"
 
@@ -49,22 +50,6 @@ namespace {
 // Room the window manager's title bar and borders take around a dialog.
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 40;
-
-// The last template row when it holds buttons only (no group reaches it): the
-// dialog's own buttons, which stay in view under a scrolled form.
-std::vector<CWnd*> BottomButtonRow(const std::vector<CWnd*>& controls) {
-    int last = -1;
-    for (CWnd* c : controls) last = std::max(last, c->GetLayout().row + std::max(1, c->GetLayout().rowSpan) - 1);
-    std::vector<CWnd*> row;
-    for (CWnd* c : controls) {
-        const win::Layout& l = c->GetLayout();
-        if (l.row + std::max(1, l.rowSpan) - 1 < last) continue;
-        if (c->GetKind() != win::ControlKind::Button || l.row != last) return {};
-        row.push_back(c);
-    }
-    std::stable_sort(row.begin(), row.end(), [](CWnd* a, CWnd* b) { return a->GetLayout().col < b->GetLayout().col; });
-    return row;
-}
 
 }  // namespace
 
@@ -132,7 +117,7 @@ void DialogView::Build() {
     area->setWidget(content);
     outer->addWidget(area, 1);
     int footerHeight = 0;
-    if (std::vector<CWnd*> buttons = BottomButtonRow(m_model->Controls()); !buttons.empty()) {
+    if (std::vector<CWnd*> buttons = win::BottomButtonRow(m_model->Controls()); !buttons.empty()) {
         auto* footer = new QHBoxLayout;
         footer->setContentsMargins(14, 6, 14, 12);
         footer->setSpacing(8);

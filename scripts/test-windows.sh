@@ -11,7 +11,7 @@ root=$(pwd)
 if [ "${CI:-}" = "true" ]; then
   scripts/setup-windows.sh
 elif ! command -v i686-w64-mingw32-g++-posix >/dev/null || ! command -v wine >/dev/null ||
-  ! command -v Xvfb >/dev/null; then
+  ! command -v Xvfb >/dev/null || ! command -v xprop >/dev/null; then
   echo "SKIPPED: the Windows stage needs MinGW-w64, Wine and Xvfb; install them with scripts/setup-windows.sh"
   exit 0
 fi
@@ -39,13 +39,30 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own: the first free number from 90 on.
+# A display of our own: the first free number from 90 on. A laptop's screen, 1366x768,
+# with a task bar's 40 pixels taken (the free area Wine reads from the root window,
+# kept while no program is connected): every native dialog must fit what is left.
 display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 1366x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+free_area() { # WIDTH HEIGHT: the screen's free area from now on, once Wine sees it
+  xprop -root -format _NET_WORKAREA 32c -set _NET_WORKAREA "0,0,$1,$2"
+  [ -e build-win32/bin/kelmor-play.exe ] && [ -d "$WINEPREFIX/drive_c" ] || return 0
+  # Wine reads it when its server starts: a new one for the prefix.
+  timeout 20 wineserver -k >/dev/null 2>&1 || true
+  timeout 20 wineserver -w >/dev/null 2>&1 || true
+  wineserver -p 600 </dev/null >/dev/null 2>&1
+  for _ in $(seq 20); do
+    [ "$(cd build-win32/bin && timeout 30 wine kelmor-play.exe --free-area 2>/dev/null | tr -d '\r')" = "free area $1x$2" ] && return 0
+    sleep 0.5
+  done
+  echo "FAIL: Wine does not see the free area $1x$2" >&2
+  exit 1
+}
+free_area 1366 728
 
 echo "-- preparing the Wine prefix $WINEPREFIX"
 # One server for the prefix's set-up and every test program, kept for ten minutes
@@ -162,6 +179,27 @@ else
     fi
     echo "ok: $name, $(grep -c '^open ' "$work/$name.native.txt") dialogs, $(wc -l <"$work/$name.native.txt") lines as on Linux"
   done
+  # A smaller screen, 1280x720 and no task bar: every screen and every form they open
+  # again, the large ones scrolling, their own buttons in view.
+  free_area 1280 720
+  for script in win32/tests/plays/every-form.play "$screens"; do
+    name=$(basename "$script" .play)
+    start_server "$name-small"
+    case $script in /*) ;; *) script="$root/$script" ;; esac
+    winscript=$(timeout 30 winepath -w "$script" 2>/dev/null)
+    rc=0
+    (cd build-win32/bin && timeout 120 wine kelmor-play.exe --native --database \
+      "DRIVER={SQLite3};DATABASE=$work/$name-small.db" "127.0.0.1:$port" demo demo "$winscript" \
+      >"$work/$name.small.txt" 2>"$work/$name.small.err" </dev/null) || rc=$?
+    kill "$play_server" 2>/dev/null || true
+    if [ "$rc" != 0 ] || ! diff -u "$work/$name.linux.txt" <(tr -d '\r' <"$work/$name.small.txt") >"$work/$name.diff"; then
+      cat "$work/$name.diff"
+      echo "FAIL: $name on a 1280x720 screen (exit $rc): $(tr -d '\r' <"$work/$name.small.err")" >&2
+      exit 1
+    fi
+    echo "ok: $name on a 1280x720 screen as on Linux"
+  done
+  free_area 1366 728
 fi
 if [ -n "${KELMOR_WINDOWS_PICTURE:-}" ]; then
   convert "$work/screen-25001.bmp" "$KELMOR_WINDOWS_PICTURE"

@@ -206,6 +206,11 @@ void ControlWindow::Place(const RECT& r) {
     }
 }
 
+void ControlWindow::MoveTo(HWND parent) {
+    SetParent(m_hwnd, parent);
+    if (m_drop) SetParent(m_drop, parent);
+}
+
 template <class F>
 void ControlWindow::User(F&& action) {
     if (!m_model || m_updating > 0) return;

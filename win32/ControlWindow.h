@@ -30,6 +30,8 @@ public:
     HWND Handle() const { return m_hwnd; }
     CWnd* Model() const { return m_model; }
     void Place(const RECT& r);
+    // Onto another window of its dialog (a page that scrolls), its parts with it.
+    void MoveTo(HWND parent);
     // The model is going away: the window stays, inert.
     void Detach();
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "host/win/DialogTemplate.h"
 #include "win32/WideText.h"
 #include "win32/Win32Driver.h"
 
@@ -22,9 +23,21 @@ struct EmptyTemplate {
     WORD menu = 0, windowClass = 0, title = 0;
 };
 
+constexpr int kButtonWidth = 80;  // the narrowest push button
+
 bool IsWide(ControlKind k) { return k == ControlKind::Grid || k == ControlKind::ReportList; }
 bool IsTall(ControlKind k) {
     return k == ControlKind::Grid || k == ControlKind::ReportList || k == ControlKind::CheckList;
+}
+
+// A caption as drawn: "&&" shows one '&', a single '&' underlines the next letter.
+std::wstring WithoutMnemonic(const std::wstring& text) {
+    std::wstring shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size()) ++i;
+        shown += text[i];
+    }
+    return shown;
 }
 
 }  // namespace
@@ -71,14 +84,16 @@ SIZE DialogWindow::NaturalSize(const CWnd& control, HDC dc) const {
     const win::Layout& l = control.GetLayout();
     const ControlKind kind = control.GetKind();
     SIZE text{};
-    const std::wstring w = Wide(control.GetText().str());
+    std::wstring w = Wide(control.GetText().str());
+    if (kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Radio)
+        w = WithoutMnemonic(w);  // the '&' is drawn as the underline of the letter after it
     GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &text);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
     const int line = tm.tmHeight + 10;
     SIZE size{text.cx, line};
     switch (kind) {
-        case ControlKind::Button: size.cx = std::max<LONG>(text.cx + 24, 80); break;
+        case ControlKind::Button: size.cx = std::max<LONG>(text.cx + 24, kButtonWidth); break;
         case ControlKind::CheckBox:
         case ControlKind::Radio: size.cx = text.cx + 24; break;
         case ControlKind::Edit:
@@ -101,6 +116,9 @@ SIZE DialogWindow::NaturalSize(const CWnd& control, HDC dc) const {
 
 // Template rows and columns become the odd tracks of a finer grid; the even tracks
 // between them take the spacing, or a group box's border or title where there is one.
+// Push buttons keep their own width, as in any dialog: a row of buttons only lines
+// them up at the right end of the row's last cell; a button beside a field stands at
+// the start of its cell. A form larger than the screen's free area scrolls.
 void DialogWindow::Layout() {
     HDC dc = GetDC(m_hwnd);
     HGDIOBJ old = SelectObject(dc, m_driver.DialogFont());
@@ -117,7 +135,9 @@ void DialogWindow::Layout() {
     for (int i = 2; i < 2 * rows; i += 2) height[static_cast<size_t>(i)] = kSpaceY;
     std::vector<SIZE> natural;
     for (auto& c : m_controls) natural.push_back(NaturalSize(*c->Model(), dc));
-    // Single cells first, then what spans several gets the rest from its last track.
+    SelectObject(dc, old);
+    ReleaseDC(m_hwnd, dc);
+    // Single cells first, then what spans several shares what it lacks over its tracks.
     for (int pass = 0; pass < 2; ++pass)
         for (size_t k = 0; k < m_controls.size(); ++k) {
             const win::Layout& l = m_controls[k]->Model()->GetLayout();
@@ -140,7 +160,7 @@ void DialogWindow::Layout() {
             for (int t = 2 * l.row + 1; t < 2 * (l.row + rs); ++t) haveH += height[static_cast<size_t>(t)];
             if (natural[k].cx > haveW) {
                 // Shared over the columns spanned: a wide grid above a row of buttons
-                // must not make the last button wide.
+                // must not make the last button's column wide.
                 const int extra = natural[k].cx - haveW;
                 for (int c = 0; c < cs; ++c)
                     width[static_cast<size_t>(2 * (l.col + c) + 1)] += extra / cs + (c < extra % cs ? 1 : 0);
@@ -157,48 +177,156 @@ void DialogWindow::Layout() {
         for (int t = 0; t < index; ++t) at += tracks[static_cast<size_t>(t)];
         return at;
     };
+    // The rows that hold push buttons and nothing else (group boxes aside).
+    std::vector<bool> buttonRow(static_cast<size_t>(rows), true);
     for (auto& c : m_controls) {
         const win::Layout& l = c->Model()->GetLayout();
+        const ControlKind kind = c->Model()->GetKind();
+        if (kind == ControlKind::GroupBox) continue;
+        for (int r = l.row; r < l.row + std::max(1, l.rowSpan); ++r)
+            if (kind != ControlKind::Button || l.rowSpan > 1) buttonRow[static_cast<size_t>(r)] = false;
+    }
+    const int lineHeight = static_cast<int>(tm.tmHeight) + 10;
+    std::vector<RECT> place(m_controls.size());
+    for (size_t k = 0; k < m_controls.size(); ++k) {
+        CWnd& model = *m_controls[k]->Model();
+        const win::Layout& l = model.GetLayout();
         const int cs = std::max(1, l.colSpan), rs = std::max(1, l.rowSpan);
-        RECT r{};
-        if (c->Model()->GetKind() == ControlKind::GroupBox) {
+        RECT& r = place[k];
+        const ControlKind kind = model.GetKind();
+        if (kind == ControlKind::GroupBox) {
             r.left = start(width, 2 * l.col, kMarginX) + width[static_cast<size_t>(2 * l.col)] - kSpaceX / 2 - kEdge;
             r.top = start(height, 2 * l.row, kMarginY);
             r.right = start(width, 2 * (l.col + cs), kMarginX) + kEdge;
             r.bottom = start(height, 2 * (l.row + rs), kMarginY) + kEdge;
-        } else {
-            r.left = start(width, 2 * l.col + 1, kMarginX);
-            r.top = start(height, 2 * l.row + 1, kMarginY);
-            r.right = start(width, 2 * (l.col + cs), kMarginX);
-            r.bottom = start(height, 2 * (l.row + rs), kMarginY);
-            const ControlKind kind = c->Model()->GetKind();
-            // Single-line fields and buttons keep their own height, centred in the row.
-            // (A label given more height than a line keeps it: its text wraps.)
-            const int h = static_cast<int>(tm.tmHeight) + 10;
-            if (!IsTall(kind) && !(c->Model()->GetStyle() & ES_MULTILINE) && kind != ControlKind::Window &&
-                !(kind == ControlKind::Label && l.minHeight > h)) {
-                const int mid = (r.top + r.bottom) / 2;
-                r.top = mid - h / 2;
-                r.bottom = r.top + h;
-            }
+            continue;
         }
-        c->Place(r);
+        r.left = start(width, 2 * l.col + 1, kMarginX);
+        r.top = start(height, 2 * l.row + 1, kMarginY);
+        r.right = start(width, 2 * (l.col + cs), kMarginX);
+        r.bottom = start(height, 2 * (l.row + rs), kMarginY);
+        // Single-line fields and buttons keep their own height, centred in the row.
+        // (A label given more height than a line keeps it: its text wraps.)
+        if (!IsTall(kind) && !(model.GetStyle() & ES_MULTILINE) && kind != ControlKind::Window &&
+            !(kind == ControlKind::Label && l.minHeight > lineHeight)) {
+            const int mid = (r.top + r.bottom) / 2;
+            r.top = mid - lineHeight / 2;
+            r.bottom = r.top + lineHeight;
+        }
+        if (kind == ControlKind::Button) r.right = std::min<LONG>(r.right, r.left + natural[k].cx);
     }
-    int w = start(width, 2 * cols + 1, kMarginX) + kMarginX;
-    int h = start(height, 2 * rows + 1, kMarginY) + kMarginY;
-    SelectObject(dc, old);
-    ReleaseDC(m_hwnd, dc);
-    RECT frame{0, 0, w, h};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_EXSTYLE)));
-    const int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
-    // Centred over the owner, else on the screen's work area.
+    // A row of buttons: side by side at the right end of the row, in their order.
+    for (int row = 0; row < rows; ++row) {
+        if (!buttonRow[static_cast<size_t>(row)]) continue;
+        std::vector<size_t> inRow;
+        for (size_t k = 0; k < m_controls.size(); ++k)
+            if (m_controls[k]->Model()->GetKind() == ControlKind::Button &&
+                m_controls[k]->Model()->GetLayout().row == row)
+                inRow.push_back(k);
+        if (inRow.empty()) continue;
+        std::stable_sort(inRow.begin(), inRow.end(), [&](size_t a, size_t b) {
+            return m_controls[a]->Model()->GetLayout().col < m_controls[b]->Model()->GetLayout().col;
+        });
+        const win::Layout& last = m_controls[inRow.back()]->Model()->GetLayout();
+        int right = start(width, 2 * (last.col + std::max(1, last.colSpan)), kMarginX);
+        for (auto it = inRow.rbegin(); it != inRow.rend(); ++it) {
+            RECT& r = place[*it];
+            const LONG w = r.right - r.left;
+            r.right = right;
+            r.left = right - w;
+            right = static_cast<int>(r.left) - kSpaceX;
+        }
+    }
+    for (size_t k = 0; k < m_controls.size(); ++k) m_controls[k]->Place(place[k]);
+    SIZE client{start(width, 2 * cols + 1, kMarginX) + kMarginX, start(height, 2 * rows + 1, kMarginY) + kMarginY};
+
+    // The screen's free area around the owner (the task bar left out), less the frame.
     RECT around{};
     HWND owner = GetWindow(m_hwnd, GW_OWNER);
-    if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &around, 0);
-    const int x = std::max<int>(0, (around.left + around.right - fw) / 2);
-    const int y = std::max<int>(0, (around.top + around.bottom - fh) / 2);
+    const bool hasOwner = owner && GetWindowRect(owner, &around);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (hasOwner)
+        GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    else
+        GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT work = monitor.rcWork;
+    if (!hasOwner) around = work;
+    const auto style = static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_EXSTYLE));
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const SIZE room{work.right - work.left - (frame.right - frame.left),
+                    work.bottom - work.top - (frame.bottom - frame.top)};
+    if (client.cx > room.cx || client.cy > room.cy)
+        client = ScrollForm(client, room, start(height, 2 * (rows - 1), kMarginY) + kMarginY, lineHeight);
+
+    frame = RECT{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const int fw = frame.right - frame.left, fh = frame.bottom - frame.top;
+    // Centred over the owner, inside the free area.
+    const int x =
+        std::clamp<int>((around.left + around.right - fw) / 2, work.left, std::max(work.left, work.right - fw));
+    const int y =
+        std::clamp<int>((around.top + around.bottom - fh) / 2, work.top, std::max(work.top, work.bottom - fh));
     SetWindowPos(m_hwnd, nullptr, x, y, fw, fh, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE DialogWindow::ScrollForm(SIZE form, SIZE room, int formHeightAboveButtons, int buttonHeight) {
+    std::vector<CWnd*> models;
+    for (auto& c : m_controls) models.push_back(c->Model());
+    const std::vector<CWnd*> buttons = win::BottomButtonRow(models);
+    const int footer = buttons.empty() ? 0 : kSpaceY + buttonHeight + kMarginY;
+    const SIZE content{form.cx, buttons.empty() ? form.cy : formHeightAboveButtons};
+    const int barWidth = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    const bool vertical = content.cy > room.cy - footer;
+    const bool horizontal = content.cx + (vertical ? barWidth : 0) > room.cx;
+    const SIZE view{std::min<LONG>(room.cx, content.cx + (vertical ? barWidth : 0)),
+                    std::min<LONG>(room.cy - footer, content.cy + (horizontal ? barHeight : 0))};
+    m_page = std::make_unique<ScrollPage>(m_hwnd, RECT{0, 0, view.cx, view.cy}, content);
+    if (!m_page->Handle()) {
+        m_page.reset();
+        return form;
+    }
+    // The page first in the dialog's order, its controls in the template's, group
+    // boxes behind them: Tab walks the form, then the buttons below it.
+    SetWindowPos(m_page->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND previous = HWND_TOP;
+    for (auto& c : m_controls) {
+        if (std::find(buttons.begin(), buttons.end(), c->Model()) != buttons.end()) continue;
+        c->MoveTo(m_page->Handle());
+        SetWindowPos(c->Handle(), previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = c->Handle();
+    }
+    for (auto& c : m_controls)
+        if (c->Model()->GetKind() == ControlKind::GroupBox)
+            SetWindowPos(c->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The dialog's own buttons below the page, at its right end.
+    int right = view.cx - kMarginX;
+    for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) {
+        ControlWindow* b = ViewOf(*it);
+        RECT r{};
+        GetWindowRect(b->Handle(), &r);
+        const LONG w = r.right - r.left;
+        b->Place(RECT{right - w, view.cy + kSpaceY, right, view.cy + kSpaceY + buttonHeight});
+        right -= static_cast<int>(w) + kSpaceX;
+    }
+    return SIZE{view.cx, view.cy + footer};
+}
+
+void DialogWindow::BringIntoView(HWND control) {
+    if (m_page) m_page->BringIntoView(control);
+}
+
+void DialogWindow::FocusInView() {
+    HWND focus = GetFocus();
+    if (!m_page || focus == m_seenFocus) return;
+    m_seenFocus = focus;
+    m_page->BringIntoView(focus);
+}
+
+void DialogWindow::ScrollHome() {
+    if (m_page) m_page->ScrollTo(0, 0);
 }
 
 void DialogWindow::Show() {

@@ -6,6 +6,7 @@
 #include "win32/DialogWindow.h"
 #include "win32/Library.h"
 #include "win32/PopupWindow.h"
+#include "win32/ScrollPage.h"
 #include "win32/TablePrinter.h"
 #include "win32/WideText.h"
 
@@ -40,6 +41,7 @@ Win32Driver::Win32Driver() {
 Win32Driver::~Win32Driver() {
     if (m_timerWindow) DestroyWindow(m_timerWindow);
     UnregisterClassW(kTimerClass, ThisLibrary());  // refused while another driver's window is there
+    UnregisterScrollPageClass();
     if (m_font) DeleteObject(m_font);
 }
 
@@ -61,6 +63,16 @@ HWND Win32Driver::ControlHandle(const CWnd& control) const {
     for (auto it = m_modals.rbegin(); it != m_modals.rend(); ++it)
         if (ControlWindow* view = (*it)->ViewOf(&control)) return view->Handle();
     return nullptr;
+}
+
+void Win32Driver::BringIntoView(const CWnd& control) {
+    for (auto it = m_modals.rbegin(); it != m_modals.rend(); ++it)
+        if (ControlWindow* view = (*it)->ViewOf(&control)) return (*it)->BringIntoView(view->Handle());
+}
+
+void Win32Driver::ScrollToTop(HWND dialog) {
+    for (DialogWindow* d : m_modals)
+        if (d->Handle() == dialog) d->ScrollHome();
 }
 
 HWND Win32Driver::OwnerForNewWindow() const {
@@ -85,9 +97,11 @@ void Win32Driver::RunModalLoop(CDialog& dialog) {
             if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (window.PreTranslate(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (!window.PreTranslate(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        window.FocusInView();
     }
     // The owner comes back before the dialog goes, so the activation returns to it.
     if (ownerWasEnabled) EnableWindow(owner, TRUE);

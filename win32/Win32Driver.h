@@ -35,6 +35,10 @@ public:
     bool IsDialogWindow(HWND window) const;
     // The window that shows a control of an open dialog, or null.
     HWND ControlHandle(const CWnd& control) const;
+    // Scrolls the open dialog that shows `control` so that the control is in view
+    // (only a form larger than the screen's free area scrolls); back to the top.
+    void BringIntoView(const CWnd& control);
+    void ScrollToTop(HWND dialog);
     HFONT DialogFont() const { return m_font; }
     int WaitCursorDepth() const { return m_waitDepth; }
 
@@ -52,6 +56,8 @@ public:
     // The system's print dialog, then the list on the printer it chose.
     bool PrintTable(const CWnd* owner, const win::PrintJob& job) override;
     std::unique_ptr<win::PopupSurface> CreatePopupSurface(const win::PopupLook& look, win::PopupInput input) override;
+    // The system's default sound (a field that takes no more).
+    void Beep() override { MessageBeep(MB_OK); }
 
 private:
     static LRESULT CALLBACK TimerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,6 @@
 #include "host/win/DialogTemplate.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -132,6 +133,20 @@ TemplateBuilder& TemplateBuilder::Size(int minWidth, int minHeight) {
         m_t.controls.back().layout.minHeight = minHeight;
     }
     return *this;
+}
+
+std::vector<CWnd*> BottomButtonRow(const std::vector<CWnd*>& controls) {
+    int last = -1;
+    for (CWnd* c : controls) last = std::max(last, c->GetLayout().row + std::max(1, c->GetLayout().rowSpan) - 1);
+    std::vector<CWnd*> row;
+    for (CWnd* c : controls) {
+        const Layout& l = c->GetLayout();
+        if (l.row + std::max(1, l.rowSpan) - 1 < last) continue;
+        if (c->GetKind() != ControlKind::Button || l.row != last) return {};
+        row.push_back(c);
+    }
+    std::stable_sort(row.begin(), row.end(), [](CWnd* a, CWnd* b) { return a->GetLayout().col < b->GetLayout().col; });
+    return row;
 }
 
 }  // namespace win

@@ -58,6 +58,11 @@ private:
     DialogTemplate m_t;
 };
 
+// The last template row when it holds push buttons only (no other control reaches
+// into it), left to right: the dialog's own buttons, which both drivers keep in view
+// under a form that scrolls. Empty when the last row holds anything else.
+std::vector<CWnd*> BottomButtonRow(const std::vector<CWnd*>& controls);
+
 // Creates the model object for a control kind; kinds without a factory get a plain
 // CWnd of that kind. Control libraries register their kinds (grid, date, number).
 // Plain function pointers: a library that registers one and is unloaded later must

@@ -302,8 +302,26 @@ void NativePlayDriver::CheckDrawn(const CDialog& dialog, HWND window) {
     if (TextOf(window) != dialog.GetText().str())
         m_course.Fail(line, "the dialog " + play::Quote(dialog.GetText().str()) + " has the caption " +
                                 play::Quote(TextOf(window)));
-    RECT client{};
-    GetClientRect(window, &client);
+    // The screen's free area (what a task bar leaves): the whole window must lie in
+    // it, its caption and frame too, so that a person reaches every control.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT free = monitor.rcWork;
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    if (m_trace)
+        std::fprintf(stderr, "dialog %s: %ldx%ld at %ld,%ld\n", dialog.GetText().str().c_str(),
+                     frame.right - frame.left, frame.bottom - frame.top, frame.left, frame.top);
+    if (frame.left < free.left || frame.top < free.top || frame.right > free.right || frame.bottom > free.bottom)
+        m_course.Fail(line, "the dialog " + play::Quote(dialog.GetText().str()) + " (" +
+                                std::to_string(frame.right - frame.left) + "x" +
+                                std::to_string(frame.bottom - frame.top) + ") does not fit the screen's free area " +
+                                std::to_string(free.right - free.left) + "x" + std::to_string(free.bottom - free.top));
+    RECT inside{};  // the dialog's client area on the screen, within the free area
+    GetClientRect(window, &inside);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+    IntersectRect(&inside, &inside, &free);
     for (const CWnd* control : dialog.Controls()) {
         HWND handle = ControlHandle(*control);
         const std::string name = play::Describe(dialog, *control) + " in " + play::Quote(dialog.GetText().str());
@@ -315,14 +333,23 @@ void NativePlayDriver::CheckDrawn(const CDialog& dialog, HWND window) {
             if (IsWindowVisible(handle)) m_course.Fail(line, name + " is shown though hidden");
             continue;
         }
-        RECT r{};
+        // Where a person sees it: on a form that scrolls, once scrolled to (as Tab
+        // does), within the part of the page in view.
+        BringIntoView(*control);
+        RECT r{}, view{};
         GetWindowRect(handle, &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        GetClientRect(GetParent(handle), &view);
+        MapWindowPoints(GetParent(handle), nullptr, reinterpret_cast<POINT*>(&view), 2);
+        IntersectRect(&view, &view, &inside);
+        const bool fits = r.right - r.left <= view.right - view.left && r.bottom - r.top <= view.bottom - view.top;
+        RECT common{};
         if (!IsWindowVisible(handle) || r.right <= r.left || r.bottom <= r.top)
             m_course.Fail(line, name + " was not drawn");
-        else if (r.left < client.left || r.top < client.top || r.right > client.right || r.bottom > client.bottom)
-            m_course.Fail(line, name + " lies outside its dialog");
+        else if (fits ? !(r.left >= view.left && r.top >= view.top && r.right <= view.right && r.bottom <= view.bottom)
+                      : !IntersectRect(&common, &r, &view))
+            m_course.Fail(line, name + " lies outside what its dialog shows on the screen");
     }
+    ScrollToTop(window);
 }
 
 HWND NativePlayDriver::WindowOf(const PlayLine& line, const CDialog& dialog, const CWnd& control) {

@@ -2,6 +2,8 @@
 // installs the channel and a play driver as a host would, loads Kelmor.dll and runs
 // the script through its exported entry point.
 //   kelmor-play.exe [--native] [--database CONN] HOST:PORT USER PASSWORD SCRIPT
+//   kelmor-play.exe --free-area     prints "free area WxH": the screen's part the task
+//                                   bar leaves, which the native dialogs must fit
 // Without --native the headless player runs the lines on the window layer's models;
 // with it the native driver shows every dialog and the lines are carried out on its
 // windows. --database opens the code-list database (names for codes).
@@ -24,6 +26,12 @@
 #include "win32/play/NativePlayDriver.h"
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--free-area") == 0) {
+        RECT free{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &free, 0);
+        std::cout << "free area " << free.right - free.left << "x" << free.bottom - free.top << "\n";
+        return 0;
+    }
     bool native = false;
     std::string database;
     int first = 1;

@@ -465,6 +465,65 @@ TEST(Win32Dialog, TheInsideOfAGroupBoxShowsTheDialogsFace) {
     EXPECT_EQ(face, sampled) << "a pixel inside shows " << std::hex << odd;
 }
 
+// ---- a form larger than the screen's free area
+
+bool Inside(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+RECT ScreenRect(HWND window, bool client) {
+    RECT r{};
+    if (!client) {
+        GetWindowRect(window, &r);
+        return r;
+    }
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The window fits the free area; the form scrolls on a page with the dialog's own
+// buttons below it in view; Tab onto a field out of view brings it into view, and
+// the buttons still work.
+TEST(Win32Dialog, AFormTallerThanTheFreeAreaScrollsWithItsButtonsInView) {
+    enum { IDD_TALL = 9150, IDC_FIELD = 1100, kFields = 40 };
+    win::TemplateBuilder tall(IDD_TALL, "高表单");
+    for (int i = 0; i < kFields; ++i) tall.Label(-1, "字段:", i, 0).Edit(IDC_FIELD + i, i, 1);
+    tall.Button(IDOK, "确定", kFields, 0, BS_DEFPUSHBUTTON).Button(IDCANCEL, "返回", kFields, 1).Register();
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    CDialog dlg(IDD_TALL);
+    bool fits = false, buttonsBelow = false, lastHiddenFirst = false, tabbedOnto = false, thenInView = false;
+    Script::After(300, [&] {
+        HWND dialog = driver->TopDialog();
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+        fits = Inside(monitor.rcWork, ScreenRect(dialog, false));
+        HWND ok = GetDlgItem(dialog, IDOK);  // on the dialog itself, not on the page
+        buttonsBelow = ok && IsWindowVisible(ok) && Inside(ScreenRect(dialog, true), ScreenRect(ok, false));
+        HWND last = driver->ControlHandle(*dlg.GetDlgItem(IDC_FIELD + kFields - 1));
+        HWND before = driver->ControlHandle(*dlg.GetDlgItem(IDC_FIELD + kFields - 2));
+        HWND page = GetParent(last);
+        lastHiddenFirst = page != dialog && !Inside(ScreenRect(page, true), ScreenRect(last, false));
+        SetFocus(before);
+        PostMessageW(before, WM_KEYDOWN, VK_TAB, 0);
+        Script::After(300, [&, last, page, dialog] {
+            tabbedOnto = GetFocus() == last;
+            thenInView = Inside(ScreenRect(page, true), ScreenRect(last, false));
+            PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    win::InstallDriver(nullptr);
+    EXPECT_TRUE(fits);
+    EXPECT_TRUE(buttonsBelow);
+    EXPECT_TRUE(lastHiddenFirst);
+    EXPECT_TRUE(tabbedOnto);
+    EXPECT_TRUE(thenInView);
+}
+
 // ---- the date field's calendar
 
 class DateForm : public CDialog {
