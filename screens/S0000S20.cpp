@@ -47,10 +47,7 @@ CS0000S20::CS0000S20(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stContCode{} {
 
 BOOL CS0000S20::OnInitDialog() {
     CBASEBASE::OnInitDialog();
-    m_nNeedCount = 3;
-    m_nNeedID[0] = IDC_EDT_CODE;
-    m_nNeedID[1] = IDC_EDT_CHN_NAME;
-    m_nNeedID[2] = IDC_CBX_TYPE;
+    kel::screens::ContCodeFields().RegisterRequired(*this);
     SetWindowText(m_bAdd ? "合约代码-新增" : "合约代码-修改");
 
     auto* type = static_cast<CComboBox*>(GetDlgItem(IDC_CBX_TYPE));

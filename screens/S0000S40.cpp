@@ -126,11 +126,7 @@ BOOL CS0000S40::OnInitDialog() {
     m_edtCapital.SubclassDlgItem(IDC_NUM_CAPITAL, this);
     CBASEBASE::OnInitDialog();
 
-    static constexpr int kNeeded[] = {IDC_EDT_CODE,     IDC_EDT_ENG_NAME,  IDC_EDT_SHORT_NAME, IDC_CBX_COMP_PROP,
-                                      IDC_CBX_PAY_MODE, IDC_CBX_BUSI_TYPE, IDC_CBX_BILL_TYPE,  IDC_CBX_COMP_KIND,
-                                      IDC_CBX_COUNTRY,  IDC_CBX_RELATION};
-    m_nNeedCount = 0;
-    for (int id : kNeeded) m_nNeedID[m_nNeedCount++] = id;
+    kel::screens::RICompanyFields().RegisterRequired(*this);
     m_nLimitCount = 0;
     for (const Limit& l : kLimits) {
         m_nLimitID[m_nLimitCount] = l.id;

@@ -36,9 +36,7 @@ CS0000S400::CS0000S400(CWnd* pParent) : CBASEBASE(IDD, pParent), m_stAccount{} {
 
 BOOL CS0000S400::OnInitDialog() {
     CBASEBASE::OnInitDialog();
-    m_nNeedCount = 2;
-    m_nNeedID[0] = IDC_CBX_BUSI_TYPE;
-    m_nNeedID[1] = IDC_CBX_CURRENCY;
+    kel::screens::RIAccountFields().RegisterRequired(*this);
 
     auto* busiType = static_cast<CComboBox*>(GetDlgItem(IDC_CBX_BUSI_TYPE));
     busiType->ResetContent();
