@@ -53,8 +53,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     int col = index.column();
     if (row >= m_grid->GetRowCount() || col >= m_grid->GetColumnCount()) return {};  // changed, not yet synced
     switch (role) {
-        case Qt::DisplayRole:
-        case Qt::ToolTipRole: return Q(m_grid->GetDisplayText(row, col));
+        case Qt::DisplayRole: return Q(m_grid->GetDisplayText(row, col));
         case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(m_grid->GetCellAlignment(row, col)));
         case Qt::BackgroundRole: {
             COLORREF c = m_grid->GetItemBkColour(row, col);

@@ -19,6 +19,7 @@
 #include "host/win/DialogTemplate.h"
 #include "host/win/MessageMap.h"
 #include "qt/KeyEditView.h"
+#include "qt/Text.h"
 #include "qt/tests/Suites.h"
 
 namespace {
@@ -282,6 +283,25 @@ private slots:
             QCOMPARE(typesModel->GetCurSel(), 1);
             QTest::keyClick(types, Qt::Key_Up);
             QCOMPARE(typesModel->GetCurSel(), 0);
+            QTest::mouseClick(Find<QPushButton>(v, IDCANCEL), Qt::LeftButton);
+        });
+        QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+    }
+
+    // A report list's cell cut by its column shows its whole text in a tooltip.
+    void aCutListCellShowsItsTextInATooltip() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        ControlsDialog dlg;
+        const QString whole = QStringLiteral("境外分入业务转分保收款人：某某再保险经纪有限公司");
+        scripts.Then([&](kel::qt::DialogView& v) {
+            auto* docs = Find<QTreeWidget>(v, IDC_DOCS);
+            static_cast<CListCtrl*>(dlg.GetDlgItem(IDC_DOCS))->SetItemText(1, 1, kel::qt::C(whole));
+            QTRY_COMPARE(docs->topLevelItem(1)->text(1), whole);
+            auto cell = [&](int row, int col) { return docs->visualRect(docs->model()->index(row, col)).center(); };
+            QCOMPARE(TipAt(*docs, cell(1, 1)), whole);
+            QCOMPARE(TipAt(*docs, cell(0, 1)), QString());  // "1,200.00" shows whole
+            QCOMPARE(TipAt(*docs, cell(0, 0)), QString());
             QTest::mouseClick(Find<QPushButton>(v, IDCANCEL), Qt::LeftButton);
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));

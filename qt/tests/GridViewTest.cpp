@@ -15,6 +15,7 @@
 #include "host/qxctlset/QXGrid.h"
 #include "host/win/DialogTemplate.h"
 #include "host/win/MessageMap.h"
+#include "qt/Text.h"
 #include "qt/tests/Suites.h"
 
 namespace {
@@ -234,6 +235,26 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         });
         QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+    }
+
+    // A cell its column cuts shows its whole text when the mouse rests on it; one
+    // shown whole has no tooltip.
+    void aCutCellShowsItsTextInATooltip() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        GridDialog dlg;
+        const QString whole = QStringLiteral("中国再保险（集团）股份有限公司北京分公司业务部");
+        scripts.Then([&](kel::qt::DialogView& v) {
+            QTableView* t = TableOf(v);
+            dlg.m_grid.SetItemText(2, 2, kel::qt::C(whole));
+            dlg.m_grid.Refresh();
+            QTRY_COMPARE(t->model()->data(t->model()->index(1, 2)).toString(), whole);
+            QCOMPARE(TipAt(*t, CellCentre(t, 1, 2)), whole);
+            QCOMPARE(TipAt(*t, CellCentre(t, 0, 2)), QString());
+            QCOMPARE(TipAt(*t, CellCentre(t, 1, 3)), QString());
+            QTest::keyClick(t, Qt::Key_Escape);
+        });
+        dlg.DoModal();
     }
 
     void tenThousandRowsStaySmooth() {

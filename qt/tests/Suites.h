@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <deque>
 #include <functional>
@@ -75,6 +77,16 @@ inline QAbstractButton* ButtonNamed(QMessageBox& box, const QString& text) {
     for (QAbstractButton* b : box.buttons())
         if (b->text() == text) return b;
     return nullptr;
+}
+
+// The tooltip a list shows when the mouse rests on the cell under `pos` (viewport
+// coordinates); empty when it shows none.
+inline QString TipAt(QAbstractItemView& list, QPoint pos) {
+    QToolTip::hideText();  // gone only after a moment
+    if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) return QStringLiteral("(a tip stays)");
+    QHelpEvent rest(QEvent::ToolTip, pos, list.viewport()->mapToGlobal(pos));
+    QCoreApplication::sendEvent(list.viewport(), &rest);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
 
 }  // namespace qttest
