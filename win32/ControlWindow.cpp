@@ -166,6 +166,7 @@ ControlWindow::ControlWindow(CWnd& model, HWND dialog, HFONT font) : m_model(&mo
             SendMessageW(m_hwnd, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
         }
         SetSubclass(m_hwnd, ListViewProc, 2, reinterpret_cast<DWORD_PTR>(this));
+        m_tips = std::make_unique<CellTips>(m_hwnd);
     }
     if (dynamic_cast<win::KeyInput*>(&model)) SetSubclass(m_hwnd, KeyEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
     model.SetView(this);
@@ -184,6 +185,7 @@ void ControlWindow::Detach() {
     if (m_hwnd) RemoveSubclass(m_hwnd, KeyEditProc, 1);
     if (m_hwnd) RemoveSubclass(m_hwnd, ListViewProc, 2);
     if (m_drop) RemoveSubclass(m_drop, DropButtonProc, 1);
+    m_tips.reset();
 }
 
 void ControlWindow::Place(const RECT& r) {

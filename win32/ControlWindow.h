@@ -7,11 +7,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/win/Wnd.h"
 #include "win32/CalendarDropDown.h"
+#include "win32/CellTips.h"
 
 class CQXGrid;
 namespace win {
@@ -83,6 +85,7 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_drop = nullptr;  // the date field's button that drops the calendar down
     CalendarDropDown m_calendar;
+    std::unique_ptr<CellTips> m_tips;  // a list view's cells cut by their column
     std::wstring m_cell;               // the text a list view asks for, kept until it asks again
     std::vector<int> m_columnWidths;   // the grid's columns as the list view has them
     std::vector<int> m_columnFormats;  // and their alignment (LVCFMT_...)

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 
 #include <memory>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/DialogTemplate.h"
+#include "win32/CellTips.h"
 #include "win32/PopupWindow.h"
 #include "win32/SystemClipboard.h"
 #include "win32/Win32Driver.h"
@@ -406,6 +408,41 @@ TEST(Win32Grid, RowsShowFromTheModelAndClicksSortAndOpenThroughIt) {
     EXPECT_EQ(cell, L"合约S1");
     EXPECT_EQ(firstAfterSort, L"A1");
     EXPECT_EQ(form.doubleClickedRow, 2);  // grid rows count the heading
+}
+
+// A cell its column cuts shows its whole text in the list's tooltip as the mouse
+// comes onto it; a cell shown whole brings none.
+TEST(Win32Grid, ACutCellShowsItsWholeTextInATooltip) {
+    auto driver = std::make_shared<Win32Driver>();
+    win::InstallDriver(driver);
+    GridForm form;
+    const std::wstring whole = L"中国再保险（集团）股份有限公司北京分公司再保险业务部";
+    std::vector<std::wstring> tips;  // what the tip holds after each move
+    Script::After(100, [&] {
+        HWND list = GetDlgItem(driver->TopDialog(), GridForm::IDC_GRID);
+        static_cast<CQXGrid*>(form.GetDlgItem(GridForm::IDC_GRID))
+            ->SetItemText(3, 1, "中国再保险（集团）股份有限公司北京分公司再保险业务部");
+        HWND tip = kel::win32::CellTips::TipOf(list);
+        for (int row : {2, 0, 2}) {
+            RECT cell{};
+            cell.top = 1;
+            cell.left = LVIR_LABEL;
+            SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+            SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 4, (cell.top + cell.bottom) / 2));
+            wchar_t text[256] = {};
+            TTTOOLINFOW tool{};
+            tool.cbSize = TTTOOLINFOW_V2_SIZE;
+            tool.hwnd = list;
+            tool.uId = reinterpret_cast<UINT_PTR>(list);
+            tool.lpszText = text;
+            SendMessageW(tip, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+            tips.emplace_back(text);
+        }
+        PostMessageW(driver->TopDialog(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    win::InstallDriver(nullptr);
+    EXPECT_EQ(tips, (std::vector<std::wstring>{whole, L"", whole}));
 }
 
 }  // namespace
