@@ -35,6 +35,7 @@ public:
             });
         } else {
             m_line = new QLineEdit(parent);
+            if (model.GetStyle() & ES_RIGHT) m_line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             SetWidget(m_line);
             connect(m_line, &QLineEdit::textEdited, this, [this](const QString& text) {
                 User([&](CWnd& m) { static_cast<CEdit&>(m).UserSetText(C(text)); });

@@ -29,6 +29,14 @@ CString CellText(const CQXGrid& grid, int row, int col) {
 // The value of a share text; what is not a number counts as nothing.
 double ShareOf(const CString& text) { return kel::screens::ParseDouble(text.str()).value_or(0.0); }
 
+// A share as its column shows shares: four decimals at least and every digit the
+// text has beyond them ("0.2", loaded or typed, reads 0.2000 beside 0.1500); a
+// text that is no number stays as it is.
+CString ShareText(const CString& text) {
+    const auto share = kel::screens::ParseDouble(CString(text).Trim().str());
+    return share ? CString(kel::screens::FormatNumber(*share, {kShareDecimals, 0})) : text;
+}
+
 // 'A' for a reinsurer, another letter for a broker, "" when the host database
 // does not tell (no connection, no such code).
 CString CompanyKind(const CString& code) {
@@ -120,6 +128,7 @@ void CS0000S700::SetUpGrid() {
     m_Grid.SetColumnType(COL_CODE, CQXGrid::kColumnText);
     m_Grid.SetColumnType(COL_NAME, CQXGrid::kColumnCode);
     m_Grid.SetColumnType(COL_SHARE, CQXGrid::kColumnText);
+    m_Grid.SetNonFixedFormat(COL_SHARE, CQXGrid::kAlignRight);
     InitGridCbx();
 }
 
@@ -130,7 +139,9 @@ void CS0000S700::LoadSubReinsurers() {
     // array (a caller's mistake) shows what there is.
     for (int i = m_nExtraStart; i < m_nExtraStart + m_nExtraCount; ++i) {
         if (i < 0 || i >= records.Count()) continue;
-        kel::screens::ContExtraFields().FillRow(m_Grid, kel::screens::AppendGridRow(m_Grid), records[i]);
+        const int row = kel::screens::AppendGridRow(m_Grid);
+        kel::screens::ContExtraFields().FillRow(m_Grid, row, records[i]);
+        m_Grid.SetItemText(row, COL_SHARE, ShareText(CellText(m_Grid, row, COL_SHARE)), 1);
     }
     RebuildTotalRow();
 }
@@ -158,7 +169,7 @@ int CS0000S700::AppendSubRow(const CString& code, const CString& share) {
 void CS0000S700::WriteSubRow(int row, const CString& code, const CString& share) {
     m_Grid.SetItemText(row, COL_CODE, code, 1);
     m_Grid.SetItemText(row, COL_NAME, code, 1);
-    m_Grid.SetItemText(row, COL_SHARE, share, 1);
+    m_Grid.SetItemText(row, COL_SHARE, ShareText(share), 1);
 }
 
 void CS0000S700::RebuildTotalRow() {

@@ -76,6 +76,6 @@ void CS0000S7000::OnOK() {
 
     if (!kel::screens::TakeShare(*this, IDC_EDT_SHARE, "参与比例", share)) return;
     m_strSubRICode = code;
-    m_strShare = share;  // as entered: the participation form totals the texts
+    m_strShare = share;  // as entered: the participation form writes it in its column's format
     EndDialog(IDOK);
 }

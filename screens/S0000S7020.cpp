@@ -26,7 +26,7 @@ void CS0000S7020::RegisterTemplate() {
         .Label(-1, "SECTION:", 1, 0)
         .Edit(IDC_EDT_SECT_CODE, 1, 1, 1, 0, kCodeChars)
         .Label(-1, "手续费率:", 2, 0)
-        .Edit(IDC_EDT_COMM_RATE, 2, 1)
+        .Edit(IDC_EDT_COMM_RATE, 2, 1, 1, ES_RIGHT)
         .Button(IDOK, "确定[&O]", 3, 2, BS_DEFPUSHBUTTON)
         .Button(IDCANCEL, "取消[&C]", 3, 3)
         .Register();

@@ -28,7 +28,7 @@ void CS0000S711::RegisterTemplate() {
         .Combo(IDC_CBX_REINSURER, 2, 1, 2)
         .Size(220, 0)
         .Label(-1, "调整后的手续费:", 3, 0)
-        .Edit(IDC_EDT_COMM_RATE, 3, 1)
+        .Edit(IDC_EDT_COMM_RATE, 3, 1, 1, ES_RIGHT)
         .Button(IDOK, "确定", 4, 1, BS_DEFPUSHBUTTON)
         .Button(IDCANCEL, "返回", 4, 2)
         .Register();

@@ -41,7 +41,8 @@ const wchar_t* ClassFor(ControlKind kind, DWORD style, DWORD& ws, DWORD& ex) {
         case ControlKind::NumEdit:
         case ControlKind::DateTime:
             ws |= WS_TABSTOP | ES_AUTOHSCROLL | (style & (ES_PASSWORD | ES_READONLY));
-            if (kind == ControlKind::NumEdit) ws |= ES_RIGHT;  // numbers line up by their last digit
+            // Numbers line up by their last digit.
+            if (kind == ControlKind::NumEdit || (style & ES_RIGHT)) ws |= ES_RIGHT;
             if (style & ES_MULTILINE) ws |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
             ex = WS_EX_CLIENTEDGE;
             return L"EDIT";

@@ -122,6 +122,7 @@ constexpr int SW_SHOW = 5;
 constexpr DWORD WS_DISABLED = 0x08000000;
 constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD ES_RIGHT = 0x0002;  // amounts and rates line up by their last digit
 constexpr DWORD ES_MULTILINE = 0x0004;
 constexpr DWORD ES_UPPERCASE = 0x0008;
 constexpr DWORD ES_PASSWORD = 0x0020;

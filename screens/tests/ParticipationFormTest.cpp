@@ -115,8 +115,8 @@ TEST_F(ParticipationForm, OpensABrokerWithItsSubReinsurersNamedFromThePickListAn
         EXPECT_EQ(a.Text(Form::IDC_EDT_LIMIT), "200.00");
         CQXGrid& grid = GridOf(a, Form::IDC_GRID);
         EXPECT_EQ(Cells(grid), (std::vector<std::vector<std::string>>{{"下属再保公司代码", "公司名称", "参与比例"},
-                                                                      {"S01", "S01", "0.3"},
-                                                                      {"S02", "S02", "0.2"},
+                                                                      {"S01", "S01", "0.3000"},
+                                                                      {"S02", "S02", "0.2000"},
                                                                       {"合 计", "", "0.5000"}}));
         EXPECT_EQ(grid.GetDisplayText(1, 1), "戊再保险");
         EXPECT_EQ(grid.GetDisplayText(2, 1), "己再保险");
@@ -220,7 +220,8 @@ TEST_F(ParticipationForm, ABrokersSubReinsurersMustAddUpToItsShareAndReplaceItsR
         EXPECT_EQ(Cells(grid).back(), (std::vector<std::string>{"合 计", "", "0.6000"}));
         EXPECT_EQ(grid.GetItemText(3, 0), "S03");
         EXPECT_EQ(grid.GetDisplayText(3, 1), "庚再保险");
-        a.Click(IDOK);  // 0.6000 against 0.5000
+        EXPECT_EQ(grid.GetItemText(3, 2), "0.1000");  // typed 0.1: shown as the column shows shares
+        a.Click(IDOK);                                // 0.6000 against 0.5000
         EXPECT_FALSE(a.Ended());
         a.ClickRow(Form::IDC_GRID, 1).Click(Form::IDC_BTN_MODIFY);  // S01 0.3 -> 0.2
         EXPECT_EQ(Cells(grid).back(), (std::vector<std::string>{"合 计", "", "0.5000"}));
@@ -234,7 +235,7 @@ TEST_F(ParticipationForm, ABrokersSubReinsurersMustAddUpToItsShareAndReplaceItsR
     });
     driver->Then(kSubCaption, [](win::DialogActions& a) {
         EXPECT_EQ(a.Text(SubForm::IDC_CBX_REINSURER), "S01  戊再保险");
-        EXPECT_EQ(a.Text(SubForm::IDC_EDT_SHARE), "0.3");
+        EXPECT_EQ(a.Text(SubForm::IDC_EDT_SHARE), "0.3000");
         a.Type(SubForm::IDC_EDT_SHARE, "0.2").Click(IDOK);
     });
     EXPECT_EQ(form.DoModal(), IDOK);
@@ -247,7 +248,7 @@ TEST_F(ParticipationForm, ABrokersSubReinsurersMustAddUpToItsShareAndReplaceItsR
     EXPECT_EQ(Status(owner.extras[0]), "D");
     EXPECT_EQ(Status(owner.extras[1]), "D");
     EXPECT_EQ(Status(owner.extras[2]), "D");
-    const char* expected[][3] = {{"S01", "0.2"}, {"S02", "0.2"}, {"S03", "0.1"}};
+    const char* expected[][3] = {{"S01", "0.2000"}, {"S02", "0.2000"}, {"S03", "0.1000"}};
     for (int i = 0; i < 3; ++i) {
         const _ContExtraStruct& r = owner.extras[3 + i];
         EXPECT_EQ(text::GetField(r.szBrokerCode), "B01");
@@ -313,7 +314,7 @@ TEST_F(ParticipationForm, TheSubReinsurerFormRefusesADuplicateAndAShareOutOfRang
     driver->Then(kCaption, [](win::DialogActions& a) {
         a.ClickRow(Form::IDC_GRID, 2).Click(Form::IDC_BTN_MODIFY);
         a.ClickRow(Form::IDC_GRID, 2).Click(Form::IDC_BTN_MODIFY);
-        EXPECT_EQ(Cells(GridOf(a, Form::IDC_GRID))[2], (std::vector<std::string>{"S03", "S03", "0.20"}));
+        EXPECT_EQ(Cells(GridOf(a, Form::IDC_GRID))[2], (std::vector<std::string>{"S03", "S03", "0.2000"}));
         a.Click(IDCANCEL);
     });
     driver->Then(kSubCaption, [](win::DialogActions& a) {
