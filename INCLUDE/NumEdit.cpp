@@ -68,8 +68,21 @@ void CNumEdit::SetLimits(int width, int decimals) {
 }
 
 int CNumEdit::GetPlainText(CString& text) const {
-    text = RemoveGroups(GetText().str());
+    const std::string shown = GetText().str();
+    text = !m_word.empty() && shown == m_word ? m_wordPlain : RemoveGroups(shown);
     return text.GetLength();
+}
+
+void CNumEdit::ShowWord(const CString& word, const CString& plain) {
+    m_word = word.str();
+    m_wordPlain = plain.str();
+    SetWindowText(word);
+}
+
+void CNumEdit::LeaveWord() {
+    if (m_word.empty() || GetText().str() != m_word) return;
+    SetWindowText("");
+    SetSel(0, 0);
 }
 
 std::string CNumEdit::RemoveGroups(const std::string& text) const {
@@ -184,10 +197,13 @@ void CNumEdit::DeleteRange(int start, int end) {
 
 void CNumEdit::OnChar(unsigned ch) {
     if (!IsWindowEnabled() || IsReadOnly()) return;
+    char c = static_cast<char>(ch);
+    const bool edits = (ch < 0x80 && (IsDigit(c) || c == m_cDecimal || c == '+' || c == '-')) || ch == VK_BACK ||
+                       ch == kCtrlX || ch == kCtrlV;
+    if (edits) LeaveWord();
     int a = 0, b = 0;
     GetSel(a, b);
     const std::string text = GetText().str();
-    char c = static_cast<char>(ch);
     if (ch < 0x80 && IsDigit(c)) {
         InsertAtCaret(std::string(1, c));
     } else if (ch == VK_BACK) {
@@ -219,6 +235,7 @@ void CNumEdit::OnChar(unsigned ch) {
 void CNumEdit::OnKeyDown(UINT virtualKey) {
     if (!IsWindowEnabled() || IsReadOnly()) return;
     if (virtualKey != VK_DELETE) return;  // Insert is ignored; the rest is the edit's own
+    LeaveWord();
     int a = 0, b = 0;
     GetSel(a, b);
     if (a != b)

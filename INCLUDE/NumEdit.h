@@ -20,6 +20,10 @@ public:
     void SetLimits(int width, int decimals);
     // The text without grouping separators; returns its length.
     int GetPlainText(CString& text) const;
+    // Shows `word` for the number `plain` (the no-limit amount as "无限额"): while
+    // the field shows the word, GetPlainText gives `plain`; the first key that
+    // edits the field takes the word away.
+    void ShowWord(const CString& word, const CString& plain);
 
     char GroupSeparator() const { return m_cGroup; }
     char DecimalSeparator() const { return m_cDecimal; }
@@ -57,6 +61,11 @@ private:
     void Normalise(const std::string& text, int selStart, int selEnd);
     void Commit(const std::string& text, int selStart, int selEnd);
 
+    // The word shown is still there: the key about to edit starts from an empty field.
+    void LeaveWord();
+
+    std::string m_word;  // ShowWord's word, and the number it stands for
+    std::string m_wordPlain;
     char m_cGroup = ',';
     char m_cDecimal = '.';
     int m_nWidth = -1;

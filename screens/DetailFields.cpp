@@ -38,6 +38,7 @@ const FieldTable<_ContDetailStruct>& DetailFields() {
             .Control(Form::IDC_EDT_CONT_LIMIT)
             .Column(List::COL_CONT_LIMIT)
             .FormFormat({2, 0})
+            .Unlimited()
             .NotSaved(),
         F::Real(&_ContDetailStruct::dShare, "参与比例")
             .Control(Form::IDC_EDT_SHARE)
@@ -46,7 +47,8 @@ const FieldTable<_ContDetailStruct>& DetailFields() {
         F::Real(&_ContDetailStruct::dRILimit, "限额")
             .Control(Form::IDC_EDT_RI_LIMIT)
             .Column(List::COL_RI_LIMIT)
-            .FormFormat({2, 0}),
+            .FormFormat({2, 0})
+            .Unlimited(),
         F::Real(&_ContDetailStruct::dCommRate, "手续费率")
             .Control(Form::IDC_EDT_COMM_RATE)
             .Column(List::COL_COMM_RATE)

@@ -197,6 +197,8 @@ void FieldRows::LoadForm(CBASEBASE& form, const char* record) const {
                 break;
             }
         }
+        // A limit the form only shows (never saved from it) reads as the lists show it.
+        if (f.notSaved) text = Shown(f, std::move(text));
         form.SetItemValue(f.control, CString(text));
     }
 }

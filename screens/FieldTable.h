@@ -122,7 +122,8 @@ struct Field {
     Field AddDefault(const char* text) const {
         return With([&](Field& f) { f.addDefault = text; });
     }
-    // An amount whose no-limit value a grid shows as "无限额" and reads back from it.
+    // An amount whose no-limit value a grid shows as "无限额" and reads back from it;
+    // a form shows it so where the field is only shown (NotSaved).
     Field Unlimited() const {
         return With([](Field& f) { f.unlimited = true; });
     }

@@ -12,6 +12,7 @@
 #include "screens/S0000S7000.h"
 #include "screens/ScreenCommon.h"
 #include "screens/TreatyListFields.h"
+#include "screens/TreatyLists.h"
 
 namespace {
 
@@ -108,7 +109,11 @@ BOOL CS0000S700::OnInitDialog() {
     GetDlgItem(IDC_EDT_CONT_NAME)->EnableWindow(FALSE);
     SetComboContent(IDC_CBX_REINSURER, m_strRICode);
     SetItemValue(IDC_EDT_SHARE, m_strShare);
-    SetItemValue(IDC_EDT_LIMIT, m_strLimit);
+    // No limit reads "无限额" here as in the list; the field gives the amount back.
+    if (const auto limit = kel::screens::ParseAmount(m_strLimit); limit && kel::screens::IsUnlimitedAmount(*limit))
+        m_edtLimit.ShowWord(kel::screens::kUnlimitedWord, kel::screens::kUnlimitedAmount);
+    else
+        SetItemValue(IDC_EDT_LIMIT, m_strLimit);
 
     m_nNeedCount = 2;
     m_nNeedID[0] = IDC_CBX_REINSURER;

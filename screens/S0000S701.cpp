@@ -103,16 +103,24 @@ CS0000S701::CS0000S701(CWnd* pParent) : CBASEBASE(IDD, pParent) {
     kel::screens::RegisterOnce<&CS0000S701::RegisterTemplate>();
 }
 
+// The limits show "无限额" for no limit, as the list does, and read it back as the
+// no-limit amount (typed too); the held texts keep the amount.
 void CS0000S701::ShowValues() {
     SetItemValue(IDC_EDT_CONT_CODE, m_strContCode);
     SetItemValue(IDC_EDT_CONT_NAME, m_strContName);
-    for (const kel::screens::Field& f : kel::screens::ContRiskFields().Fields())
-        if (f.control != 0) SetItemValue(f.control, m_texts[f.column]);
+    for (const kel::screens::Field& f : kel::screens::ContRiskFields().Fields()) {
+        if (f.control == 0) continue;
+        const CString& text = m_texts[f.column];
+        SetItemValue(f.control, f.unlimited && IsUnlimited(text) ? CString(kel::screens::kUnlimitedWord) : text);
+    }
 }
 
 void CS0000S701::TakeValues() {
-    for (const kel::screens::Field& f : kel::screens::ContRiskFields().Fields())
-        if (f.control != 0) GetItemValue(f.control, m_texts[f.column]);
+    for (const kel::screens::Field& f : kel::screens::ContRiskFields().Fields()) {
+        if (f.control == 0) continue;
+        GetItemValue(f.control, m_texts[f.column]);
+        if (f.unlimited) m_texts[f.column] = kel::screens::FormAmountText(m_texts[f.column]);
+    }
 }
 
 BOOL CS0000S701::OnInitDialog() {

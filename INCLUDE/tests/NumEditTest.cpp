@@ -127,6 +127,28 @@ TEST(NumEdit, PlainTextDropsTheGroupingSeparators) {
     EXPECT_EQ(plain, "1234.50");
 }
 
+// A number shown as a word (no limit as "无限额") gives the number back; keys that
+// do not edit leave the word, the first that edits starts from an empty field.
+TEST(NumEdit, AWordShownForANumberGivesTheNumberBackUntilAKeyEditsIt) {
+    Field f(20, 2);
+    f.edit.ShowWord("无限额", "9999999999.99");
+    CString plain;
+    f.edit.GetPlainText(plain);
+    EXPECT_EQ(plain, "9999999999.99");
+    f.Caret(3).Type("x");
+    f.edit.OnChar(kCtrlC);
+    EXPECT_EQ(f.Text(), "无限额");
+    f.Caret(3).Type("5000");
+    EXPECT_EQ(f.Text(), "5,000");
+    f.edit.GetPlainText(plain);
+    EXPECT_EQ(plain, "5000");
+    f.edit.ShowWord("无限额", "9999999999.99");
+    f.edit.OnChar(VK_BACK);
+    EXPECT_EQ(f.Text(), "");
+    f.edit.GetPlainText(plain);
+    EXPECT_EQ(plain, "");  // emptied: no longer the number the word stood for
+}
+
 TEST(NumEdit, ReadOnlyOrDisabledFieldsTakeNoKeys) {
     Field f;
     f.edit.SetReadOnly(TRUE);

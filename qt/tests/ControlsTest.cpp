@@ -337,6 +337,29 @@ private slots:
         QCOMPARE(dlg.events.back(), std::string("amount:-4.5"));
     }
 
+    // A number field showing a word for its number (no limit as "无限额"): the first
+    // digit typed, wherever the caret stands in the word, starts a new number.
+    void aWordInANumberFieldGivesWayToTheFirstDigit() {
+        kel::qt::ScopedQtDriver driver;
+        Scripts scripts(*driver);
+        ControlsDialog dlg;
+        CString plain;
+        scripts.Then([&](kel::qt::DialogView& v) {
+            auto* model = static_cast<CNumEdit*>(dlg.GetDlgItem(IDC_AMOUNT));
+            auto* amount = Find<QLineEdit>(v, IDC_AMOUNT);
+            model->ShowWord("无限额", "9999999999.99");
+            QTRY_COMPARE(amount->text(), QStringLiteral("无限额"));
+            amount->setFocus();
+            amount->setCursorPosition(1);
+            QTest::keyClicks(amount, "25");
+            QCOMPARE(amount->text(), QStringLiteral("25"));
+            model->GetPlainText(plain);
+            QTest::keyClick(amount, Qt::Key_Escape);
+        });
+        QCOMPARE(dlg.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+        QCOMPARE(plain, "25");
+    }
+
     // Every way text can enter a number field goes through the field's own rules:
     // the middle click's primary selection, an input method's commit, a drop, and
     // whatever else the line edit might do by itself.

@@ -134,7 +134,8 @@ TEST_F(ParticipationForm, ANewReinsurerGoesBackWithItsShareInFourDecimalsAndNoSu
     Form form(&owner);
     Prepare(form, -1, "", "", "9999999999.99", 3, 0);
     driver->Then(kCaption, [](win::DialogActions& a) {
-        a.Click(IDOK);  // nothing picked
+        EXPECT_EQ(a.Text(Form::IDC_EDT_LIMIT), "无限额");  // as the list shows no limit
+        a.Click(IDOK);                                     // nothing picked
         a.PickCode(Form::IDC_CBX_REINSURER, "R02 ").Leave(Form::IDC_CBX_REINSURER).Click(IDOK);
         EXPECT_EQ(a.FocusID(), Form::IDC_EDT_SHARE);
         a.Type(Form::IDC_EDT_SHARE, "0.25").Click(IDOK);

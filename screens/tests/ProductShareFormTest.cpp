@@ -121,7 +121,7 @@ TEST_F(ProductShareForm, ANewRowOpensOnProductsWithTheCopyOptionOffAndTheRiskRow
         EXPECT_EQ(a.Checked(Form::IDC_CHK_COPY), BST_UNCHECKED);
         EXPECT_FALSE(a.Visible(Form::IDC_EDT_QUOTA));
         EXPECT_FALSE(a.Visible(Form::IDC_EDT_COINS_COEF));
-        EXPECT_EQ(a.Text(Form::IDC_EDT_RETENTION), "9999999999.99");
+        EXPECT_EQ(a.Text(Form::IDC_EDT_RETENTION), "无限额");
         EXPECT_EQ(ComboItems(a, Form::IDC_CBX_RISK_LEVEL),
                   (std::vector<std::string>{"", "L1  一级", "L2  二级", "L3  三级"}));
         a.Click(IDOK);  // product and risk level are required
@@ -145,7 +145,7 @@ TEST_F(ProductShareForm, PickingARiskLevelTakesItsRetentionAndLinesRecomputeThei
     driver->Then(kCaption, [](win::DialogActions& a) {
         // No retention set yet: the lines leave the limits as they are.
         a.Type(Form::IDC_EDT_LINES, "4").Leave(Form::IDC_EDT_LINES);
-        EXPECT_EQ(a.Text(Form::IDC_EDT_CONT_LIMIT), "9999999999.99");
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CONT_LIMIT), "无限额");
         a.Type(Form::IDC_EDT_LINES, "3");
         a.PickCode(Form::IDC_CBX_PRODUCT, "0301").Leave(Form::IDC_CBX_PRODUCT);
         a.PickCode(Form::IDC_CBX_RISK_LEVEL, "L1").Leave(Form::IDC_CBX_RISK_LEVEL);
@@ -227,7 +227,7 @@ TEST_F(ProductShareForm, WithTheCopyOptionOnTheFormClosesWithoutProductOrLevelAn
         a.Click(Form::IDC_CHK_COPY);
         // With the option on, the lines leave the limits as typed.
         a.Type(Form::IDC_EDT_RETENTION, "100").Type(Form::IDC_EDT_LINES, "2").Leave(Form::IDC_EDT_LINES);
-        EXPECT_EQ(a.Text(Form::IDC_EDT_CONT_LIMIT), "9999999999.99");
+        EXPECT_EQ(a.Text(Form::IDC_EDT_CONT_LIMIT), "无限额");
         a.Click(IDOK);
     });
     EXPECT_EQ(form.DoModal(), IDOK);

@@ -515,7 +515,7 @@ TEST_F(TreatyDataForm, ANewProductShareWantsTheStartDateAndStartsFromTheTreatysV
         driver->Then(kProductShareCaption, [](win::DialogActions& a) {
             EXPECT_EQ(a.Text(ProductShare::IDC_EDT_QUOTA), "0.125000");
             EXPECT_EQ(a.Text(ProductShare::IDC_EDT_LINES), "2");
-            EXPECT_EQ(a.Text(ProductShare::IDC_EDT_RETENTION), "9999999999.99");
+            EXPECT_EQ(a.Text(ProductShare::IDC_EDT_RETENTION), "无限额");
             EXPECT_EQ(a.Checked(ProductShare::IDC_RAD_PRODUCT), BST_CHECKED);
             a.PickCode(ProductShare::IDC_CBX_PRODUCT, "0101").Leave(ProductShare::IDC_CBX_PRODUCT);
             a.PickCode(ProductShare::IDC_CBX_RISK_LEVEL, "01").Leave(ProductShare::IDC_CBX_RISK_LEVEL);
