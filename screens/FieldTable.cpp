@@ -245,26 +245,47 @@ bool FieldRows::SaveForm(CBASEBASE& form, char* record) const {
     return true;
 }
 
-void FieldRows::FillRow(CQXGrid& grid, int row, const char* record) const {
-    for (const Field& f : m_fields) {
-        if (f.column < 0) continue;
-        std::string text;
-        switch (f.kind) {
-            case FieldKind::Text:
-            case FieldKind::Code: text = TextOf(record, f); break;
-            case FieldKind::Number: text = Shown(f, TextOf(record, f)); break;
-            case FieldKind::Letter:
-            case FieldKind::Flag: text = WordOf(f, LetterOf(record, f)); break;
-            case FieldKind::Int:
-            case FieldKind::Real:
-                text = Shown(f, NumberText(record, f, f.gridFormat.value_or(m_formats.grid), 0));
-                break;
-            case FieldKind::Date:
-            case FieldKind::YearMonth: text = kel::text::GetRawField(record + f.offset, f.size); break;
-        }
-        if (f.codeList != 0) grid.SetColumnType(f.column, CQXGrid::kColumnCode);
-        grid.SetItemText(row, f.column, text.c_str(), 1);
+std::string FieldRows::GridText(const Field& f, const char* record) const {
+    switch (f.kind) {
+        case FieldKind::Text:
+        case FieldKind::Code: return TextOf(record, f);
+        case FieldKind::Number: return Shown(f, TextOf(record, f));
+        case FieldKind::Letter:
+        case FieldKind::Flag: return WordOf(f, LetterOf(record, f));
+        case FieldKind::Int:
+        case FieldKind::Real: return Shown(f, NumberText(record, f, f.gridFormat.value_or(m_formats.grid), 0));
+        case FieldKind::Date:
+        case FieldKind::YearMonth: return kel::text::GetRawField(record + f.offset, f.size);
     }
+    return {};
+}
+
+void FieldRows::FillCell(CQXGrid& grid, int row, const Field& f, const char* record) const {
+    if (f.codeList != 0) grid.SetColumnType(f.column, CQXGrid::kColumnCode);
+    grid.SetItemText(row, f.column, GridText(f, record).c_str(), 1);
+}
+
+void FieldRows::FillRow(CQXGrid& grid, int row, const char* record) const {
+    for (const Field& f : m_fields)
+        if (f.column >= 0) FillCell(grid, row, f, record);
+}
+
+std::vector<std::size_t> FieldRows::ShownFields(const CQXGrid& grid) const {
+    std::vector<std::size_t> shown;
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].column >= 0 && !grid.IsColumnHidden(m_fields[i].column)) shown.push_back(i);
+    return shown;
+}
+
+void FieldRows::FillFields(CQXGrid& grid, int row, const char* record, std::span<const std::size_t> fields) const {
+    for (std::size_t i : fields) FillCell(grid, row, m_fields[i], record);
+}
+
+std::string FieldRows::CellText(const char* record, int column) const {
+    // The last field of the column, as FillRow leaves it.
+    for (auto f = m_fields.rbegin(); f != m_fields.rend(); ++f)
+        if (f->column == column) return GridText(*f, record);
+    return {};
 }
 
 bool FieldRows::ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const {

@@ -208,6 +208,9 @@ public:
     void LoadForm(CBASEBASE& form, const char* record) const;
     bool SaveForm(CBASEBASE& form, char* record) const;
     void FillRow(CQXGrid& grid, int row, const char* record) const;
+    std::vector<std::size_t> ShownFields(const CQXGrid& grid) const;
+    void FillFields(CQXGrid& grid, int row, const char* record, std::span<const std::size_t> fields) const;
+    std::string CellText(const char* record, int column) const;
     bool ReadRow(CDialog& owner, const CQXGrid& grid, int row, char* record) const;
     bool ReadCells(CDialog& owner, const std::function<std::string(int column)>& cell, char* record) const;
     bool CheckBounds(CDialog& owner, const char* record) const;
@@ -218,6 +221,9 @@ public:
     std::span<const Field> Fields() const { return m_fields; }
 
 private:
+    std::string GridText(const Field& f, const char* record) const;
+    void FillCell(CQXGrid& grid, int row, const Field& f, const char* record) const;
+
     std::vector<Field> m_fields;
     FieldFormats m_formats;
 };
@@ -240,6 +246,16 @@ public:
     }
     // Writes every field that has a column into the row's cells.
     void FillRow(CQXGrid& grid, int row, const R& record) const { m_rows.FillRow(grid, row, Bytes(record)); }
+    // The rows (by their place in the table) whose columns the grid shows, and
+    // FillRow for those rows only, of a record given as its bytes (not aligned for
+    // R): a row that stands for the record (CQXGrid::SetRowRecord) gives the others
+    // from CellText when asked.
+    std::vector<std::size_t> ShownFields(const CQXGrid& grid) const { return m_rows.ShownFields(grid); }
+    void FillFields(CQXGrid& grid, int row, const char* recordBytes, std::span<const std::size_t> fields) const {
+        m_rows.FillFields(grid, row, recordBytes, fields);
+    }
+    // The text FillRow writes in `column` (empty for a column no field has).
+    std::string CellText(const R& record, int column) const { return m_rows.CellText(Bytes(record), column); }
     // Reads the row's cells back into the record (fields without a column, and
     // NotReadBack ones, keep what the record held). False after a message; the
     // record is then unchanged.

@@ -65,24 +65,25 @@ BOOL CS0000S7::OnInitDialog() {
     m_nNeedID[0] = IDC_EDT_YEAR;
     m_nGridCbxCount = 0;
     kel::screens::ContInfoFields().RegisterCodeColumns(*this, m_Grid);  // columns 3 and 4
+    m_records.Attach(m_Grid);
     CBASEBASE::OnInitDialog();
-    SetUpGrid();
+    SetUpGrid(m_Grid);
     InitGridCbx();
     return TRUE;
 }
 
-void CS0000S7::SetUpGrid() {
+void CS0000S7::SetUpGrid(CQXGrid& grid) {
     using kel::screens::GridColumn;
     // The five shown columns, then the record's other fields in hidden ones;
     // headers 0 to 14 are centred.
     static const GridColumn kShown[] = {
         {"合约代码", 120}, {"起始日期", 120}, {"终止日期", 120}, {"合约名称", 290}, {"首席再保人", 270}};
-    kel::screens::SetUpListGrid(m_Grid, {kShown[0], kShown[1], kShown[2], kShown[3], kShown[4]});
-    m_Grid.SetColumnCount(COL_COUNT);
+    kel::screens::SetUpListGrid(grid, {kShown[0], kShown[1], kShown[2], kShown[3], kShown[4]});
+    grid.SetColumnCount(COL_COUNT);
     for (int col = COL_ATTRIBUTE; col < COL_COUNT; ++col) {
-        m_Grid.SetColumnWidth(col, 0);
-        m_Grid.SetItemText(0, col, "");
-        m_Grid.SetFixedFormat(col, col <= COL_COMM_RATE ? CQXGrid::kAlignCenter : CQXGrid::kAlignLeft);
+        grid.SetColumnWidth(col, 0);
+        grid.SetItemText(0, col, "");
+        grid.SetFixedFormat(col, col <= COL_COMM_RATE ? CQXGrid::kAlignCenter : CQXGrid::kAlignLeft);
     }
 }
 
@@ -110,27 +111,21 @@ bool CS0000S7::Search() {
     }
     if (!ok) return false;  // the framework has told the user; the rows stay
 
-    SetUpGrid();
+    SetUpGrid(m_Grid);
     if (count <= 0) {
         std::free(answer);
+        m_records.Clear();
         m_Grid.Refresh();
         MessageBox("记录没有找到!", nullptr, MB_OK);
         return false;
     }
-    FillGrid(reinterpret_cast<const _ContInfoStruct*>(answer), count);
-    std::free(answer);
+    FillGrid(answer, count);  // the rows keep the answer
     return true;
 }
 
-void CS0000S7::FillGrid(const _ContInfoStruct* records, int count) {
-    const auto& fields = kel::screens::ContInfoFields();
-    for (int i = 0; i < count; ++i) {
-        _ContInfoStruct record;
-        std::memcpy(&record, &records[i], sizeof record);  // the answer buffer is not aligned for us
-        int row = kel::screens::AppendGridRow(m_Grid);
-        for (int col = COL_CONT_CODE; col <= COL_CONT_NAME; ++col) m_Grid.SetColumnType(col, CQXGrid::kColumnText);
-        fields.FillRow(m_Grid, row, record);  // columns 3 and 4 become code columns
-    }
+void CS0000S7::FillGrid(char* answer, int count) {
+    for (int col = COL_CONT_CODE; col <= COL_CONT_NAME; ++col) m_Grid.SetColumnType(col, CQXGrid::kColumnText);
+    m_records.Fill(m_Grid, answer, count);  // columns 3 and 4 become code columns
     m_Grid.Refresh();
     m_Grid.SetFocus();
     m_Grid.SelectRow(1, TRUE);

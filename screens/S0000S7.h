@@ -1,14 +1,18 @@
 // The treaty data search (screen 25013): the treaty data records of one year, with
-// add, modify, copy and delete, and the way to a record's details and check. The
-// grid is the only store: every field of a record sits in a cell, most of them in
-// hidden columns, and the buttons read the record back from the selected row. The
-// cells keep every digit a value has, so a record read back is the record shown.
+// add, modify, copy and delete, and the way to a record's details and check. Every
+// field of a record has a column, most of them hidden, and the buttons read the
+// record back from the selected row's cells. A row holds the texts of its five shown
+// columns; the hidden ones are made from the row's record, kept as the search
+// answered it, when read. The cells keep every digit a value has, so a record read
+// back is the record shown.
 #pragma once
 
 #include "common/db/CodeLists.h"
 #include "common/records/Records.h"
 #include "host/qxcommon/BaseBase.h"
 #include "host/qxctlset/QXGrid.h"
+#include "screens/ContInfoFields.h"
+#include "screens/RecordRows.h"
 
 class CS0000S7 : public CBASEBASE {
 public:
@@ -69,6 +73,8 @@ public:
     static void RegisterTemplate();
 
     BOOL OnInitDialog() override;
+    // The list's columns, its rows gone (the fill benchmark sets a grid up this way).
+    static void SetUpGrid(CQXGrid& grid);
 
 protected:
     void OnBtnSearch();
@@ -82,15 +88,17 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void SetUpGrid();
     // Reads the year's records (186) and shows them; false when nothing was shown.
     bool Search();
-    void FillGrid(const _ContInfoStruct* records, int count);
+    // Shows the answer's records, keeping the answer (from malloc) as the rows' records.
+    void FillGrid(char* answer, int count);
     // The current data row, or 0 after showing `message` when there is none.
     // The record of a grid row; false after a message.
     bool RecordOfRow(int row, _ContInfoStruct& record);
     // Runs the edit form in a mode with the record; a search follows however it closed.
     void RunForm(bool bAdd, bool bCopy, const _ContInfoStruct& record);
 
+    // The last search's answer: the rows' records (declared first, to outlive the grid).
+    kel::screens::RecordRows<_ContInfoStruct> m_records{kel::screens::ContInfoFields()};
     CQXGrid m_Grid{0, 0, 0, 0};
 };

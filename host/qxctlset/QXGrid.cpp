@@ -18,10 +18,20 @@ CQXGrid::CQXGrid(int nRows, int nCols, int nFixedRows, int nFixedCols) {
     SetFixedColumnCount(nFixedCols);
 }
 
-CQXGrid::Row CQXGrid::MakeRow() const {
-    Row row;
-    row.cells.resize(m_columns.size());
-    return row;
+CQXGrid::Cell& CQXGrid::CellToWrite(int row, int col) {
+    std::vector<Cell>& cells = m_rows[static_cast<size_t>(row)].cells;
+    const size_t c = static_cast<size_t>(col);
+    if (c >= cells.size()) {
+        // One step to the shown columns, one to all: a list whose hidden columns
+        // are its records' holds the shown ones only.
+        cells.resize(c < m_shownSpan ? m_shownSpan : m_columns.size());
+    }
+    return cells[c];
+}
+
+const CQXGrid::Cell* CQXGrid::CellAt(int row, int col) const {
+    const std::vector<Cell>& cells = m_rows[static_cast<size_t>(row)].cells;
+    return static_cast<size_t>(col) < cells.size() ? &cells[static_cast<size_t>(col)] : nullptr;
 }
 
 // ---- shape
@@ -35,7 +45,7 @@ BOOL CQXGrid::SetRowCount(int nRows) {
         if (m_nCurrentRow >= nRows) m_nCurrentRow = -1;
     } else {
         m_rows.reserve(n);
-        while (m_rows.size() < n) m_rows.push_back(MakeRow());
+        m_rows.resize(n);
     }
     Notify(win::Aspect::Structure);
     return TRUE;
@@ -45,7 +55,9 @@ BOOL CQXGrid::SetColumnCount(int nCols) {
     if (nCols < 0) return FALSE;
     size_t n = static_cast<size_t>(nCols);
     m_columns.resize(n);
-    for (Row& row : m_rows) row.cells.resize(n);
+    CountShownSpan();
+    for (Row& row : m_rows)
+        if (row.cells.size() > n) row.cells.resize(n);
     if (m_nFocusCol >= nCols) m_nFocusCol = -1;
     if (m_nSortCol >= nCols) m_nSortCol = -1;
     Notify(win::Aspect::Structure);
@@ -82,11 +94,15 @@ int CQXGrid::GetRowHeight(int row) const { return ValidRow(row) ? m_rows[static_
 BOOL CQXGrid::SetColumnWidth(int col, int width) {
     if (!ValidCol(col) || width < 0) return FALSE;
     m_columns[static_cast<size_t>(col)].width = width;
+    CountShownSpan();
     Notify(win::Aspect::Structure);
     return TRUE;
 }
 
-int CQXGrid::GetColumnWidth(int col) const { return ValidCol(col) ? m_columns[static_cast<size_t>(col)].width : -1; }
+void CQXGrid::CountShownSpan() {
+    m_shownSpan = m_columns.size();
+    while (m_shownSpan > 0 && m_columns[m_shownSpan - 1].width == 0) --m_shownSpan;
+}
 
 // ---- alignment
 
@@ -123,28 +139,34 @@ int CQXGrid::GetCellAlignment(int row, int col) const {
 
 BOOL CQXGrid::SetItemText(int row, int col, LPCTSTR text, int) {
     if (!ValidCell(row, col)) return FALSE;
-    CString& cell = m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
-    if (col == m_nSortCol && row >= m_nFixedRows && cell != CString(text)) ForgetSort();
-    cell = text;
+    if (col == m_nSortCol && row >= m_nFixedRows && GetItemText(row, col) != CString(text)) ForgetSort();
+    Cell& cell = CellToWrite(row, col);
+    cell.text = text;
+    cell.put = true;
     Notify(win::Aspect::Cells);
     return TRUE;
 }
 
 CString CQXGrid::GetItemText(int row, int col) const {
     if (!ValidCell(row, col)) return CString();
-    return m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
+    const Cell* cell = CellAt(row, col);
+    if (cell && cell->put) return cell->text;
+    const size_t record = m_rows[static_cast<size_t>(row)].record;
+    if (record != kNoRecord && m_source) return m_source(record, col);
+    return cell ? cell->text : CString();
 }
 
 BOOL CQXGrid::SetItemBkColour(int row, int col, COLORREF colour) {
     if (!ValidCell(row, col)) return FALSE;
-    m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].bk = colour;
+    CellToWrite(row, col).bk = colour;
     Notify(win::Aspect::Cells);
     return TRUE;
 }
 
 COLORREF CQXGrid::GetItemBkColour(int row, int col) const {
     if (!ValidCell(row, col)) return kDefaultBkColour;
-    return m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].bk;
+    const Cell* cell = CellAt(row, col);
+    return cell ? cell->bk : kDefaultBkColour;
 }
 
 // ---- rows
@@ -152,8 +174,12 @@ COLORREF CQXGrid::GetItemBkColour(int row, int col) const {
 int CQXGrid::InsertRow(LPCTSTR heading, int index) {
     if (m_columns.empty()) return -1;
     if (index < 0 || index >= GetRowCount()) index = GetRowCount();
-    Row row = MakeRow();
-    row.cells[0].text = heading;
+    Row row;
+    if (heading && *heading) {
+        row.cells.resize(m_columns.size());
+        row.cells[0].text = heading;
+        row.cells[0].put = true;
+    }
     if (index >= m_nFixedRows) ForgetSort();
     m_rows.insert(m_rows.begin() + index, std::move(row));
     if (m_nCurrentRow >= index) ++m_nCurrentRow;
@@ -181,6 +207,22 @@ BOOL CQXGrid::DeleteAllItems() {
     ForgetSort();
     Notify(win::Aspect::Structure);
     return TRUE;
+}
+
+BOOL CQXGrid::SetRowRecord(int row, std::size_t record) {
+    if (!IsDataRow(row)) return FALSE;
+    m_rows[static_cast<size_t>(row)].record = record;
+    Notify(win::Aspect::Cells);
+    return TRUE;
+}
+
+std::size_t CQXGrid::GetRowRecord(int row) const {
+    return IsDataRow(row) ? m_rows[static_cast<size_t>(row)].record : kNoRecord;
+}
+
+void CQXGrid::SetCellSource(CellSource source) {
+    m_source = std::move(source);
+    Notify(win::Aspect::Cells);
 }
 
 // ---- current row and selection
@@ -234,6 +276,7 @@ void CQXGrid::SetFlag(bool& flag, BOOL value) {
 
 BOOL CQXGrid::SetColumnType(int col, int type) {
     if (!ValidCol(col)) return FALSE;
+    if (m_columns[static_cast<size_t>(col)].type == type) return TRUE;  // each row of a fill says it again
     m_columns[static_cast<size_t>(col)].type = type;
     Notify(win::Aspect::Cells);
     return TRUE;
@@ -252,7 +295,7 @@ void CQXGrid::SetCodeLookup(int col, CodeLookup lookup) {
 
 CString CQXGrid::GetDisplayText(int row, int col) const {
     if (!ValidCell(row, col)) return CString();
-    const CString& text = m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
+    const CString text = GetItemText(row, col);
     int type = m_columns[static_cast<size_t>(col)].type;
     if (row < m_nFixedRows || text.IsEmpty() || (type != kColumnCode && type != kColumnEditableCode)) return text;
     auto it = m_lookups.find(col);

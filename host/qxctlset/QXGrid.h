@@ -2,8 +2,12 @@
 // rows below it are the screens' records, many of their cells in hidden columns
 // (width 0). Program calls change the grid quietly; the User... calls are the
 // person at the screen and raise the grid's click notifications to the parent.
+// A row may instead stand for a record the screen keeps: the cells nothing was put
+// in then give the text the grid's cell source makes from the record when asked, so
+// a long list holds the texts it shows and not those of every hidden column.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <vector>
@@ -37,6 +41,9 @@ public:
     static constexpr int kDefaultColumnWidth = 80;
 
     using CodeLookup = std::function<CString(const CString& code)>;
+    // The text of a column of the screen's record number `record`.
+    using CellSource = std::function<CString(std::size_t record, int col)>;
+    static constexpr std::size_t kNoRecord = static_cast<std::size_t>(-1);
 
     explicit CQXGrid(int nRows = 0, int nCols = 0, int nFixedRows = 0, int nFixedCols = 0);
 
@@ -53,7 +60,7 @@ public:
     int GetRowHeight(int row) const;
     // Width 0 hides the column; its cells keep their data.
     BOOL SetColumnWidth(int col, int width);
-    int GetColumnWidth(int col) const;
+    int GetColumnWidth(int col) const { return ValidCol(col) ? m_columns[static_cast<size_t>(col)].width : -1; }
     bool IsColumnHidden(int col) const { return GetColumnWidth(col) == 0; }
 
     // Alignment: header cells (fixed rows) and data cells of a column.
@@ -66,6 +73,7 @@ public:
 
     // Cells. The flag of SetItemText is accepted for the screens' sake and has no effect.
     BOOL SetItemText(int row, int col, LPCTSTR text, int nFlag = 1);
+    // A cell nothing was put in gives its row's record's text (see SetRowRecord).
     CString GetItemText(int row, int col) const;
     BOOL SetItemBkColour(int row, int col, COLORREF colour);
     COLORREF GetItemBkColour(int row, int col) const;
@@ -77,6 +85,12 @@ public:
     BOOL DeleteRow(int row);
     // Removes every data row; the header row, the columns and their settings stay.
     BOOL DeleteAllItems();
+    // The row stands for the screen's record number `record` (kNoRecord: for none);
+    // the number moves with the row when rows are sorted or deleted. The source is
+    // asked for the text of each cell of such a row that nothing was put in.
+    BOOL SetRowRecord(int row, std::size_t record);
+    std::size_t GetRowRecord(int row) const;
+    void SetCellSource(CellSource source);
 
     // The current row (-1 when none) and the selection.
     int GetRow() const { return m_nCurrentRow; }
@@ -153,11 +167,15 @@ private:
     struct Cell {
         CString text;
         COLORREF bk = kDefaultBkColour;
+        bool put = false;  // text was put in the cell: the record's is not asked for
     };
     struct Row {
+        // Only as many as the columns written hold: the others are empty, or the
+        // record's.
         std::vector<Cell> cells;
         int height = kDefaultRowHeight;
         bool selected = false;
+        std::size_t record = kNoRecord;
     };
     struct Column {
         int width = kDefaultColumnWidth;
@@ -171,16 +189,21 @@ private:
     bool ValidCol(int col) const { return col >= 0 && col < GetColumnCount(); }
     bool ValidCell(int row, int col) const { return ValidRow(row) && ValidCol(col); }
     bool IsDataRow(int row) const { return ValidRow(row) && row >= GetFixedRowCount(); }
-    Row MakeRow() const;
+    // The cell to write, the row's cells growing to hold it.
+    Cell& CellToWrite(int row, int col);
+    const Cell* CellAt(int row, int col) const;
     void ClearSelection();
     void SetFlag(bool& flag, BOOL value);
     void ForgetSort();
+    void CountShownSpan();
     int FirstVisibleColumn() const;
 
     std::vector<Row> m_rows;
     std::vector<Column> m_columns;
+    std::size_t m_shownSpan = 0;  // the columns up to the last shown one
     // Kept apart from the columns so that a grid set up again keeps its code lists.
     std::map<int, CodeLookup> m_lookups;
+    CellSource m_source;
     int m_nFixedRows = 0;
     int m_nFixedCols = 0;
     int m_nCurrentRow = -1;

@@ -196,6 +196,31 @@ TEST_F(TreatyDataSearch, DeleteAsksFirstThenSendsTheIdAndRemovesOnlyThatRow) {
     EXPECT_NE(boxes[4].request.text, "处理成功!");  // the refusal, as the framework words it
 }
 
+TEST_F(TreatyDataSearch, AfterSortingAndDeletingEachRowStillReadsItsOwnRecordsHiddenFields) {
+    channel->AnswerRecords(std::vector<_ContInfoStruct>{StoredTreaty(), SecondTreaty()});
+    channel->AnswerStatus(0);
+    channel->AnswerStatus(0);
+    driver->Answer(IDYES).Answer(IDOK).Answer(IDYES).Answer(IDOK);
+    Open([](win::DialogActions& a) {
+        CQXGrid& grid = GridOf(a, Search::IDC_GRID);
+        SearchYear(a, "2024");
+        a.ClickHeader(Search::IDC_GRID, Search::COL_CONT_CODE).ClickHeader(Search::IDC_GRID, Search::COL_CONT_CODE);
+        ASSERT_EQ(grid.GetItemText(1, Search::COL_CONT_CODE), "S1");  // descending
+        EXPECT_EQ(grid.GetItemText(1, Search::COL_CONT_NO), "S1-2024");
+        EXPECT_EQ(grid.GetItemText(2, Search::COL_CONT_NO), "Q1-2024");
+        EXPECT_EQ(grid.GetItemText(2, Search::COL_COMM_RATE), "0.123456");
+        a.ClickRow(Search::IDC_GRID, 1).Click(Search::IDC_BTN_DELETE);
+        ASSERT_EQ(grid.GetRowCount(), 2);
+        EXPECT_EQ(Cells(grid)[1][Search::COL_CONT_ID], "8");
+        a.ClickRow(Search::IDC_GRID, 1).Click(Search::IDC_BTN_DELETE);
+        EXPECT_EQ(grid.GetRowCount(), 1);
+    });
+    // Each delete sends the id its row's hidden column gives: the sorted rows' own.
+    EXPECT_EQ(Codes(), (std::vector<int>{186, 188, 188}));
+    ExpectRequest(1, ExpectedHead(188, 1, 2), DecimalKey(32, "12"));
+    ExpectRequest(2, ExpectedHead(188, 1, 2), DecimalKey(32, "8"));
+}
+
 TEST_F(TreatyDataSearch, ModifyHandsTheRowsRecordToTheFormAndAnUntouchedSaveStoresItUnchanged) {
     const _ContInfoStruct stored = StoredTreaty();
     const TreatyLists lists = StoredLists();

@@ -191,6 +191,42 @@ TEST(QXGrid, DeletingRowsKeepsTheCurrentRowOnItsRecord) {
     EXPECT_EQ(bare.InsertRow("", -1), -1);  // no columns to hold a row
 }
 
+TEST(QXGrid, ARecordsRowGivesItsEmptyCellsFromItsRecordWhereverTheRowMoves) {
+    CQXGrid grid;
+    SetUpList(grid);
+    const std::vector<std::string> hidden{"first", "second", "third"};
+    grid.SetCellSource([&](std::size_t record, int col) {
+        return col == 4 && record < hidden.size() ? CString(hidden[record]) : CString();
+    });
+    for (const char* code : {"B", "C", "A"}) {
+        const int row = AddRow(grid, {code});
+        EXPECT_TRUE(grid.SetRowRecord(row, static_cast<std::size_t>(row - 1)));
+    }
+    const int plain = AddRow(grid, {"D", "", "", "", "own"});
+    EXPECT_FALSE(grid.SetRowRecord(0, 0));  // the header stands for no record
+    EXPECT_EQ(grid.GetRowRecord(0), CQXGrid::kNoRecord);
+    EXPECT_EQ(grid.GetRowRecord(plain), CQXGrid::kNoRecord);
+    EXPECT_EQ(Column(grid, 4), (std::vector<std::string>{"first", "second", "third", "own"}));
+
+    grid.SortByColumn(0, true);  // A B C D: the records go with their rows
+    EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"A", "B", "C", "D"}));
+    EXPECT_EQ(Column(grid, 4), (std::vector<std::string>{"third", "first", "second", "own"}));
+    EXPECT_TRUE(grid.DeleteRow(1));
+    EXPECT_EQ(Column(grid, 4), (std::vector<std::string>{"first", "second", "own"}));
+
+    // Text put in a cell is the cell's, even none; a row's other cells are still its record's.
+    grid.SetItemText(1, 4, "", 1);
+    grid.SetItemText(2, 3, "x", 1);
+    EXPECT_EQ(Column(grid, 4), (std::vector<std::string>{"", "second", "own"}));
+    EXPECT_EQ(grid.GetItemBkColour(2, 4), CQXGrid::kDefaultBkColour);
+    EXPECT_TRUE(grid.SetItemBkColour(2, 4, kMarked));
+    EXPECT_EQ(grid.GetItemText(2, 4), "second");
+    EXPECT_EQ(grid.GetItemBkColour(2, 4), kMarked);
+
+    grid.SetCellSource(nullptr);
+    EXPECT_EQ(grid.GetItemText(2, 4), "");
+}
+
 TEST(QXGrid, SelectionIsSingleRowAndFollowsAFocusMove) {
     CQXGrid grid;
     SetUpList(grid);
