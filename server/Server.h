@@ -76,8 +76,10 @@ public:
     bool ForEachAudit(const std::string& since, const std::function<void(const AuditEntry&)>& each,
                       std::string* error = nullptr);
 
-    // Loads the demo data in one transaction (into an empty database only).
-    bool LoadDemoData(std::string* error = nullptr);
+    // Loads the demo data in one transaction (into an empty database only). The demo
+    // users' passwords are hashed at `hashCost` (0: the library's default, as every
+    // other password is).
+    bool LoadDemoData(std::string* error = nullptr, unsigned long hashCost = 0);
 
     Store& GetStore() { return *store_; }
 

@@ -1,7 +1,9 @@
-// GBK through two tables built once, at first use, from glibc iconv: every
-// character of the Basic Multilingual Plane and every GBK byte and byte pair
-// converted one at a time. A text then converts with one look-up a character,
-// with exactly iconv's results and none of its per-call cost.
+// GBK through two tables built once, each at its first use, from glibc iconv:
+// every character of the Basic Multilingual Plane, and every GBK byte and byte
+// pair, converted one at a time. A text then converts with one look-up a
+// character, with exactly iconv's results and none of its per-call cost. Text of
+// ASCII alone (the same in both) needs no table: a program that only reads Chinese
+// never builds the larger one, of 65,536 conversions.
 #include <iconv.h>
 
 #include <array>
@@ -17,9 +19,12 @@ namespace {
 constexpr uint16_t kNone = 0xFFFF;  // no counterpart (0xFFFF is neither a GBK pair nor a character)
 constexpr unsigned kFirstLead = 0x81, kLastLead = 0xFE;
 
-struct Tables {
+struct ToGbk {
     // Code point -> GBK: below 0x100 one byte, otherwise lead byte << 8 | trail byte.
     std::array<uint16_t, 0x10000> gbkOf;
+};
+
+struct FromGbk {
     // A byte standing alone -> code point (kNone: it begins a pair, or it is no character).
     std::array<uint16_t, 0x100> unicodeOfByte;
     // (lead - 0x81) * 256 + trail -> code point.
@@ -47,43 +52,75 @@ bool Convert(iconv_t cd, const char* in, std::size_t n, char (&out)[8], std::siz
     return whole;
 }
 
-std::unique_ptr<Tables> Build() {
-    auto t = std::make_unique<Tables>();
-    t->gbkOf.fill(kNone);
-    t->unicodeOfByte.fill(kNone);
-    t->unicodeOfPair.fill(kNone);
-    const iconv_t toGbk = iconv_open("GBK", "UTF-8"), fromGbk = iconv_open("UTF-8", "GBK");
-    const iconv_t failed = reinterpret_cast<iconv_t>(-1);
-    if (toGbk != failed && fromGbk != failed) {
-        char in[4], out[8];
-        std::size_t n = 0;
-        for (unsigned c = 0; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c <= 0xDFFF) continue;  // surrogates: no character
-            if (!Convert(toGbk, in, static_cast<std::size_t>(PutUtf8(in, c) - in), out, n)) continue;
-            const auto b = [&out](std::size_t i) { return static_cast<unsigned char>(out[i]); };
-            if (n == 1) t->gbkOf[c] = b(0);
-            if (n == 2) t->gbkOf[c] = static_cast<uint16_t>(b(0) << 8 | b(1));
-        }
-        for (unsigned byte = 0; byte < 0x100; ++byte) {
-            in[0] = static_cast<char>(byte);
-            if (Convert(fromGbk, in, 1, out, n)) t->unicodeOfByte[byte] = OneCharacter(out, n);
-        }
-        for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead)
-            for (unsigned trail = 0; trail < 0x100; ++trail) {
-                in[0] = static_cast<char>(lead);
-                in[1] = static_cast<char>(trail);
-                if (Convert(fromGbk, in, 2, out, n))
-                    t->unicodeOfPair[(lead - kFirstLead) * 0x100 + trail] = OneCharacter(out, n);
-            }
+// An iconv descriptor for the table's build, closed after it.
+class Descriptor {
+public:
+    Descriptor(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Descriptor() {
+        if (ok()) iconv_close(cd_);
     }
-    if (toGbk != failed) iconv_close(toGbk);
-    if (fromGbk != failed) iconv_close(fromGbk);
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+std::unique_ptr<ToGbk> BuildToGbk() {
+    auto t = std::make_unique<ToGbk>();
+    t->gbkOf.fill(kNone);
+    const Descriptor toGbk("GBK", "UTF-8");
+    if (!toGbk.ok()) return t;
+    char in[4], out[8];
+    std::size_t n = 0;
+    for (unsigned c = 0; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;  // surrogates: no character
+        if (!Convert(toGbk.get(), in, static_cast<std::size_t>(PutUtf8(in, c) - in), out, n)) continue;
+        const auto b = [&out](std::size_t i) { return static_cast<unsigned char>(out[i]); };
+        if (n == 1) t->gbkOf[c] = b(0);
+        if (n == 2) t->gbkOf[c] = static_cast<uint16_t>(b(0) << 8 | b(1));
+    }
     return t;
 }
 
-const Tables& Table() {
-    static const std::unique_ptr<Tables> tables = Build();
-    return *tables;
+std::unique_ptr<FromGbk> BuildFromGbk() {
+    auto t = std::make_unique<FromGbk>();
+    t->unicodeOfByte.fill(kNone);
+    t->unicodeOfPair.fill(kNone);
+    const Descriptor fromGbk("UTF-8", "GBK");
+    if (!fromGbk.ok()) return t;
+    char in[2], out[8];
+    std::size_t n = 0;
+    for (unsigned byte = 0; byte < 0x100; ++byte) {
+        in[0] = static_cast<char>(byte);
+        if (Convert(fromGbk.get(), in, 1, out, n)) t->unicodeOfByte[byte] = OneCharacter(out, n);
+    }
+    for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead)
+        for (unsigned trail = 0; trail < 0x100; ++trail) {
+            in[0] = static_cast<char>(lead);
+            in[1] = static_cast<char>(trail);
+            if (Convert(fromGbk.get(), in, 2, out, n))
+                t->unicodeOfPair[(lead - kFirstLead) * 0x100 + trail] = OneCharacter(out, n);
+        }
+    return t;
+}
+
+const ToGbk& ToGbkTable() {
+    static const std::unique_ptr<ToGbk> table = BuildToGbk();
+    return *table;
+}
+
+const FromGbk& FromGbkTable() {
+    static const std::unique_ptr<FromGbk> table = BuildFromGbk();
+    return *table;
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 // The code point of the UTF-8 character at s[i] and its length; kNone for an
@@ -113,7 +150,12 @@ uint16_t NextUtf8(std::string_view s, std::size_t i, std::size_t& length) {
 }  // namespace
 
 bool Utf8ToGbk(std::string_view utf8, std::string& out, std::size_t* consumed) {
-    const Tables& t = Table();
+    if (IsAscii(utf8)) {
+        out.assign(utf8);
+        if (consumed) *consumed = utf8.size();
+        return true;
+    }
+    const ToGbk& t = ToGbkTable();
     out.resize(utf8.size());  // a character never takes more bytes in GBK
     std::size_t i = 0, o = 0;
     bool whole = true;
@@ -135,7 +177,12 @@ bool Utf8ToGbk(std::string_view utf8, std::string& out, std::size_t* consumed) {
 }
 
 bool GbkToUtf8(std::string_view gbk, std::string& out, std::size_t* consumed) {
-    const Tables& t = Table();
+    if (IsAscii(gbk)) {
+        out.assign(gbk);
+        if (consumed) *consumed = gbk.size();
+        return true;
+    }
+    const FromGbk& t = FromGbkTable();
     out.resize(gbk.size() * 3);  // at most three UTF-8 bytes a GBK byte
     std::size_t i = 0;
     char* o = out.data();

@@ -107,11 +107,8 @@ PutResult PutField(char* field, std::size_t width, std::string_view utf8) {
 std::string GetRawField(const char* field, std::size_t width) { return std::string(field, strnlen(field, width)); }
 
 std::string GetField(const char* field, std::size_t width) {
-    std::string raw = GetRawField(field, width);
-    // ASCII reads the same in both: codes, dates and numbers need no conversion.
-    if (std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return raw;
     std::string out;
-    codec::GbkToUtf8(raw, out);  // stops at the first invalid byte
+    codec::GbkToUtf8(GetRawField(field, width), out);  // stops at the first invalid byte
     return out;
 }
 
