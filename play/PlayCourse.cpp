@@ -34,6 +34,42 @@ const char* IconName(UINT icon) {
     }
 }
 
+bool IsTabStop(const CWnd& control) {
+    using win::ControlKind;
+    switch (control.GetKind()) {
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+        case ControlKind::Radio:
+        case ControlKind::Edit:
+        case ControlKind::NumEdit:
+        case ControlKind::DateTime:
+        case ControlKind::Combo:
+        case ControlKind::CheckList:
+        case ControlKind::ReportList:
+        case ControlKind::Grid: return true;
+        default: return false;
+    }
+}
+
+char MnemonicOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        const char c = caption[i + 1];
+        if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return c;
+        return 0;
+    }
+    return 0;
+}
+
+std::string KeyLineName(const PlayLine& line) {
+    return std::string("key ") + (line.key == PlayKey::Alt ? "Alt+" + line.text : KeyName(line.key));
+}
+
 int RowsOf(CWnd& list) {
     if (auto* grid = dynamic_cast<CQXGrid*>(&list)) return grid->GetRowCount() - grid->GetFixedRowCount();
     if (auto* report = dynamic_cast<CListCtrl*>(&list)) return report->GetItemCount();
@@ -213,6 +249,20 @@ CWnd* PlayCourse::ReachFocusedList(const PlayLine& line, const CDialog& dialog, 
     const std::vector<CWnd*> lists = ListsOf(dialog);
     if (std::find(lists.begin(), lists.end(), focused) == lists.end()) {
         Fail(line, command + ": the focus is on " + Describe(dialog, *focused) + ", not on a grid or list");
+        return nullptr;
+    }
+    if (!focused->IsWindowVisible() || !focused->IsWindowEnabled()) {
+        Fail(line, command + ": " + Describe(dialog, *focused) +
+                       (focused->IsWindowVisible() ? " is disabled" : " is hidden"));
+        return nullptr;
+    }
+    return focused;
+}
+
+CWnd* PlayCourse::ReachFocused(const PlayLine& line, const CDialog& dialog, CWnd* focused) {
+    const std::string command = line.command == PlayCommand::Key ? KeyLineName(line) : "type";
+    if (!focused) {
+        Fail(line, command + ": nothing has the focus" + In(dialog));
         return nullptr;
     }
     if (!focused->IsWindowVisible() || !focused->IsWindowEnabled()) {

@@ -72,6 +72,9 @@ public:
     // focus, when it is a grid or list a person could reach; else fails the line
     // and returns null.
     CWnd* ReachFocusedList(const PlayLine& line, const CDialog& dialog, CWnd* focused);
+    // The control a focus line (typing without a field, Space) goes to: `focused`,
+    // when a person could work it; else fails the line and returns null.
+    CWnd* ReachFocused(const PlayLine& line, const CDialog& dialog, CWnd* focused);
     // The combo item a pick line names; -1 after failing the line.
     int ItemFor(const PlayLine& line, const CDialog& dialog, CWnd& combo);
     // The grid column a sort line names; -1 after failing the line.
@@ -92,6 +95,14 @@ private:
     std::set<const CDialog*> m_announced;  // dialogs whose opening is in the transcript
     int m_opened = 0;                      // dialogs opened since the last `open`
 };
+
+// Whether Tab stops at `control` when it is visible and enabled: the kinds the
+// native driver gives a tab stop (buttons, fields, combos, grids and lists).
+bool IsTabStop(const CWnd& control);
+// The letter after a single '&' in a caption, lower case; 0 when none (or not ASCII).
+char MnemonicOf(const std::string& caption);
+// What a line's key is called in a message: "key Tab", "key Alt+s".
+std::string KeyLineName(const PlayLine& line);
 
 // The rows of a grid (without its heading rows), report list or check list.
 int RowsOf(CWnd& list);

@@ -4,6 +4,7 @@
 #include "host/win/Controls.h"
 #include "host/win/Dialog.h"
 #include "host/win/UserActions.h"
+#include "play/DialogText.h"
 
 namespace kel::play {
 
@@ -52,6 +53,9 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
         case PlayCommand::Show: m_course.Show(dialog); return;
         case PlayCommand::Key:
             if (IsRowKey(line.key)) return MoveRow(line, dialog);
+            if (line.key == PlayKey::Tab || line.key == PlayKey::BackTab) return MoveFocus(line, dialog);
+            if (line.key == PlayKey::Space) return PressFocused(line, dialog);
+            if (line.key == PlayKey::Alt) return PressLetter(line, dialog);
             if (line.key == PlayKey::Enter)
                 win::user::PressEnter(dialog);
             else if (line.key == PlayKey::Escape)
@@ -60,7 +64,10 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
                 win::user::PressCloseBox(dialog);
             return;
         case PlayCommand::Type: {
-            CWnd* field = m_course.Reach(line, dialog, NameRole::Field);
+            // Without a field's name: where the focus is, the person tabs on by key.
+            const bool named = !line.control.text.empty() || line.control.id != 0;
+            CWnd* field = named ? m_course.Reach(line, dialog, NameRole::Field)
+                                : m_course.ReachFocused(line, dialog, dialog.GetFocusItem());
             if (!field) return;
             const ControlKind kind = field->GetKind();
             if (kind == ControlKind::Combo)
@@ -72,7 +79,7 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
             if (typed.outcome == win::UserResult::Outcome::WrongKind)
                 return m_course.Fail(line, Describe(dialog, *field) + " takes no typing");
             refused(*field, typed);
-            if (typed) win::user::Leave(*field);
+            if (typed && named) win::user::Leave(*field);
             return;
         }
         case PlayCommand::Pick: {
@@ -134,6 +141,91 @@ int RowAfterKey(int current, int count, PlayKey key) {
 }
 
 }  // namespace
+
+namespace {
+
+bool IsTextOrCombo(const CWnd& control) {
+    using win::ControlKind;
+    const ControlKind kind = control.GetKind();
+    return kind == ControlKind::Edit || kind == ControlKind::NumEdit || kind == ControlKind::DateTime ||
+           kind == ControlKind::Combo;
+}
+
+bool IsButton(const CWnd& control) {
+    using win::ControlKind;
+    const ControlKind kind = control.GetKind();
+    return kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Radio;
+}
+
+// The tab stop a person reaches from `from` (null: none) going forward or back,
+// round the dialog in template order; null when there is none.
+CWnd* NextTabStop(const CDialog& dialog, const CWnd* from, bool back) {
+    const std::vector<CWnd*>& order = dialog.Controls();
+    const size_t n = order.size();
+    size_t at = n;
+    for (size_t i = 0; i < n; ++i)
+        if (order[i] == from) at = i;
+    for (size_t step = 1; step <= n; ++step) {
+        size_t i = at == n ? (back ? n - step : step - 1) : (back ? at + n - step : at + step) % n;
+        CWnd* c = order[i % n];
+        if (IsTabStop(*c) && c->IsWindowVisible() && c->IsWindowEnabled()) return c;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// The focus goes on, then the field it left is told, as the system's focus moves:
+// a field that takes the focus back (a message about it) keeps it.
+void PlayDriver::MoveFocus(const PlayLine& line, CDialog& dialog) {
+    CWnd* from = dialog.GetFocusItem();
+    CWnd* to = NextTabStop(dialog, from, line.key == PlayKey::BackTab);
+    if (!to)
+        return m_course.Fail(
+            line, KeyLineName(line) + ": no control takes the focus" + " in " + Quote(dialog.GetText().str()));
+    if (to == from) return;
+    to->SetFocus();
+    if (from && IsTextOrCombo(*from) && from->IsWindowVisible() && from->IsWindowEnabled()) win::user::Leave(*from);
+}
+
+void PlayDriver::PressFocused(const PlayLine& line, CDialog& dialog) {
+    CWnd* focused = m_course.ReachFocused(line, dialog, dialog.GetFocusItem());
+    if (!focused) return;
+    if (!IsButton(*focused))
+        return m_course.Fail(
+            line, KeyLineName(line) + ": the focus is on " + Describe(dialog, *focused) + ", not on a button");
+    win::user::Click(*focused);
+}
+
+// As the system's dialog does: the one control whose caption underlines the letter;
+// a button is pressed, a label sends the focus to the control after it.
+void PlayDriver::PressLetter(const PlayLine& line, CDialog& dialog) {
+    std::vector<CWnd*> found;
+    for (CWnd* c : dialog.Controls()) {
+        if (!c->IsWindowVisible() || !c->IsWindowEnabled()) continue;
+        const win::ControlKind kind = c->GetKind();
+        if (IsTextOrCombo(*c) || kind == win::ControlKind::Grid || kind == win::ControlKind::ReportList ||
+            kind == win::ControlKind::CheckList)
+            continue;  // their text is the person's
+        if (MnemonicOf(c->GetText().str()) == line.text[0]) found.push_back(c);
+    }
+    if (found.size() != 1)
+        return m_course.Fail(line, KeyLineName(line) + ": " +
+                                       (found.empty() ? std::string("no control underlines")
+                                                      : std::to_string(found.size()) + " controls underline") +
+                                       " the letter in " + Quote(dialog.GetText().str()));
+    CWnd& control = *found.front();
+    if (IsButton(control)) {
+        if (control.GetKind() != win::ControlKind::Button) control.SetFocus();
+        win::user::Click(control);
+        return;
+    }
+    if (CWnd* next = NextTabStop(dialog, &control, false)) {
+        CWnd* from = dialog.GetFocusItem();
+        next->SetFocus();
+        if (from && from != next && IsTextOrCombo(*from)) win::user::Leave(*from);
+    }
+}
 
 // The row reached is clicked, as the native list views tell their models of a row
 // the keys reached; a check list only moves its current item.

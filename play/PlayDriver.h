@@ -47,6 +47,9 @@ private:
     void RunInDialog(const PlayLine& line, CDialog& dialog);
     void RunOnList(const PlayLine& line, CDialog& dialog);
     void MoveRow(const PlayLine& line, CDialog& dialog);
+    void MoveFocus(const PlayLine& line, CDialog& dialog);
+    void PressFocused(const PlayLine& line, CDialog& dialog);
+    void PressLetter(const PlayLine& line, CDialog& dialog);
 
     PlayCourse m_course;
 };

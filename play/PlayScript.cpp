@@ -38,9 +38,20 @@ struct KeySpec {
 };
 
 constexpr KeySpec kKeys[] = {
-    {PlayKey::Enter, "Enter"}, {PlayKey::Escape, "Escape"}, {PlayKey::Close, "Close"}, {PlayKey::Down, "Down"},
-    {PlayKey::Up, "Up"},       {PlayKey::Home, "Home"},     {PlayKey::End, "End"},
+    {PlayKey::Enter, "Enter"}, {PlayKey::Escape, "Escape"}, {PlayKey::Close, "Close"},
+    {PlayKey::Down, "Down"},   {PlayKey::Up, "Up"},         {PlayKey::Home, "Home"},
+    {PlayKey::End, "End"},     {PlayKey::Tab, "Tab"},       {PlayKey::BackTab, "Shift+Tab"},
+    {PlayKey::Space, "Space"},
 };
+
+// "Alt+S": the letter, lower case; 0 when the word is not Alt and one ASCII letter.
+char AltLetter(const std::string& word) {
+    if (word.size() != 5 || strncasecmp(word.c_str(), "Alt+", 4) != 0) return 0;
+    const char c = word[4];
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return c;
+    return 0;
+}
 
 bool SameWord(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
 
@@ -95,9 +106,12 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
             return "";
         }
         case PlayCommand::Type:
+            if (!(bad = arity(1, 2, "[FIELD] TEXT")).empty()) return bad;
+            if (args == 2) line.control = NameOf(words[1]);
+            line.text = words[args].text;
+            return "";
         case PlayCommand::Pick:
-            if (!(bad = arity(2, 2, entry->command == PlayCommand::Type ? "FIELD TEXT" : "FIELD ITEM")).empty())
-                return bad;
+            if (!(bad = arity(2, 2, "FIELD ITEM")).empty()) return bad;
             line.control = NameOf(words[1]);
             line.text = words[2].text;
             break;
@@ -130,11 +144,19 @@ std::string Build(const std::vector<ScriptWord>& words, PlayLine& line) {
             break;
         }
         case PlayCommand::Key: {
-            if (!(bad = arity(1, 1, "Enter|Escape|Close|Down|Up|Home|End")).empty()) return bad;
+            if (!(bad = arity(1, 1, "Enter|Escape|Close|Down|Up|Home|End|Tab|Shift+Tab|Space|Alt+LETTER")).empty())
+                return bad;
+            if (char letter = AltLetter(words[1].text)) {
+                line.key = PlayKey::Alt;
+                line.text = std::string(1, letter);
+                break;
+            }
             const KeySpec* key = nullptr;
             for (const KeySpec& k : kKeys)
                 if (SameWord(words[1].text, k.name)) key = &k;
-            if (!key) return "key: \"" + words[1].text + "\" is not Enter, Escape, Close, Down, Up, Home or End";
+            if (!key)
+                return "key: \"" + words[1].text +
+                       "\" is not Enter, Escape, Close, Down, Up, Home, End, Tab, Shift+Tab, Space or Alt+LETTER";
             line.key = key->key;
             break;
         }
@@ -245,6 +267,7 @@ const char* AnswerName(int answer) {
 }
 
 const char* KeyName(PlayKey key) {
+    if (key == PlayKey::Alt) return "Alt";
     for (const KeySpec& k : kKeys)
         if (k.key == key) return k.name;
     return "";

@@ -5,6 +5,7 @@
 //   click 新增            # a button by its caption
 //   type 代码 QA          # a field by the label in front of it
 //   type 中文名称 "成数 合约"
+//   type 2024             # into the field that has the focus
 //
 // Blanks separate the words; a word in double quotes may hold blanks, and \" and
 // \\ inside it stand for a quote and a backslash. A word that starts with '#'
@@ -42,13 +43,16 @@ struct ControlName {
 
 // Enter, Escape and the close box go to the dialog; the row keys to the focused
 // grid or list, moving its current row as a person's arrow, Home and End keys do.
-enum class PlayKey { Enter, Escape, Close, Down, Up, Home, End };
+// Tab and Shift+Tab move the focus to the next or the previous control a person
+// reaches so; Space presses the focused button; Alt+letter (`key Alt+S`) presses
+// the button whose caption underlines that letter.
+enum class PlayKey { Enter, Escape, Close, Down, Up, Home, End, Tab, BackTab, Space, Alt };
 
 struct PlayLine {
     int number = 0;  // 1-based line of the script file
     PlayCommand command = PlayCommand::Show;
-    ControlName control;  // type, pick, check, uncheck, click
-    std::string text;     // type: the text; pick: the item; sort: the column
+    ControlName control;  // type (empty: the field with the focus), pick, check, uncheck, click
+    std::string text;     // type: the text; pick: the item; sort: the column; key Alt: the letter
     int screen = 0;       // open
     int row = 0;          // select, double, tick, untick (1 = first data row)
     int list = 1;         // select, double, tick, untick, sort: the N-th grid or list
@@ -77,7 +81,7 @@ bool SplitWords(const std::string& line, std::vector<ScriptWord>& words, std::st
 const char* CommandName(PlayCommand command);
 // "Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore"; "" for other values.
 const char* AnswerName(int answer);
-// "Enter", "Escape", "Close", "Down", "Up", "Home", "End".
+// "Enter", "Escape", "Close", "Down", "Up", "Home", "End", "Tab", "Shift+Tab", "Space", "Alt".
 const char* KeyName(PlayKey key);
 // The row keys: those that move the current row of a grid or list.
 inline bool IsRowKey(PlayKey key) {

@@ -24,6 +24,10 @@ INT_PTR CDialog::DoModal() {
     CreateControls();
     SendMessage(WM_INITDIALOG);
     if (!m_bEnded) OnShowing();
+    // A screen may have disabled or hidden the control that had the focus while it
+    // set itself up: the keyboard must not start where nothing can be done.
+    if (CWnd* focus = GetFocusItem(); !m_bEnded && (!focus || !focus->IsWindowEnabled() || !focus->IsWindowVisible()))
+        FocusFirstReachable();
     if (!m_bEnded) win::Driver().RunModalLoop(*this);
     if (!m_bEnded) EndDialog(IDCANCEL);  // a driver that gives up must not leave us open
     DestroyControls();
@@ -35,15 +39,19 @@ INT_PTR CDialog::DoModal() {
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
+    FocusFirstReachable();
+    return TRUE;
+}
+
+void CDialog::FocusFirstReachable() {
     for (CWnd* c : m_order) {
         auto kind = c->GetKind();
         if (kind == win::ControlKind::Label || kind == win::ControlKind::GroupBox) continue;
         if (c->IsWindowEnabled() && c->IsWindowVisible()) {
             SetFocusID(c->GetDlgCtrlID());
-            break;
+            return;
         }
     }
-    return TRUE;
 }
 
 void CDialog::OnOK() {

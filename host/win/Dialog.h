@@ -75,6 +75,8 @@ private:
     friend class CWnd;
     void CreateControls();
     void DestroyControls();
+    // The focus to the first control a person can work (not a label or group box).
+    void FocusFirstReachable();
     void ReplaceControl(int id, CWnd* member);
 
     UINT m_nIDTemplate;

@@ -229,6 +229,51 @@ TEST(PlayDriver, ARowKeyNeedsAGridOrListWithTheFocus) {
 }
 
 // A date field takes its digits key by key into the places of its mask.
+// The form by keyboard alone: typing where the focus is, Tab and Shift+Tab round
+// the controls a person can reach (past the hidden and the disabled button), the
+// field left told so, Space on the focused button or box, Alt and a letter.
+TEST(PlayDriver, TheKeyboardAloneWalksTheFormAndPressesItsButtons) {
+    Played p = Play(
+        "open 1\n"
+        "type qa\n"    // the focus starts in 代码
+        "key Tab\n"    // 类型
+        "key Tab\n"    // 是否失效: the combo was left
+        "key Space\n"  // ticks it
+        "key Shift+Tab\n"
+        "key Shift+Tab\n"  // 代码
+        "key Shift+Tab\n"  // round to 返回
+        "key Shift+Tab\n"  // 确定
+        "key Shift+Tab\n"  // 转处理画面, past 锁定 and 隐藏
+        "key Space\n"
+        "key Alt+n\n"  // 备注[&N]...: the note form
+        "type 急\n"
+        "key Tab\n"  // its 确定
+        "key Space\n"
+        "show\n"
+        "key Alt+O\n");
+    ASSERT_FALSE(p.error) << p.error->line << ": " << p.error->why;
+    EXPECT_EQ(p.result, IDOK);
+    EXPECT_EQ(p.note, "急");
+    EXPECT_EQ(p.typeOnLeave, "[][]");  // left by Tab, then by Shift+Tab
+    EXPECT_NE(p.transcript.find("\"QA\""), std::string::npos) << p.transcript;
+    EXPECT_NE(p.transcript.find("\"是否失效\" [x]"), std::string::npos) << p.transcript;
+    EXPECT_NE(p.transcript.find("booking D2024-001 B\n"), std::string::npos) << p.transcript;
+
+    struct Refused {
+        const char* script;
+        const char* why;
+    } refused[] = {
+        {"open 1\nkey Space\n", "key Space: the focus is on edit \"代    码:\", not on a button"},
+        {"open 1\nkey Alt+x\n", "key Alt+x: no control underlines the letter in \"演练表单\""},
+        {"open 1\nkey Tab\ntype A\n", "combo \"类    型:\" is a combo box: use pick"},
+    };
+    for (const Refused& r : refused) {
+        Played bad = Play(r.script);
+        ASSERT_TRUE(bad.error) << r.script;
+        EXPECT_EQ(bad.error->why, r.why) << r.script;
+    }
+}
+
 TEST(PlayDriver, DatesAreTypedIntoTheirMask) {
     for (const char* typed : {"2024/01/31", "20240131"}) {
         Played p = Play(std::string("open 1\ntype 起期 ") + typed + "\nshow\nkey Escape\n");

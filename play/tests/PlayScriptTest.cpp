@@ -99,6 +99,27 @@ TEST(PlayScript, RowKeysAreNamedInAnyCase) {
     EXPECT_FALSE(IsRowKey(lines[4].key));
 }
 
+// The keys that walk a dialog: Tab, Shift+Tab, Space, Alt and a letter (kept lower
+// case, as the system matches it); typing without a field goes where the focus is.
+TEST(PlayScript, FocusKeysAndTypingIntoTheFocusedField) {
+    std::optional<ScriptError> error;
+    auto lines =
+        ParseScript("key tab\nkey Shift+Tab\nkey SPACE\nkey Alt+S\nkey alt+t\ntype 2024\ntype 年度 2024\n", error);
+    ASSERT_FALSE(error) << error->why;
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0].key, PlayKey::Tab);
+    EXPECT_EQ(lines[1].key, PlayKey::BackTab);
+    EXPECT_EQ(lines[2].key, PlayKey::Space);
+    EXPECT_EQ(lines[3].key, PlayKey::Alt);
+    EXPECT_EQ(lines[3].text, "s");
+    EXPECT_EQ(lines[4].text, "t");
+    EXPECT_TRUE(lines[5].control.text.empty());
+    EXPECT_EQ(lines[5].control.id, 0);
+    EXPECT_EQ(lines[5].text, "2024");
+    EXPECT_EQ(lines[6].control.text, "年度");
+    EXPECT_EQ(lines[6].text, "2024");
+}
+
 // Screen 0 (the prompt switches) is in the screen table like any other.
 TEST(PlayScript, ScreenZeroIsAScreenNumber) {
     std::optional<ScriptError> error;
@@ -115,11 +136,15 @@ TEST(PlayScript, TheFirstBadLineIsReportedWithItsNumberAndNothingIsKept) {
     EXPECT_EQ(ErrorOf("open\n").why, "usage: open SCREEN");
     EXPECT_EQ(ErrorOf("open x1\n").why, "open: \"x1\" is not a screen number");
     EXPECT_EQ(ErrorOf("open -1\n").why, "open: \"-1\" is not a screen number");
-    EXPECT_EQ(ErrorOf("type 代码\n").why, "usage: type FIELD TEXT");
+    EXPECT_EQ(ErrorOf("type\n").why, "usage: type [FIELD] TEXT");
+    EXPECT_EQ(ErrorOf("type 代码 QA more\n").why, "usage: type [FIELD] TEXT");
     EXPECT_EQ(ErrorOf("click 确定 返回\n").why, "usage: click BUTTON");
     EXPECT_EQ(ErrorOf("select 0\n").why, "select: \"0\" is not a row number (1 = first row)");
     EXPECT_EQ(ErrorOf("select 1 -2\n").why, "select: \"-2\" is not a grid or list number");
-    EXPECT_EQ(ErrorOf("key Tab\n").why, "key: \"Tab\" is not Enter, Escape, Close, Down, Up, Home or End");
+    EXPECT_EQ(ErrorOf("key F5\n").why,
+              "key: \"F5\" is not Enter, Escape, Close, Down, Up, Home, End, Tab, Shift+Tab, Space or Alt+LETTER");
+    for (const char* bad : {"key Alt+\n", "key Alt+SS\n", "key Alt+[\n", "key Ctrl+S\n"})
+        EXPECT_EQ(ErrorOf(bad).line, 1) << bad;
     EXPECT_EQ(ErrorOf("answer Maybe\n").why, "answer: \"Maybe\" is not Yes, No, OK, Cancel, Abort, Retry or Ignore");
     EXPECT_EQ(ErrorOf("show all\n").why, "usage: show");
     EXPECT_EQ(ErrorOf("click \"\"\n").why, "click: the control's name is empty");

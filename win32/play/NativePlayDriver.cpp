@@ -381,11 +381,32 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
             // The key goes where the focus is, through the dialog's own keys.
             HWND focus = GetFocus();
             if (!focus || (focus != window && !IsChild(window, focus))) focus = window;
-            KeyDown(focus, line.key == play::PlayKey::Enter ? VK_RETURN : VK_ESCAPE, true);
-            return;
+            switch (line.key) {
+                case play::PlayKey::Tab:
+                case play::PlayKey::BackTab:
+                    // What the dialog manager does with Tab and Shift+Tab (a posted
+                    // key would not carry the Shift key's state).
+                    PostMessageW(window, WM_NEXTDLGCTL, line.key == play::PlayKey::BackTab ? 1 : 0, FALSE);
+                    return;
+                case play::PlayKey::Space: {
+                    CWnd* focused = m_course.ReachFocused(line, dialog, ModelOf(dialog, focus));
+                    if (!focused) return;
+                    if (!IsButtonKind(focused->GetKind()))
+                        return m_course.Fail(line, play::KeyLineName(line) + ": the focus is on " + describe(*focused) +
+                                                       ", not on a button");
+                    KeyDown(focus, VK_SPACE, true);
+                    PostMessageW(focus, WM_KEYUP, VK_SPACE, 0xC0000001);
+                    return;
+                }
+                case play::PlayKey::Alt: PostMessageW(focus, WM_SYSCHAR, line.text[0], 1 << 29); return;
+                default: KeyDown(focus, line.key == play::PlayKey::Enter ? VK_RETURN : VK_ESCAPE, true); return;
+            }
         }
         case PlayCommand::Type: {
-            CWnd* field = m_course.Reach(line, dialog, NameRole::Field);
+            // Without a field's name: where the focus is, the person tabs on by key.
+            const bool named = !line.control.text.empty() || line.control.id != 0;
+            CWnd* field = named ? m_course.Reach(line, dialog, NameRole::Field)
+                                : m_course.ReachFocused(line, dialog, ModelOf(dialog, GetFocus()));
             if (!field) return;
             const ControlKind kind = field->GetKind();
             if (kind == ControlKind::Combo) return m_course.Fail(line, describe(*field) + " is a combo box: use pick");
@@ -405,6 +426,7 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
             KeyDown(edit, VK_DELETE, false);
             for (wchar_t c : Wide(line.text)) SendMessageW(edit, WM_CHAR, c, 1);
             // Tab leaves it (a multi-line field would take the Tab: the focus moves on).
+            if (!named) return;
             if (GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE)
                 SetFocus(GetNextDlgTabItem(window, edit, FALSE));
             else
@@ -479,14 +501,19 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
     }
 }
 
+// The control whose window is `focus` (or holds it, as a combo its edit); null when none.
+CWnd* NativePlayDriver::ModelOf(const CDialog& dialog, HWND focus) const {
+    if (!focus) return nullptr;
+    for (CWnd* control : dialog.Controls())
+        if (HWND handle = ControlHandle(*control); handle && (handle == focus || IsChild(handle, focus)))
+            return control;
+    return nullptr;
+}
+
 // A row key goes to the window that has the focus, which must be a grid's or a
 // list's; the list view moves its row itself, as it does for a person.
 void NativePlayDriver::MoveRow(const PlayLine& line, CDialog& dialog) {
-    HWND focus = GetFocus();
-    CWnd* focused = nullptr;
-    for (CWnd* control : dialog.Controls())
-        if (focus && ControlHandle(*control) == focus) focused = control;
-    CWnd* list = m_course.ReachFocusedList(line, dialog, focused);
+    CWnd* list = m_course.ReachFocusedList(line, dialog, ModelOf(dialog, GetFocus()));
     HWND window = list ? WindowOf(line, dialog, *list) : nullptr;
     if (!window) return;
     const UINT key = line.key == play::PlayKey::Down   ? VK_DOWN

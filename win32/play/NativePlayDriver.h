@@ -52,6 +52,7 @@ private:
     void RunLine(const play::PlayLine& line, CDialog& dialog, HWND window);
     void RunOnList(const play::PlayLine& line, CDialog& dialog);
     void MoveRow(const play::PlayLine& line, CDialog& dialog);
+    CWnd* ModelOf(const CDialog& dialog, HWND focus) const;
     void Show(const play::PlayLine& line, CDialog& dialog);
     // The window of a control the line reached through its model; null after
     // failing the line when the window is not there for a person to use.

@@ -68,6 +68,33 @@ TEST_F(DialogRuntime, EnterWithoutADefaultOrOkButtonLeavesTheDialogOpen) {
     EXPECT_TRUE(driver->Problems().empty());
 }
 
+// A screen that disables the field the focus went to (a code kept on a modify) or
+// points the focus at one: the dialog opens with the keyboard on the first field a
+// person can work, not nowhere.
+TEST_F(DialogRuntime, TheFocusStartsOnAControlAPersonCanWork) {
+    win::TemplateBuilder(7391, "修改")
+        .Edit(IDC_CODE, 0, 0)
+        .Edit(IDC_NAME, 1, 0)
+        .Button(IDCANCEL, "返回", 2, 0)
+        .Register();
+    class Modify : public CDialog {
+    public:
+        Modify() : CDialog(7391, nullptr) {}
+        BOOL OnInitDialog() override {
+            CDialog::OnInitDialog();
+            GetDlgItem(IDC_CODE)->EnableWindow(FALSE);
+            GetDlgItem(IDC_CODE)->SetFocus();
+            return FALSE;
+        }
+    } dlg;
+    driver->Then([](win::DialogActions& a) {
+        EXPECT_EQ(a.FocusID(), IDC_NAME);
+        a.Escape();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(driver->Problems().empty());
+}
+
 TEST_F(DialogRuntime, UnansweredMessageBoxTakesItsDefaultButton) {
     FormDialog dlg;
     driver->Then([](win::DialogActions& a) { a.Click(IDC_SAVE).CloseBox(); });
