@@ -180,9 +180,10 @@ else
     echo "ok: $name, $(grep -c '^open ' "$work/$name.native.txt") dialogs, $(wc -l <"$work/$name.native.txt") lines as on Linux"
   done
   # A smaller screen, 1280x720 and no task bar: every screen and every form they open
-  # again, the large ones scrolling, their own buttons in view.
+  # again, the large ones scrolling, their own buttons in view; and the treaty data
+  # journey by keyboard, Tab bringing each control it reaches into view.
   free_area 1280 720
-  for script in win32/tests/plays/every-form.play "$screens"; do
+  for script in win32/tests/plays/every-form.play win32/tests/plays/keyboard-treaty-data.play "$screens"; do
     name=$(basename "$script" .play)
     start_server "$name-small"
     case $script in /*) ;; *) script="$root/$script" ;; esac
