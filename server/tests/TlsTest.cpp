@@ -103,9 +103,10 @@ protected:
     TempDir dir;
     TestCertificates ca{dir.Path(), "one"};
     CertificateFiles good;
+    // Declared before the listener: its connection threads log until it is gone.
+    LogLines log;
     std::unique_ptr<Server> server;
     std::unique_ptr<Listener> listener;
-    LogLines log;
 };
 
 Reply Call(TcpChannel& channel, int code, std::string_view body = {}, int32_t op = 0, int16_t count = 1) {
