@@ -241,19 +241,10 @@ CWnd* PlayCourse::ReachList(const PlayLine& line, const CDialog& dialog) {
 }
 
 CWnd* PlayCourse::ReachFocusedList(const PlayLine& line, const CDialog& dialog, CWnd* focused) {
-    const std::string command = std::string("key ") + KeyName(line.key);
-    if (!focused) {
-        Fail(line, command + ": nothing has the focus" + In(dialog));
-        return nullptr;
-    }
+    if (!ReachFocused(line, dialog, focused)) return nullptr;
     const std::vector<CWnd*> lists = ListsOf(dialog);
     if (std::find(lists.begin(), lists.end(), focused) == lists.end()) {
-        Fail(line, command + ": the focus is on " + Describe(dialog, *focused) + ", not on a grid or list");
-        return nullptr;
-    }
-    if (!focused->IsWindowVisible() || !focused->IsWindowEnabled()) {
-        Fail(line, command + ": " + Describe(dialog, *focused) +
-                       (focused->IsWindowVisible() ? " is disabled" : " is hidden"));
+        Fail(line, KeyLineName(line) + ": the focus is on " + Describe(dialog, *focused) + ", not on a grid or list");
         return nullptr;
     }
     return focused;
