@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Repetitions.h"
 #include "common/records/Records.h"
 #include "common/text/GbkText.h"
 #include "host/qxctlset/QXGrid.h"
@@ -218,15 +219,7 @@ double BytesPerRecord(FillFn fill) {
 
 int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
-    bool repetitions = false;
-    for (std::size_t i = 1; i < args.size(); ++i)
-        repetitions |= std::strncmp(args[i], "--benchmark_repetitions", 23) == 0;
-    std::string r = "--benchmark_repetitions=9", i = "--benchmark_enable_random_interleaving=true",
-                a = "--benchmark_report_aggregates_only=true";
-    if (!repetitions) args.insert(args.begin() + 1, {r.data(), i.data(), a.data()});
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    if (!kel::bench::InitializeInterleaved(args)) return 1;
     Answer();
     ShownTexts();
     RatioReporter reporter;

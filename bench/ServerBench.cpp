@@ -67,6 +67,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Repetitions.h"
 #include "common/net/Frame.h"
 #include "common/net/TcpChannel.h"
 #include "common/net/TlsOptions.h"
@@ -1214,15 +1215,7 @@ int main(int argc, char** argv) {
             ++it;
         }
     if (pin) PinToOneCpu();
-    bool repetitions = false;
-    for (std::size_t i = 1; i < args.size(); ++i)
-        repetitions |= std::strncmp(args[i], "--benchmark_repetitions", 23) == 0;
-    std::string r = "--benchmark_repetitions=9", i = "--benchmark_enable_random_interleaving=true",
-                a = "--benchmark_report_aggregates_only=true";
-    if (!repetitions) args.insert(args.begin() + 1, {r.data(), i.data(), a.data()});
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    if (!kel::bench::InitializeInterleaved(args)) return 1;
     Sqlite();  // set up before any timing
     BigTreaty();
     if (Pg())
