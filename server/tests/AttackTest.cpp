@@ -132,7 +132,9 @@ TEST_F(Attack, GuessingFromManyAddressesLeavesTheOwnerIn) {
     StopGuessers(stop);
     Report("8 addresses x 32 connections", ownerMs);
     EXPECT_GE(ownerMs, 0) << "the owner was refused";
-    EXPECT_LT(ownerMs, 1000);
+    // A braked owner would queue behind the guesses at one a second and be refused
+    // past four; a second or two is a loaded machine's scheduling, not the brake.
+    EXPECT_LT(ownerMs, 2000);
     // The first few, each address's first guess, then one a second.
     EXPECT_LE(guessesAtStop, LogonBrakeOptions{}.userBurst + 8 + seconds + 1);
 }
