@@ -1,31 +1,46 @@
 // The least a Qt process that shows a dialog costs: one QDialog holding one table
-// widget of the search's shape (five columns, a header), shown, painted once, then
-// the process ends. bench/open-screen.sh times it beside a top screen opened by
-// kelmor --screen N --screenshot FILE, which ends the same way after its first paint.
+// widget of the search's shape (five columns, a header), shown, painted once, its
+// picture saved to the file named by the first argument (format by suffix, as kelmor
+// does), then the process ends. bench/open-screen.sh times it beside a top screen
+// opened by kelmor --screen N --screenshot FILE, which ends the same way.
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QFileInfo>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
-// Ends the application on the turn after the dialog's first paint.
+// On the turn after the dialog's first paint: its picture saved, the application ended.
 class QuitAfterPaint final : public QObject {
 public:
-    explicit QuitAfterPaint(QWidget& widget) { widget.installEventFilter(this); }
+    QuitAfterPaint(QWidget& widget, QString file) : widget_(widget), file_(std::move(file)) {
+        widget.installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && !armed_) {
             armed_ = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, qApp, [this] {
+                if (!file_.isEmpty()) {
+                    const QString suffix = QFileInfo(file_).suffix().toLower();
+                    const char* format = suffix == QLatin1String("bmp")   ? "BMP"
+                                         : suffix == QLatin1String("ppm") ? "PPM"
+                                                                          : "PNG";
+                    if (!widget_.grab().save(file_, format, 80)) return QCoreApplication::exit(1);
+                }
+                QCoreApplication::quit();
+            });
         }
         return false;
     }
 
 private:
+    QWidget& widget_;
+    QString file_;
     bool armed_ = false;
 };
 
@@ -42,7 +57,7 @@ int main(int argc, char** argv) {
                                       QStringLiteral("首席再保人")});
     layout->addWidget(table);
     dialog.resize(1000, 420);
-    QuitAfterPaint quit(dialog);
+    QuitAfterPaint quit(dialog, argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
     dialog.show();
     return app.exec();
 }

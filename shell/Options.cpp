@@ -34,6 +34,7 @@ const char* Usage() {
            "                   --print-fingerprint shows it\n"
            "  --screen N       open screen N and exit with its result (13: print the count)\n"
            "  --screenshot F   with --screen: save the screen as PNG once it is open, then close it\n"
+           "                   (BMP or PPM when F ends in .bmp or .ppm)\n"
            "  --console        print what the screens show instead of showing them\n"
            "  --play SCRIPT    run the script as the user, without a display; the transcript on\n"
            "                   standard output, exit 2 with \"line N: why\" when a line cannot be done\n";

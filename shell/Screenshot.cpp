@@ -1,6 +1,7 @@
 #include "shell/Screenshot.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 
@@ -14,6 +15,13 @@ namespace {
 // Qt's PNG quality: 80 is zlib's level 1, a few times faster than its default for
 // a file about a fifth larger on these flat pictures.
 constexpr int kPngQuality = 80;
+
+// PNG unless the file's suffix names another format Qt writes (BMP, PPM: no
+// compression, for timing the opening rather than the encoding).
+const char* PictureFormat(const QString& file) {
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    return suffix == QLatin1String("bmp") ? "BMP" : suffix == QLatin1String("ppm") ? "PPM" : "PNG";
+}
 
 // Waits on the view for its first paint; the picture is taken on the next turn
 // of the event loop, when the paint has finished and what it posted is handled.
@@ -41,7 +49,7 @@ private:
         taken_ = true;
         view_.removeEventFilter(this);
         // The fastest compression: a picture for a look, saved while the screen waits to close.
-        saved_ = view_.grab().save(file_, "PNG", kPngQuality);
+        saved_ = view_.grab().save(file_, PictureFormat(file_), kPngQuality);
         dialog_.EndDialog(IDCANCEL);
         driver_.CheckEnded();
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/records/WireFloat.h"
+#include "server/store/PqLibrary.h"
 
 namespace kel::server::store {
 namespace {
@@ -91,27 +92,27 @@ public:
     PgRow(const PGresult* r, const std::vector<Kind>& kinds) : r_(r), kinds_(kinds) {}
     void At(int row) { row_ = row; }
     std::size_t Size() const override { return kinds_.size(); }
-    bool IsNull(std::size_t i) const override { return kinds_[i] == Kind::Void || PQgetisnull(r_, row_, Col(i)); }
+    bool IsNull(std::size_t i) const override { return kinds_[i] == Kind::Void || Pq().getisnull(r_, row_, Col(i)); }
     int64_t Int(std::size_t i) const override { return Get(i).ToInt(); }
     double Real(std::size_t i) const override {
         if (IsNull(i)) return 0;
-        const char* p = PQgetvalue(r_, row_, Col(i));
-        if (kinds_[i] == Kind::Real) return Float(p, PQgetlength(r_, row_, Col(i)));
+        const char* p = Pq().getvalue(r_, row_, Col(i));
+        if (kinds_[i] == Kind::Real) return Float(p, Pq().getlength(r_, row_, Col(i)));
         return Get(i).ToReal();
     }
     std::string_view Text(std::size_t i) const override {
         if (IsNull(i)) return kEmpty;
         if (kinds_[i] == Kind::Text)
-            return std::string_view(PQgetvalue(r_, row_, Col(i)),
-                                    static_cast<std::size_t>(PQgetlength(r_, row_, Col(i))));
+            return std::string_view(Pq().getvalue(r_, row_, Col(i)),
+                                    static_cast<std::size_t>(Pq().getlength(r_, row_, Col(i))));
         scratch_ = Get(i).ToText();
         return scratch_;
     }
     Value Get(std::size_t i) const override {
         if (IsNull(i)) return Value();
         const int c = Col(i);
-        const char* p = PQgetvalue(r_, row_, c);
-        const int length = PQgetlength(r_, row_, c);
+        const char* p = Pq().getvalue(r_, row_, c);
+        const int length = Pq().getlength(r_, row_, c);
         switch (kinds_[i]) {
             case Kind::Void: return Value();
             case Kind::Bool: return Value(static_cast<int64_t>(length > 0 && p[0] != 0));
@@ -127,7 +128,7 @@ public:
         }
         return Value();
     }
-    std::string Name(std::size_t i) const override { return PQfname(r_, Col(i)); }
+    std::string Name(std::size_t i) const override { return Pq().fname(r_, Col(i)); }
 
 private:
     static int Col(std::size_t i) { return static_cast<int>(i); }
@@ -189,32 +190,35 @@ std::string NumberedMarkers(const std::string& sql) {
     return out;
 }
 
+void PgConnection::ResultFree::operator()(PGresult* r) const { Pq().clear(r); }
+
 std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, std::string* error) {
-    PGconn* conn = PQconnectdb(conninfo.c_str());
-    if (!conn || PQstatus(conn) != CONNECTION_OK) {
-        if (error) *error = std::string("cannot connect to PostgreSQL: ") + (conn ? PQerrorMessage(conn) : "no memory");
-        PQfinish(conn);
+    if (!LoadPq(error)) return nullptr;
+    PGconn* conn = Pq().connectdb(conninfo.c_str());
+    if (!conn || Pq().status(conn) != CONNECTION_OK) {
+        if (error) *error = std::string("cannot connect to PostgreSQL: ") + (conn ? Pq().errorMessage(conn) : "no memory");
+        Pq().finish(conn);
         return nullptr;
     }
     std::unique_ptr<PgConnection> c(new PgConnection(conn));
     // The server's notices ("relation ... already exists, skipping") are no errors:
     // libpq would print each on stderr.
-    PQsetNoticeProcessor(
+    Pq().setNoticeProcessor(
         conn, [](void*, const char*) {}, nullptr);
-    if (PQsetClientEncoding(conn, "UTF8") != 0) {
-        if (error) *error = "cannot set the client encoding to UTF-8: " + std::string(PQerrorMessage(conn));
+    if (Pq().setClientEncoding(conn, "UTF8") != 0) {
+        if (error) *error = "cannot set the client encoding to UTF-8: " + std::string(Pq().errorMessage(conn));
         return nullptr;
     }
     if (error) error->clear();
     return c;
 }
 
-PgConnection::~PgConnection() { PQfinish(conn_); }
+PgConnection::~PgConnection() { Pq().finish(conn_); }
 
 bool PgConnection::Failed(const PGresult* r) {
-    const auto status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+    const auto status = r ? Pq().resultStatus(r) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return false;
-    const char* why = r ? PQresultErrorMessage(r) : PQerrorMessage(conn_);
+    const char* why = r ? Pq().resultErrorMessage(r) : Pq().errorMessage(conn_);
     lastError_ = why && *why ? why : "PostgreSQL failed";
     while (!lastError_.empty() && lastError_.back() == '\n') lastError_.pop_back();
     return true;
@@ -222,7 +226,7 @@ bool PgConnection::Failed(const PGresult* r) {
 
 PgConnection::Result PgConnection::Simple(const char* sql) {
     lastError_.clear();
-    Result r(PQexec(conn_, sql));
+    Result r(Pq().exec(conn_, sql));
     return Failed(r.get()) ? nullptr : std::move(r);
 }
 
@@ -260,7 +264,7 @@ PgConnection::Result PgConnection::Run(const std::string& sql, const std::vector
     }
     const std::string text = NumberedMarkers(sql);
     if (!IsPreparable(sql)) {
-        Result r(PQexecParams(conn_, text.c_str(), static_cast<int>(n), types.data(), values.data(), lengths.data(),
+        Result r(Pq().execParams(conn_, text.c_str(), static_cast<int>(n), types.data(), values.data(), lengths.data(),
                               formats.data(), 1));
         return Failed(r.get()) ? nullptr : std::move(r);
     }
@@ -268,16 +272,16 @@ PgConnection::Result PgConnection::Run(const std::string& sql, const std::vector
     auto it = statements_.find(key);
     if (it == statements_.end()) {
         if (statements_.size() >= kMaxStatements) {
-            Result dropped(PQexec(conn_, "DEALLOCATE ALL"));
+            Result dropped(Pq().exec(conn_, "DEALLOCATE ALL"));
             if (Failed(dropped.get())) return nullptr;
             statements_.clear();
         }
         const std::string name = "k" + std::to_string(++named_);
-        Result prepared(PQprepare(conn_, name.c_str(), text.c_str(), static_cast<int>(n), types.data()));
+        Result prepared(Pq().prepare(conn_, name.c_str(), text.c_str(), static_cast<int>(n), types.data()));
         if (Failed(prepared.get())) return nullptr;
         it = statements_.emplace(key, name).first;
     }
-    Result r(PQexecPrepared(conn_, it->second.c_str(), static_cast<int>(n), values.data(), lengths.data(),
+    Result r(Pq().execPrepared(conn_, it->second.c_str(), static_cast<int>(n), values.data(), lengths.data(),
                             formats.data(), 1));
     return Failed(r.get()) ? nullptr : std::move(r);
 }
@@ -285,16 +289,16 @@ PgConnection::Result PgConnection::Run(const std::string& sql, const std::vector
 bool PgConnection::Each(const std::string& sql, const std::vector<Value>& params, const EachRow& each) {
     const Result r = Run(sql, params);
     if (!r) return false;
-    const int columns = PQnfields(r.get());
+    const int columns = Pq().nfields(r.get());
     std::vector<Kind> kinds(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
-        if (!KindOf(PQftype(r.get(), c), kinds[static_cast<std::size_t>(c)])) {
-            lastError_ = "column " + std::string(PQfname(r.get(), c)) + " has a type the server does not read (" +
-                         std::to_string(PQftype(r.get(), c)) + ")";
+        if (!KindOf(Pq().ftype(r.get(), c), kinds[static_cast<std::size_t>(c)])) {
+            lastError_ = "column " + std::string(Pq().fname(r.get(), c)) + " has a type the server does not read (" +
+                         std::to_string(Pq().ftype(r.get(), c)) + ")";
             return false;
         }
     PgRow row(r.get(), kinds);
-    const int rows = PQntuples(r.get());
+    const int rows = Pq().ntuples(r.get());
     for (int i = 0; i < rows; ++i) {
         row.At(i);
         if (!each(row)) break;
@@ -305,7 +309,7 @@ bool PgConnection::Each(const std::string& sql, const std::vector<Value>& params
 int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& params) {
     const Result r = Run(sql, params);
     if (!r) return -1;
-    const char* count = PQcmdTuples(r.get());
+    const char* count = Pq().cmdTuples(r.get());
     int64_t n = 0;
     if (count) std::from_chars(count, count + std::strlen(count), n);
     return n;
@@ -314,7 +318,7 @@ int64_t PgConnection::Execute(const std::string& sql, const std::vector<Value>& 
 bool PgConnection::Begin() { return Simple("BEGIN") != nullptr; }
 bool PgConnection::Commit() { return Simple("COMMIT") != nullptr; }
 bool PgConnection::Rollback() {
-    if (PQtransactionStatus(conn_) == PQTRANS_IDLE) return true;  // nothing open
+    if (Pq().transactionStatus(conn_) == PQTRANS_IDLE) return true;  // nothing open
     return Simple("ROLLBACK") != nullptr;
 }
 

@@ -36,7 +36,7 @@ public:
 private:
     explicit PgConnection(PGconn* conn) : conn_(conn) {}
     struct ResultFree {
-        void operator()(PGresult* r) const { PQclear(r); }
+        void operator()(PGresult* r) const;
     };
     using Result = std::unique_ptr<PGresult, ResultFree>;
     // Runs the statement; the result when it succeeded, else nullptr (lastError_ set).

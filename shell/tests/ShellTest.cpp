@@ -65,10 +65,12 @@ struct Run {
     QString err;
 };
 
-Run RunProgram(const QStringList& args, const QString& dataHome, bool withDisplay = true) {
+Run RunProgram(const QStringList& args, const QString& dataHome, bool withDisplay = true,
+               const QProcessEnvironment& extra = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
+    env.insert(extra);
     if (withDisplay) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     } else {
@@ -207,6 +209,20 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("FB2024001")));
     }
 
+    // A clerk on the embedded default opens a screen without mapping the client
+    // libraries only other set-ups use: PostgreSQL's (with Kerberos and LDAP behind it).
+    void programOnItsOwnFileLoadsNoPostgreSqlLibrary() {
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        QProcessEnvironment trace;
+        trace.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+        Run count = RunProgram({QStringLiteral("--screen"), QStringLiteral("13")}, home.path(), true, trace);
+        QCOMPARE(count.exitCode, 0);
+        QVERIFY2(count.err.contains(QStringLiteral("libQt6Widgets")), "LD_DEBUG listed no library");
+        for (const char* library : {"libpq.so", "libgssapi_krb5", "libldap"})
+            QVERIFY2(!count.err.contains(QString::fromLatin1(library)), library);
+    }
+
     void programRunsScreensOnTheEmbeddedDefault() {
         QTemporaryDir home;
         QVERIFY(home.isValid());
@@ -222,6 +238,16 @@ private slots:
         QCOMPARE(shot.exitCode, 2);  // the screen's result: closed with IDCANCEL
         QImage image(png);
         QVERIFY2(!image.isNull() && image.width() > 100 && image.height() > 50, qPrintable(shot.err));
+        // A .bmp name gets a BMP (uncompressed, for timing the opening), whatever else a PNG.
+        const QString bmp = home.path() + QStringLiteral("/screen.bmp");
+        QCOMPARE(RunProgram({QStringLiteral("--screen"), QStringLiteral("1"), QStringLiteral("--screenshot"), bmp},
+                            home.path())
+                     .exitCode,
+                 2);
+        QFile bmpFile(bmp);
+        QVERIFY(bmpFile.open(QIODevice::ReadOnly));
+        QCOMPARE(bmpFile.read(2), QByteArray("BM"));
+        QCOMPARE(QImage(bmp).size(), image.size());
 
         // Without any display the program shows the screens as text instead of aborting.
         Run text = RunProgram({}, home.path(), false);
