@@ -196,7 +196,8 @@ std::unique_ptr<PgConnection> PgConnection::Open(const std::string& conninfo, st
     if (!LoadPq(error)) return nullptr;
     PGconn* conn = Pq().connectdb(conninfo.c_str());
     if (!conn || Pq().status(conn) != CONNECTION_OK) {
-        if (error) *error = std::string("cannot connect to PostgreSQL: ") + (conn ? Pq().errorMessage(conn) : "no memory");
+        if (error)
+            *error = std::string("cannot connect to PostgreSQL: ") + (conn ? Pq().errorMessage(conn) : "no memory");
         Pq().finish(conn);
         return nullptr;
     }
@@ -265,7 +266,7 @@ PgConnection::Result PgConnection::Run(const std::string& sql, const std::vector
     const std::string text = NumberedMarkers(sql);
     if (!IsPreparable(sql)) {
         Result r(Pq().execParams(conn_, text.c_str(), static_cast<int>(n), types.data(), values.data(), lengths.data(),
-                              formats.data(), 1));
+                                 formats.data(), 1));
         return Failed(r.get()) ? nullptr : std::move(r);
     }
     const std::string key = signature + '\n' + sql;
@@ -282,7 +283,7 @@ PgConnection::Result PgConnection::Run(const std::string& sql, const std::vector
         it = statements_.emplace(key, name).first;
     }
     Result r(Pq().execPrepared(conn_, it->second.c_str(), static_cast<int>(n), values.data(), lengths.data(),
-                            formats.data(), 1));
+                               formats.data(), 1));
     return Failed(r.get()) ? nullptr : std::move(r);
 }
 
