@@ -42,3 +42,9 @@ bool RunPrintPreview(const win::PrintJob& job, QWidget* parent) {
 }
 
 }  // namespace kel::qt
+
+// What qt/PrintLoader.cpp looks up once it has opened this library.
+extern "C" __attribute__((visibility("default"))) bool KelmorRunPrintPreview(const win::PrintJob& job,
+                                                                             QWidget* parent) {
+    return kel::qt::RunPrintPreview(job, parent);
+}

@@ -1,5 +1,6 @@
 // Printing a list: a preview of the pages with the system's print dialog behind its
-// print button (a printer, or a PDF file).
+// print button (a printer, or a PDF file). Built as its own library, which the
+// driver opens at the first print (qt/PrintLoader.h).
 #pragma once
 
 #include "host/win/UiDriver.h"

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
@@ -11,7 +12,7 @@
 #include "qt/GuiBridge.h"
 #include "qt/MessageBox.h"
 #include "qt/PopupWindow.h"
-#include "qt/PrintPreview.h"
+#include "qt/PrintLoader.h"
 #include "qt/Text.h"
 #include "qt/WindowMessage.h"
 
@@ -108,7 +109,11 @@ int QtDriver::ShowMessageBox(const win::MessageBoxRequest& request) {
 }
 
 bool QtDriver::PrintTable(const CWnd*, const win::PrintJob& job) {
-    bool printed = RunPrintPreview(job, OwnerForNewWindow());
+    std::string error;
+    bool printed = PrintWithPreview(job, OwnerForNewWindow(), error);
+    if (!error.empty())
+        QMessageBox::warning(OwnerForNewWindow(), QString::fromStdString(job.title),
+                             QStringLiteral("无法打印：") + QString::fromStdString(error));
     GiveKeyboardBack();
     CheckEnded();
     return printed;

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QObject>()>>> suites = {
         {"ControlsTest", qttest::MakeControlsTest}, {"GridViewTest", qttest::MakeGridViewTest},
         {"ModalTest", qttest::MakeModalTest},       {"PopupTest", qttest::MakePopupTest},
-        {"FitTest", qttest::MakeFitTest},
+        {"FitTest", qttest::MakeFitTest},           {"PrintTest", qttest::MakePrintTest},
     };
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     QStringList args{QString::fromLocal8Bit(argv[0])};

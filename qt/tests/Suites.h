@@ -23,6 +23,7 @@ std::unique_ptr<QObject> MakeGridViewTest();
 std::unique_ptr<QObject> MakeModalTest();
 std::unique_ptr<QObject> MakePopupTest();
 std::unique_ptr<QObject> MakeFitTest();
+std::unique_ptr<QObject> MakePrintTest();
 
 // Scripts the person for each dialog that opens, in order (nested ones too), as the
 // headless driver does; the window is active and on the screen when a script runs.
