@@ -1,6 +1,10 @@
 // TLS for kelmor-server: the certificate and key are loaded once at start; each
 // connection then handshakes on its own thread, within the log-on time-out, so a
 // slow or foreign client holds up nobody else. TLS 1.2 at least, 1.3 preferred.
+//
+// Built apart from the server's library (kelmor_server_tls, with OpenSSL): the
+// listener reaches a loaded TlsServer only through its virtual members, so the
+// embedded server of a desktop client maps no TLS library.
 #pragma once
 
 #include <memory>
@@ -19,14 +23,14 @@ public:
     // null with `error` when either cannot be read or they do not belong together.
     static std::shared_ptr<const TlsServer> Load(const std::string& certFile, const std::string& keyFile,
                                                  std::string& error);
-    ~TlsServer();
+    virtual ~TlsServer();
     TlsServer(const TlsServer&) = delete;
     TlsServer& operator=(const TlsServer&) = delete;
 
     // Handshakes as the server on `plain` before the deadline: the TLS stream, or null
     // with `why` (a plain client, a client that gave up, a time-out).
-    std::unique_ptr<kel::net::Stream> Accept(std::unique_ptr<kel::net::Stream> plain, kel::net::Deadline deadline,
-                                             std::string& why) const;
+    virtual std::unique_ptr<kel::net::Stream> Accept(std::unique_ptr<kel::net::Stream> plain,
+                                                     kel::net::Deadline deadline, std::string& why) const;
     // The SHA-256 of the server's certificate, which clients may pin.
     const kel::net::Sha256& Fingerprint() const { return fingerprint_; }
 

@@ -1,4 +1,5 @@
-// The client's TLS on Linux: OpenSSL. The server is checked before the handshake's
+// The client's TLS on Linux: OpenSSL, in the library TlsClientLoader.cpp opens at
+// the first encrypted connection. The server is checked before the handshake's
 // result is handed back, so the log-on never reaches a server that did not pass.
 #include <arpa/inet.h>
 #include <openssl/evp.h>
@@ -45,10 +46,8 @@ std::string VerifyText(long code, const std::string& host, const std::string& ca
     return text + "（" + X509_verify_cert_error_string(code) + "）";
 }
 
-}  // namespace
-
-ConnectResult StartClientTls(std::unique_ptr<Stream>& stream, const std::string& host, std::uint16_t port,
-                             const TlsClientOptions& options, Deadline deadline) {
+ConnectResult StartWithOpenSsl(std::unique_ptr<Stream>& stream, const std::string& host, std::uint16_t port,
+                               const TlsClientOptions& options, Deadline deadline) {
     const std::string where = AddressText({host, port});
     const auto failed = [&](const std::string& why) {
         return ConnectResult{kChannelNotConnected, false, "无法与应用服务器 " + where + " 建立加密连接：" + why};
@@ -112,4 +111,14 @@ ConnectResult StartClientTls(std::unique_ptr<Stream>& stream, const std::string&
     return {};
 }
 
+}  // namespace
 }  // namespace kel::net
+
+// What TlsClientLoader.cpp looks up: StartClientTls's work, with the same arguments.
+extern "C" __attribute__((visibility("default"))) void KelmorStartClientTls(kel::net::ConnectResult& result,
+                                                                            std::unique_ptr<kel::net::Stream>& stream,
+                                                                            const std::string& host, std::uint16_t port,
+                                                                            const kel::net::TlsClientOptions& options,
+                                                                            kel::net::Deadline deadline) {
+    result = kel::net::StartWithOpenSsl(stream, host, port, options, deadline);
+}

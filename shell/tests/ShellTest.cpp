@@ -209,9 +209,10 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("FB2024001")));
     }
 
-    // A clerk on the embedded default opens a screen without mapping the client
-    // libraries only other set-ups use: PostgreSQL's (with Kerberos and LDAP behind it).
-    void programOnItsOwnFileLoadsNoPostgreSqlLibrary() {
+    // A clerk on the embedded default opens a screen without mapping the libraries
+    // only other set-ups or later steps use: PostgreSQL's (with Kerberos and LDAP
+    // behind it), TLS, Qt's print support. Each is opened when first needed.
+    void programOnItsOwnFileLoadsOnlyWhatItUses() {
         QTemporaryDir home;
         QVERIFY(home.isValid());
         QProcessEnvironment trace;
@@ -219,7 +220,8 @@ private slots:
         Run count = RunProgram({QStringLiteral("--screen"), QStringLiteral("13")}, home.path(), true, trace);
         QCOMPARE(count.exitCode, 0);
         QVERIFY2(count.err.contains(QStringLiteral("libQt6Widgets")), "LD_DEBUG listed no library");
-        for (const char* library : {"libpq.so", "libgssapi_krb5", "libldap"})
+        for (const char* library : {"libpq.so", "libgssapi_krb5", "libldap", "libkelmor_tls", "libssl.so",
+                                    "libcrypto.so", "libkelmor_qt_print", "libQt6PrintSupport"})
             QVERIFY2(!count.err.contains(QString::fromLatin1(library)), library);
     }
 
