@@ -7,9 +7,13 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -30,7 +34,11 @@ protected:
                     const char* format = suffix == QLatin1String("bmp")   ? "BMP"
                                          : suffix == QLatin1String("ppm") ? "PPM"
                                                                           : "PNG";
-                    if (!widget_.grab().save(file_, format, 80)) return QCoreApplication::exit(1);
+                    // As kelmor --screenshot takes it: off-screen, the window's image as painted.
+                    QPixmap shown = QGuiApplication::platformName() == QLatin1String("offscreen")
+                                        ? widget_.windowHandle()->screen()->grabWindow(widget_.winId())
+                                        : widget_.grab();
+                    if (!shown.save(file_, format, 80)) return QCoreApplication::exit(1);
                 }
                 QCoreApplication::quit();
             });

@@ -2,8 +2,12 @@
 
 #include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPixmap>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "host/win/Dialog.h"
 #include "qt/DialogView.h"
@@ -21,6 +25,17 @@ constexpr int kPngQuality = 80;
 const char* PictureFormat(const QString& file) {
     const QString suffix = QFileInfo(file).suffix().toLower();
     return suffix == QLatin1String("bmp") ? "BMP" : suffix == QLatin1String("ppm") ? "PPM" : "PNG";
+}
+
+// What the screen shows. Off-screen, the window's own image as it was painted (the
+// platform keeps it); on a display the window may be covered, so drawn again.
+QPixmap Picture(QWidget& view) {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") && view.windowHandle())
+        if (QScreen* screen = view.windowHandle()->screen()) {
+            QPixmap shown = screen->grabWindow(view.winId());
+            if (!shown.isNull()) return shown;
+        }
+    return view.grab();
 }
 
 // Waits on the view for its first paint; the picture is taken on the next turn
@@ -49,7 +64,7 @@ private:
         taken_ = true;
         view_.removeEventFilter(this);
         // The fastest compression: a picture for a look, saved while the screen waits to close.
-        saved_ = view_.grab().save(file_, PictureFormat(file_), kPngQuality);
+        saved_ = Picture(view_).save(file_, PictureFormat(file_), kPngQuality);
         dialog_.EndDialog(IDCANCEL);
         driver_.CheckEnded();
     }

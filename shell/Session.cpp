@@ -7,6 +7,7 @@
 #include "host/qxcommon/StaticDatabase.h"
 #include "host/win/UiDriver.h"
 #include "server/Server.h"
+#include "server/store/NativeConnection.h"
 
 namespace kel::shell {
 
@@ -62,11 +63,14 @@ bool Session::LogOn(const std::string& user, const std::string& password, std::s
         return false;
     }
 
-    // The host's shared database: the embedded file, or what --database names.
+    // The host's shared database: the embedded file, or what --database names. Opened
+    // as the server opens its store: a SQLite file or PostgreSQL through its own
+    // library, only another ODBC driver through ODBC (whose driver manager and driver
+    // cost every start more than the reading they serve).
     std::shared_ptr<kel::db::Connection> database;
     if (!m_databaseTarget.empty()) {
         std::string why;
-        database = kel::db::Open(m_databaseTarget, &why);
+        database = kel::server::store::Open(m_databaseTarget, &why);
         if (!database) {
             error = "无法打开数据库 " + m_databaseTarget + ": " + why;
             return false;

@@ -211,7 +211,8 @@ private slots:
 
     // A clerk on the embedded default opens a screen without mapping the libraries
     // only other set-ups or later steps use: PostgreSQL's (with Kerberos and LDAP
-    // behind it), TLS, Qt's print support. Each is opened when first needed.
+    // behind it), TLS, Qt's print support, each opened when first needed; and the
+    // host's database is read through SQLite's own library, not an ODBC driver.
     void programOnItsOwnFileLoadsOnlyWhatItUses() {
         QTemporaryDir home;
         QVERIFY(home.isValid());
@@ -221,7 +222,7 @@ private slots:
         QCOMPARE(count.exitCode, 0);
         QVERIFY2(count.err.contains(QStringLiteral("libQt6Widgets")), "LD_DEBUG listed no library");
         for (const char* library : {"libpq.so", "libgssapi_krb5", "libldap", "libkelmor_tls", "libssl.so",
-                                    "libcrypto.so", "libkelmor_qt_print", "libQt6PrintSupport"})
+                                    "libcrypto.so", "libkelmor_qt_print", "libQt6PrintSupport", "libsqlite3odbc"})
             QVERIFY2(!count.err.contains(QString::fromLatin1(library)), library);
     }
 
