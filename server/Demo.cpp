@@ -25,7 +25,7 @@ constexpr DemoUser kDemoUsers[] = {
 
 }  // namespace
 
-bool Server::LoadDemoData(std::string* error, unsigned long hashCost) {
+bool Server::LoadDemoData(std::string* error, bool published) {
     auto fail = [error](std::string why) {
         if (error) *error = "cannot load the demo data: " + why;
         return false;
@@ -34,7 +34,7 @@ bool Server::LoadDemoData(std::string* error, unsigned long hashCost) {
     // Hashing is slow on purpose: done before the write lock is taken.
     std::vector<std::string> hashes;
     for (const DemoUser& u : kDemoUsers) {
-        auto h = HashPassword(u.password, hashCost);
+        auto h = published ? HashPublishedPassword(u.password) : HashPassword(u.password);
         if (!h) return fail("cannot hash a password");
         hashes.push_back(*h);
     }

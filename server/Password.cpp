@@ -75,6 +75,13 @@ std::optional<std::string> HashPassword(std::string_view password, unsigned long
     return Crypt(std::string(password), setting);
 }
 
+std::optional<std::string> HashPublishedPassword(std::string_view password) {
+    if (password.find('\0') != std::string_view::npos) return std::nullopt;
+    char setting[CRYPT_GENSALT_OUTPUT_SIZE];
+    if (!crypt_gensalt_rn("$6$", 1000, nullptr, 0, setting, sizeof setting)) return std::nullopt;
+    return Crypt(std::string(password), setting);
+}
+
 bool VerifyPassword(std::string_view password, const std::string& hash) {
     if (hash.empty() || hash[0] != '$' || password.find('\0') != std::string_view::npos) return false;
     const auto computed = Crypt(std::string(password), hash.c_str());

@@ -284,11 +284,11 @@ std::unique_ptr<Server> OpenEmbedded(const std::string& databasePath, std::strin
     };
     auto server = Server::Open(databasePath, error, std::move(options));
     if (!server) return nullptr;
-    // The demo users of the embedded database are hashed at the lowest cost: their
-    // passwords are published (each is the user's code), so a costly hash would guard
-    // nothing, and it made every start of the program wait for one at its log-on. A
-    // password anybody sets (SetUser) is hashed at the full cost, as on a server.
-    if (server->IsEmpty() && !server->LoadDemoData(error, 1)) return nullptr;
+    // The demo users of the embedded database have published passwords (each is the
+    // user's code): a costly hash would guard nothing, and it made every start of the
+    // program wait for one at its log-on. A password anybody sets (SetUser) is hashed
+    // at the full cost, as on a server.
+    if (server->IsEmpty() && !server->LoadDemoData(error, true)) return nullptr;
     return server;
 }
 

@@ -77,9 +77,9 @@ public:
                       std::string* error = nullptr);
 
     // Loads the demo data in one transaction (into an empty database only). The demo
-    // users' passwords are hashed at `hashCost` (0: the library's default, as every
-    // other password is).
-    bool LoadDemoData(std::string* error = nullptr, unsigned long hashCost = 0);
+    // users' passwords are hashed as every other password is, or, when `published`,
+    // as passwords everybody knows (HashPublishedPassword).
+    bool LoadDemoData(std::string* error = nullptr, bool published = false);
 
     Store& GetStore() { return *store_; }
 
