@@ -1,9 +1,11 @@
-// GBK through two tables built once, each at its first use, from glibc iconv:
-// every character of the Basic Multilingual Plane, and every GBK byte and byte
-// pair, converted one at a time. A text then converts with one look-up a
-// character, with exactly iconv's results and none of its per-call cost. Text of
-// ASCII alone (the same in both) needs no table: a program that only reads Chinese
-// never builds the larger one, of 65,536 conversions.
+// GBK through two tables built once, at the first text that is not ASCII, from
+// glibc iconv: every GBK byte and byte pair decoded (a lead byte's pairs in one
+// call, one at a time only where iconv refuses one), and the encoding table as the
+// decoding one's inverse (GBK maps one to one: a character with a GBK code has
+// exactly one and decodes from it; the table test pins both against iconv's own
+// results). A text then converts with one look-up a character, with exactly
+// iconv's results and none of its per-call cost. Text of ASCII alone (the same in
+// both) needs no table.
 #include <iconv.h>
 
 #include <array>
@@ -18,6 +20,8 @@ namespace {
 
 constexpr uint16_t kNone = 0xFFFF;  // no counterpart (0xFFFF is neither a GBK pair nor a character)
 constexpr unsigned kFirstLead = 0x81, kLastLead = 0xFE;
+// A trail byte outside these never makes a pair with a lead byte.
+constexpr unsigned kFirstTrail = 0x40, kLastTrail = 0xFE;
 
 struct ToGbk {
     // Code point -> GBK: below 0x100 one byte, otherwise lead byte << 8 | trail byte.
@@ -68,52 +72,88 @@ private:
     iconv_t cd_;
 };
 
-std::unique_ptr<ToGbk> BuildToGbk() {
-    auto t = std::make_unique<ToGbk>();
-    t->gbkOf.fill(kNone);
-    const Descriptor toGbk("GBK", "UTF-8");
-    if (!toGbk.ok()) return t;
-    char in[4], out[8];
-    std::size_t n = 0;
-    for (unsigned c = 0; c < 0x10000; ++c) {
-        if (c >= 0xD800 && c <= 0xDFFF) continue;  // surrogates: no character
-        if (!Convert(toGbk.get(), in, static_cast<std::size_t>(PutUtf8(in, c) - in), out, n)) continue;
-        const auto b = [&out](std::size_t i) { return static_cast<unsigned char>(out[i]); };
-        if (n == 1) t->gbkOf[c] = b(0);
-        if (n == 2) t->gbkOf[c] = static_cast<uint16_t>(b(0) << 8 | b(1));
+// Decodes every pair of one lead byte into `t`: the pairs laid end to end go through
+// iconv to UTF-32 in one call, up to each pair it refuses, which has no character.
+// Where a run's output does not give one character a pair (or stops inside one),
+// each of its pairs is decoded alone, as a text holding just that pair would be.
+void DecodePairsOf(unsigned lead, iconv_t toUtf32, iconv_t toUtf8, FromGbk& t) {
+    constexpr std::size_t kPairs = kLastTrail - kFirstTrail + 1;
+    char pairs[2 * kPairs];
+    for (std::size_t i = 0; i < kPairs; ++i) {
+        pairs[2 * i] = static_cast<char>(lead);
+        pairs[2 * i + 1] = static_cast<char>(kFirstTrail + i);
     }
-    return t;
+    uint16_t* row = &t.unicodeOfPair[(lead - kFirstLead) * 0x100];
+    const auto alone = [&](std::size_t i) {
+        char out[8];
+        std::size_t n = 0;
+        if (Convert(toUtf8, pairs + 2 * i, 2, out, n)) row[kFirstTrail + i] = OneCharacter(out, n);
+    };
+    unsigned char out[4 * kPairs];
+    std::size_t next = 0;
+    while (next < kPairs) {
+        iconv(toUtf32, nullptr, nullptr, nullptr, nullptr);
+        char* src = pairs + 2 * next;
+        char* dst = reinterpret_cast<char*>(out);
+        std::size_t srcLeft = 2 * (kPairs - next), dstLeft = sizeof out;
+        const std::size_t offered = srcLeft;
+        const bool whole = iconv(toUtf32, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1);
+        const std::size_t used = offered - srcLeft, produced = sizeof out - dstLeft;
+        const std::size_t run = (used + 1) / 2;  // the pairs the call went into
+        if (used % 2 == 0 && produced == 4 * run) {
+            for (std::size_t i = 0; i < run; ++i) {
+                const unsigned char* u = out + 4 * i;
+                const uint32_t c = u[0] | u[1] << 8 | u[2] << 16 | static_cast<uint32_t>(u[3]) << 24;
+                row[kFirstTrail + next + i] = c < 0x10000 ? static_cast<uint16_t>(c) : kNone;
+            }
+        } else {
+            for (std::size_t i = 0; i < run; ++i) alone(next + i);
+        }
+        next += run;
+        // Stopped at a pair it refuses: GBK holds no state, so alone it is refused too.
+        if (!whole && used % 2 == 0) ++next;
+    }
 }
 
 std::unique_ptr<FromGbk> BuildFromGbk() {
     auto t = std::make_unique<FromGbk>();
     t->unicodeOfByte.fill(kNone);
     t->unicodeOfPair.fill(kNone);
-    const Descriptor fromGbk("UTF-8", "GBK");
-    if (!fromGbk.ok()) return t;
-    char in[2], out[8];
+    const Descriptor toUtf8("UTF-8", "GBK");
+    const Descriptor toUtf32("UTF-32LE", "GBK");
+    if (!toUtf8.ok() || !toUtf32.ok()) return t;
+    char in[1], out[8];
     std::size_t n = 0;
     for (unsigned byte = 0; byte < 0x100; ++byte) {
         in[0] = static_cast<char>(byte);
-        if (Convert(fromGbk.get(), in, 1, out, n)) t->unicodeOfByte[byte] = OneCharacter(out, n);
+        if (Convert(toUtf8.get(), in, 1, out, n)) t->unicodeOfByte[byte] = OneCharacter(out, n);
     }
+    for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead) DecodePairsOf(lead, toUtf32.get(), toUtf8.get(), *t);
+    return t;
+}
+
+const FromGbk& FromGbkTable() {
+    static const std::unique_ptr<FromGbk> table = BuildFromGbk();
+    return *table;
+}
+
+// The decoding table turned round.
+std::unique_ptr<ToGbk> BuildToGbk() {
+    auto t = std::make_unique<ToGbk>();
+    t->gbkOf.fill(kNone);
+    const FromGbk& from = FromGbkTable();
+    for (unsigned byte = 0; byte < 0x100; ++byte)
+        if (const uint16_t c = from.unicodeOfByte[byte]; c != kNone && t->gbkOf[c] == kNone) t->gbkOf[c] = byte;
     for (unsigned lead = kFirstLead; lead <= kLastLead; ++lead)
-        for (unsigned trail = 0; trail < 0x100; ++trail) {
-            in[0] = static_cast<char>(lead);
-            in[1] = static_cast<char>(trail);
-            if (Convert(fromGbk.get(), in, 2, out, n))
-                t->unicodeOfPair[(lead - kFirstLead) * 0x100 + trail] = OneCharacter(out, n);
+        for (unsigned trail = kFirstTrail; trail <= kLastTrail; ++trail) {
+            const uint16_t c = from.unicodeOfPair[(lead - kFirstLead) * 0x100 + trail];
+            if (c != kNone && t->gbkOf[c] == kNone) t->gbkOf[c] = static_cast<uint16_t>(lead << 8 | trail);
         }
     return t;
 }
 
 const ToGbk& ToGbkTable() {
     static const std::unique_ptr<ToGbk> table = BuildToGbk();
-    return *table;
-}
-
-const FromGbk& FromGbkTable() {
-    static const std::unique_ptr<FromGbk> table = BuildFromGbk();
     return *table;
 }
 
