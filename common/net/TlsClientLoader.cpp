@@ -3,6 +3,8 @@
 // default, or on a plain connection, never maps it.
 #include <dlfcn.h>
 
+#include <string>
+
 #include "common/net/ServerList.h"
 #include "common/net/TlsClient.h"
 
@@ -14,11 +16,22 @@ constexpr const char* kTlsLibrary = "libkelmor_tls.so";
 using Start = void (*)(ConnectResult&, std::unique_ptr<Stream>&, const std::string&, std::uint16_t,
                        const TlsClientOptions&, Deadline);
 
-// Found beside this library (its run path), once per process; it stays loaded.
+// The folder this library was loaded from, with its slash: the library beside it is
+// opened by its whole path, since a sanitizer's interceptor of dlopen makes the run
+// path it would search not this library's.
+std::string OwnFolder() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&OwnFolder), &info) || !info.dli_fname) return {};
+    const std::string self = info.dli_fname;
+    const auto slash = self.rfind('/');
+    return slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
+}
+
+// Found beside this library, once per process; it stays loaded.
 Start Load(std::string& error) {
     static std::string why;
     static const Start start = [] {
-        void* library = dlopen(kTlsLibrary, RTLD_NOW | RTLD_LOCAL);
+        void* library = dlopen((OwnFolder() + kTlsLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!library) {
             const char* text = dlerror();
             why = text ? text : kTlsLibrary;
