@@ -18,6 +18,22 @@ bool DigestOf(X509* certificate, kel::net::Sha256& fingerprint) {
     return X509_digest(certificate, EVP_sha256(), fingerprint.data(), &length) == 1 && length == fingerprint.size();
 }
 
+// The server's TLS through OpenSSL: one context for every connection.
+class OpenSslTlsServer final : public TlsServer {
+public:
+    ~OpenSslTlsServer() override { SSL_CTX_free(context_); }
+
+    std::unique_ptr<kel::net::Stream> Accept(std::unique_ptr<kel::net::Stream> plain, kel::net::Deadline deadline,
+                                             std::string& why) const override {
+        auto tls = std::make_unique<kel::net::OpenSslStream>(std::move(plain), context_);
+        const int r = tls->Handshake(true, deadline, why);
+        if (r != kChannelOk) return nullptr;
+        return tls;
+    }
+
+    SSL_CTX* context_ = nullptr;
+};
+
 }  // namespace
 
 bool CertificateFingerprint(const std::string& certFile, kel::net::Sha256& fingerprint, std::string& error) {
@@ -40,7 +56,7 @@ bool CertificateFingerprint(const std::string& certFile, kel::net::Sha256& finge
 
 std::shared_ptr<const TlsServer> TlsServer::Load(const std::string& certFile, const std::string& keyFile,
                                                  std::string& error) {
-    std::shared_ptr<TlsServer> tls(new TlsServer());
+    auto tls = std::make_shared<OpenSslTlsServer>();
     tls->context_ = SSL_CTX_new(TLS_server_method());
     SSL_CTX* context = tls->context_;
     if (!context || SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION) != 1) {
@@ -71,16 +87,6 @@ std::shared_ptr<const TlsServer> TlsServer::Load(const std::string& certFile, co
         error = "cannot hash the TLS certificate " + certFile;
         return nullptr;
     }
-    return tls;
-}
-
-TlsServer::~TlsServer() { SSL_CTX_free(context_); }
-
-std::unique_ptr<kel::net::Stream> TlsServer::Accept(std::unique_ptr<kel::net::Stream> plain,
-                                                    kel::net::Deadline deadline, std::string& why) const {
-    auto tls = std::make_unique<kel::net::OpenSslStream>(std::move(plain), context_);
-    const int r = tls->Handshake(true, deadline, why);
-    if (r != kChannelOk) return nullptr;
     return tls;
 }
 

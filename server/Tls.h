@@ -3,8 +3,9 @@
 // slow or foreign client holds up nobody else. TLS 1.2 at least, 1.3 preferred.
 //
 // Built apart from the server's library (kelmor_server_tls, with OpenSSL): the
-// listener reaches a loaded TlsServer only through its virtual members, so the
-// embedded server of a desktop client maps no TLS library.
+// listener holds an interface whose every virtual member is defined here or pure,
+// so nothing of it (code, vtable, type) has to come from the TLS library, and the
+// embedded server of a desktop client maps none.
 #pragma once
 
 #include <memory>
@@ -12,8 +13,6 @@
 
 #include "common/net/Stream.h"
 #include "common/net/TlsOptions.h"
-
-typedef struct ssl_ctx_st SSL_CTX;
 
 namespace kel::server {
 
@@ -23,20 +22,19 @@ public:
     // null with `error` when either cannot be read or they do not belong together.
     static std::shared_ptr<const TlsServer> Load(const std::string& certFile, const std::string& keyFile,
                                                  std::string& error);
-    virtual ~TlsServer();
+    virtual ~TlsServer() = default;
     TlsServer(const TlsServer&) = delete;
     TlsServer& operator=(const TlsServer&) = delete;
 
     // Handshakes as the server on `plain` before the deadline: the TLS stream, or null
     // with `why` (a plain client, a client that gave up, a time-out).
     virtual std::unique_ptr<kel::net::Stream> Accept(std::unique_ptr<kel::net::Stream> plain,
-                                                     kel::net::Deadline deadline, std::string& why) const;
+                                                     kel::net::Deadline deadline, std::string& why) const = 0;
     // The SHA-256 of the server's certificate, which clients may pin.
     const kel::net::Sha256& Fingerprint() const { return fingerprint_; }
 
-private:
+protected:
     TlsServer() = default;
-    SSL_CTX* context_ = nullptr;
     kel::net::Sha256 fingerprint_{};
 };
 
