@@ -34,8 +34,10 @@ struct Layer {
 const std::vector<Layer>& Layers() {
     static const std::vector<Layer> layers = {
         {"text", {"common/text/"}, {}},
+        // The process's own files: a library opened beside the calling one.
+        {"sys", {"common/sys/"}, {}},
         {"records", {"common/records/"}, {"text"}},
-        {"net", {"common/net/"}, {"text", "records"}},
+        {"net", {"common/net/"}, {"text", "records", "sys"}},
         {"db", {"common/db/"}, {"text"}},
         {"win", {"host/win/"}, {"text"}},
         // The test harness of the window layer: nothing shipped includes it.
@@ -59,7 +61,7 @@ const std::vector<Layer>& Layers() {
           "screens", "win32"}},
         {"server", {"server/"}, {"text", "records", "net", "db"}},
         // Above the module: the Qt driver renders its controls, the program links all.
-        {"qt", {"qt/"}, {"text", "win", "qxctlset", "numedit", "popup"}, true},
+        {"qt", {"qt/"}, {"text", "sys", "win", "qxctlset", "numedit", "popup"}, true},
         // The native Windows driver, the same way with the system's controls.
         {"win32", {"win32/"}, {"text", "win", "qxctlset"}},
         // The play language beside the drivers: a person's actions on the window
