@@ -26,9 +26,9 @@ top() { "$build/bin/kelmor" --screen "$screen" --screenshot "$work/top.bmp" >/de
 # Microseconds one run of WHO takes (bash's own clock: no process of its own).
 timed() {
   rm -f "$work/$1.bmp"
-  local start=${EPOCHREALTIME/./}
+  local start=${EPOCHREALTIME//[!0-9]/}
   "$1"
-  local end=${EPOCHREALTIME/./}
+  local end=${EPOCHREALTIME//[!0-9]/}
   [ -s "$work/$1.bmp" ] || { echo "$1: nothing was shown" >&2; exit 1; }
   echo $((end - start))
 }
