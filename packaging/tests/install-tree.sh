@@ -27,7 +27,8 @@ mkdir -p "$HOME"
 
 cmake --install "$build" --prefix "$work/first" >"$work/install.out" || fail "cmake --install"
 for f in bin/kelmor bin/kelmor-server lib/kelmor-server/make-certificate lib/kelmor/libKelmor.so \
-         lib/kelmor-server/libkelmor_server.so \
+         lib/kelmor/libkelmor_tls.so lib/kelmor/libkelmor_qt_print.so \
+         lib/kelmor-server/libkelmor_server.so lib/kelmor-server/libkelmor_tls.so \
          share/applications/kelmor.desktop share/icons/hicolor/scalable/apps/kelmor.svg \
          lib/systemd/system/kelmor-server.service etc/kelmor-server/kelmor-server.conf; do
   [ -e "$work/first/$f" ] || fail "the install lacks $f"
