@@ -32,17 +32,6 @@ size_t MnemonicAt(const std::string& s, size_t i) {
 
 bool IsLabel(const CWnd& w) { return w.GetKind() == win::ControlKind::Label; }
 
-bool IsButtonLike(const CWnd& w) {
-    auto kind = w.GetKind();
-    return kind == win::ControlKind::Button || kind == win::ControlKind::CheckBox || kind == win::ControlKind::Radio;
-}
-
-bool IsList(const CWnd& w) {
-    auto kind = w.GetKind();
-    return kind == win::ControlKind::Grid || kind == win::ControlKind::ReportList ||
-           kind == win::ControlKind::CheckList;
-}
-
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 std::string Normalize(const std::string& text, bool ampersandMarks) {
@@ -110,7 +99,8 @@ const char* KindName(const CWnd& control) {
 
 std::string Describe(const CDialog& dialog, const CWnd& control) {
     std::string text = KindName(control);
-    if (IsButtonLike(control) && !control.GetText().IsEmpty()) return text + " " + Quoted(control.GetText().str());
+    if (IsButtonKind(control.GetKind()) && !control.GetText().IsEmpty())
+        return text + " " + Quoted(control.GetText().str());
     if (const CWnd* label = LabelOf(dialog, control); label && !label->GetText().IsEmpty())
         return text + " " + Quoted(label->GetText().str());
     return text + " #" + std::to_string(control.GetDlgCtrlID());
@@ -133,7 +123,7 @@ CWnd* FindControl(const CDialog& dialog, const ControlName& name, NameRole role,
     };
     if (role == NameRole::Button) {
         for (CWnd* c : dialog.Controls())
-            if (IsButtonLike(*c) && NormalizeName(c->GetText().str()) == wanted) found.push_back(c);
+            if (IsButtonKind(c->GetKind()) && NormalizeName(c->GetText().str()) == wanted) found.push_back(c);
     }
     if (found.empty()) byLabel();
     if (found.size() > 1) {  // what the person cannot see does not compete with what they can
@@ -156,10 +146,23 @@ CWnd* FindControl(const CDialog& dialog, const ControlName& name, NameRole role,
     return nullptr;
 }
 
+bool IsButtonKind(win::ControlKind kind) {
+    return kind == win::ControlKind::Button || kind == win::ControlKind::CheckBox || kind == win::ControlKind::Radio;
+}
+
+bool IsTextKind(win::ControlKind kind) {
+    return kind == win::ControlKind::Edit || kind == win::ControlKind::NumEdit || kind == win::ControlKind::DateTime;
+}
+
+bool IsListKind(win::ControlKind kind) {
+    return kind == win::ControlKind::Grid || kind == win::ControlKind::ReportList ||
+           kind == win::ControlKind::CheckList;
+}
+
 std::vector<CWnd*> ListsOf(const CDialog& dialog) {
     std::vector<CWnd*> lists;
     for (CWnd* c : dialog.Controls())
-        if (IsList(*c)) lists.push_back(c);
+        if (IsListKind(c->GetKind())) lists.push_back(c);
     return lists;
 }
 

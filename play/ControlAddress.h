@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "host/win/Wnd.h"
 #include "play/PlayScript.h"
 
 class CDialog;
-class CWnd;
 
 namespace kel::play {
 
@@ -43,6 +43,13 @@ enum class NameRole {
 // The one control the name means; null with `why` when none or more than one does
 // (of several, visible controls win over hidden ones).
 CWnd* FindControl(const CDialog& dialog, const ControlName& name, NameRole role, std::string& why);
+
+// The kinds of control as a person meets them: pressed (buttons, check boxes, radio
+// buttons), typed into (edits, number and date fields), or rows to move through
+// (grids, report lists, check lists).
+bool IsButtonKind(win::ControlKind kind);
+bool IsTextKind(win::ControlKind kind);
+bool IsListKind(win::ControlKind kind);
 
 // The dialog's grids and lists (grids, report lists, check lists) in tab order.
 std::vector<CWnd*> ListsOf(const CDialog& dialog);

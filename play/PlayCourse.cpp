@@ -58,10 +58,7 @@ char MnemonicOf(const std::string& caption) {
             ++i;
             continue;
         }
-        const char c = caption[i + 1];
-        if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return c;
-        return 0;
+        return KeyLetter(caption[i + 1]);
     }
     return 0;
 }

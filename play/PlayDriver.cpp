@@ -65,7 +65,7 @@ void PlayDriver::RunInDialog(const PlayLine& line, CDialog& dialog) {
             return;
         case PlayCommand::Type: {
             // Without a field's name: where the focus is, the person tabs on by key.
-            const bool named = !line.control.text.empty() || line.control.id != 0;
+            const bool named = line.control.Named();
             CWnd* field = named ? m_course.Reach(line, dialog, NameRole::Field)
                                 : m_course.ReachFocused(line, dialog, dialog.GetFocusItem());
             if (!field) return;
@@ -145,16 +145,7 @@ int RowAfterKey(int current, int count, PlayKey key) {
 namespace {
 
 bool IsTextOrCombo(const CWnd& control) {
-    using win::ControlKind;
-    const ControlKind kind = control.GetKind();
-    return kind == ControlKind::Edit || kind == ControlKind::NumEdit || kind == ControlKind::DateTime ||
-           kind == ControlKind::Combo;
-}
-
-bool IsButton(const CWnd& control) {
-    using win::ControlKind;
-    const ControlKind kind = control.GetKind();
-    return kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Radio;
+    return IsTextKind(control.GetKind()) || control.GetKind() == win::ControlKind::Combo;
 }
 
 // The tab stop a person reaches from `from` (null: none) going forward or back,
@@ -191,7 +182,7 @@ void PlayDriver::MoveFocus(const PlayLine& line, CDialog& dialog) {
 void PlayDriver::PressFocused(const PlayLine& line, CDialog& dialog) {
     CWnd* focused = m_course.ReachFocused(line, dialog, dialog.GetFocusItem());
     if (!focused) return;
-    if (!IsButton(*focused))
+    if (!IsButtonKind(focused->GetKind()))
         return m_course.Fail(
             line, KeyLineName(line) + ": the focus is on " + Describe(dialog, *focused) + ", not on a button");
     win::user::Click(*focused);
@@ -203,10 +194,7 @@ void PlayDriver::PressLetter(const PlayLine& line, CDialog& dialog) {
     std::vector<CWnd*> found;
     for (CWnd* c : dialog.Controls()) {
         if (!c->IsWindowVisible() || !c->IsWindowEnabled()) continue;
-        const win::ControlKind kind = c->GetKind();
-        if (IsTextOrCombo(*c) || kind == win::ControlKind::Grid || kind == win::ControlKind::ReportList ||
-            kind == win::ControlKind::CheckList)
-            continue;  // their text is the person's
+        if (IsTextOrCombo(*c) || IsListKind(c->GetKind())) continue;  // their text is the person's
         if (MnemonicOf(c->GetText().str()) == line.text[0]) found.push_back(c);
     }
     if (found.size() != 1)
@@ -215,7 +203,7 @@ void PlayDriver::PressLetter(const PlayLine& line, CDialog& dialog) {
                                                       : std::to_string(found.size()) + " controls underline") +
                                        " the letter in " + Quote(dialog.GetText().str()));
     CWnd& control = *found.front();
-    if (IsButton(control)) {
+    if (IsButtonKind(control.GetKind())) {
         if (control.GetKind() != win::ControlKind::Button) control.SetFocus();
         win::user::Click(control);
         return;

@@ -47,10 +47,7 @@ constexpr KeySpec kKeys[] = {
 // "Alt+S": the letter, lower case; 0 when the word is not Alt and one ASCII letter.
 char AltLetter(const std::string& word) {
     if (word.size() != 5 || strncasecmp(word.c_str(), "Alt+", 4) != 0) return 0;
-    const char c = word[4];
-    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return c;
-    return 0;
+    return KeyLetter(word[4]);
 }
 
 bool SameWord(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
@@ -264,6 +261,12 @@ const char* AnswerName(int answer) {
     for (const AnswerSpec& a : kAnswers)
         if (a.answer == answer) return a.name;
     return "";
+}
+
+char KeyLetter(char c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return c;
+    return 0;
 }
 
 const char* KeyName(PlayKey key) {

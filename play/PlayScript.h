@@ -39,6 +39,7 @@ enum class PlayCommand {
 struct ControlName {
     std::string text;  // a label or caption as the script wrote it
     int id = 0;        // #ID: the control's ID, text empty
+    bool Named() const { return !text.empty() || id != 0; }
 };
 
 // Enter, Escape and the close box go to the dialog; the row keys to the focused
@@ -81,6 +82,9 @@ bool SplitWords(const std::string& line, std::vector<ScriptWord>& words, std::st
 const char* CommandName(PlayCommand command);
 // "Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore"; "" for other values.
 const char* AnswerName(int answer);
+// A letter or digit as a key names it (Alt+S, the "&S" of a caption): lower case;
+// 0 for anything else.
+char KeyLetter(char c);
 // "Enter", "Escape", "Close", "Down", "Up", "Home", "End", "Tab", "Shift+Tab", "Space", "Alt".
 const char* KeyName(PlayKey key);
 // The row keys: those that move the current row of a grid or list.

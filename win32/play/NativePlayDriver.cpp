@@ -17,6 +17,8 @@
 namespace kel::win32 {
 namespace {
 
+using play::IsButtonKind;
+using play::IsTextKind;
 using play::PlayCommand;
 using play::PlayLine;
 using win::ControlKind;
@@ -148,14 +150,6 @@ std::string HeadingsHeld(const CQXGrid& grid) {
     for (int c = 0; c < grid.GetColumnCount(); ++c)
         all += (c ? "|" : "") + (grid.GetFixedRowCount() > 0 ? grid.GetItemText(0, c).str() : std::string());
     return all;
-}
-
-bool IsButtonKind(ControlKind kind) {
-    return kind == ControlKind::Button || kind == ControlKind::CheckBox || kind == ControlKind::Radio;
-}
-
-bool IsTextKind(ControlKind kind) {
-    return kind == ControlKind::Edit || kind == ControlKind::NumEdit || kind == ControlKind::DateTime;
 }
 
 }  // namespace
@@ -404,7 +398,7 @@ void NativePlayDriver::RunLine(const PlayLine& line, CDialog& dialog, HWND windo
         }
         case PlayCommand::Type: {
             // Without a field's name: where the focus is, the person tabs on by key.
-            const bool named = !line.control.text.empty() || line.control.id != 0;
+            const bool named = line.control.Named();
             CWnd* field = named ? m_course.Reach(line, dialog, NameRole::Field)
                                 : m_course.ReachFocused(line, dialog, ModelOf(dialog, GetFocus()));
             if (!field) return;
@@ -586,7 +580,7 @@ void NativePlayDriver::Show(const PlayLine& line, CDialog& dialog) {
         } else if (kind == ControlKind::Combo) {
             shown = std::to_string(SendMessageW(handle, CB_GETCURSEL, 0, 0));
             held = std::to_string(static_cast<const CComboBox*>(control)->GetCurSel());
-        } else if (kind == ControlKind::Grid || kind == ControlKind::ReportList || kind == ControlKind::CheckList) {
+        } else if (play::IsListKind(kind)) {
             shown = std::to_string(ListView_GetItemCount(handle)) + " rows";
             held = std::to_string(play::RowsOf(const_cast<CWnd&>(*control))) + " rows";
             // The row highlighted is the row the screen acts on.
