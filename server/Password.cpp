@@ -66,20 +66,22 @@ std::optional<std::string> Crypt(const std::string& phrase, const char* setting)
     return std::string(hash);
 }
 
-}  // namespace
-
-std::optional<std::string> HashPassword(std::string_view password, unsigned long cost) {
+// A fresh salt for the method `prefix` at `cost`, and the password hashed with it.
+std::optional<std::string> HashWithFreshSalt(std::string_view password, const char* prefix, unsigned long cost) {
     if (password.find('\0') != std::string_view::npos) return std::nullopt;
     char setting[CRYPT_GENSALT_OUTPUT_SIZE];
-    if (!crypt_gensalt_rn("$y$", cost, nullptr, 0, setting, sizeof setting)) return std::nullopt;
+    if (!crypt_gensalt_rn(prefix, cost, nullptr, 0, setting, sizeof setting)) return std::nullopt;
     return Crypt(std::string(password), setting);
 }
 
+}  // namespace
+
+std::optional<std::string> HashPassword(std::string_view password, unsigned long cost) {
+    return HashWithFreshSalt(password, "$y$", cost);
+}
+
 std::optional<std::string> HashPublishedPassword(std::string_view password) {
-    if (password.find('\0') != std::string_view::npos) return std::nullopt;
-    char setting[CRYPT_GENSALT_OUTPUT_SIZE];
-    if (!crypt_gensalt_rn("$6$", 1000, nullptr, 0, setting, sizeof setting)) return std::nullopt;
-    return Crypt(std::string(password), setting);
+    return HashWithFreshSalt(password, "$6$", 1000);  // SHA-512's fewest rounds
 }
 
 bool VerifyPassword(std::string_view password, const std::string& hash) {
